@@ -1,0 +1,33 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// One word of the command line: "name" or "name:value" (the first ":" splits).
+struct CommandLineToken {
+    std::wstring name;
+    std::optional<std::wstring> value;
+};
+
+inline constexpr size_t kMaxCommandLineTokens = 256;
+
+// Splits the command line (without the program path) into at most 256 tokens. Blanks separate
+// tokens; double quotes group text with blanks into one token and are removed.
+std::vector<CommandLineToken> SplitCommandLine(std::wstring_view commandLine);
+
+// The options the command line can carry. Unknown tokens and tokens with values where none is
+// expected are ignored.
+struct StartOptions {
+    bool background = false;              // "-bg": start without showing the settings window
+    bool forAllUsers = false;             // "forall"
+    bool installRequest = false;          // "-?install"
+    bool uninstallRequest = false;        // "-?uninstall"
+    bool portableInstallRequest = false;  // "-?portable_install"
+    bool miniBrowser = false;             // "Glimmerpane"
+    std::optional<int> preselectedLanguage;  // "m_lang_id:<n>"
+    std::wstring uninstallPath;              // "-?UNPATH:<path>"
+};
+
+StartOptions EvaluateStartOptions(const std::vector<CommandLineToken>& tokens);

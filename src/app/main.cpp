@@ -1,0 +1,5 @@
+#include <windows.h>
+
+#include "app/startup.h"
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) { return RunProgram(instance, commandLine); }

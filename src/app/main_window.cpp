@@ -1,0 +1,80 @@
+#include "app/main_window.h"
+
+#include "res/resource.h"
+
+namespace {
+
+UINT g_secondStartMessage = 0;
+HWND g_settingsWindow = nullptr;
+
+void BringSettingsWindowToFront() {
+    if (g_settingsWindow == nullptr || !IsWindow(g_settingsWindow)) return;
+    ShowWindow(g_settingsWindow, SW_SHOW);
+    // Windows refuses to move a window of a background process to the front directly; flipping
+    // it through the topmost band a few times gets it there.
+    for (int i = 0; i < 10; ++i) {
+        SetWindowPos(g_settingsWindow, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+        SetWindowPos(g_settingsWindow, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
+    }
+    SetForegroundWindow(g_settingsWindow);
+    SetFocus(g_settingsWindow);
+}
+
+}  // namespace
+
+UINT SecondStartMessage() { return g_secondStartMessage; }
+
+void RegisterSecondStartMessage() {
+    if (g_secondStartMessage == 0) g_secondStartMessage = RegisterWindowMessageW(L"Orbelin");
+}
+
+void SetSettingsWindow(HWND settingsWindow) { g_settingsWindow = settingsWindow; }
+
+bool RegisterMainWindowClass(HINSTANCE instance, const std::wstring& className) {
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof(windowClass);
+    windowClass.style = CS_HREDRAW | CS_VREDRAW;
+    windowClass.lpfnWndProc = MainWindowProc;
+    windowClass.hInstance = instance;
+    windowClass.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(IDI_APP));
+    windowClass.hIconSm = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON,
+                                                        GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON),
+                                                        LR_DEFAULTCOLOR));
+    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.lpszClassName = className.c_str();
+    return RegisterClassExW(&windowClass) != 0;
+}
+
+HWND CreateMainWindow(HINSTANCE instance, const std::wstring& className, const std::wstring& title) {
+    HWND window = CreateWindowExW(0, className.c_str(), title.c_str(), WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
+                                  CW_USEDEFAULT, -100, -100, nullptr, nullptr, instance, nullptr);
+    if (window == nullptr) return nullptr;
+    ShowWindow(window, SW_HIDE);
+    UpdateWindow(window);
+    return window;
+}
+
+LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message != 0 && message == g_secondStartMessage) {
+        // Another start of the program: show the settings window shortly, in front of the
+        // window the user started it from.
+        if (g_settingsWindow != nullptr) ShowWindow(g_settingsWindow, SW_HIDE);
+        SetTimer(window, kBringSettingsToFrontTimer, kBringSettingsToFrontDelayMs, nullptr);
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
+
+    switch (message) {
+        case WM_TIMER:
+            if (wParam == kBringSettingsToFrontTimer) {
+                KillTimer(window, kBringSettingsToFrontTimer);
+                BringSettingsWindowToFront();
+            }
+            return 0;
+        case WM_CLOSE:
+        case WM_DESTROY:
+            PostQuitMessage(0);
+            return 0;
+        default:
+            return DefWindowProcW(window, message, wParam, lParam);
+    }
+}

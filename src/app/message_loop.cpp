@@ -1,0 +1,14 @@
+#include "app/message_loop.h"
+
+#include <windows.h>
+
+int RunMessageLoop() {
+    MSG message{};
+    for (;;) {
+        const BOOL result = GetMessageW(&message, nullptr, 0, 0);
+        if (result == 0) return static_cast<int>(message.wParam);
+        if (result == -1) return 0;
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+}

@@ -1,0 +1,142 @@
+#include "app/startup.h"
+
+#include <commctrl.h>
+#include <ole2.h>
+
+#include <string>
+#include <vector>
+
+#include "app/main_window.h"
+#include "app/message_loop.h"
+#include "app/start_rules.h"
+#include "common/proc_address.h"
+#include "common/unique_handle.h"
+#include "lang/language_archive.h"
+#include "res/resource.h"
+#include "settings/settings_location.h"
+#include "settings/settings_paths.h"
+#include "setup/setup_modes.h"
+
+namespace {
+
+StartOptions g_startFlags;
+UniqueHandle g_instanceMutex;  // held for the whole run so that later starts see it
+
+void MakeProcessDpiAware() {
+    HMODULE user32 = LoadLibraryW(L"user32.dll");
+    if (user32 == nullptr) return;
+    using SetProcessDpiAwareFunction = BOOL(WINAPI*)();
+    auto setProcessDpiAware = GetProcAddressAs<SetProcessDpiAwareFunction>(user32, "SetProcessDPIAware");
+    if (setProcessDpiAware != nullptr) setProcessDpiAware();
+}
+
+void InitializeCommonControls() {
+    INITCOMMONCONTROLSEX controls{};
+    controls.dwSize = sizeof(controls);
+    controls.dwICC = 0x5FF;  // list and tree views, bars, tabs, up-down, progress, hot-key, animate, date, cool-bar
+    InitCommonControlsEx(&controls);
+    InitCommonControls();
+}
+
+std::wstring LoadResourceText(HINSTANCE instance, UINT id) {
+    wchar_t buffer[256] = L"";
+    const int length = LoadStringW(instance, id, buffer, 255);
+    return std::wstring(buffer, length > 0 ? length : 0);
+}
+
+std::wstring ModulePath() {
+    std::vector<wchar_t> buffer(32768, L'\0');
+    const DWORD length = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+    return std::wstring(buffer.data(), length);
+}
+
+// The installer must see the real system folders, not the 32-bit view of them.
+void DisableWow64Redirection() {
+    HMODULE kernel32 = GetModuleHandleW(L"kernel32.dll");
+    if (kernel32 == nullptr) return;
+    using IsWow64ProcessFunction = BOOL(WINAPI*)(HANDLE, PBOOL);
+    using DisableRedirectionFunction = BOOL(WINAPI*)(PVOID*);
+    auto isWow64Process = GetProcAddressAs<IsWow64ProcessFunction>(kernel32, "IsWow64Process");
+    auto disableRedirection =
+        GetProcAddressAs<DisableRedirectionFunction>(kernel32, "Wow64DisableWow64FsRedirection");
+    BOOL isWow64 = FALSE;
+    if (isWow64Process == nullptr || disableRedirection == nullptr) return;
+    if (!isWow64Process(GetCurrentProcess(), &isWow64) || !isWow64) return;
+    PVOID previousState = nullptr;
+    disableRedirection(&previousState);
+}
+
+BOOL CALLBACK SignalRunningInstance(HWND window, LPARAM) {
+    const UINT message = SecondStartMessage();
+    DWORD_PTR answer = 0;
+    SendMessageTimeoutW(window, message, 0, 0, SMTO_BLOCK | SMTO_ABORTIFHUNG, 10000, &answer);
+    return answer == message ? FALSE : TRUE;
+}
+
+// Takes the single-instance mutex and creates the main window. A start that finds the program
+// running signals it and leaves a quit request with code 45054 for the message loop. Returns
+// 0 on success, else the exit code.
+int StartSingleInstance(HINSTANCE instance, const std::wstring& className, const std::wstring& title) {
+    InitCommonControls();
+    CoInitialize(nullptr);
+    OleInitialize(nullptr);
+
+    g_instanceMutex.Reset(CreateMutexW(nullptr, FALSE, L"Orbelin"));
+    const DWORD mutexError = GetLastError();
+    if (mutexError == ERROR_ALREADY_EXISTS || mutexError == ERROR_ACCESS_DENIED) {
+        EnumWindows(SignalRunningInstance, 0);
+        PostQuitMessage(kExitAlreadyRunning);
+    }
+
+    if (CreateMainWindow(instance, className, title) == nullptr) return 1;
+    return 0;
+}
+
+}  // namespace
+
+const StartOptions& StartFlags() { return g_startFlags; }
+
+int RunProgram(HINSTANCE instance, const wchar_t* commandLine) {
+    MakeProcessDpiAware();
+    OleInitialize(nullptr);
+    InitializeCommonControls();
+    InitializeBrowserModule();
+    RegisterSecondStartMessage();
+
+    if (!LoadLanguageArchive()) return 0;
+
+    if (commandLine != nullptr && commandLine[0] != L'\0') {
+        g_startFlags = EvaluateStartOptions(SplitCommandLine(commandLine));
+    }
+    const StartMode mode = DecideStartMode(g_startFlags, FileNameStartRequest(FileNameOfPath(ModulePath())));
+    if (mode == StartMode::kMiniBrowser) return RunMiniBrowser();
+
+    const std::wstring className = LoadResourceText(instance, IDS_APP_CLASS);
+    const std::wstring title = className;
+    RegisterMainWindowClass(instance, className);
+
+    const int detectedLanguage = LanguageIndexForLanguageId(GetUserDefaultLangID());
+    SetCurrentLanguageIndex(detectedLanguage);
+
+    const SetupRequest setupRequest{g_startFlags.forAllUsers, g_startFlags.preselectedLanguage,
+                                    g_startFlags.uninstallPath};
+    switch (mode) {
+        case StartMode::kInstall:
+            DisableWow64Redirection();
+            return RunInstaller(setupRequest);
+        case StartMode::kUninstall:
+            return RunUninstaller(setupRequest);
+        case StartMode::kPortableInstall:
+            return RunPortableInstaller(setupRequest);
+        default:
+            break;
+    }
+
+    const int storedLanguage = LocateSettingsFileForProcess(detectedLanguage);
+    SetCurrentLanguageIndex(storedLanguage >= 0 && storedLanguage < kLanguageCount ? storedLanguage
+                                                                                   : detectedLanguage);
+
+    const int failure = StartSingleInstance(instance, className, title);
+    if (failure != 0) return failure;
+    return RunMessageLoop();
+}
