@@ -37,42 +37,7 @@ bool HasFlag(const std::vector<CommandLineToken>& tokens, std::wstring_view name
 }  // namespace
 
 std::vector<CommandLineToken> SplitCommandLine(std::wstring_view commandLine) {
-    // Blanks inside quotes become tabs for the cut and blanks again afterwards.
-    std::wstring work;
-    work.reserve(commandLine.size() + 5);
-    bool insideQuotes = false;
-    for (wchar_t c : commandLine) {
-        if (c == L'"') {
-            insideQuotes = !insideQuotes;
-            continue;
-        }
-        work += (insideQuotes && c == L' ') ? L'\t' : c;
-    }
-
-    std::vector<CommandLineToken> tokens;
-    size_t pos = 0;
-    while (pos < work.size() && tokens.size() < kMaxCommandLineTokens) {
-        while (pos < work.size() && work[pos] == L' ') ++pos;
-        const size_t start = pos;
-        while (pos < work.size() && work[pos] != L' ') ++pos;
-        if (pos == start) break;
-
-        std::wstring text = work.substr(start, pos - start);
-        for (wchar_t& c : text) {
-            if (c == L'\t' || c == L'\n') c = L' ';
-        }
-        CommandLineToken token;
-        const size_t colon = text.find(L':');
-        if (colon == std::wstring::npos) {
-            token.name = std::move(text);
-        } else {
-            token.name = text.substr(0, colon);
-            token.value = text.substr(colon + 1);
-        }
-        // A token that starts with ":" has no name; it matches no option.
-        if (!token.name.empty()) tokens.push_back(std::move(token));
-    }
-    return tokens;
+    return SplitTokens(commandLine, L':');
 }
 
 StartOptions EvaluateStartOptions(const std::vector<CommandLineToken>& tokens) {

@@ -5,13 +5,12 @@
 #include <string_view>
 #include <vector>
 
-// One word of the command line: "name" or "name:value" (the first ":" splits).
-struct CommandLineToken {
-    std::wstring name;
-    std::optional<std::wstring> value;
-};
+#include "common/token_split.h"
 
-inline constexpr size_t kMaxCommandLineTokens = 256;
+// One word of the command line: "name" or "name:value" (the first ":" splits).
+using CommandLineToken = SplitToken;
+
+inline constexpr size_t kMaxCommandLineTokens = kMaxSplitTokens;
 
 // Splits the command line (without the program path) into at most 256 tokens. Blanks separate
 // tokens; double quotes group text with blanks into one token and are removed.

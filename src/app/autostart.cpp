@@ -1,0 +1,94 @@
+#include "app/autostart.h"
+
+#include <windows.h>
+
+#include <vector>
+
+#include "res/resource.h"
+
+namespace {
+
+constexpr const wchar_t* kRunKey = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
+
+// Owns an open registry key.
+class ScopedKey {
+public:
+    ScopedKey() = default;
+    ~ScopedKey() {
+        if (m_key != nullptr) RegCloseKey(m_key);
+    }
+    ScopedKey(const ScopedKey&) = delete;
+    ScopedKey& operator=(const ScopedKey&) = delete;
+    HKEY* Receive() { return &m_key; }
+    HKEY Get() const { return m_key; }
+
+private:
+    HKEY m_key = nullptr;
+};
+
+HKEY RootFor(bool allUsers) { return allUsers ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER; }
+
+std::wstring CurrentCommandLine() {
+    wchar_t modulePath[520] = L"";
+    const DWORD length = GetModuleFileNameW(nullptr, modulePath, 520);
+    return AutostartCommandLine(std::wstring(modulePath, length));
+}
+
+bool SetRunValue(HKEY key, const std::wstring& valueName, const std::wstring& commandLine) {
+    // The stored size is the text without its terminating NUL.
+    return RegSetValueExW(key, valueName.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(commandLine.c_str()),
+                          static_cast<DWORD>(commandLine.size() * sizeof(wchar_t))) == ERROR_SUCCESS;
+}
+
+}  // namespace
+
+std::wstring AutostartCommandLine(const std::wstring& modulePath) { return L"\"" + modulePath + L"\" -bg"; }
+
+int QueryAutostart(const std::wstring& valueName, bool allUsers) {
+    const std::wstring expected = CurrentCommandLine();
+    ScopedKey key;
+    if (RegOpenKeyW(RootFor(allUsers), kRunKey, key.Receive()) != ERROR_SUCCESS) return 0;
+
+    // Room for the longest program path with its quotes and switch, so that a long path is not
+    // mistaken for a missing value.
+    std::vector<wchar_t> buffer(2048, L'\0');
+    DWORD bytes = static_cast<DWORD>((buffer.size() - 1) * sizeof(wchar_t));
+    DWORD type = 0;
+    const LONG result =
+        RegQueryValueExW(key.Get(), valueName.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()), &bytes);
+    if (result != ERROR_SUCCESS && result != ERROR_MORE_DATA) return 0;
+
+    // The stored text need not end with a NUL.
+    const std::wstring stored =
+        result == ERROR_SUCCESS ? std::wstring(buffer.data(), wcsnlen(buffer.data(), bytes / sizeof(wchar_t)))
+                                : std::wstring();
+    if (stored != expected) SetRunValue(key.Get(), valueName, expected);
+    return 1;
+}
+
+bool WriteAutostart(const std::wstring& valueName, bool allUsers) {
+    ScopedKey key;
+    // The current user's Run key is missing on a fresh profile; creating it is what the user
+    // expects from ticking "Start with Windows".
+    if (RegCreateKeyExW(RootFor(allUsers), kRunKey, 0, nullptr, 0, KEY_SET_VALUE | KEY_QUERY_VALUE, nullptr,
+                        key.Receive(), nullptr) != ERROR_SUCCESS) {
+        return false;
+    }
+    return SetRunValue(key.Get(), valueName, CurrentCommandLine());
+}
+
+bool RemoveAutostart(const std::wstring& valueName, bool allUsers) {
+    ScopedKey key;
+    if (RegOpenKeyW(RootFor(allUsers), kRunKey, key.Receive()) != ERROR_SUCCESS) return false;
+    return RegDeleteValueW(key.Get(), valueName.c_str()) == ERROR_SUCCESS;
+}
+
+void SyncAutostart(int startWithWindows) {
+    wchar_t valueName[1024] = L"";
+    if (LoadStringW(GetModuleHandleW(nullptr), IDS_AUTOSTART_NAME, valueName, 1024) <= 0) return;
+    if (startWithWindows == 1) {
+        WriteAutostart(valueName, false);
+    } else {
+        RemoveAutostart(valueName, false);
+    }
+}

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <array>
+#include <functional>
+
+#include "settings/display_config.h"
+#include "settings/setting_item.h"
+
+// The global settings of the program. Each item starts at its default when the program starts
+// and is written to the settings file as soon as its value changes.
+struct AppConfig {
+    IntSetting language{L"lng", 1};         // language index; the start-up holds the detected language
+    IntSetting startCount{L"start_tray", 0};  // 0 until the first start has shown the settings window
+    IntSetting trayIfMinimize{L"tray_if_minimize", 1};
+    IntSetting objectType{L"m_clock_3d_type", 3};  // 0..7: shape and motion of all displays
+    IntSetting stackingMode{L"m_new_on_top_state", 0};
+    IntSetting rotateSpeed{L"m_rotate_speed", 7};  // 1..100 when read
+    IntSetting imageTimer{L"m_image_timer", 10};   // seconds between pictures
+    IntSetting imageMode{L"m_img_mode", 1};        // 0 keep aspect, 1 keep and stretch
+    TextSetting imageFolder{L"m_image_folder", TextSetting::Storage::kEncoded};
+    IntSetting subfolder{L"m_subfolder", 0};
+    IntSetting deactivateMode{L"m_deactivate_mode", 0};
+    IntSetting deactivateSeconds{L"m_deactivate_sec", 5};
+    IntSetting listMode{L"m_list_mode", 2};
+    TextSetting lastUsedClock{L"m_last_use_clock"};
+    IntSetting timeFormat{L"use_fix_time_format", 0};
+
+    // Held in memory only: the slot the settings dialog edits and the number of slots in use.
+    int currentSlot = 0;   // m_cur_clock
+    int displayCount = 0;  // m_clock_cnt, clamped to 1..8 before use
+
+    // The interval slider moved: the position is stored as it is, the value in memory is kept
+    // within 5..60 seconds. (A stored value outside that range is used as read until then.)
+    void SetImageTimerFromSlider(int position);
+};
+
+// The steps of loading all settings that belong to other parts of the program.
+struct SettingsLoadHooks {
+    std::function<int()> queryAutostart;                // the start-with-Windows state, 0 or 1
+    std::function<void(int slot)> prepareDialogForSlot;  // before a further slot is loaded
+    std::function<DisplayWindowHost*(int slot)> displayHost;
+};
+
+struct LoadedSettings {
+    int autostart = 0;
+};
+
+// Loads the global settings and every display slot in use, in the order the settings dialog
+// relies on. Returns what is not part of the records.
+LoadedSettings LoadAllSettings(AppConfig& app, std::array<DisplayConfig, kDisplaySlotCount>& displays,
+                               const SettingsLoadHooks& hooks);

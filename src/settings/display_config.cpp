@@ -1,0 +1,63 @@
+#include "settings/display_config.h"
+
+#include <windows.h>
+
+#include "settings/app_config.h"
+
+std::wstring DisplaySlotSuffix(int slot) { return slot <= 0 ? std::wstring() : L"_" + std::to_wstring(slot + 1); }
+
+int DefaultDisplayLeft(int virtualScreenLeft, int virtualScreenWidth, int displayWidth) {
+    return (virtualScreenLeft + virtualScreenWidth) / 2 - static_cast<int>(displayWidth * 0.5);
+}
+
+DisplayConfig::DisplayConfig(int slot) {
+    left.Hold(DefaultDisplayLeft(GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_CXVIRTUALSCREEN),
+                                 size.Value()));
+    AssignSlot(slot);
+}
+
+void DisplayConfig::AssignSlot(int slot) {
+    m_slot = slot;
+    const std::wstring suffix = DisplaySlotSuffix(slot);
+    IntSetting* const items[] = {&textAlign,     &textBold,      &textItalic,  &textShadow, &showDate,
+                                 &textOutline,   &textPlacement, &showSeconds, &pictureSource, &size,
+                                 &left,          &top,           &fixedPosition, &transparency, &disabled,
+                                 &userShadow};
+    for (IntSetting* item : items) item->ApplySuffix(suffix);
+    fontName.ApplySuffix(suffix);
+}
+
+void LoadDisplayConfig(DisplayConfig& display, AppConfig& app, DisplayWindowHost* host) {
+    display.textAlign.Load();
+    display.textBold.Load();
+    display.textItalic.Load();
+    display.textShadow.Load();
+    display.showDate.Load();
+    display.textOutline.Load();
+    display.textPlacement.Hold(0);
+    display.textPlacement.Load();
+    display.showSeconds.Load();
+    display.fixedPosition.Load();
+    display.pictureSource.Load();
+    display.fontName.Load(2048);
+    display.height = display.size.Load();
+    display.pictureSource.Load();
+    display.left.Hold(DefaultDisplayLeft(GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_CXVIRTUALSCREEN),
+                                         display.size.Value()));
+    display.left.Load();
+    display.top.Load();
+    display.userShadow.Load();
+    display.opacity = display.transparency.Load();
+
+    app.subfolder.Load();
+    app.imageTimer.Load();
+    display.rotationSpeed = app.rotateSpeed.Load(1, 100);
+
+    if (host != nullptr && !host->HasDisplayWindow()) host->CreateDisplayWindow(display.size.Value());
+}
+
+void SaveDisplayPlacement(const DisplayConfig& display) {
+    IniWriteInt(display.size.Key().c_str(), display.size.Value());
+    IniWriteInt(display.left.Key().c_str(), display.left.Value());
+    IniWriteInt(display.top.Key().c_str(), display.top.Value());
+}

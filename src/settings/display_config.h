@@ -1,0 +1,71 @@
+#pragma once
+
+#include <string>
+
+#include "settings/setting_item.h"
+
+struct AppConfig;
+
+inline constexpr int kDisplaySlotCount = 8;
+
+// The key suffix of a display slot: none for slot 0, "_2" to "_8" for slots 1 to 7.
+std::wstring DisplaySlotSuffix(int slot);
+
+// The default left edge of a display: centred on the virtual screen.
+int DefaultDisplayLeft(int virtualScreenLeft, int virtualScreenWidth, int displayWidth);
+
+// The part of a display that is loaded from and saved to the settings file. Every key carries
+// the slot suffix; every setter writes its key at once when the value changes.
+struct DisplayConfig {
+    DisplayConfig() : DisplayConfig(0) {}
+    explicit DisplayConfig(int slot);
+
+    // Gives every key the suffix of `slot`.
+    void AssignSlot(int slot);
+    int Slot() const { return m_slot; }
+
+    // Text settings of the display's drawing object.
+    IntSetting textAlign{L"m_ddc_align", 1};  // 0 left, 1 right, 2 centre
+    IntSetting textBold{L"m_ddc_bold", 1};
+    IntSetting textItalic{L"m_ddc_italic", 1};
+    IntSetting textShadow{L"m_ddc_shadow", 1};
+    IntSetting showDate{L"m_ddc_show_date", 1};
+    IntSetting textOutline{L"m_ddc_outline", 1};
+    IntSetting textPlacement{L"m_ddc_top_N", 0};  // cycles 0, 1, 2
+    IntSetting showSeconds{L"show_sec", 1};
+    TextSetting fontName{L"DDC_Font"};
+
+    IntSetting pictureSource{L"img_id", 0};  // 0 samples, 1 folder, 2 individual list
+    IntSetting size{L"cx", 400};             // edge length of the square window
+    IntSetting left{L"point_x", 0};
+    IntSetting top{L"point_y", 100};
+    IntSetting fixedPosition{L"fix_pos", 0};  // mouse input passes through the display
+    IntSetting transparency{L"transparency", 75};
+    IntSetting disabled{L"disable", 0};  // written by "Disable"; never read at start
+    IntSetting userShadow{L"UserShadow", 4};
+
+    // Opacity in percent as the frame composition uses it; follows `transparency`.
+    double opacity = 75.0;
+    int height = 400;
+    // The rotation speed copied from the global setting at each load.
+    int rotationSpeed = 7;
+
+private:
+    int m_slot = 0;
+};
+
+// The display that owns a DisplayConfig. Loading creates the display's window when it has none.
+class DisplayWindowHost {
+public:
+    virtual ~DisplayWindowHost() = default;
+    virtual bool HasDisplayWindow() const = 0;
+    virtual void CreateDisplayWindow(int size) = 0;
+};
+
+// Reads every key of the display from the settings file, together with the global keys that
+// belong to a display load (m_subfolder, m_image_timer, m_rotate_speed), then lets `host`
+// create the window if there is none. `host` may be null.
+void LoadDisplayConfig(DisplayConfig& display, AppConfig& app, DisplayWindowHost* host);
+
+// Writes size, left and top (in this order) after the display was moved or resized.
+void SaveDisplayPlacement(const DisplayConfig& display);

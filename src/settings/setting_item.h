@@ -1,0 +1,55 @@
+#pragma once
+
+#include <string>
+
+#include "settings/ini_file.h"
+
+// One value of the settings file, held in memory while the program runs. Setting a new value
+// writes it to the file at once; setting the value it already holds writes nothing. Reading
+// uses the held value as the default for a missing key.
+
+class IntSetting {
+public:
+    IntSetting(std::wstring key, int defaultValue) : m_baseKey(std::move(key)), m_key(m_baseKey), m_value(defaultValue) {}
+
+    const std::wstring& Key() const { return m_key; }
+    // The key becomes the base key followed by `suffix` (the display slot's suffix).
+    void ApplySuffix(const std::wstring& suffix) { m_key = m_baseKey + suffix; }
+    int Value() const { return m_value; }
+
+    // Stores and writes `value` unless it is the held value; returns whether it wrote.
+    bool Set(int value);
+    // Changes the held value without touching the file (defaults, clamping in memory).
+    void Hold(int value) { m_value = value; }
+    // Reads the value from the file; clamped to [low, high] unless either is -1.
+    int Load(int low = -1, int high = -1);
+
+private:
+    std::wstring m_baseKey;
+    std::wstring m_key;
+    int m_value;
+};
+
+class TextSetting {
+public:
+    enum class Storage { kPlain, kEncoded };
+
+    TextSetting(std::wstring key, Storage storage = Storage::kPlain)
+        : m_baseKey(std::move(key)), m_key(m_baseKey), m_storage(storage) {}
+
+    const std::wstring& Key() const { return m_key; }
+    void ApplySuffix(const std::wstring& suffix) { m_key = m_baseKey + suffix; }
+    const std::wstring& Value() const { return m_value; }
+
+    bool Set(const std::wstring& value);
+    void Hold(const std::wstring& value) { m_value = value; }
+    // Reads at most `capacity` - 1 characters of the stored value. An encoded value that does
+    // not decode reads as the empty text.
+    const std::wstring& Load(unsigned capacity = kIniTextCapacity);
+
+private:
+    std::wstring m_baseKey;
+    std::wstring m_key;
+    Storage m_storage;
+    std::wstring m_value;
+};

@@ -1,0 +1,240 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "common/test_files.h"
+#include "settings/app_config.h"
+#include "settings/display_config.h"
+#include "settings/settings_text.h"
+
+namespace {
+
+// Stands in for the display: records the windows the load asks it to create.
+class RecordingDisplayHost : public DisplayWindowHost {
+public:
+    bool HasDisplayWindow() const override { return !createdSizes.empty(); }
+    void CreateDisplayWindow(int size) override { createdSizes.push_back(size); }
+    std::vector<int> createdSizes;
+};
+
+int CentredLeft(int width) {
+    return DefaultDisplayLeft(GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_CXVIRTUALSCREEN), width);
+}
+
+// The members are public so that the table of cases below can name what it checks.
+class SettingRecordsTest : public ::testing::Test {
+public:
+    void UseFile(const std::wstring& content) {
+        ASSERT_TRUE(WriteFileBytes(m_file, Utf16FileBytes(L"[Program]\r\n" + content)));
+        SetSettingsPath(m_file);
+    }
+    LoadedSettings Load(int autostart = 0) {
+        SettingsLoadHooks hooks;
+        hooks.queryAutostart = [autostart] { return autostart; };
+        hooks.prepareDialogForSlot = [this](int slot) { m_preparedSlots.push_back(slot); };
+        hooks.displayHost = [this](int slot) { return &m_hosts[slot]; };
+        return LoadAllSettings(m_app, m_displays, hooks);
+    }
+    std::wstring Stored(const wchar_t* key) { return ReadIniValue(m_file, L"Program", key); }
+
+    TestFolder m_folder{L"records"};
+    std::wstring m_file = m_folder / L"Orbelin.ini";
+    AppConfig m_app;
+    std::array<DisplayConfig, kDisplaySlotCount> m_displays;
+    std::array<RecordingDisplayHost, kDisplaySlotCount> m_hosts;
+    std::vector<int> m_preparedSlots;
+};
+
+TEST_F(SettingRecordsTest, EmptyFileGivesDefaultsAndWritesNothing) {
+    UseFile(L"");
+    const auto before = ReadFileBytes(m_file);
+    const LoadedSettings loaded = Load(1);
+
+    const DisplayConfig& display = m_displays[0];
+    EXPECT_EQ(display.size.Value(), 400);
+    EXPECT_EQ(display.height, 400);
+    EXPECT_EQ(display.left.Value(), CentredLeft(400));
+    EXPECT_EQ(display.top.Value(), 100);
+    EXPECT_DOUBLE_EQ(display.opacity, 75.0);
+    EXPECT_EQ(display.pictureSource.Value(), 0);
+    EXPECT_EQ(display.fixedPosition.Value(), 0);
+    EXPECT_EQ(display.showSeconds.Value(), 1);
+    EXPECT_EQ(display.userShadow.Value(), 4);
+    EXPECT_EQ(display.fontName.Value(), L"");
+    EXPECT_EQ(display.textAlign.Value(), 1);
+    EXPECT_EQ(display.textPlacement.Value(), 0);
+    EXPECT_EQ(display.rotationSpeed, 7);
+
+    EXPECT_EQ(m_app.objectType.Value(), 3);
+    EXPECT_EQ(m_app.imageTimer.Value(), 10);
+    EXPECT_EQ(m_app.imageMode.Value(), 1);
+    EXPECT_EQ(m_app.rotateSpeed.Value(), 7);
+    EXPECT_EQ(m_app.stackingMode.Value(), 0);
+    EXPECT_EQ(m_app.trayIfMinimize.Value(), 1);
+    EXPECT_EQ(m_app.deactivateSeconds.Value(), 5);
+    EXPECT_EQ(m_app.listMode.Value(), 2);
+    EXPECT_EQ(m_app.imageFolder.Value(), L"");
+    EXPECT_EQ(m_app.displayCount, 1);
+    EXPECT_EQ(m_app.currentSlot, 0);
+    EXPECT_EQ(loaded.autostart, 1);
+
+    // One display runs, and loading only reads.
+    EXPECT_EQ(m_hosts[0].createdSizes, std::vector<int>{400});
+    for (int slot = 1; slot < kDisplaySlotCount; ++slot) EXPECT_TRUE(m_hosts[slot].createdSizes.empty());
+    EXPECT_TRUE(m_preparedSlots.empty());
+    EXPECT_EQ(ReadFileBytes(m_file), before);
+}
+
+TEST_F(SettingRecordsTest, StoredValuesAndTheirRules) {
+    const struct {
+        const wchar_t* content;
+        const char* check;
+        int (*actual)(const SettingRecordsTest&);
+        int expected;
+    } cases[] = {
+        {L"m_rotate_speed=0\r\n", "rotation speed 0 becomes 1",
+         [](const SettingRecordsTest& t) { return t.m_displays[0].rotationSpeed; }, 1},
+        {L"m_rotate_speed=250\r\n", "rotation speed 250 becomes 100",
+         [](const SettingRecordsTest& t) { return t.m_app.rotateSpeed.Value(); }, 100},
+        {L"m_img_mode=-3\r\n", "aspect mode -3 becomes 0",
+         [](const SettingRecordsTest& t) { return t.m_app.imageMode.Value(); }, 0},
+        {L"m_img_mode=9\r\n", "aspect mode 9 becomes 1",
+         [](const SettingRecordsTest& t) { return t.m_app.imageMode.Value(); }, 1},
+        {L"m_image_timer=2\r\n", "interval 2 is used as read",
+         [](const SettingRecordsTest& t) { return t.m_app.imageTimer.Value(); }, 2},
+        {L"disable=1\r\n", "disable is not read at start",
+         [](const SettingRecordsTest& t) { return t.m_displays[0].disabled.Value(); }, 0},
+        {L"cx=abc\r\n", "a non-number reads as 0", [](const SettingRecordsTest& t) { return t.m_displays[0].size.Value(); },
+         0},
+        {L"cx=512px\r\n", "leading digits count", [](const SettingRecordsTest& t) { return t.m_displays[0].height; },
+         512},
+        {L"cx=600\r\n", "the default left edge centres the loaded size",
+         [](const SettingRecordsTest& t) { return t.m_displays[0].left.Value() - CentredLeft(600); }, 0},
+        {L"point_x=-250\r\npoint_y=-40\r\n", "negative positions are kept",
+         [](const SettingRecordsTest& t) { return t.m_displays[0].left.Value() + t.m_displays[0].top.Value(); }, -290},
+        {L"transparency=40\r\n", "opacity follows transparency",
+         [](const SettingRecordsTest& t) { return static_cast<int>(t.m_displays[0].opacity * 10); }, 400},
+        {L"cx=300\r\ncx_2=900\r\nimg_id_2=2\r\n", "suffixed keys are ignored with one display",
+         [](const SettingRecordsTest& t) { return t.m_displays[0].size.Value() + t.m_displays[1].size.Value(); }, 700},
+        {L"img_id=2\r\n", "picture source", [](const SettingRecordsTest& t) { return t.m_displays[0].pictureSource.Value(); },
+         2},
+    };
+    for (const auto& testCase : cases) {
+        SCOPED_TRACE(testCase.check);
+        m_app = AppConfig();
+        m_displays = {};
+        m_hosts = {};
+        UseFile(testCase.content);
+        Load();
+        EXPECT_EQ(testCase.actual(*this), testCase.expected);
+    }
+}
+
+TEST_F(SettingRecordsTest, TextPlacementIsReDefaultedBeforeReading) {
+    UseFile(L"");
+    m_displays[0].textPlacement.Hold(2);
+    Load();
+    EXPECT_EQ(m_displays[0].textPlacement.Value(), 0);
+}
+
+TEST_F(SettingRecordsTest, SliderClampsTheIntervalInMemoryOnly) {
+    UseFile(L"m_image_timer=2\r\n");
+    Load();
+    m_app.SetImageTimerFromSlider(3);
+    EXPECT_EQ(Stored(L"m_image_timer"), L"3");
+    EXPECT_EQ(m_app.imageTimer.Value(), 5);
+    m_app.SetImageTimerFromSlider(75);
+    EXPECT_EQ(Stored(L"m_image_timer"), L"75");
+    EXPECT_EQ(m_app.imageTimer.Value(), 60);
+}
+
+TEST_F(SettingRecordsTest, SettersWriteOnlyChanges) {
+    UseFile(L"");
+    Load();
+    DisplayConfig& display = m_displays[0];
+
+    EXPECT_TRUE(display.size.Set(512));
+    EXPECT_EQ(Stored(L"cx"), L"512");
+    // Another program changes the file; setting the held value again must not write over it.
+    WritePrivateProfileStringW(L"Program", L"cx", L"999", m_file.c_str());
+    EXPECT_FALSE(display.size.Set(512));
+    EXPECT_EQ(Stored(L"cx"), L"999");
+    EXPECT_TRUE(display.size.Set(513));
+    EXPECT_EQ(Stored(L"cx"), L"513");
+
+    // Setting the default that was never stored writes nothing either.
+    EXPECT_FALSE(m_app.objectType.Set(3));
+    EXPECT_EQ(Stored(L"m_clock_3d_type"), L"<missing>");
+
+    const std::wstring folder = L"D:\\Bilder\\Ferien 2026";
+    EXPECT_TRUE(m_app.imageFolder.Set(folder));
+    EXPECT_EQ(Stored(L"m_image_folder"), EncodeSettingText(folder));
+    WritePrivateProfileStringW(L"Program", L"m_image_folder", L"changed", m_file.c_str());
+    EXPECT_FALSE(m_app.imageFolder.Set(folder));
+    EXPECT_EQ(Stored(L"m_image_folder"), L"changed");
+
+    EXPECT_TRUE(m_app.lastUsedClock.Set(L"Classic"));
+    EXPECT_EQ(Stored(L"m_last_use_clock"), L"Classic");
+}
+
+TEST_F(SettingRecordsTest, EncodedFolderReadsBack) {
+    const std::wstring folder = L"C:\\Users\\Zoë\\Pictures";
+    UseFile(L"m_image_folder=" + EncodeSettingText(folder) + L"\r\n");
+    Load();
+    EXPECT_EQ(m_app.imageFolder.Value(), folder);
+}
+
+TEST_F(SettingRecordsTest, PlacementIsWrittenSizeLeftTop) {
+    UseFile(L"");
+    DisplayConfig& display = m_displays[1];
+    display.AssignSlot(1);
+    display.size.Hold(640);
+    display.left.Hold(-20);
+    display.top.Hold(333);
+    SaveDisplayPlacement(display);
+
+    const auto bytes = ReadFileBytes(m_file);
+    ASSERT_TRUE(bytes.has_value());
+    const std::wstring text(reinterpret_cast<const wchar_t*>(bytes->data() + 2), (bytes->size() - 2) / 2);
+    const size_t size = text.find(L"cx_2=640");
+    const size_t left = text.find(L"point_x_2=-20");
+    const size_t top = text.find(L"point_y_2=333");
+    ASSERT_NE(size, std::wstring::npos);
+    ASSERT_NE(left, std::wstring::npos);
+    ASSERT_NE(top, std::wstring::npos);
+    EXPECT_LT(size, left);
+    EXPECT_LT(left, top);
+}
+
+TEST_F(SettingRecordsTest, FurtherSlotsLoadWithTheirSuffixes) {
+    UseFile(L"cx=300\r\ncx_2=900\r\npoint_y_3=77\r\nm_ddc_bold_2=0\r\n");
+    m_app.displayCount = 3;
+    Load();
+    EXPECT_EQ(m_preparedSlots, (std::vector<int>{1, 2}));
+    EXPECT_EQ(m_app.currentSlot, 0);
+    EXPECT_EQ(m_displays[0].size.Value(), 300);
+    EXPECT_EQ(m_displays[1].size.Value(), 900);
+    EXPECT_EQ(m_displays[1].textBold.Value(), 0);
+    EXPECT_EQ(m_displays[2].top.Value(), 77);
+    EXPECT_EQ(m_hosts[1].createdSizes, std::vector<int>{900});
+    EXPECT_EQ(m_hosts[2].createdSizes, std::vector<int>{400});
+    EXPECT_TRUE(m_hosts[3].createdSizes.empty());
+}
+
+TEST(DisplaySlotSuffix, Slots) {
+    const std::wstring expected[kDisplaySlotCount] = {L"", L"_2", L"_3", L"_4", L"_5", L"_6", L"_7", L"_8"};
+    for (int slot = 0; slot < kDisplaySlotCount; ++slot) {
+        SCOPED_TRACE(slot);
+        EXPECT_EQ(DisplaySlotSuffix(slot), expected[slot]);
+        EXPECT_EQ(DisplayConfig(slot).transparency.Key(), L"transparency" + expected[slot]);
+    }
+}
+
+TEST(DefaultDisplayLeft, CentresOnTheVirtualScreen) {
+    EXPECT_EQ(DefaultDisplayLeft(0, 1280, 400), 440);
+    EXPECT_EQ(DefaultDisplayLeft(-1921, 1000, 401), -460 - 200);
+    EXPECT_EQ(DefaultDisplayLeft(0, 1281, 128), 640 - 64);
+}
+
+}  // namespace
