@@ -1,0 +1,103 @@
+#include <windows.h>
+#include <GL/gl.h>
+
+#include <cstring>
+
+#include "common/process_flags.h"
+#include "common/proc_address.h"
+#include "render/gl_3d_clock.h"
+
+namespace {
+
+using UpdateLayeredWindowFunction = BOOL(WINAPI*)(HWND, HDC, POINT*, SIZE*, HDC, POINT*, COLORREF, BLENDFUNCTION*,
+                                                 DWORD);
+
+UpdateLayeredWindowFunction LayeredWindowUpdater() {
+    static const UpdateLayeredWindowFunction update =
+        GetProcAddressAs<UpdateLayeredWindowFunction>(GetModuleHandleW(L"user32.dll"), "UpdateLayeredWindow");
+    return update;
+}
+
+}  // namespace
+
+bool GL3DClock::CreateFrameBitmap(int width, int height) {
+    HBITMAP oldBitmap = m_frameBitmap;
+    if (m_frameDC != nullptr) {
+        DeleteDC(m_frameDC);
+        m_frameDC = nullptr;
+    }
+    m_frameBitmap = nullptr;
+    m_readback.assign(static_cast<size_t>(width) * height * 4, 0);
+    m_frameWidth = width;
+    m_frameHeight = height;
+    m_frameStride = width * 4;
+    m_framePixels = nullptr;
+
+    bool created = false;
+    m_frameDC = CreateCompatibleDC(nullptr);
+    if (m_frameDC != nullptr) {
+        BITMAPINFO info{};
+        info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+        info.bmiHeader.biWidth = width;
+        info.bmiHeader.biHeight = -height;  // top-down: row 0 is the top of the window
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        info.bmiHeader.biCompression = BI_RGB;
+        void* pixels = nullptr;
+        m_frameBitmap = CreateDIBSection(m_frameDC, &info, DIB_RGB_COLORS, &pixels, nullptr, 0);
+        m_framePixels = static_cast<uint8_t*>(pixels);
+        created = m_frameBitmap != nullptr;
+    }
+    if (oldBitmap != nullptr) DeleteObject(oldBitmap);
+    if (!created) {
+        ReleaseFrameBitmap();
+        return false;
+    }
+    GdiFlush();
+    return true;
+}
+
+void GL3DClock::ReleaseFrameBitmap() {
+    m_frameWidth = 0;
+    m_frameHeight = 0;
+    m_frameStride = 0;
+    if (m_frameBitmap != nullptr) DeleteObject(m_frameBitmap);
+    if (m_frameDC != nullptr) DeleteDC(m_frameDC);
+    m_frameBitmap = nullptr;
+    m_frameDC = nullptr;
+    m_framePixels = nullptr;
+    m_readback.clear();
+    m_readback.shrink_to_fit();
+}
+
+void GL3DClock::ReadBack() {
+    if (m_framePixels == nullptr || m_readback.empty()) return;
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, m_width, m_height, GL_BGRA_EXT, GL_UNSIGNED_BYTE, m_readback.data());
+    // OpenGL delivers the bottom row first; the frame bitmap is top-down.
+    const size_t rowBytes = static_cast<size_t>(m_frameWidth) * 4;
+    for (int row = 0; row < m_frameHeight; ++row) {
+        std::memcpy(m_framePixels + static_cast<size_t>(row) * m_frameStride,
+                    m_readback.data() + static_cast<size_t>(m_frameHeight - 1 - row) * rowBytes, rowBytes);
+    }
+}
+
+void GL3DClock::Present() {
+    const UpdateLayeredWindowFunction updateLayeredWindow = LayeredWindowUpdater();
+    if (m_frameBitmap == nullptr || updateLayeredWindow == nullptr) return;
+    HDC screen = GetDC(nullptr);
+    if (screen == nullptr) return;
+    const int savedState = SaveDC(screen);
+
+    SIZE size{static_cast<LONG>(m_viewportWidth), static_cast<LONG>(m_viewportHeight)};
+    BLENDFUNCTION blend{AC_SRC_OVER, 0, ConstantAlphaForOpacity(m_opacity), AC_SRC_ALPHA};
+    HGDIOBJ replaced = SelectObject(m_frameDC, m_frameBitmap);
+    POINT destination{0, 0};
+    ClientToScreen(m_displayWindow, &destination);
+    POINT source{0, 0};
+    updateLayeredWindow(m_displayWindow, screen, &destination, &size, m_frameDC, &source, 0, &blend, ULW_ALPHA);
+    SelectObject(m_frameDC, replaced);
+
+    RestoreDC(screen, savedState);
+    ReleaseDC(nullptr, screen);
+}

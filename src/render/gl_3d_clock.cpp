@@ -1,0 +1,163 @@
+#include "render/gl_3d_clock.h"
+
+#include <GL/gl.h>
+#include <GL/glu.h>
+
+#include <algorithm>
+#include <utility>
+
+#include "common/process_flags.h"
+
+namespace {
+
+// Touched only on the main thread, by every display's frames.
+float g_animationCounter = kAnimationCounterStart;
+
+void DeleteBitmap(HBITMAP bitmap) {
+    if (bitmap != nullptr) DeleteObject(bitmap);
+}
+
+}  // namespace
+
+GL3DClock::GL3DClock() { m_vertices = BuildSceneVertices(m_objectType); }
+
+GL3DClock::~GL3DClock() {
+    DeleteBitmap(m_pendingPicture.exchange(nullptr));
+    DeleteBitmap(m_placeholder.exchange(nullptr));
+}
+
+float GL3DClock::AnimationCounter() { return g_animationCounter; }
+void GL3DClock::ResetAnimationCounter() { g_animationCounter = kAnimationCounterStart; }
+
+void GL3DClock::SetSize(int size) {
+    m_viewportWidth = static_cast<float>(size);
+    m_viewportHeight = static_cast<float>(size);
+}
+
+void GL3DClock::SetObjectType(int objectType) {
+    // A value from a hand-edited settings file outside the list falls back to the default.
+    m_objectType = (objectType >= 0 && objectType < kObjectTypeCount) ? objectType : 3;
+}
+
+void GL3DClock::SetPendingPictureHandle(HBITMAP picture) { DeleteBitmap(m_pendingPicture.exchange(picture)); }
+
+void GL3DClock::SetPlaceholder(HBITMAP placeholder) { DeleteBitmap(m_placeholder.exchange(placeholder)); }
+
+void GL3DClock::PrepareFrame(int size) {
+    m_vertices = BuildSceneVertices(m_objectType);
+    const bool reopen = NeedsRenderTargetReopen(m_width, m_height, size, m_previousObjectType, m_objectType);
+    m_previousObjectType = m_objectType;
+    if (!reopen || size <= 0) return;
+
+    CloseRenderTarget();
+    m_width = size;
+    m_height = size;
+    OpenRenderTarget(m_hostWindow);
+    if (m_sourceMode != 0) {
+        g_pictureListRebuildRequest.store(true, std::memory_order_relaxed);
+    } else {
+        m_samplesLoaded = false;
+    }
+}
+
+void GL3DClock::ApplyPendingTextures() {
+    if (m_sourceMode == 0) {
+        if (m_previousSourceMode != 0 || m_imageMode != m_facesImageMode) {
+            m_facesImageMode = m_imageMode;
+            m_samplesLoaded = false;
+        }
+        if (m_rotateRequest.exchange(false, std::memory_order_relaxed)) {
+            std::rotate(m_faceTextures.begin(), m_faceTextures.begin() + 1, m_faceTextures.begin() + kFaceSlotCount);
+        }
+    }
+    m_previousSourceMode = m_sourceMode;
+
+    if (HBITMAP picture = m_pendingPicture.exchange(nullptr)) {
+        m_faceCounter = NextFaceSlot(m_faceCounter);
+        UploadTexture(m_faceCounter, picture, true);
+    }
+    if (HBITMAP placeholder = m_placeholder.exchange(nullptr)) {
+        UploadTexture(0, placeholder, false);
+        UploadTexture(1, placeholder, false);
+        UploadTexture(2, placeholder, true);
+    }
+}
+
+void GL3DClock::UploadTexture(int slot, HBITMAP bitmap, bool deleteBitmap) {
+    if (slot < 0 || slot >= static_cast<int>(m_faceTextures.size())) {
+        if (deleteBitmap) DeleteBitmap(bitmap);
+        return;
+    }
+    const unsigned oldTexture = m_faceTextures[slot];
+    DIBSECTION section{};
+    const bool described = GetObjectW(bitmap, sizeof(section), &section) == sizeof(section);
+
+    GLuint texture = 0;
+    glGenTextures(1, &texture);
+    m_faceTextures[slot] = texture;
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    if (described && section.dsBm.bmBits != nullptr) {
+        const BITMAP& info = section.dsBm;
+        if (info.bmBitsPixel == 32) {
+            glTexImage2D(GL_TEXTURE_2D, 0, 4, info.bmWidth, info.bmHeight, 0, GL_BGRA_EXT, GL_UNSIGNED_BYTE,
+                         info.bmBits);
+        } else if (info.bmBitsPixel == 24) {
+            glTexImage2D(GL_TEXTURE_2D, 0, 3, info.bmWidth, info.bmHeight, 0, GL_BGR_EXT, GL_UNSIGNED_BYTE,
+                         info.bmBits);
+        }
+    }
+    if (deleteBitmap) DeleteBitmap(bitmap);
+    if (oldTexture != 0) glDeleteTextures(1, &oldTexture);
+}
+
+void GL3DClock::DrawFrame() {
+    if (!IsRenderTargetOpen()) return;
+    MakeCurrent();
+    ApplyPendingTextures();
+
+    glDisable(GL_COLOR_MATERIAL);
+    glEnable(GL_TEXTURE_2D);
+    glBindTexture(GL_TEXTURE_2D, m_faceTextures[0]);
+    glViewport(0, 0, static_cast<GLsizei>(m_viewportWidth), static_cast<GLsizei>(m_viewportHeight));
+    glClearColor(0, 0, 0, 0);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluPerspective(45.0, m_viewportWidth / m_viewportHeight, static_cast<double>(0.1f), 250.0);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    gluLookAt(0, 0, 2, 0, 0, 0, 0, 1, 0);
+
+    g_animationCounter = AdvanceAnimationCounter(g_animationCounter);
+    const float angle = g_animationCounter * m_speedFactor;
+    const float shift = ObjectTranslationZ(m_objectType);
+    if (m_objectType > 0) glTranslatef(0, 0, shift);
+    std::array<SceneRotation, 5> rotations{};
+    const int rotationCount = ObjectRotations(m_objectType, angle, rotations);
+    for (int i = 0; i < rotationCount; ++i) {
+        glRotatef(rotations[i].angle, rotations[i].x, rotations[i].y, rotations[i].z);
+    }
+
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glEnableClientState(GL_NORMAL_ARRAY);
+    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+    const int groups = IsSquareObject(m_objectType) ? 1 : kFaceSlotCount;
+    for (int group = 0; group < groups; ++group) {
+        const SceneVertex* first = &m_vertices[group * kVerticesPerFacePair];
+        glBindTexture(GL_TEXTURE_2D, m_faceTextures[group]);
+        glTexCoordPointer(2, GL_FLOAT, sizeof(SceneVertex), &first->s);
+        glNormalPointer(GL_FLOAT, sizeof(SceneVertex), &first->nx);
+        glVertexPointer(3, GL_FLOAT, sizeof(SceneVertex), &first->x);
+        glDrawArrays(GL_TRIANGLES, 0, kVerticesPerFacePair);
+    }
+    glDisableClientState(GL_VERTEX_ARRAY);
+    glDisableClientState(GL_NORMAL_ARRAY);
+    glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+
+    ReadBack();
+    Present();
+}

@@ -1,0 +1,120 @@
+#pragma once
+
+#include <windows.h>
+
+#include <array>
+#include <atomic>
+#include <vector>
+
+#include "render/scene_geometry.h"
+
+// The 3D scene of one display: the turning object, its render target (an OpenGL pbuffer with
+// its own context, sharing textures with a small host context on the program's hidden main
+// window) and the frame bitmap that carries each frame to the display's layered window.
+// Everything except the picture hand-over runs on the main thread.
+class GL3DClock {
+public:
+    GL3DClock();
+    virtual ~GL3DClock();
+    GL3DClock(const GL3DClock&) = delete;
+    GL3DClock& operator=(const GL3DClock&) = delete;
+
+    // --- render target ---
+    // Opens the pbuffer and the frame bitmap at the current width and height, on `hostWindow`'s
+    // device context. On failure everything is closed again and false is returned.
+    bool OpenRenderTarget(HWND hostWindow);
+    void MakeCurrent();
+    // Closes what is open; safe on a partly opened or already closed target.
+    void CloseRenderTarget();
+    bool IsRenderTargetOpen() const { return m_pbufferContext != nullptr; }
+
+    // --- per-frame inputs, written by the display before every frame ---
+    void SetSize(int size);
+    void SetObjectType(int objectType);
+    void SetSourceMode(int sourceMode) { m_sourceMode = sourceMode; }
+    void SetSpeedFactor(float speedFactor) { m_speedFactor = speedFactor; }
+    void SetImageMode(int imageMode) { m_imageMode = imageMode; }
+    void SetOpacity(double opacityPercent) { m_opacity = opacityPercent; }
+    void SetDisplayWindow(HWND window) { m_displayWindow = window; }
+
+    // Geometry and render target for a frame at `size` pixels; reopens the target when needed.
+    void PrepareFrame(int size);
+    // Draws the frame into the pbuffer, reads it back and shows it on the display window.
+    void DrawFrame();
+
+    // --- hand-over from the display's worker thread ---
+    // The next picture (a texture picture); the scene owns it from now on. A pending picture
+    // that was never taken is deleted.
+    void SetPendingPictureHandle(HBITMAP picture);
+    // A picture for all three faces; the scene owns it from now on.
+    void SetPlaceholder(HBITMAP placeholder);
+    // Moves the sample pictures one face on at the next frame.
+    void RequestRotate() { m_rotateRequest.store(true, std::memory_order_relaxed); }
+
+    // Uploads a 32- or 24-bit bitmap as the texture of `slot`, replacing the old texture.
+    // Deletes `bitmap` when `deleteBitmap` is set.
+    void UploadTexture(int slot, HBITMAP bitmap, bool deleteBitmap);
+
+    // The frame as the window last received it: top-down B, G, R, A rows of width * 4 bytes.
+    const uint8_t* FramePixels() const { return m_framePixels; }
+    int FrameWidth() const { return m_frameWidth; }
+    int FrameHeight() const { return m_frameHeight; }
+    HBITMAP FrameBitmap() const { return m_frameBitmap; }
+    unsigned FaceTexture(int slot) const { return m_faceTextures[slot]; }
+    int FaceCounter() const { return m_faceCounter; }
+    int TargetWidth() const { return m_width; }
+
+    // The shared animation counter of all displays.
+    static float AnimationCounter();
+    static void ResetAnimationCounter();
+
+private:
+    bool CreateContexts();
+    bool LoadWglExtensions();
+    bool CreatePbuffer();
+    bool CreateFrameBitmap(int width, int height);
+    void ReleaseFrameBitmap();
+    void ReadBack();
+    void Present();
+    void ApplyPendingTextures();
+    void DeleteFaceTextures();
+
+    // Render target.
+    HWND m_hostWindow = nullptr;
+    HDC m_hostDC = nullptr;
+    HGLRC m_hostContext = nullptr;
+    void* m_pbuffer = nullptr;  // HPBUFFERARB
+    HDC m_pbufferDC = nullptr;
+    HGLRC m_pbufferContext = nullptr;
+    int m_width = 1024;
+    int m_height = 1024;
+
+    // Frame bitmap.
+    int m_frameWidth = 0;
+    int m_frameHeight = 0;
+    int m_frameStride = 0;
+    HDC m_frameDC = nullptr;
+    HBITMAP m_frameBitmap = nullptr;
+    uint8_t* m_framePixels = nullptr;
+    std::vector<uint8_t> m_readback;
+
+    // Scene.
+    bool m_samplesLoaded = false;
+    std::array<unsigned, 10> m_faceTextures{};
+    int m_facesImageMode = 1;
+    int m_sourceMode = 0;
+    int m_previousSourceMode = 0;
+    int m_objectType = 3;
+    int m_previousObjectType = -1;
+    int m_imageMode = 1;
+    std::array<SceneVertex, kSceneVertexCount> m_vertices{};
+    std::atomic<HBITMAP> m_pendingPicture{nullptr};
+    std::atomic<HBITMAP> m_placeholder{nullptr};
+    std::atomic<bool> m_rotateRequest{false};
+    int m_faceCounter = 0;
+    float m_viewportWidth = 1024.0f;
+    float m_viewportHeight = 1024.0f;
+    float m_speedFactor = 7.0f;
+    double m_opacity = 75.0;
+    HWND m_displayWindow = nullptr;
+};

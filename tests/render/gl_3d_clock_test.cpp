@@ -1,0 +1,229 @@
+#include "render/gl_3d_clock.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "common/process_flags.h"
+
+namespace {
+
+constexpr uint32_t kRed = 0xFFFF0000;   // A, R, G, B as the bitmap stores them (B, G, R, A bytes)
+constexpr uint32_t kBlue = 0xFF0000FF;
+
+// A bottom-up 32-bit bitmap like the program's own pictures: the top half of the picture one
+// colour, the bottom half another. The caller owns it.
+HBITMAP MakeTwoColourPicture(int size, uint32_t top, uint32_t bottom) {
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = size;
+    info.bmiHeader.biHeight = size;  // bottom-up: the first row in memory is the bottom row
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    auto* pixels = static_cast<uint32_t*>(bits);
+    for (int row = 0; row < size; ++row) {
+        for (int column = 0; column < size; ++column) pixels[row * size + column] = row < size / 2 ? bottom : top;
+    }
+    return bitmap;
+}
+
+struct Pixel {
+    uint8_t blue, green, red, alpha;
+};
+
+Pixel FramePixel(const GL3DClock& scene, int x, int y) {
+    Pixel pixel;
+    std::memcpy(&pixel, scene.FramePixels() + (static_cast<size_t>(y) * scene.FrameWidth() + x) * 4, 4);
+    return pixel;
+}
+
+// The program's hidden main window hosts the render targets; the display shows the frames in a
+// layered window. Both are stood up here.
+class SceneTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        WNDCLASSW windowClass{};
+        windowClass.lpfnWndProc = DefWindowProcW;
+        windowClass.hInstance = GetModuleHandleW(nullptr);
+        windowClass.lpszClassName = L"OrbelinSceneTestHost";
+        RegisterClassW(&windowClass);
+    }
+    void SetUp() override {
+        m_host = CreateWindowExW(0, L"OrbelinSceneTestHost", L"host", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr,
+                                 nullptr, GetModuleHandleW(nullptr), nullptr);
+        m_display = CreateWindowExW(WS_EX_LAYERED | WS_EX_TOOLWINDOW, L"OrbelinSceneTestHost", L"display", WS_POPUP,
+                                    40, 40, 10, 10, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+        ASSERT_NE(m_host, nullptr);
+        ASSERT_NE(m_display, nullptr);
+        ShowWindow(m_display, SW_SHOWNOACTIVATE);
+    }
+    void TearDown() override {
+        DestroyWindow(m_display);
+        DestroyWindow(m_host);
+    }
+    // A scene as the display drives it: still (speed 0), facing the camera, at `size` pixels.
+    void OpenScene(GL3DClock& scene, int size, int objectType = 0) {
+        ASSERT_TRUE(scene.OpenRenderTarget(m_host));
+        scene.SetDisplayWindow(m_display);
+        scene.SetObjectType(objectType);
+        scene.SetSourceMode(1);
+        scene.SetSpeedFactor(0);
+        scene.SetOpacity(100);
+        scene.SetSize(size);
+        scene.PrepareFrame(size);
+        ASSERT_TRUE(scene.IsRenderTargetOpen());
+    }
+
+    HWND m_host = nullptr;
+    HWND m_display = nullptr;
+};
+
+TEST_F(SceneTest, PlaceholderShowsUprightOnTheFrontFaceOverATransparentGround) {
+    GL3DClock scene;
+    OpenScene(scene, 256);
+    HBITMAP placeholder = MakeTwoColourPicture(256, kRed, kBlue);
+    scene.SetPlaceholder(placeholder);
+    scene.DrawFrame();
+
+    ASSERT_EQ(scene.FrameWidth(), 256);
+    ASSERT_EQ(scene.FrameHeight(), 256);
+    for (const auto& [x, y] : {std::pair{0, 0}, {255, 0}, {0, 255}, {255, 255}, {5, 128}}) {
+        SCOPED_TRACE(testing::Message() << x << "," << y);
+        const Pixel corner = FramePixel(scene, x, y);
+        EXPECT_EQ(corner.red | corner.green | corner.blue | corner.alpha, 0);
+    }
+    const Pixel upper = FramePixel(scene, 128, 80);
+    const Pixel lower = FramePixel(scene, 128, 176);
+    EXPECT_GT(upper.red, 150);
+    EXPECT_LT(upper.blue, 40);
+    EXPECT_GT(lower.blue, 150);
+    EXPECT_LT(lower.red, 40);
+    EXPECT_EQ(upper.alpha, 255);
+
+    // The placeholder went to all three faces and the scene deleted it afterwards.
+    for (int slot = 0; slot < 3; ++slot) EXPECT_NE(scene.FaceTexture(slot), 0u);
+    EXPECT_EQ(GetObjectType(placeholder), 0u);
+
+    // The layered window took the frame's size.
+    RECT window{};
+    GetWindowRect(m_display, &window);
+    EXPECT_EQ(window.right - window.left, 256);
+    EXPECT_EQ(window.bottom - window.top, 256);
+    scene.CloseRenderTarget();
+}
+
+TEST_F(SceneTest, PendingPicturesAreOwnedOnceAndFillTheFacesInTurn) {
+    GL3DClock scene;
+    OpenScene(scene, 128);
+    HBITMAP neverTaken = MakeTwoColourPicture(64, kRed, kRed);
+    HBITMAP first = MakeTwoColourPicture(64, kBlue, kBlue);
+    scene.SetPendingPictureHandle(neverTaken);
+    scene.SetPendingPictureHandle(first);
+    EXPECT_EQ(GetObjectType(neverTaken), 0u) << "a picture replaced before it was taken must be deleted";
+    EXPECT_EQ(GetObjectType(first), static_cast<DWORD>(OBJ_BITMAP));
+
+    std::vector<int> slots;
+    scene.DrawFrame();
+    EXPECT_EQ(GetObjectType(first), 0u);
+    slots.push_back(scene.FaceCounter());
+    for (int i = 0; i < 2; ++i) {
+        scene.SetPendingPictureHandle(MakeTwoColourPicture(64, kRed, kBlue));
+        scene.DrawFrame();
+        slots.push_back(scene.FaceCounter());
+    }
+    EXPECT_EQ(slots, (std::vector<int>{1, 2, 0}));
+    for (int slot = 0; slot < 3; ++slot) EXPECT_NE(scene.FaceTexture(slot), 0u);
+
+    scene.CloseRenderTarget();
+
+    // A picture handed over but never drawn is deleted with the scene that owns it.
+    HBITMAP leftOver = MakeTwoColourPicture(64, kRed, kBlue);
+    HBITMAP leftOverPlaceholder = MakeTwoColourPicture(64, kRed, kBlue);
+    {
+        GL3DClock unused;
+        unused.SetPendingPictureHandle(leftOver);
+        unused.SetPlaceholder(leftOverPlaceholder);
+        EXPECT_EQ(GetObjectType(leftOver), static_cast<DWORD>(OBJ_BITMAP));
+    }
+    EXPECT_EQ(GetObjectType(leftOver), 0u);
+    EXPECT_EQ(GetObjectType(leftOverPlaceholder), 0u);
+}
+
+TEST_F(SceneTest, SizeAndTypeChangesReopenTheTarget) {
+    GL3DClock scene;
+    OpenScene(scene, 200, 3);
+    EXPECT_EQ(scene.TargetWidth(), 200);
+    EXPECT_EQ(scene.FrameWidth(), 200);
+
+    const struct {
+        int type, size;
+        bool reopens;
+    } steps[] = {{3, 200, false}, {1, 200, true}, {0, 200, false}, {3, 200, false}, {3, 320, true}};
+    g_pictureListRebuildRequest = false;
+    for (const auto& step : steps) {
+        SCOPED_TRACE(testing::Message() << "type " << step.type << " size " << step.size);
+        scene.UploadTexture(0, MakeTwoColourPicture(16, kRed, kBlue), true);
+        ASSERT_NE(scene.FaceTexture(0), 0u);
+        scene.SetObjectType(step.type);
+        scene.PrepareFrame(step.size);
+        // Reopening drops the textures and asks the workers for pictures again.
+        EXPECT_EQ(scene.FaceTexture(0) == 0, step.reopens);
+        EXPECT_EQ(g_pictureListRebuildRequest.exchange(false), step.reopens);
+        EXPECT_TRUE(scene.IsRenderTargetOpen());
+        EXPECT_EQ(scene.FrameWidth(), step.size);
+    }
+    scene.DrawFrame();
+}
+
+TEST_F(SceneTest, TwoDisplaysDrawIntoTheirOwnTargets) {
+    GL3DClock small;
+    GL3DClock large;
+    OpenScene(small, 160);
+    OpenScene(large, 300);
+    small.SetPlaceholder(MakeTwoColourPicture(32, kRed, kRed));
+    large.SetPlaceholder(MakeTwoColourPicture(32, kBlue, kBlue));
+    small.DrawFrame();
+    large.DrawFrame();
+    small.DrawFrame();
+    EXPECT_EQ(small.FrameWidth(), 160);
+    EXPECT_EQ(large.FrameWidth(), 300);
+    EXPECT_GT(FramePixel(small, 80, 80).red, 150);
+    EXPECT_GT(FramePixel(large, 150, 150).blue, 150);
+    small.CloseRenderTarget();
+    large.CloseRenderTarget();
+}
+
+TEST_F(SceneTest, ClosingTwiceAndReopeningIsSafe) {
+    GL3DClock scene;
+    OpenScene(scene, 96);
+    scene.CloseRenderTarget();
+    EXPECT_FALSE(scene.IsRenderTargetOpen());
+    EXPECT_EQ(scene.FrameBitmap(), nullptr);
+    scene.CloseRenderTarget();
+    scene.DrawFrame();  // without a target a frame does nothing
+    ASSERT_TRUE(scene.OpenRenderTarget(m_host));
+    scene.SetPlaceholder(MakeTwoColourPicture(16, kRed, kRed));
+    scene.DrawFrame();
+    EXPECT_GT(FramePixel(scene, 48, 48).red, 150);
+    scene.CloseRenderTarget();
+}
+
+TEST_F(SceneTest, AnimationCounterIsSharedByAllDisplays) {
+    GL3DClock first;
+    GL3DClock second;
+    OpenScene(first, 64);
+    OpenScene(second, 64);
+    GL3DClock::ResetAnimationCounter();
+    for (int frame = 0; frame < 50; ++frame) {
+        first.DrawFrame();
+        second.DrawFrame();
+    }
+    EXPECT_FLOAT_EQ(GL3DClock::AnimationCounter(), 12.999973f);
+    first.CloseRenderTarget();
+    second.CloseRenderTarget();
+}
+
+}  // namespace
