@@ -134,3 +134,26 @@ TEST(SceneRules, TranslationAlphaAndFaceOrder) {
 }
 
 }  // namespace
+
+#include "render/sample_pictures.h"
+
+namespace {
+
+TEST(SamplePictures, RestoredOnceToThePictureFiles) {
+    const auto& first = SamplePictures();
+    const auto& again = SamplePictures();
+    for (int i = 0; i < kSamplePictureCount; ++i) {
+        SCOPED_TRACE(i);
+        ASSERT_GT(first[i].size, 1000u);
+        // Every sample is a JPEG file: it starts with the SOI marker and ends with EOI.
+        EXPECT_EQ(first[i].bytes[0], 0xFF);
+        EXPECT_EQ(first[i].bytes[1], 0xD8);
+        EXPECT_EQ(first[i].bytes[first[i].size - 2], 0xFF);
+        EXPECT_EQ(first[i].bytes[first[i].size - 1], 0xD9);
+        // A second call does not restore (shift) the bytes again.
+        EXPECT_EQ(again[i].bytes, first[i].bytes);
+        EXPECT_EQ(again[i].bytes[0], 0xFF);
+    }
+}
+
+}  // namespace
