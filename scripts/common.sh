@@ -6,7 +6,7 @@ ORBELIN_BUILD=${ORBELIN_BUILD_DIR:-$ORBELIN_ROOT/build}
 
 # Debian packages the build, the run and the tests need.
 ORBELIN_PACKAGES=(
-    cmake make
+    cmake make g++
     g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-tools
     wine wine64
     xvfb xauth x11-utils
