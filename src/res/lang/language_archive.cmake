@@ -1,8 +1,8 @@
 # Builds the language archive into the program's resources: a packer compiled for the build
 # machine turns the text files of this folder into start marker + LZARI payload + end marker,
 # which orbelin.rc stores as the resource "AAAA_UNICODE.TMP" of type "PNG". Included from
-# src/res/CMakeLists.txt; sets ORBELIN_LANGUAGE_ARCHIVE (the run) and, as a global property,
-# the path of the archive text for tests.
+# src/res/CMakeLists.txt; sets ORBELIN_LANGUAGE_ARCHIVE (the run) and, as global properties,
+# the paths of the packer and of the archive text for tests.
 include(${CMAKE_CURRENT_LIST_DIR}/maker.cmake)
 configure_file(${CMAKE_CURRENT_LIST_DIR}/maker.h.in ${CMAKE_CURRENT_BINARY_DIR}/maker.h @ONLY)
 
@@ -20,6 +20,7 @@ set(ORBELIN_PACKER_HEADERS
     ${PROJECT_SOURCE_DIR}/src/lang/lzari_decoder.h
     ${PROJECT_SOURCE_DIR}/src/lang/archive_container.h)
 set(ORBELIN_PACKER ${CMAKE_BINARY_DIR}/tools/orbelin_archive_packer)
+set_property(GLOBAL PROPERTY ORBELIN_ARCHIVE_PACKER ${ORBELIN_PACKER})
 add_custom_command(OUTPUT ${ORBELIN_PACKER}
     COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/tools
     COMMAND ${ORBELIN_HOST_CXX} -std=c++20 -O2 -Wall -Wextra -Werror -I${PROJECT_SOURCE_DIR}/src
