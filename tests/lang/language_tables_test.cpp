@@ -122,10 +122,22 @@ TEST(LanguageArchive, LookupFallsBackToEnglishThenToNothing) {
         int id;
         const wchar_t* expected;
     } cases[] = {
-        {0, 1, L"Infos"},    {0, 3, L"Only English"}, {0, 5, L""},      // empty, not the English "Five"
-        {0, 6, nullptr},     {1, 1, L"Info"},         {2, 1, L"Info"},  // the nameless section lacks it
-        {2, 4, L"nameless"}, {-1, 1, L"Info"},        {4, 1, L"Info"},  // beyond the section count
-        {47, 1, L"Info"},    {48, 1, L"Info"},        {1000, 2, L"Second"}, {0, 256, nullptr}, {0, -5, nullptr},
+        // clang-format off
+        {0, 1, L"Infos"},
+        {0, 3, L"Only English"},
+        {0, 5, L""},  // empty, not the English "Five"
+        {0, 6, nullptr},
+        {1, 1, L"Info"},
+        {2, 1, L"Info"},  // the nameless section lacks it
+        {2, 4, L"nameless"},
+        {-1, 1, L"Info"},
+        {4, 1, L"Info"},  // beyond the section count
+        {47, 1, L"Info"},
+        {48, 1, L"Info"},
+        {1000, 2, L"Second"},
+        {0, 256, nullptr},
+        {0, -5, nullptr},
+        // clang-format on
     };
     for (const auto& testCase : cases) {
         SCOPED_TRACE(std::to_string(testCase.language) + " / " + std::to_string(testCase.id));
