@@ -43,6 +43,8 @@ constexpr int kGreenBits = 0x2017;
 constexpr int kBlueBits = 0x2019;
 constexpr int kAlphaBits = 0x201B;
 constexpr int kDepthBits = 0x2022;
+constexpr int kMaxPbufferWidth = 0x202F;
+constexpr int kMaxPbufferHeight = 0x2030;
 
 // Under Wine a single-buffered pbuffer with alpha takes the whole process down when its context
 // stops being current (Mesa flushes the front buffer into a drawable of another depth and the
@@ -89,7 +91,20 @@ bool GL3DClock::CreatePbuffer() {
         ShowErrorMessage(L"wglChoosePixelFormatARB() failed", L"Error");
         return false;
     }
-    m_pbuffer = g_wgl.createPbuffer(m_hostDC, format, m_width, m_height, nullptr);
+    // A size beyond what the driver can make is refused here: asking for it anyway makes some
+    // drivers (Mesa under Wine) end the whole process instead of failing the call. Where the
+    // driver names no pbuffer limit, the largest viewport of the host context is the bound.
+    const int limitQuery[] = {kMaxPbufferWidth, kMaxPbufferHeight};
+    int limits[2] = {0, 0};
+    if (!g_wgl.getPixelFormatAttribiv(m_hostDC, format, 0, 2, limitQuery, limits) || limits[0] <= 0 ||
+        limits[1] <= 0) {
+        GLint viewport[2] = {0, 0};
+        glGetIntegerv(GL_MAX_VIEWPORT_DIMS, viewport);
+        limits[0] = viewport[0];
+        limits[1] = viewport[1];
+    }
+    const bool tooLarge = limits[0] > 0 && limits[1] > 0 && (m_width > limits[0] || m_height > limits[1]);
+    if (!tooLarge) m_pbuffer = g_wgl.createPbuffer(m_hostDC, format, m_width, m_height, nullptr);
     if (m_pbuffer == nullptr) {
         ShowErrorMessage(L"wglCreatePbufferARB() failed", L"Error");
         return false;

@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "common/message_box_watcher.h"
 #include "common/process_flags.h"
 
 namespace {
@@ -224,6 +225,38 @@ TEST_F(SceneTest, AnimationCounterIsSharedByAllDisplays) {
     EXPECT_FLOAT_EQ(GL3DClock::AnimationCounter(), 12.999973f);
     first.CloseRenderTarget();
     second.CloseRenderTarget();
+}
+
+TEST_F(SceneTest, FailedPbufferSaysSoAndLeavesNoTarget) {
+    // The scene runs on a thread of its own while this thread answers its message box: under
+    // Wine a watcher thread cannot reach a message box that a thread with an OpenGL context shows.
+    bool openAfterFailure = true;
+    HBITMAP bitmapAfterFailure = nullptr;
+    bool reopened = false;
+    const std::vector<SeenMessageBox> seen = RunAnsweringMessageBoxes(
+        [&] {
+            GL3DClock scene;
+            if (!scene.OpenRenderTarget(m_host)) return;
+            scene.SetDisplayWindow(m_display);
+            scene.SetSize(64);
+            scene.PrepareFrame(64);
+            // No driver makes a pbuffer this large: the open fails at the pbuffer step.
+            scene.PrepareFrame(60000);
+            openAfterFailure = scene.IsRenderTargetOpen();
+            bitmapAfterFailure = scene.FrameBitmap();
+            scene.DrawFrame();  // a frame without a target does nothing
+            // The next size change tries again and succeeds.
+            scene.PrepareFrame(64);
+            reopened = scene.IsRenderTargetOpen();
+            scene.CloseRenderTarget();
+        },
+        30000);
+    EXPECT_FALSE(openAfterFailure);
+    EXPECT_EQ(bitmapAfterFailure, nullptr);
+    EXPECT_TRUE(reopened);
+    ASSERT_EQ(seen.size(), 1u);
+    EXPECT_EQ(seen[0].caption, L"Error");
+    EXPECT_EQ(seen[0].text, L"wglCreatePbufferARB() failed");
 }
 
 }  // namespace
