@@ -1,0 +1,17 @@
+#pragma once
+
+#include "imaging/draw2017.h"
+
+// A display's colour themes in the settings file: one key per theme index and display slot
+// (ColorThemeKey) in the "Program" section. An index outside the theme table does nothing.
+
+// Reads the stored value (at most 2048 characters) into row `themeIndex` of the table; a
+// missing key leaves the row as it is.
+void LoadColorTheme(CDraw2017& drawing, int displaySlot, int themeIndex);
+
+// Writes row `themeIndex` in the stored form.
+bool SaveColorTheme(const CDraw2017& drawing, int displaySlot, int themeIndex);
+
+// Puts the built-in colours of the same row back (empty texts for rows past the built-in
+// themes) and saves the row.
+bool ResetColorTheme(CDraw2017& drawing, int displaySlot, int themeIndex);

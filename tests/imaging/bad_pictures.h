@@ -1,0 +1,15 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// Files that are no decodable picture, each named for what is wrong with it.
+struct BadPicture {
+    std::string what;
+    std::vector<uint8_t> bytes;
+};
+
+// Zero bytes, text, truncated PNG and JPEG files, and PNG, BMP, GIF and JPEG headers that
+// claim 60000 x 60000 pixels (about 14 GB decoded).
+std::vector<BadPicture> BadPictures();

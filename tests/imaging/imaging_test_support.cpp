@@ -1,0 +1,150 @@
+#include "imaging_test_support.h"
+
+#include <array>
+
+#include "common/test_files.h"
+#include "imaging/png_output.h"
+#include "imaging/picture_bytes.h"
+
+std::string Narrow(const std::wstring& text) {
+    std::string narrow;
+    for (wchar_t c : text) narrow += c < 128 ? static_cast<char>(c) : '?';
+    return narrow;
+}
+
+std::vector<uint8_t> EncodePixels(int width, int height, const std::vector<uint32_t>& argbTopDown,
+                                  const wchar_t* mimeType) {
+    const GdiplusApi& api = Gdiplus();
+    std::vector<uint32_t> pixels = argbTopDown;
+    GpBitmap* bitmap = nullptr;
+    if (api.createBitmapFromScan0(width, height, width * 4, kPixelFormat32bppArgb,
+                                  reinterpret_cast<BYTE*>(pixels.data()), &bitmap) != kGpOk) {
+        return {};
+    }
+    CLSID encoder{};
+    std::vector<uint8_t> bytes;
+    if (FindEncoder(mimeType, &encoder) >= 0) {
+        TestFolder folder(L"encode");
+        const std::wstring path = folder / L"picture";
+        if (api.saveImageToFile(AsImage(bitmap), path.c_str(), &encoder, nullptr) == kGpOk) {
+            bytes = ReadFileBytes(path).value_or(std::vector<uint8_t>{});
+        }
+    }
+    api.disposeImage(AsImage(bitmap));
+    return bytes;
+}
+
+TopDownPixels ReadTopDownPixels(HBITMAP bitmap) {
+    TopDownPixels result;
+    BITMAP description{};
+    if (bitmap == nullptr || GetObjectW(bitmap, sizeof(description), &description) == 0) return result;
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = description.bmWidth;
+    info.bmiHeader.biHeight = -description.bmHeight;  // ask for top-down rows
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    std::vector<uint32_t> pixels(static_cast<size_t>(description.bmWidth) * description.bmHeight);
+    HDC dc = CreateCompatibleDC(nullptr);
+    const int rows = GetDIBits(dc, bitmap, 0, description.bmHeight, pixels.data(), &info, DIB_RGB_COLORS);
+    DeleteDC(dc);
+    if (rows != description.bmHeight) return result;
+    result.width = description.bmWidth;
+    result.height = description.bmHeight;
+    result.pixels = std::move(pixels);
+    return result;
+}
+
+TopDownPixels DecodeWithGdiplus(const std::wstring& path) {
+    const GdiplusApi& api = Gdiplus();
+    TopDownPixels result;
+    GpBitmap* bitmap = nullptr;
+    if (api.createBitmapFromFile(path.c_str(), &bitmap) != kGpOk) return result;
+    UINT width = 0, height = 0;
+    api.getImageWidth(AsImage(bitmap), &width);
+    api.getImageHeight(AsImage(bitmap), &height);
+    result.width = static_cast<int>(width);
+    result.height = static_cast<int>(height);
+    result.pixels.resize(static_cast<size_t>(width) * height);
+    for (UINT y = 0; y < height; ++y) {
+        for (UINT x = 0; x < width; ++x) {
+            GpArgb colour = 0xdeadbeef;
+            api.bitmapGetPixel(bitmap, static_cast<INT>(x), static_cast<INT>(y), &colour);
+            result.pixels[static_cast<size_t>(y) * width + x] = colour;
+        }
+    }
+    api.disposeImage(AsImage(bitmap));
+    return result;
+}
+
+namespace {
+
+uint32_t Crc32(const uint8_t* data, size_t count) {
+    uint32_t crc = 0xFFFFFFFFu;
+    for (size_t i = 0; i < count; ++i) {
+        crc ^= data[i];
+        for (int bit = 0; bit < 8; ++bit) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+    }
+    return ~crc;
+}
+
+void PutBigEndian32(std::vector<uint8_t>& bytes, uint32_t value) {
+    for (int shift = 24; shift >= 0; shift -= 8) bytes.push_back(static_cast<uint8_t>(value >> shift));
+}
+
+void AppendChunk(std::vector<uint8_t>& bytes, const char* type, const std::vector<uint8_t>& data) {
+    PutBigEndian32(bytes, static_cast<uint32_t>(data.size()));
+    const size_t typeStart = bytes.size();
+    bytes.insert(bytes.end(), type, type + 4);
+    bytes.insert(bytes.end(), data.begin(), data.end());
+    PutBigEndian32(bytes, Crc32(bytes.data() + typeStart, bytes.size() - typeStart));
+}
+
+}  // namespace
+
+std::vector<uint8_t> PngClaimingSize(uint32_t width, uint32_t height) {
+    std::vector<uint8_t> bytes = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    std::vector<uint8_t> header;
+    PutBigEndian32(header, width);
+    PutBigEndian32(header, height);
+    header.insert(header.end(), {8, 6, 0, 0, 0});  // 8-bit RGBA, no interlace
+    AppendChunk(bytes, "IHDR", header);
+    // A valid zlib stream of a few zero bytes: the body of a picture far smaller than claimed.
+    AppendChunk(bytes, "IDAT", {0x78, 0x9C, 0x63, 0x00, 0x00, 0x00, 0x01, 0x00, 0x01});
+    AppendChunk(bytes, "IEND", {});
+    return bytes;
+}
+
+MessageBoxCloser::MessageBoxCloser() : m_thread([this] { Watch(); }) {}
+
+MessageBoxCloser::~MessageBoxCloser() { Stop(); }
+
+std::vector<MessageBoxCloser::Box> MessageBoxCloser::Stop() {
+    m_stop.store(true, std::memory_order_relaxed);
+    if (m_thread.joinable()) m_thread.join();
+    return m_boxes;
+}
+
+void MessageBoxCloser::Watch() {
+    std::vector<HWND> closed;
+    while (!m_stop.load(std::memory_order_relaxed)) {
+        HWND box = nullptr;
+        while ((box = FindWindowExW(nullptr, box, L"#32770", nullptr)) != nullptr) {
+            DWORD process = 0;
+            GetWindowThreadProcessId(box, &process);
+            if (process != GetCurrentProcessId() || !IsWindowVisible(box)) continue;
+            bool seen = false;
+            for (HWND old : closed) seen = seen || old == box;
+            if (seen) continue;  // already closed, still going away
+            wchar_t caption[256] = L"";
+            wchar_t text[1024] = L"";
+            GetWindowTextW(box, caption, 256);
+            GetDlgItemTextW(box, 0xFFFF, text, 1024);
+            m_boxes.push_back({caption, text});
+            closed.push_back(box);
+            PostMessageW(box, WM_COMMAND, IDOK, 0);
+        }
+        Sleep(20);
+    }
+}

@@ -1,0 +1,74 @@
+#pragma once
+
+#include <windows.h>
+
+#include <atomic>
+#include <cstdint>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "imaging/gdiplus_api.h"
+
+// Helpers for the picture tests. Pictures are made at test time with GDI+.
+
+std::string Narrow(const std::wstring& text);
+
+// A picture of the given size whose pixels `colourAt(x, y)` gives (ARGB), as PNG file bytes.
+template <typename ColourAt>
+std::vector<uint8_t> MakePngBytes(int width, int height, ColourAt colourAt);
+std::vector<uint8_t> EncodePixels(int width, int height, const std::vector<uint32_t>& argbTopDown,
+                                  const wchar_t* mimeType = L"image/png");
+
+template <typename ColourAt>
+std::vector<uint8_t> MakePngBytes(int width, int height, ColourAt colourAt) {
+    std::vector<uint32_t> pixels(static_cast<size_t>(width) * height);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) pixels[static_cast<size_t>(y) * width + x] = colourAt(x, y);
+    }
+    return EncodePixels(width, height, pixels);
+}
+
+// The pixels of a 32-bit bitmap handle as top-down rows (row 0 is the top of the image),
+// whatever the bitmap's own row order. Empty when the handle cannot be read.
+struct TopDownPixels {
+    int width = 0;
+    int height = 0;
+    std::vector<uint32_t> pixels;
+    uint32_t At(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x]; }
+};
+TopDownPixels ReadTopDownPixels(HBITMAP bitmap);
+
+// Decodes a picture file with GDI+ and returns its ARGB pixels top-down; empty on failure.
+TopDownPixels DecodeWithGdiplus(const std::wstring& path);
+
+// A PNG byte sequence whose header claims width x height; the chunks carry correct checksums
+// and a tiny picture body, so that only the size is wrong.
+std::vector<uint8_t> PngClaimingSize(uint32_t width, uint32_t height);
+
+// Closes every message box of this process that appears while it lives, and records the
+// caption and text of each. A message box is a dialog of class #32770; its text is the static
+// control with id 0xFFFF.
+class MessageBoxCloser {
+public:
+    struct Box {
+        std::wstring caption;
+        std::wstring text;
+    };
+    MessageBoxCloser();
+    ~MessageBoxCloser();
+    MessageBoxCloser(const MessageBoxCloser&) = delete;
+    MessageBoxCloser& operator=(const MessageBoxCloser&) = delete;
+
+    // Stops watching and returns the boxes seen, in order.
+    std::vector<Box> Stop();
+
+private:
+    void Watch();
+    std::atomic<bool> m_stop{false};
+    std::vector<Box> m_boxes;  // written by the watching thread until Stop joins it
+    std::thread m_thread;
+};
+
+// The Windows default caption of a message box without one: "Error".
+inline constexpr const wchar_t* kDefaultMessageCaption = L"Error";
