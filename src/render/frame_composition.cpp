@@ -1,10 +1,15 @@
 #include <windows.h>
+#include <shellapi.h>
+#include <objbase.h>
 #include <GL/gl.h>
 
 #include <cstring>
+#include <memory>
+#include <string>
 
 #include "common/process_flags.h"
 #include "common/proc_address.h"
+#include "imaging/png_output.h"
 #include "render/gl_3d_clock.h"
 
 namespace {
@@ -18,7 +23,34 @@ UpdateLayeredWindowFunction LayeredWindowUpdater() {
     return update;
 }
 
+// Opens the snapshot with the program the user chose for PNG files; on its own thread so that
+// the frames never wait for the shell. The thread owns the copy of the path it is given.
+DWORD WINAPI OpenSnapshot(void* parameter) {
+    const std::unique_ptr<std::wstring> path(static_cast<std::wstring*>(parameter));
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+    ShellExecuteW(nullptr, L"open", path->c_str(), nullptr, nullptr, SW_SHOW);
+    CoUninitialize();
+    return 0;
+}
+
 }  // namespace
+
+std::wstring GL3DClock::SnapshotPath() {
+    wchar_t folder[MAX_PATH + 1] = L"";
+    const DWORD length = GetTempPathW(MAX_PATH + 1, folder);
+    return std::wstring(folder, length <= MAX_PATH ? length : 0) + L"Orbelin_tmp.png";
+}
+
+void GL3DClock::TakeSnapshot(uint8_t alpha) {
+    const std::wstring path = SnapshotPath();
+    SavePng(m_frameBitmap, path.c_str(), alpha);
+    auto threadPath = std::make_unique<std::wstring>(path);
+    HANDLE thread = CreateThread(nullptr, 0, OpenSnapshot, threadPath.get(), 0, nullptr);
+    if (thread != nullptr) {
+        threadPath.release();  // the thread owns it now
+        CloseHandle(thread);
+    }
+}
 
 bool GL3DClock::CreateFrameBitmap(int width, int height) {
     HBITMAP oldBitmap = m_frameBitmap;
@@ -97,6 +129,8 @@ void GL3DClock::Present() {
     POINT source{0, 0};
     updateLayeredWindow(m_displayWindow, screen, &destination, &size, m_frameDC, &source, 0, &blend, ULW_ALPHA);
     SelectObject(m_frameDC, replaced);
+
+    if (g_snapshotRequest.exchange(false, std::memory_order_relaxed)) TakeSnapshot(blend.SourceConstantAlpha);
 
     RestoreDC(screen, savedState);
     ReleaseDC(nullptr, screen);

@@ -7,6 +7,8 @@
 #include <utility>
 
 #include "common/process_flags.h"
+#include "imaging/texture_picture.h"
+#include "render/sample_pictures.h"
 
 namespace {
 
@@ -39,6 +41,14 @@ void GL3DClock::SetObjectType(int objectType) {
     m_objectType = (objectType >= 0 && objectType < kObjectTypeCount) ? objectType : 3;
 }
 
+void GL3DClock::SetPendingPicture(const std::wstring& path) {
+    const int imageMode = m_imageMode.load(std::memory_order_relaxed);
+    HBITMAP picture = LoadTexturePictureFile(path.c_str(), imageMode);
+    if (picture == nullptr) return;
+    m_facesImageMode.store(imageMode, std::memory_order_relaxed);
+    SetPendingPictureHandle(picture);
+}
+
 void GL3DClock::SetPendingPictureHandle(HBITMAP picture) { DeleteBitmap(m_pendingPicture.exchange(picture)); }
 
 void GL3DClock::SetPlaceholder(HBITMAP placeholder) { DeleteBitmap(m_placeholder.exchange(placeholder)); }
@@ -55,15 +65,25 @@ void GL3DClock::PrepareFrame(int size) {
     OpenRenderTarget(m_hostWindow);
     if (m_sourceMode != 0) {
         g_pictureListRebuildRequest.store(true, std::memory_order_relaxed);
-    } else {
-        m_samplesLoaded = false;
+    } else if (IsRenderTargetOpen()) {
+        LoadSamplePictures();
+    }
+}
+
+void GL3DClock::LoadSamplePictures() {
+    const std::array<SamplePicture, kSamplePictureCount>& samples = SamplePictures();
+    const int imageMode = m_imageMode.load(std::memory_order_relaxed);
+    for (int slot = 0; slot < kSamplePictureCount; ++slot) {
+        HBITMAP picture = LoadTexturePictureMemory(samples[slot].bytes, samples[slot].size, imageMode);
+        if (picture != nullptr) UploadTexture(slot, picture, true);
     }
 }
 
 void GL3DClock::ApplyPendingTextures() {
     if (m_sourceMode == 0) {
-        if (m_previousSourceMode != 0 || m_imageMode != m_facesImageMode) {
-            m_facesImageMode = m_imageMode;
+        const int imageMode = m_imageMode.load(std::memory_order_relaxed);
+        if (m_previousSourceMode != 0 || imageMode != m_facesImageMode.load(std::memory_order_relaxed)) {
+            m_facesImageMode.store(imageMode, std::memory_order_relaxed);
             m_samplesLoaded = false;
         }
         if (m_rotateRequest.exchange(false, std::memory_order_relaxed)) {
@@ -116,6 +136,11 @@ void GL3DClock::UploadTexture(int slot, HBITMAP bitmap, bool deleteBitmap) {
 void GL3DClock::DrawFrame() {
     if (!IsRenderTargetOpen()) return;
     MakeCurrent();
+    // The first frame of every scene starts with the sample pictures, whatever the source.
+    if (!m_samplesLoaded) {
+        m_samplesLoaded = true;
+        LoadSamplePictures();
+    }
     ApplyPendingTextures();
 
     glDisable(GL_COLOR_MATERIAL);

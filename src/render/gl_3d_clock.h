@@ -4,6 +4,7 @@
 
 #include <array>
 #include <atomic>
+#include <string>
 #include <vector>
 
 #include "render/scene_geometry.h"
@@ -33,7 +34,8 @@ public:
     void SetObjectType(int objectType);
     void SetSourceMode(int sourceMode) { m_sourceMode = sourceMode; }
     void SetSpeedFactor(float speedFactor) { m_speedFactor = speedFactor; }
-    void SetImageMode(int imageMode) { m_imageMode = imageMode; }
+    // The aspect mode in force (m_img_mode); read by both threads.
+    void SetImageMode(int imageMode) { m_imageMode.store(imageMode, std::memory_order_relaxed); }
     void SetOpacity(double opacityPercent) { m_opacity = opacityPercent; }
     void SetDisplayWindow(HWND window) { m_displayWindow = window; }
 
@@ -43,6 +45,9 @@ public:
     void DrawFrame();
 
     // --- hand-over from the display's worker thread ---
+    // Loads the picture file as a texture picture in the current aspect mode and makes it the
+    // next picture. A file that cannot be read changes nothing.
+    void SetPendingPicture(const std::wstring& path);
     // The next picture (a texture picture); the scene owns it from now on. A pending picture
     // that was never taken is deleted.
     void SetPendingPictureHandle(HBITMAP picture);
@@ -64,6 +69,9 @@ public:
     int FaceCounter() const { return m_faceCounter; }
     int TargetWidth() const { return m_width; }
 
+    // Where the frame snapshots go: the temporary folder's "Orbelin_tmp.png".
+    static std::wstring SnapshotPath();
+
     // The shared animation counter of all displays.
     static float AnimationCounter();
     static void ResetAnimationCounter();
@@ -77,6 +85,8 @@ private:
     void ReadBack();
     void Present();
     void ApplyPendingTextures();
+    void LoadSamplePictures();
+    void TakeSnapshot(uint8_t alpha);
     void DeleteFaceTextures();
 
     // Render target.
@@ -101,12 +111,12 @@ private:
     // Scene.
     bool m_samplesLoaded = false;
     std::array<unsigned, 10> m_faceTextures{};
-    int m_facesImageMode = 1;
+    std::atomic<int> m_facesImageMode{1};
     int m_sourceMode = 0;
     int m_previousSourceMode = 0;
     int m_objectType = 3;
     int m_previousObjectType = -1;
-    int m_imageMode = 1;
+    std::atomic<int> m_imageMode{1};
     std::array<SceneVertex, kSceneVertexCount> m_vertices{};
     std::atomic<HBITMAP> m_pendingPicture{nullptr};
     std::atomic<HBITMAP> m_placeholder{nullptr};

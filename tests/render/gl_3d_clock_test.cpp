@@ -6,6 +6,7 @@
 
 #include "common/message_box_watcher.h"
 #include "common/process_flags.h"
+#include "common/test_files.h"
 
 namespace {
 
@@ -257,6 +258,122 @@ TEST_F(SceneTest, FailedPbufferSaysSoAndLeavesNoTarget) {
     ASSERT_EQ(seen.size(), 1u);
     EXPECT_EQ(seen[0].caption, L"Error");
     EXPECT_EQ(seen[0].text, L"wglCreatePbufferARB() failed");
+}
+
+}  // namespace
+
+namespace {
+
+// A small 24-bit BMP file of one colour, written byte by byte.
+std::vector<uint8_t> SolidBmp(int size, uint8_t red, uint8_t green, uint8_t blue) {
+    const int stride = (size * 3 + 3) & ~3;
+    const uint32_t pixelBytes = static_cast<uint32_t>(stride * size);
+    std::vector<uint8_t> file(54 + pixelBytes, 0);
+    const auto put32 = [&file](size_t at, uint32_t value) {
+        for (int i = 0; i < 4; ++i) file[at + i] = static_cast<uint8_t>(value >> (8 * i));
+    };
+    file[0] = 'B';
+    file[1] = 'M';
+    put32(2, static_cast<uint32_t>(file.size()));
+    put32(10, 54);
+    put32(14, 40);
+    put32(18, static_cast<uint32_t>(size));
+    put32(22, static_cast<uint32_t>(size));
+    file[26] = 1;
+    file[28] = 24;
+    for (int row = 0; row < size; ++row) {
+        for (int column = 0; column < size; ++column) {
+            uint8_t* pixel = &file[54 + row * stride + column * 3];
+            pixel[0] = blue;
+            pixel[1] = green;
+            pixel[2] = red;
+        }
+    }
+    return file;
+}
+
+TEST_F(SceneTest, SamplePicturesFillTheFacesOnTheFirstFrameAndRotate) {
+    GL3DClock scene;
+    OpenScene(scene, 128);
+    scene.SetSourceMode(0);
+    scene.DrawFrame();
+    std::array<unsigned, 3> before{};
+    for (int slot = 0; slot < 3; ++slot) {
+        before[slot] = scene.FaceTexture(slot);
+        EXPECT_NE(before[slot], 0u);
+    }
+    const Pixel centre = FramePixel(scene, 64, 64);
+    EXPECT_EQ(centre.alpha, 255);
+    EXPECT_GT(centre.red + centre.green + centre.blue, 60);
+
+    // A rotate request moves every picture one face on.
+    scene.RequestRotate();
+    scene.DrawFrame();
+    EXPECT_EQ(scene.FaceTexture(0), before[1]);
+    EXPECT_EQ(scene.FaceTexture(1), before[2]);
+    EXPECT_EQ(scene.FaceTexture(2), before[0]);
+
+    // Another aspect mode reloads the samples at the next frame.
+    scene.SetImageMode(0);
+    scene.DrawFrame();
+    scene.DrawFrame();
+    for (int slot = 0; slot < 3; ++slot) {
+        EXPECT_NE(scene.FaceTexture(slot), 0u);
+        EXPECT_NE(scene.FaceTexture(slot), before[(slot + 1) % 3]);
+    }
+    scene.CloseRenderTarget();
+}
+
+TEST_F(SceneTest, PictureFilesReachTheFaces) {
+    TestFolder folder(L"scene");
+    const std::wstring picture = folder / L"green.bmp";
+    ASSERT_TRUE(WriteFileBytes(picture, SolidBmp(64, 0, 200, 0)));
+    GL3DClock scene;
+    OpenScene(scene, 128);
+    scene.DrawFrame();
+
+    scene.SetPendingPicture(folder / L"missing.png");  // a file that cannot be read changes nothing
+    scene.DrawFrame();
+    EXPECT_EQ(scene.FaceCounter(), 0);
+
+    scene.SetPendingPicture(picture);
+    scene.SetPendingPicture(picture);  // replaces the first, which is deleted untaken
+    scene.DrawFrame();
+    EXPECT_EQ(scene.FaceCounter(), 1);
+    scene.CloseRenderTarget();
+}
+
+}  // namespace
+
+#include "common/shell_open_recorder.h"
+
+namespace {
+
+TEST_F(SceneTest, SnapshotWritesOnePngAndOpensIt) {
+    ShellOpenRecorder opener({L".png"});
+    const std::wstring path = GL3DClock::SnapshotPath();
+    DeleteFileW(path.c_str());
+    GL3DClock first;
+    GL3DClock second;
+    OpenScene(first, 96);
+    OpenScene(second, 64);
+    first.SetOpacity(40);
+
+    g_snapshotRequest = true;
+    first.DrawFrame();
+    second.DrawFrame();  // the request is a one-shot: the first display took it
+    EXPECT_FALSE(g_snapshotRequest);
+
+    const auto png = ReadFileBytes(path);
+    ASSERT_TRUE(png.has_value()) << "no snapshot file";
+    ASSERT_GT(png->size(), 8u);
+    EXPECT_EQ(std::vector<uint8_t>(png->begin(), png->begin() + 4), (std::vector<uint8_t>{0x89, 'P', 'N', 'G'}));
+    const auto opened = opener.WaitForOpened(1, 10000);
+    ASSERT_EQ(opened.size(), 1u);
+    EXPECT_EQ(lstrcmpiW(opened[0].c_str(), path.c_str()), 0) << std::string(opened[0].begin(), opened[0].end());
+    first.CloseRenderTarget();
+    second.CloseRenderTarget();
+    DeleteFileW(path.c_str());
 }
 
 }  // namespace
