@@ -1,0 +1,65 @@
+#include "display/display_worker.h"
+
+#include "common/process_flags.h"
+#include "display/placeholder_picture.h"
+
+DisplayWorker::~DisplayWorker() { Stop(); }
+
+bool DisplayWorker::Start(DisplayWorkerHost& host) {
+    if (IsRunning()) return true;
+    m_host = &host;
+    m_stop = false;
+    m_thread.Reset(CreateThread(nullptr, 0, ThreadEntry, this, 0, nullptr));
+    return m_thread.IsValid();
+}
+
+bool DisplayWorker::Stop(DWORD waitMs) {
+    if (!m_thread.IsValid()) return true;
+    m_stop = true;
+    const bool ended = WaitForSingleObject(m_thread.Get(), waitMs) == WAIT_OBJECT_0;
+    if (!ended) {
+        TerminateThread(m_thread.Get(), 1092);
+        WaitForSingleObject(m_thread.Get(), 1000);
+    }
+    m_thread.Reset();
+    return ended;
+}
+
+bool DisplayWorker::IsRunning() const {
+    return m_thread.IsValid() && WaitForSingleObject(m_thread.Get(), 0) == WAIT_TIMEOUT;
+}
+
+DWORD WINAPI DisplayWorker::ThreadEntry(void* parameter) {
+    auto* worker = static_cast<DisplayWorker*>(parameter);
+    while (!worker->m_stop) {
+        Sleep(100);
+        if (worker->m_stop) break;
+        worker->RunPass(*worker->m_host);
+    }
+    return 1;
+}
+
+void DisplayWorker::ShowStandIn(DisplayWorkerHost& host, const std::wstring& text) {
+    if (MakePlaceholderPicture(m_placeholder, text) == nullptr) return;
+    // The scene owns the bitmap from here; the next stand-in must not delete it.
+    host.ShowPlaceholder(m_placeholder.Detach());
+}
+
+void DisplayWorker::RunPass(DisplayWorkerHost& host) {
+    const int source = host.PictureSource();
+    const bool rebuildRequested = g_pictureListRebuildRequest.load(std::memory_order_relaxed);
+    const RotationSchedule::Pass pass =
+        m_schedule.Tick(source, static_cast<int>(m_pictures.size()), host.IntervalSeconds(), rebuildRequested);
+
+    if (pass.rotateSamples) host.RotateSamples();
+    if (pass.pictureIndex >= 0 && pass.pictureIndex < static_cast<int>(m_pictures.size())) {
+        host.ShowPicture(m_pictures[pass.pictureIndex]);
+    }
+    if (!pass.rebuildLists) return;
+
+    g_pictureListRebuildRequest.store(false, std::memory_order_relaxed);
+    m_pictures.clear();
+    if (source > 0) ShowStandIn(host, LoadingPlaceholderText());
+    if (source == 1 || source == 2) m_pictures = host.BuildPictureList(source);
+    if (source > 0 && m_pictures.empty()) ShowStandIn(host, EmptyPlaceholderText());
+}

@@ -1,0 +1,62 @@
+#pragma once
+
+#include <windows.h>
+
+#include <atomic>
+#include <string>
+#include <vector>
+
+#include "common/unique_handle.h"
+#include "display/rotation_schedule.h"
+#include "imaging/dum_bitmap.h"
+
+// What a display's worker needs from its display. Called on the worker thread.
+class DisplayWorkerHost {
+public:
+    virtual ~DisplayWorkerHost() = default;
+    virtual int PictureSource() const = 0;    // 0 samples, 1 folder, 2 individual list
+    virtual int IntervalSeconds() const = 0;  // read at every pass
+    // Builds the picture list of a folder (source 1) or the individual list (source 2).
+    virtual std::vector<std::wstring> BuildPictureList(int source) = 0;
+    // Hand-over to the scene; both take ownership of what they are given.
+    virtual void ShowPlaceholder(HBITMAP placeholder) = 0;
+    virtual void ShowPicture(const std::wstring& path) = 0;
+    virtual void RotateSamples() = 0;
+};
+
+// The thread that keeps one display's pictures coming: it builds the picture list when the
+// source changes or a rebuild is requested, shows stand-in pictures while loading or when there
+// is nothing to show, and hands the next picture to the scene when one is due. It never touches
+// a window or OpenGL.
+class DisplayWorker {
+public:
+    DisplayWorker() = default;
+    ~DisplayWorker();
+    DisplayWorker(const DisplayWorker&) = delete;
+    DisplayWorker& operator=(const DisplayWorker&) = delete;
+
+    // Starts the thread; false when it cannot be started.
+    bool Start(DisplayWorkerHost& host);
+    // Asks the thread to end and waits up to `waitMs`; a thread that does not end in time is
+    // ended by force (exit code 1092). Returns whether it ended by itself.
+    bool Stop(DWORD waitMs = 1000);
+    bool IsRunning() const;
+
+    // One pass of the loop without the sleep, on the calling thread (the thread runs this
+    // every 100 ms).
+    void RunPass(DisplayWorkerHost& host);
+
+    void RestartQuickChanges() { m_schedule.RestartQuickChanges(); }
+    const std::vector<std::wstring>& Pictures() const { return m_pictures; }
+
+private:
+    static DWORD WINAPI ThreadEntry(void* parameter);
+    void ShowStandIn(DisplayWorkerHost& host, const std::wstring& text);
+
+    RotationSchedule m_schedule;
+    std::vector<std::wstring> m_pictures;  // in the order of showing
+    CDumBitmap m_placeholder;              // makes each stand-in; never keeps one
+    DisplayWorkerHost* m_host = nullptr;
+    std::atomic<bool> m_stop{false};
+    UniqueHandle m_thread;
+};
