@@ -132,9 +132,8 @@ int RunProgram(HINSTANCE instance, const wchar_t* commandLine) {
             break;
     }
 
-    const int storedLanguage = LocateSettingsFileForProcess(detectedLanguage);
-    SetCurrentLanguageIndex(storedLanguage >= 0 && storedLanguage < kLanguageCount ? storedLanguage
-                                                                                   : detectedLanguage);
+    // A stored language the archive has no section for reads every text in English.
+    SetCurrentLanguageIndex(LocateSettingsFileForProcess(detectedLanguage));
 
     const int failure = StartSingleInstance(instance, className, title);
     if (failure != 0) return failure;

@@ -117,6 +117,31 @@ TEST_F(SceneTest, PlaceholderShowsUprightOnTheFrontFaceOverATransparentGround) {
     scene.CloseRenderTarget();
 }
 
+TEST_F(SceneTest, MarkerInTheBottomLeftCornerShowsThereUnmirrored) {
+    // A bottom-up picture, blue with a red marker in its bottom-left quarter (the first rows in
+    // memory, the first columns of each row).
+    HBITMAP picture = MakeTwoColourPicture(256, kBlue, kBlue);
+    DIBSECTION section{};
+    ASSERT_EQ(GetObjectW(picture, sizeof(section), &section), static_cast<int>(sizeof(section)));
+    auto* pixels = static_cast<uint32_t*>(section.dsBm.bmBits);
+    for (int row = 0; row < 128; ++row) {
+        for (int column = 0; column < 128; ++column) pixels[row * 256 + column] = kRed;
+    }
+    GL3DClock scene;
+    OpenScene(scene, 256);
+    scene.SetPlaceholder(picture);
+    scene.DrawFrame();
+    // Frame rows run top-down: the marker must be at the lower left of the window.
+    const Pixel lowerLeft = FramePixel(scene, 90, 170);
+    const Pixel lowerRight = FramePixel(scene, 166, 170);
+    const Pixel upperLeft = FramePixel(scene, 90, 86);
+    EXPECT_GT(lowerLeft.red, 150);
+    EXPECT_LT(lowerLeft.blue, 40);
+    EXPECT_GT(lowerRight.blue, 150);
+    EXPECT_GT(upperLeft.blue, 150);
+    scene.CloseRenderTarget();
+}
+
 TEST_F(SceneTest, PendingPicturesAreOwnedOnceAndFillTheFacesInTurn) {
     GL3DClock scene;
     OpenScene(scene, 128);
@@ -346,6 +371,8 @@ TEST_F(SceneTest, PictureFilesReachTheFaces) {
 }  // namespace
 
 #include "common/shell_open_recorder.h"
+#include "imaging/gdiplus_api.h"
+#include "imaging/picture_holder.h"
 
 namespace {
 
@@ -368,12 +395,66 @@ TEST_F(SceneTest, SnapshotWritesOnePngAndOpensIt) {
     ASSERT_TRUE(png.has_value()) << "no snapshot file";
     ASSERT_GT(png->size(), 8u);
     EXPECT_EQ(std::vector<uint8_t>(png->begin(), png->begin() + 4), (std::vector<uint8_t>{0x89, 'P', 'N', 'G'}));
+    // The file decodes at the frame's size and keeps the transparent ground.
+    {
+        PictureHolder holder;
+        ASSERT_TRUE(holder.LoadFile(path.c_str()));
+        EXPECT_EQ(holder.Width(), 96u);
+        EXPECT_EQ(holder.Height(), 96u);
+        GpArgb corner = 0xdeadbeef;
+        ASSERT_EQ(Gdiplus().bitmapGetPixel(reinterpret_cast<GpBitmap*>(holder.Image()), 0, 0, &corner), 0);
+        EXPECT_EQ(corner >> 24, 0u);
+        GpArgb centre = 0;
+        ASSERT_EQ(Gdiplus().bitmapGetPixel(reinterpret_cast<GpBitmap*>(holder.Image()), 48, 48, &centre), 0);
+        EXPECT_NE(centre >> 24, 0u);
+    }
     const auto opened = opener.WaitForOpened(1, 10000);
     ASSERT_EQ(opened.size(), 1u);
     EXPECT_EQ(lstrcmpiW(opened[0].c_str(), path.c_str()), 0) << std::string(opened[0].begin(), opened[0].end());
     first.CloseRenderTarget();
     second.CloseRenderTarget();
     DeleteFileW(path.c_str());
+}
+
+}  // namespace
+
+#include <thread>
+
+namespace {
+
+TEST_F(SceneTest, HandOverUnderContentionUploadsOrDeletesEveryHandle) {
+    GL3DClock scene;
+    OpenScene(scene, 64);
+    std::vector<HBITMAP> handed;
+    std::atomic<bool> done{false};
+    std::atomic<int> frames{0};
+    std::thread worker([&] {
+        for (int i = 0; i < 400; ++i) {
+            HBITMAP picture = MakeTwoColourPicture(16, kRed, kBlue);
+            handed.push_back(picture);
+            if (i % 3 == 0) {
+                scene.SetPlaceholder(picture);
+            } else {
+                scene.SetPendingPictureHandle(picture);
+            }
+            // Every twentieth picture waits for a frame, so hand-over and taking overlap.
+            for (int wait = 0; i % 20 == 0 && frames.load() <= i / 20 && wait < 2000; ++wait) Sleep(1);
+        }
+        done = true;
+    });
+    while (!done) {
+        scene.DrawFrame();
+        ++frames;
+    }
+    worker.join();
+    scene.DrawFrame();
+    EXPECT_GT(frames.load(), 20);
+    ASSERT_EQ(handed.size(), 400u);
+    // Everything handed over was taken and deleted by the scene, or deleted when replaced.
+    int alive = 0;
+    for (HBITMAP picture : handed) alive += GetObjectType(picture) != 0 ? 1 : 0;
+    EXPECT_EQ(alive, 0);
+    scene.CloseRenderTarget();
 }
 
 }  // namespace
