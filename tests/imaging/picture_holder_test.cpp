@@ -76,6 +76,15 @@ TEST_F(PictureHolderTest, FileLargerThanTheProgramReadsLoadsAsNoPicture) {
     EXPECT_EQ(holder.Image(), nullptr);
 }
 
+TEST_F(PictureHolderTest, LoadsAPictureFromTheModulesResources) {
+    PictureHolder holder;
+    // Resource names and types compare without regard to case.
+    EXPECT_TRUE(holder.LoadResource(L"test_header_picture", L"png", GetModuleHandleW(nullptr)));
+    ASSERT_NE(holder.Image(), nullptr);
+    EXPECT_EQ(holder.Width(), 320u);
+    EXPECT_EQ(holder.Height(), 320u);
+}
+
 TEST_F(PictureHolderTest, MissingResourceEmptiesTheHolder) {
     PictureHolder holder;
     ASSERT_TRUE(holder.LoadFile(m_picture.c_str()));
