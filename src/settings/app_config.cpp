@@ -17,7 +17,7 @@ LoadedSettings LoadAllSettings(AppConfig& app, std::array<DisplayConfig, kDispla
     displays[0].pictureSource.Hold(0);
     displays[0].pictureSource.Load();
     app.imageMode.Load(0, 1);
-    app.imageFolder.Load(1034);
+    app.imageFolder.Load(kEncodedPathCapacity);
     app.deactivateMode.Load();
     app.deactivateSeconds.Load();
 

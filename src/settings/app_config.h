@@ -34,6 +34,10 @@ struct AppConfig {
     void SetImageTimerFromSlider(int position);
 };
 
+// Room for the encoded form of the longest path Windows allows: up to five digits and a comma
+// for each of its 32767 code units and the six marker characters.
+inline constexpr unsigned kEncodedPathCapacity = (32767 + 6) * 6 + 1;
+
 // The steps of loading all settings that belong to other parts of the program.
 struct SettingsLoadHooks {
     std::function<int()> queryAutostart;                // the start-with-Windows state, 0 or 1

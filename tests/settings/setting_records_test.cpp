@@ -185,6 +185,16 @@ TEST_F(SettingRecordsTest, EncodedFolderReadsBack) {
     EXPECT_EQ(m_app.imageFolder.Value(), folder);
 }
 
+TEST_F(SettingRecordsTest, DeepFoldersReadBackWhole) {
+    // Far beyond what 1,023 characters of encoded text can hold, in a script whose code units
+    // need five digits each.
+    std::wstring folder = L"C:\\";
+    while (folder.size() < 3000) folder += L"\x4E2D\x6587\x8DEF\x5F84\\";
+    UseFile(L"m_image_folder=" + EncodeSettingText(folder) + L"\r\n");
+    Load();
+    EXPECT_EQ(m_app.imageFolder.Value(), folder);
+}
+
 TEST_F(SettingRecordsTest, PlacementIsWrittenSizeLeftTop) {
     UseFile(L"");
     DisplayConfig& display = m_displays[1];
