@@ -1,6 +1,7 @@
 #include "imaging_test_support.h"
 
 #include <array>
+#include <cstring>
 
 #include "common/test_files.h"
 #include "imaging/png_output.h"
@@ -146,5 +147,44 @@ void MessageBoxCloser::Watch() {
             PostMessageW(box, WM_COMMAND, IDOK, 0);
         }
         Sleep(20);
+    }
+}
+
+DebugOutputMonitor::DebugOutputMonitor() {
+    m_mapping = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 4096, L"DBWIN_BUFFER");
+    m_bufferReady = CreateEventW(nullptr, FALSE, FALSE, L"DBWIN_BUFFER_READY");
+    m_dataReady = CreateEventW(nullptr, FALSE, FALSE, L"DBWIN_DATA_READY");
+    if (m_mapping == nullptr || m_bufferReady == nullptr || m_dataReady == nullptr) return;
+    m_buffer = static_cast<const uint8_t*>(MapViewOfFile(m_mapping, FILE_MAP_READ, 0, 0, 4096));
+    if (m_buffer != nullptr) m_thread = std::thread([this] { Listen(); });
+}
+
+DebugOutputMonitor::~DebugOutputMonitor() {
+    Stop();
+    if (m_buffer != nullptr) UnmapViewOfFile(m_buffer);
+    for (HANDLE handle : {m_mapping, m_bufferReady, m_dataReady}) {
+        if (handle != nullptr) CloseHandle(handle);
+    }
+}
+
+std::string DebugOutputMonitor::Stop() {
+    m_stop.store(true, std::memory_order_relaxed);
+    if (m_thread.joinable()) m_thread.join();
+    return m_text;
+}
+
+void DebugOutputMonitor::Listen() {
+    SetEvent(m_bufferReady);
+    for (;;) {
+        // Text already signalled is taken before a stop request ends the loop.
+        if (WaitForSingleObject(m_dataReady, 20) == WAIT_OBJECT_0) {
+            DWORD process = 0;
+            std::memcpy(&process, m_buffer, sizeof(process));
+            const char* text = reinterpret_cast<const char*>(m_buffer + sizeof(process));
+            if (process == GetCurrentProcessId()) m_text.append(text, strnlen(text, 4096 - sizeof(process)));
+            SetEvent(m_bufferReady);
+        } else if (m_stop.load(std::memory_order_relaxed)) {
+            return;
+        }
     }
 }

@@ -72,3 +72,27 @@ private:
 
 // The Windows default caption of a message box without one: "Error".
 inline constexpr const wchar_t* kDefaultMessageCaption = L"Error";
+
+// Receives the debugger output (OutputDebugString) of this process while it lives, through the
+// system-wide debug-output buffer that tools such as DebugView read.
+class DebugOutputMonitor {
+public:
+    DebugOutputMonitor();
+    ~DebugOutputMonitor();
+    DebugOutputMonitor(const DebugOutputMonitor&) = delete;
+    DebugOutputMonitor& operator=(const DebugOutputMonitor&) = delete;
+
+    bool IsListening() const { return m_buffer != nullptr; }
+    // Stops listening and returns everything this process wrote, joined.
+    std::string Stop();
+
+private:
+    void Listen();
+    HANDLE m_mapping = nullptr;
+    HANDLE m_bufferReady = nullptr;
+    HANDLE m_dataReady = nullptr;
+    const uint8_t* m_buffer = nullptr;
+    std::atomic<bool> m_stop{false};
+    std::string m_text;  // written by the listening thread until Stop joins it
+    std::thread m_thread;
+};

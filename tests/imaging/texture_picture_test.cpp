@@ -101,6 +101,19 @@ TEST_F(TexturePictureTest, WidePictureFillsAndOverhangsInMode1) {
     DeleteObject(texture);
 }
 
+TEST_F(TexturePictureTest, LoadingAFileWritesItsPathToTheDebuggerOutput) {
+    DebugOutputMonitor monitor;
+    ASSERT_TRUE(monitor.IsListening());
+    const std::wstring missing = m_folder / L"missing.png";
+    HBITMAP texture = LoadTexturePictureFile(m_quadrantsFile.c_str(), kAspectKeep);
+    EXPECT_EQ(LoadTexturePictureFile(missing.c_str(), kAspectKeep), nullptr);
+    const std::string output = monitor.Stop();
+    DeleteObject(texture);
+    // The line is written before anything else happens, so a file that fails writes it too.
+    EXPECT_EQ(output,
+              "CreaateBitmapFromFile:" + Narrow(m_quadrantsFile) + "\nCreaateBitmapFromFile:" + Narrow(missing) + "\n");
+}
+
 TEST_F(TexturePictureTest, SquarePictureFillsTheSquareInBothModes) {
     for (int mode : {kAspectKeep, kAspectKeepAndStretch}) {
         SCOPED_TRACE(mode);
