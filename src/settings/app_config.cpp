@@ -2,6 +2,11 @@
 
 #include "settings/setting_value.h"
 
+AppConfig& GlobalAppConfig() {
+    static AppConfig config;
+    return config;
+}
+
 void AppConfig::SetImageTimerFromSlider(int position) {
     imageTimer.Set(position);
     imageTimer.Hold(ClampSettingValue(imageTimer.Value(), 5, 60));

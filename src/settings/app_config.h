@@ -34,6 +34,9 @@ struct AppConfig {
     void SetImageTimerFromSlider(int position);
 };
 
+// The program's one set of global settings.
+AppConfig& GlobalAppConfig();
+
 // Room for the encoded form of the longest path Windows allows: up to five digits and a comma
 // for each of its 32767 code units and the six marker characters.
 inline constexpr unsigned kEncodedPathCapacity = (32767 + 6) * 6 + 1;

@@ -1,0 +1,327 @@
+#include "display/win_alpha_uhr.h"
+
+#include <algorithm>
+#include <ctime>
+#include <map>
+
+#include "common/process_flags.h"
+#include "display/desktop_host.h"
+#include "settings/app_config.h"
+
+namespace {
+
+constexpr UINT_PTR kFrameTimer = 1000;
+constexpr long kFrameSpacingMs = 30;
+constexpr DWORD kLayeredToolWindow = WS_EX_LAYERED | WS_EX_TOOLWINDOW;
+
+HWND g_renderHostWindow = nullptr;
+
+// Window handle -> display, for the display windows and for the frame-timer windows. Used on the
+// main thread only.
+std::map<HWND, CWinAlphaUhr*>& DisplayWindows() {
+    static std::map<HWND, CWinAlphaUhr*> windows;
+    return windows;
+}
+std::map<HWND, CWinAlphaUhr*>& TimerWindows() {
+    static std::map<HWND, CWinAlphaUhr*> windows;
+    return windows;
+}
+
+long ProcessClockMs() { return static_cast<long>(clock() * 1000L / CLOCKS_PER_SEC); }
+
+void RegisterWindowClasses(WNDPROC displayProc, WNDPROC timerProc) {
+    static bool registered = false;
+    if (registered) return;
+    registered = true;
+    HINSTANCE instance = GetModuleHandleW(nullptr);
+
+    WNDCLASSEXW displayClass{};
+    displayClass.cbSize = sizeof(displayClass);
+    displayClass.lpfnWndProc = displayProc;
+    displayClass.hInstance = instance;
+    displayClass.hCursor = LoadCursorW(nullptr, IDC_HAND);
+    displayClass.lpszClassName = kDisplayWindowClass;
+    RegisterClassExW(&displayClass);
+
+    WNDCLASSEXW timerClass{};
+    timerClass.cbSize = sizeof(timerClass);
+    timerClass.style = CS_HREDRAW | CS_VREDRAW;
+    timerClass.lpfnWndProc = timerProc;
+    timerClass.hInstance = instance;
+    timerClass.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
+    timerClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    timerClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+    timerClass.lpszClassName = kFrameTimerWindowClass;
+    RegisterClassExW(&timerClass);
+}
+
+}  // namespace
+
+void CWinAlphaUhr::SetRenderHostWindow(HWND hostWindow) { g_renderHostWindow = hostWindow; }
+
+CWinAlphaUhr* CWinAlphaUhr::FromWindow(HWND window) {
+    const auto found = DisplayWindows().find(window);
+    return found == DisplayWindows().end() ? nullptr : found->second;
+}
+
+CWinAlphaUhr::CWinAlphaUhr() {
+    m_width = m_config.size.Value();
+    m_height = m_width;
+}
+
+CWinAlphaUhr::~CWinAlphaUhr() {
+    m_worker.Stop();
+    DestroyWindows();
+}
+
+void CWinAlphaUhr::DestroyWindows() {
+    if (m_timerWindow != nullptr) {
+        TimerWindows().erase(m_timerWindow);
+        DestroyWindow(m_timerWindow);
+        m_timerWindow = nullptr;
+    }
+    if (m_window != nullptr) {
+        DisplayWindows().erase(m_window);
+        DestroyWindow(m_window);
+        m_window = nullptr;
+    }
+    if (m_goBetween != nullptr) {
+        DestroyWindow(m_goBetween);
+        m_goBetween = nullptr;
+    }
+}
+
+std::vector<std::wstring> CWinAlphaUhr::BuildPictureList(int source) {
+    return m_pictureListBuilder ? m_pictureListBuilder(source) : std::vector<std::wstring>();
+}
+
+HWND CWinAlphaUhr::CreateDisplay(int size, HWND ownerDialog, bool debug) {
+    m_width = size;
+    m_height = size;
+    m_pictureSource = m_config.pictureSource.Value();
+    m_intervalSeconds = GlobalAppConfig().imageTimer.Value();
+    m_worker.Start(*this);
+    m_height = static_cast<int>(size * 0.25);
+    if (m_window != nullptr) return nullptr;
+
+    m_ownerDialog = ownerDialog;
+    const StackingMode stacking = StackingModeFor(GlobalAppConfig().stackingMode.Value(), m_topmostMode);
+    m_topmostMode = stacking.topmostMode;
+    m_forced = stacking.forced;
+    RegisterWindowClasses(DisplayWindowProc, TimerWindowProc);
+    EnsureWindow();
+    CreateFrameTimer();
+    m_scene.OpenRenderTarget(g_renderHostWindow);
+    if (debug) MessageBoxW(nullptr, L"m_hWnd", L"", MB_OK);
+    return m_window;
+}
+
+HWND CWinAlphaUhr::CreateDisplayWindowHandle(HWND parent) {
+    const DWORD extendedStyle = kLayeredToolWindow | (m_config.fixedPosition.Value() ? WS_EX_TRANSPARENT : 0);
+    HWND window = CreateWindowExW(extendedStyle, kDisplayWindowClass, L"", WS_POPUP, m_config.left.Value(),
+                                  m_config.top.Value(), m_width, m_height, parent, nullptr, GetModuleHandleW(nullptr),
+                                  nullptr);
+    if (window != nullptr) DisplayWindows()[window] = this;
+    return window;
+}
+
+void CWinAlphaUhr::ApplyZOrder() {
+    UINT flags = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE;
+    if (!g_displaysDisabled) flags |= SWP_SHOWWINDOW;
+    SetWindowPos(m_window, m_topmostMode == 1 ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0, flags);
+}
+
+void CWinAlphaUhr::EnsureWindow() {
+    if (g_displaysDisabled || g_deactivatedState == 1) return;
+
+    if (m_topmostMode == 1) {
+        if (m_window == nullptr || GetParent(m_window) != nullptr) {
+            if (m_window != nullptr) {
+                DisplayWindows().erase(m_window);
+                DestroyWindow(m_window);
+            }
+            m_hostWindow = nullptr;
+            m_window = CreateDisplayWindowHandle(nullptr);
+            ApplyZOrder();
+            m_changed = true;
+        }
+        if (m_forced) ApplyZOrder();
+        return;
+    }
+
+    // On the desktop: follow the desktop host, which a restart of the shell replaces.
+    if (m_hostWindow != nullptr && IsWindow(m_hostWindow)) return;
+    HWND host = FindDesktopHost();
+    if (host == nullptr) return;
+    m_hostWindow = host;
+    if (m_goBetween != nullptr) DestroyWindow(m_goBetween);
+    m_goBetween = CreateWindowExW(0, L"static", L"", WS_POPUP, 0, 0, 200, 200, nullptr, nullptr,
+                                  GetModuleHandleW(nullptr), nullptr);
+    SetParent(m_goBetween, host);
+    if (m_window != nullptr) {
+        DisplayWindows().erase(m_window);
+        DestroyWindow(m_window);
+    }
+    m_window = CreateDisplayWindowHandle(m_goBetween);
+    UINT flags = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE;
+    if (!g_displaysDisabled) flags |= SWP_SHOWWINDOW;
+    SetWindowPos(m_window, HWND_BOTTOM, 0, 0, 0, 0, flags);
+    m_changed = true;
+}
+
+void CWinAlphaUhr::SetDisplaySize(int size) {
+    if (size == m_width) return;
+    m_width = std::clamp(size, 128, 1500);
+    m_height = GlobalAppConfig().objectType.Value() == 1 ? m_width : static_cast<int>(m_width * 0.25);
+}
+
+void CWinAlphaUhr::ApplyVisibility() {
+    SetDisplaySize(m_width);
+    if (m_window == nullptr) return;
+    if (g_displaysDisabled || g_deactivatedState == 1) {
+        ShowWindow(m_window, SW_HIDE);
+        return;
+    }
+    constexpr UINT kFlags = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_FRAMECHANGED | SWP_SHOWWINDOW;
+    SetWindowPos(m_window, m_topmostMode == 1 ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0, kFlags);
+    if (m_topmostMode == 0) SetWindowPos(m_window, HWND_BOTTOM, 0, 0, 0, 0, kFlags);
+    SetWindowLongW(m_window, GWL_EXSTYLE,
+                   static_cast<LONG>(kLayeredToolWindow | (m_config.fixedPosition.Value() ? WS_EX_TRANSPARENT : 0)));
+    ShowWindow(m_window, SW_SHOW);
+}
+
+void CWinAlphaUhr::RenderTick() {
+    // The local time of the display, for the text of its drawing object.
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    FILETIME fileTime;
+    SystemTimeToFileTime(&now, &fileTime);
+    ULARGE_INTEGER ticks{{fileTime.dwLowDateTime, fileTime.dwHighDateTime}};
+    ticks.QuadPart += static_cast<ULONGLONG>(static_cast<LONGLONG>(m_timeOffsetMinutes) * 60 * 10000000LL);
+    fileTime = {ticks.LowPart, ticks.HighPart};
+    FileTimeToSystemTime(&fileTime, &m_displayTime);
+
+    const AppConfig& app = GlobalAppConfig();
+    const int objectType = app.objectType.Value();
+    m_intervalSeconds.store(app.imageTimer.Value(), std::memory_order_relaxed);
+    m_pictureSource.store(m_config.pictureSource.Value(), std::memory_order_relaxed);
+    m_scene.SetDisplayWindow(m_window);
+    m_scene.SetSpeedFactor(static_cast<float>(m_config.rotationSpeed));
+    m_scene.SetObjectType(objectType);
+    m_scene.SetSourceMode(m_config.pictureSource.Value());
+    m_scene.SetImageMode(app.imageMode.Value());
+    if (objectType != m_previousObjectType) m_objectTypeChanged = true;
+
+    if (objectType == 1) {
+        if (m_objectTypeChanged) {
+            m_height = m_width;
+            m_objectTypeChanged = false;
+            UINT flags = SWP_NOMOVE | SWP_NOACTIVATE;
+            if (!g_displaysDisabled) flags |= SWP_SHOWWINDOW;
+            SetWindowPos(m_window, m_topmostMode == 1 ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, m_width, m_width, flags);
+            m_changed = true;
+        }
+        if (m_changed) {
+            IniWriteInt(m_config.pictureSource.Key().c_str(), m_config.pictureSource.Value());
+            m_changed = false;
+        }
+    } else {
+        m_objectTypeChanged = false;
+        m_height = static_cast<int>(m_width * 0.25);
+    }
+    m_previousObjectType = objectType;
+
+    m_scene.SetOpacity(m_config.opacity);
+    m_scene.SetSize(m_width);
+    DrawTextSettings text;
+    text.alignment = m_config.textAlign.Value();
+    text.bold = m_config.textBold.Value() != 0;
+    text.italic = m_config.textItalic.Value() != 0;
+    text.noShadow = m_config.textShadow.Value() == 0;
+    text.outline = m_config.textOutline.Value() != 0;
+    text.showDate = m_config.showDate.Value() != 0;
+    text.showSeconds = m_config.showSeconds.Value() != 0;
+    text.placement = m_config.textPlacement.Value();
+    m_drawing.SetTextSettings(text);
+
+    // A hidden display draws nothing; the first frame after it shows again is drawn at once.
+    if (m_window == nullptr || !IsWindowVisible(m_window)) return;
+    m_scene.PrepareFrame(m_width);
+    m_scene.DrawFrame();
+    ++m_frameCount;
+}
+
+void CWinAlphaUhr::CreateFrameTimer() {
+    if (m_timerWindow != nullptr) return;
+    m_timerWindow = CreateWindowExW(0, kFrameTimerWindowClass, L"", WS_POPUP, 0, 0, 200, 200, nullptr, nullptr,
+                                    GetModuleHandleW(nullptr), nullptr);
+    if (m_timerWindow == nullptr) return;
+    TimerWindows()[m_timerWindow] = this;
+    SetTimer(m_timerWindow, kFrameTimer, 100, nullptr);
+}
+
+void CWinAlphaUhr::OnFrameTimer() {
+    KillTimer(m_timerWindow, kFrameTimer);
+    const long now = ProcessClockMs();
+    if (now - m_lastTick > kFrameSpacingMs) {
+        m_lastTick = now;
+        if (m_ownerDialog == nullptr || IsWindow(m_ownerDialog)) {
+            RenderTick();
+            EnsureWindow();
+        }
+    }
+    SetTimer(m_timerWindow, kFrameTimer, 1, nullptr);
+}
+
+LRESULT CALLBACK CWinAlphaUhr::TimerWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_PAINT: {
+            PAINTSTRUCT paint;
+            BeginPaint(window, &paint);
+            EndPaint(window, &paint);
+            return 0;
+        }
+        case WM_CLOSE:
+            return 1;
+        case WM_TIMER:
+            if (wParam == kFrameTimer && !g_stopFlag) {
+                const auto found = TimerWindows().find(window);
+                if (found != TimerWindows().end()) found->second->OnFrameTimer();
+            }
+            return 0;
+        case WM_CREATE:
+        case WM_DESTROY:
+        case WM_SIZE:
+        case WM_COMMAND:
+            return 0;
+        default:
+            return DefWindowProcW(window, message, wParam, lParam);
+    }
+}
+
+LRESULT CALLBACK CWinAlphaUhr::DisplayWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    CWinAlphaUhr* display = FromWindow(window);
+    if (display != nullptr) {
+        const LRESULT result = display->HandleDisplayMessage(message, wParam, lParam);
+        if (result != 0) return result;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+LRESULT CWinAlphaUhr::HandleDisplayMessage(UINT message, WPARAM, LPARAM) {
+    switch (message) {
+        case WM_CLOSE:
+            return 1;  // a display cannot be closed, not even with Alt+F4
+        case WM_MBUTTONDOWN:
+            if (m_ownerDialog != nullptr && IsWindow(m_ownerDialog)) {
+                ShowWindow(m_ownerDialog, SW_SHOW);
+                SetWindowPos(m_ownerDialog, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+                SetWindowPos(m_ownerDialog, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+                SetWindowPos(m_ownerDialog, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+                SetForegroundWindow(m_ownerDialog);
+            }
+            return 0;
+        default:
+            return 0;
+    }
+}

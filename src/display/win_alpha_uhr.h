@@ -1,0 +1,112 @@
+#pragma once
+
+#include <windows.h>
+
+#include <atomic>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "display/display_worker.h"
+#include "imaging/draw2017.h"
+#include "render/gl_3d_clock.h"
+#include "settings/display_config.h"
+
+inline constexpr const wchar_t* kDisplayWindowClass = L"Brimwhistle-Clock___QRWERREQWR";
+inline constexpr const wchar_t* kFrameTimerWindowClass = L"Test_Top_Win32________timer_class";
+
+// One display: a borderless layered window on the desktop with its own 3D scene, drawing object,
+// picture list and worker thread. Frames are paced by a hidden timer window on the main thread.
+// All members are used on the main thread except the worker host operations.
+class CWinAlphaUhr : public DisplayWorkerHost, public DisplayWindowHost {
+public:
+    CWinAlphaUhr();
+    ~CWinAlphaUhr() override;
+    CWinAlphaUhr(const CWinAlphaUhr&) = delete;
+    CWinAlphaUhr& operator=(const CWinAlphaUhr&) = delete;
+
+    // The window that carries every display's render target (the program's hidden main window).
+    static void SetRenderHostWindow(HWND hostWindow);
+
+    // Starts the worker, creates the window, the frame timer and the render target. Returns the
+    // window handle, or null when the display already had a window.
+    HWND CreateDisplay(int size, HWND ownerDialog, bool debug = false);
+    // Creates or re-creates the window as the stacking mode requires; every frame calls it.
+    void EnsureWindow();
+    // Shows or hides the window after a settings change, with its z-order and style.
+    void ApplyVisibility();
+    void SetDisplaySize(int size);
+    // One frame: hands the settings to the scene, draws and presents it.
+    void RenderTick();
+
+    // 1: a free-standing window kept above others; 0: attached to the desktop.
+    void SetTopmostMode(int topmostMode) { m_topmostMode = topmostMode; }
+    void SetForced(bool forced) { m_forced = forced; }
+    void MarkChanged() { m_changed = true; }
+
+    DisplayConfig& Config() { return m_config; }
+    GL3DClock& Scene() { return m_scene; }
+    HWND Window() const { return m_window; }
+    int Width() const { return m_width; }
+    int Height() const { return m_height; }
+    int FrameCount() const { return m_frameCount; }
+
+    // Where the worker gets its picture lists (the folder scan or the individual list).
+    void SetPictureListBuilder(std::function<std::vector<std::wstring>(int source)> builder) {
+        m_pictureListBuilder = std::move(builder);
+    }
+    // Stops the worker: asks, waits a short time, then ends it by force.
+    void StopWorker() { m_worker.Stop(); }
+
+    // DisplayWindowHost: loading the settings creates the window when there is none.
+    bool HasDisplayWindow() const override { return m_window != nullptr; }
+    void CreateDisplayWindow(int size) override { CreateDisplay(size, m_ownerDialog); }
+
+    // DisplayWorkerHost, called on the worker thread.
+    int PictureSource() const override { return m_pictureSource.load(std::memory_order_relaxed); }
+    int IntervalSeconds() const override { return m_intervalSeconds.load(std::memory_order_relaxed); }
+    std::vector<std::wstring> BuildPictureList(int source) override;
+    void ShowPlaceholder(HBITMAP placeholder) override { m_scene.SetPlaceholder(placeholder); }
+    void ShowPicture(const std::wstring& path) override { m_scene.SetPendingPicture(path); }
+    void RotateSamples() override { m_scene.RequestRotate(); }
+
+    // The display a window belongs to, or null.
+    static CWinAlphaUhr* FromWindow(HWND window);
+
+private:
+    static LRESULT CALLBACK DisplayWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    static LRESULT CALLBACK TimerWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT HandleDisplayMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    void OnFrameTimer();
+    HWND CreateDisplayWindowHandle(HWND parent);
+    void ApplyZOrder();
+    void CreateFrameTimer();
+    void DestroyWindows();
+
+    DisplayConfig m_config;
+    GL3DClock m_scene;
+    CDraw2017 m_drawing;
+    DisplayWorker m_worker;
+    std::function<std::vector<std::wstring>(int)> m_pictureListBuilder;
+
+    std::atomic<int> m_pictureSource{0};
+    std::atomic<int> m_intervalSeconds{10};
+    int m_previousObjectType = -1;
+    bool m_objectTypeChanged = false;
+    int m_timeOffsetMinutes = 0;
+    SYSTEMTIME m_displayTime{};
+
+    int m_topmostMode = 1;
+    bool m_forced = false;
+    bool m_changed = false;
+    int m_width = 400;
+    int m_height = 100;
+    int m_frameCount = 0;
+    long m_lastTick = -1000;
+
+    HWND m_window = nullptr;
+    HWND m_hostWindow = nullptr;   // the desktop host in mode 0
+    HWND m_goBetween = nullptr;    // the child of the desktop host that parents the display
+    HWND m_timerWindow = nullptr;
+    HWND m_ownerDialog = nullptr;
+};

@@ -1,0 +1,125 @@
+#include "display/win_alpha_uhr.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "common/process_flags.h"
+#include "common/test_files.h"
+#include "settings/app_config.h"
+
+namespace {
+
+void PumpMessagesFor(DWORD milliseconds) {
+    const DWORD start = GetTickCount();
+    while (GetTickCount() - start < milliseconds) {
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+        Sleep(5);
+    }
+}
+
+// The hidden main window that hosts the render targets, and a settings file of the test's own.
+class DisplayWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        WNDCLASSW windowClass{};
+        windowClass.lpfnWndProc = DefWindowProcW;
+        windowClass.hInstance = GetModuleHandleW(nullptr);
+        windowClass.lpszClassName = L"OrbelinDisplayTestHost";
+        RegisterClassW(&windowClass);
+        m_host = CreateWindowExW(0, L"OrbelinDisplayTestHost", L"host", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr,
+                                 nullptr, GetModuleHandleW(nullptr), nullptr);
+        CWinAlphaUhr::SetRenderHostWindow(m_host);
+        ASSERT_TRUE(WriteFileBytes(m_settings, Utf16FileBytes(L"[Program]\r\n")));
+        SetSettingsPath(m_settings);
+        g_displaysDisabled = false;
+        g_deactivatedState = -1;
+    }
+    void TearDown() override {
+        g_displaysDisabled = false;
+        DestroyWindow(m_host);
+    }
+
+    HWND m_host = nullptr;
+    TestFolder m_folder{L"display"};
+    std::wstring m_settings = m_folder / L"Orbelin.ini";
+};
+
+TEST_F(DisplayWindowTest, LayeredToolWindowAnimatesTheSamplePictures) {
+    auto display = std::make_unique<CWinAlphaUhr>();
+    display->Config().left.Hold(50);
+    display->Config().top.Hold(60);
+    HWND window = display->CreateDisplay(400, nullptr);
+    ASSERT_NE(window, nullptr);
+
+    wchar_t className[64] = L"";
+    GetClassNameW(window, className, 64);
+    EXPECT_STREQ(className, kDisplayWindowClass);
+    // Always on top adds WS_EX_TOPMOST to the layered tool window.
+    EXPECT_EQ(GetWindowLongW(window, GWL_EXSTYLE) & ~WS_EX_TOPMOST, 0x80080);
+    EXPECT_EQ(GetWindowLongW(window, GWL_STYLE) & WS_POPUP, static_cast<LONG>(WS_POPUP));
+    EXPECT_EQ(GetParent(window), nullptr);
+
+    PumpMessagesFor(1500);
+    // A frame at most every 31 ms; a loaded machine makes fewer, never none.
+    EXPECT_GT(display->FrameCount(), 10);
+    EXPECT_LE(display->FrameCount(), 1500 / 30 + 1);
+    RECT rect{};
+    GetWindowRect(window, &rect);
+    EXPECT_EQ(rect.left, 50);
+    EXPECT_EQ(rect.top, 60);
+    EXPECT_EQ(rect.right - rect.left, 400);
+    EXPECT_EQ(rect.bottom - rect.top, 400);
+    const GL3DClock& scene = display->Scene();
+    ASSERT_NE(scene.FramePixels(), nullptr);
+    EXPECT_EQ(scene.FramePixels()[(200 * 400 + 200) * 4 + 3], 255) << "the object is opaque in the middle";
+    EXPECT_EQ(scene.FramePixels()[3], 0) << "the ground is transparent";
+
+    // Neither WM_CLOSE nor Alt+F4 closes a display.
+    SendMessageW(window, WM_CLOSE, 0, 0);
+    SendMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+    PumpMessagesFor(100);
+    EXPECT_TRUE(IsWindow(window));
+
+    display.reset();
+    EXPECT_FALSE(IsWindow(window));
+}
+
+TEST_F(DisplayWindowTest, FixedPositionLetsTheMouseThrough) {
+    CWinAlphaUhr display;
+    display.Config().fixedPosition.Hold(1);
+    HWND window = display.CreateDisplay(200, nullptr);
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(GetWindowLongW(window, GWL_EXSTYLE) & ~WS_EX_TOPMOST, 0x800A0);
+}
+
+TEST_F(DisplayWindowTest, DisabledDisplaysCreateNoWindowAndDrawNothing) {
+    g_displaysDisabled = true;
+    CWinAlphaUhr display;
+    EXPECT_EQ(display.CreateDisplay(300, nullptr), nullptr);
+    PumpMessagesFor(300);
+    EXPECT_EQ(display.Window(), nullptr);
+    EXPECT_EQ(display.FrameCount(), 0);
+
+    g_displaysDisabled = false;
+    PumpMessagesFor(300);
+    ASSERT_NE(display.Window(), nullptr) << "the frame timer creates the window once enabled";
+    EXPECT_TRUE(IsWindowVisible(display.Window()));
+}
+
+TEST_F(DisplayWindowTest, SizeChangesAreKeptWithinTheSliderRange) {
+    CWinAlphaUhr display;
+    display.CreateDisplay(100, nullptr);
+    EXPECT_EQ(display.Width(), 100) << "the stored size is used as read at creation";
+    display.SetDisplaySize(90);
+    EXPECT_EQ(display.Width(), 128);
+    display.SetDisplaySize(5000);
+    EXPECT_EQ(display.Width(), 1500);
+    EXPECT_EQ(display.Height(), 375);
+}
+
+}  // namespace
