@@ -1,0 +1,28 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+// The rule that decides which files a picture list takes: a file is a picture when it decodes
+// and both its width and its height are greater than 32 pixels. Its name and extension play no
+// part.
+
+inline constexpr uint32_t kMinPictureSideExclusive = 32;
+
+// Whether a picture of this size, in a file of `fileBytes` bytes, is one the program lists:
+// both sides greater than 32 and the picture within what the picture loader decodes (its
+// largest side, pixel count and file size).
+bool IsListedPictureSize(uint32_t width, uint32_t height, uint64_t fileBytes);
+
+// The rule as the folder scan and the individual list apply it: from the file's header where
+// it is a JPEG, PNG, GIF or BMP header, otherwise by decoding the whole file.
+bool IsAcceptedPicture(const std::wstring& path);
+
+// The header half alone: true or false when the header of a JPEG, PNG, GIF or BMP file tells,
+// false when the file cannot be opened, empty when the decoder must decide.
+std::optional<bool> IsPictureByHeader(const std::wstring& path);
+
+// The decoding half alone: loads the whole file with PictureHolder and checks its size; the
+// decoded picture is released before returning.
+bool IsPictureByDecoding(const std::wstring& path);

@@ -1,0 +1,180 @@
+#include <gtest/gtest.h>
+
+#include <optional>
+
+#include "common/message_box.h"
+#include "common/test_files.h"
+#include "imaging/picture_header.h"
+#include "sources/picture_acceptance.h"
+#include "sources/sources_test_support.h"
+
+namespace {
+
+TEST(PictureAcceptanceTest, ListedSizes) {
+    struct Case {
+        uint32_t width;
+        uint32_t height;
+        uint64_t fileBytes;
+        bool listed;
+    };
+    const Case cases[] = {
+        {33, 33, 1000, true},
+        {32, 32, 1000, false},
+        {1000, 32, 1000, false},
+        {32, 1000, 1000, false},
+        {33, 1000, 1000, true},
+        {0, 0, 1000, false},
+        {kMaxPictureSide, 2048, 1000, true},
+        {kMaxPictureSide + 1, 40, 1000, false},
+        {40, kMaxPictureSide + 1, 1000, false},
+        {8193, 8192, 1000, false},  // one row over the largest pixel count
+        {8192, 8192, 1000, true},
+        {40, 40, kMaxPictureFileBytes, true},
+        {40, 40, kMaxPictureFileBytes + 1, false},
+        {0xFFFFFFFFu, 0xFFFFFFFFu, 1000, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.width) + " x " + std::to_string(c.height) + ", " + std::to_string(c.fileBytes));
+        EXPECT_EQ(IsListedPictureSize(c.width, c.height, c.fileBytes), c.listed);
+    }
+}
+
+// The header path must give what a full decode gives, on every kind of file the scan meets.
+TEST(PictureAcceptanceTest, HeaderAndDecodingAgreeOnFixtures) {
+    TestFolder folder(L"sources_acceptance");
+    struct Case {
+        const wchar_t* name;
+        const wchar_t* mimeType;  // null: the bytes below
+        int width;
+        int height;
+        bool accepted;
+        bool headerTells;
+        std::string bytes;
+    };
+    const Case cases[] = {
+        {L"png_33.png", kPng, 33, 33, true, true, {}},
+        {L"png_named.dat", kPng, 33, 33, true, true, {}},
+        {L"png_32.png", kPng, 32, 32, false, true, {}},
+        {L"png_1000x32.png", kPng, 1000, 32, false, true, {}},
+        {L"png_32x1000.png", kPng, 32, 1000, false, true, {}},
+        {L"png_33x1000.png", kPng, 33, 1000, true, true, {}},
+        {L"jpeg_named.txt", kJpeg, 33, 33, true, true, {}},
+        {L"jpeg_32.jpg", kJpeg, 32, 32, false, true, {}},
+        {L"jpeg_1000x32.jpg", kJpeg, 1000, 32, false, true, {}},
+        {L"jpeg_640x480", kJpeg, 640, 480, true, true, {}},
+        {L"gif_named.bmp", kGif, 33, 33, true, true, {}},
+        {L"gif_32x33.gif", kGif, 32, 33, false, true, {}},
+        {L"bmp_named.jpg", kBmp, 33, 33, true, true, {}},
+        {L"bmp_1000x32.bmp", kBmp, 1000, 32, false, true, {}},
+        {L"bmp_33x40.png", kBmp, 33, 40, true, true, {}},
+        {L"tiff_33.tif", kTiff, 33, 33, true, false, {}},
+        {L"tiff_32.tif", kTiff, 32, 32, false, false, {}},
+        {L"text.jpg", nullptr, 0, 0, false, false, "This is a text file, not a picture.\r\n"},
+        {L"empty.png", nullptr, 0, 0, false, false, ""},
+        {L"bm_text.bmp", nullptr, 0, 0, false, false, "BMW cars are bought by many people\r\n"},
+        {L"png_signature_only.png", nullptr, 0, 0, false, false, "\x89PNG\r\n\x1a\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(Narrow(c.name));
+        const std::wstring path = folder / c.name;
+        if (c.mimeType != nullptr) {
+            ASSERT_TRUE(WritePicture(path, c.width, c.height, c.mimeType));
+        } else {
+            ASSERT_TRUE(WriteFileBytes(path, c.bytes));
+        }
+        EXPECT_EQ(IsPictureByDecoding(path), c.accepted);
+        const std::optional<bool> byHeader = IsPictureByHeader(path);
+        EXPECT_EQ(byHeader.has_value(), c.headerTells);
+        if (byHeader) {
+            EXPECT_EQ(*byHeader, c.accepted);
+        }
+        EXPECT_EQ(IsAcceptedPicture(path), c.accepted);
+    }
+}
+
+// A JPEG whose frame header lies beyond the first bytes read (large metadata segments, as
+// cameras write them) is still read from its header.
+TEST(PictureAcceptanceTest, JpegWithLargeMetadataSegments) {
+    TestFolder folder(L"sources_acceptance_jpeg");
+    const std::wstring plain = folder / L"plain.jpg";
+    ASSERT_TRUE(WritePicture(plain, 48, 40, kJpeg));
+    const std::optional<std::vector<uint8_t>> bytes = ReadFileBytes(plain);
+    ASSERT_TRUE(bytes.has_value());
+    ASSERT_GE(bytes->size(), 4u);
+
+    std::vector<uint8_t> padded(bytes->begin(), bytes->begin() + 2);
+    for (int i = 0; i < 3; ++i) {
+        const uint8_t segment[4] = {0xFF, 0xEA, 0xFF, 0xFF};  // an application segment of 65,535 bytes
+        padded.insert(padded.end(), segment, segment + 4);
+        padded.insert(padded.end(), 65533, static_cast<uint8_t>(0x20 + i));
+    }
+    padded.insert(padded.end(), bytes->begin() + 2, bytes->end());
+    const std::wstring path = folder / L"padded.jpg";
+    ASSERT_TRUE(WriteFileBytes(path, padded));
+
+    EXPECT_TRUE(IsPictureByDecoding(path));
+    EXPECT_EQ(IsPictureByHeader(path), std::optional<bool>(true));
+    EXPECT_TRUE(IsAcceptedPicture(path));
+}
+
+// Headers that claim more than the picture loader decodes are refused on both paths.
+TEST(PictureAcceptanceTest, HugeClaimsAreRefused) {
+    TestFolder folder(L"sources_acceptance_huge");
+    struct Case {
+        const wchar_t* name;
+        std::string bytes;
+    };
+    const std::string pngHuge("\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR\0\0\x9c\x40\0\0\x9c\x40\x08\x06\0\0\0\0\0\0\0", 33);
+    const std::string gifHuge("GIF89a\xff\xff\xff\xff\xf7\0\0", 13);
+    const Case cases[] = {{L"huge.png", pngHuge}, {L"huge.gif", gifHuge}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(Narrow(c.name));
+        const std::wstring path = folder / c.name;
+        ASSERT_TRUE(WriteFileBytes(path, c.bytes));
+        EXPECT_FALSE(IsPictureByDecoding(path));
+        EXPECT_EQ(IsPictureByHeader(path), std::optional<bool>(false));
+        EXPECT_FALSE(IsAcceptedPicture(path));
+    }
+}
+
+// The size of a GIF picture is its logical screen, also when its first frame is smaller: the
+// header path reads the logical screen. Windows' GDI+ draws GIF frames onto the logical screen
+// and reports its size; Wine 8's GDI+ reports the size of the first frame instead, so under
+// Wine the full decode of a GIF with a smaller frame gives the frame's size (checked below as
+// such, so that a change in Wine shows).
+TEST(PictureAcceptanceTest, GifSizeIsItsLogicalScreen) {
+    TestFolder folder(L"sources_acceptance_gif");
+    struct Case {
+        const wchar_t* name;
+        int screenWidth, screenHeight, frameWidth, frameHeight;
+        bool accepted;
+        bool acceptedByWineDecoder;
+    };
+    const Case cases[] = {
+        {L"screen_40_frame_40.gif", 40, 40, 40, 40, true, true},
+        {L"screen_40_frame_20.gif", 40, 40, 20, 20, true, false},
+        {L"screen_20_frame_20.gif", 20, 20, 20, 20, false, false},
+        {L"screen_40x20_frame_40x20.gif", 40, 20, 40, 20, false, false},
+    };
+    const bool underWine = RunsUnderWine();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(Narrow(c.name));
+        const std::wstring path = folder / c.name;
+        ASSERT_TRUE(WriteFileBytes(path, GifBytes(c.screenWidth, c.screenHeight, c.frameWidth, c.frameHeight)));
+        EXPECT_EQ(IsPictureByDecoding(path), underWine ? c.acceptedByWineDecoder : c.accepted);
+        EXPECT_EQ(IsPictureByHeader(path), std::optional<bool>(c.accepted));
+        EXPECT_EQ(IsAcceptedPicture(path), c.accepted);
+    }
+}
+
+TEST(PictureAcceptanceTest, MissingFileOrFolderIsNoPicture) {
+    TestFolder folder(L"sources_acceptance_missing");
+    const std::wstring missing = folder / L"missing.png";
+    EXPECT_FALSE(IsPictureByDecoding(missing));
+    EXPECT_EQ(IsPictureByHeader(missing), std::optional<bool>(false));
+    EXPECT_FALSE(IsAcceptedPicture(missing));
+    EXPECT_FALSE(IsAcceptedPicture(folder.Path()));
+    EXPECT_FALSE(IsAcceptedPicture(L""));
+}
+
+}  // namespace
