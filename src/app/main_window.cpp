@@ -1,11 +1,15 @@
 #include "app/main_window.h"
 
+#include "app/visible_parts.h"
 #include "res/resource.h"
 
 namespace {
 
+constexpr WPARAM kStartVisibleParts = 104;
+
 UINT g_secondStartMessage = 0;
 HWND g_settingsWindow = nullptr;
+bool g_visiblePartsSuppressed = false;
 
 void BringSettingsWindowToFront() {
     if (g_settingsWindow == nullptr || !IsWindow(g_settingsWindow)) return;
@@ -29,6 +33,8 @@ void RegisterSecondStartMessage() {
 }
 
 void SetSettingsWindow(HWND settingsWindow) { g_settingsWindow = settingsWindow; }
+
+void SuppressVisibleParts() { g_visiblePartsSuppressed = true; }
 
 bool RegisterMainWindowClass(HINSTANCE instance, const std::wstring& className) {
     WNDCLASSEXW windowClass{};
@@ -64,6 +70,12 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     }
 
     switch (message) {
+        case WM_CREATE:
+            PostMessageW(window, WM_COMMAND, kStartVisibleParts, 0);
+            return 0;
+        case WM_COMMAND:
+            if (LOWORD(wParam) == kStartVisibleParts && !g_visiblePartsSuppressed) StartVisibleParts(window);
+            return 0;
         case WM_TIMER:
             if (wParam == kBringSettingsToFrontTimer) {
                 KillTimer(window, kBringSettingsToFrontTimer);

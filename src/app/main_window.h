@@ -21,6 +21,9 @@ bool RegisterMainWindowClass(HINSTANCE instance, const std::wstring& className);
 // Creates the hidden main window. Returns null on failure.
 HWND CreateMainWindow(HINSTANCE instance, const std::wstring& className, const std::wstring& title);
 
+// A start that found the program running keeps its main window free of everything visible.
+void SuppressVisibleParts();
+
 // The settings window that a second start brings to the front; null while there is none.
 void SetSettingsWindow(HWND settingsWindow);
 

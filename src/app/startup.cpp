@@ -8,6 +8,7 @@
 
 #include "app/main_window.h"
 #include "app/message_loop.h"
+#include "app/visible_parts.h"
 #include "app/start_rules.h"
 #include "common/proc_address.h"
 #include "common/unique_handle.h"
@@ -86,6 +87,8 @@ int StartSingleInstance(HINSTANCE instance, const std::wstring& className, const
     if (mutexError == ERROR_ALREADY_EXISTS || mutexError == ERROR_ACCESS_DENIED) {
         EnumWindows(SignalRunningInstance, 0);
         PostQuitMessage(kExitAlreadyRunning);
+        // This start only says hello and ends: it must not show a display or count as a start.
+        SuppressVisibleParts();
     }
 
     if (CreateMainWindow(instance, className, title) == nullptr) return 1;
@@ -137,5 +140,7 @@ int RunProgram(HINSTANCE instance, const wchar_t* commandLine) {
 
     const int failure = StartSingleInstance(instance, className, title);
     if (failure != 0) return failure;
-    return RunMessageLoop();
+    const int exitCode = RunMessageLoop();
+    StopVisibleParts();
+    return exitCode;
 }

@@ -12,15 +12,14 @@ void AppConfig::SetImageTimerFromSlider(int position) {
     imageTimer.Hold(ClampSettingValue(imageTimer.Value(), 5, 60));
 }
 
-LoadedSettings LoadAllSettings(AppConfig& app, std::array<DisplayConfig, kDisplaySlotCount>& displays,
-                               const SettingsLoadHooks& hooks) {
+LoadedSettings LoadAllSettings(AppConfig& app, const DisplayConfigSlots& displays, const SettingsLoadHooks& hooks) {
     LoadedSettings loaded;
     app.trayIfMinimize.Load();
     if (hooks.queryAutostart) loaded.autostart = hooks.queryAutostart();
 
     app.objectType.Load();
-    displays[0].pictureSource.Hold(0);
-    displays[0].pictureSource.Load();
+    displays[0]->pictureSource.Hold(0);
+    displays[0]->pictureSource.Load();
     app.imageMode.Load(0, 1);
     app.imageFolder.Load(kEncodedPathCapacity);
     app.deactivateMode.Load();
@@ -30,17 +29,17 @@ LoadedSettings LoadAllSettings(AppConfig& app, std::array<DisplayConfig, kDispla
     app.timeFormat.Load();
     app.currentSlot = 0;
 
-    for (int slot = 1; slot < kDisplaySlotCount; ++slot) displays[slot].AssignSlot(slot);
+    for (int slot = 1; slot < kDisplaySlotCount; ++slot) displays[slot]->AssignSlot(slot);
 
     const auto host = [&hooks](int slot) { return hooks.displayHost ? hooks.displayHost(slot) : nullptr; };
-    LoadDisplayConfig(displays[0], app, host(0));
+    LoadDisplayConfig(*displays[0], app, host(0));
 
     app.objectType.Load();
     app.displayCount = ClampSettingValue(app.displayCount, 1, kDisplaySlotCount);
     for (int slot = 1; slot < app.displayCount; ++slot) {
         app.currentSlot = slot;
         if (hooks.prepareDialogForSlot) hooks.prepareDialogForSlot(slot);
-        LoadDisplayConfig(displays[slot], app, host(slot));
+        LoadDisplayConfig(*displays[slot], app, host(slot));
     }
     app.currentSlot = 0;
     return loaded;

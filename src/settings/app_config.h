@@ -52,7 +52,9 @@ struct LoadedSettings {
     int autostart = 0;
 };
 
+// The settings records of the display slots, slot 0 first; each belongs to its display.
+using DisplayConfigSlots = std::array<DisplayConfig*, kDisplaySlotCount>;
+
 // Loads the global settings and every display slot in use, in the order the settings dialog
 // relies on. Returns what is not part of the records.
-LoadedSettings LoadAllSettings(AppConfig& app, std::array<DisplayConfig, kDisplaySlotCount>& displays,
-                               const SettingsLoadHooks& hooks);
+LoadedSettings LoadAllSettings(AppConfig& app, const DisplayConfigSlots& displays, const SettingsLoadHooks& hooks);

@@ -34,7 +34,9 @@ public:
         hooks.queryAutostart = [autostart] { return autostart; };
         hooks.prepareDialogForSlot = [this](int slot) { m_preparedSlots.push_back(slot); };
         hooks.displayHost = [this](int slot) { return &m_hosts[slot]; };
-        return LoadAllSettings(m_app, m_displays, hooks);
+        DisplayConfigSlots slots{};
+        for (int slot = 0; slot < kDisplaySlotCount; ++slot) slots[slot] = &m_displays[slot];
+        return LoadAllSettings(m_app, slots, hooks);
     }
     std::wstring Stored(const wchar_t* key) { return ReadIniValue(m_file, L"Program", key); }
 
