@@ -7,6 +7,9 @@
 #include "common/process_flags.h"
 #include "display/desktop_host.h"
 #include "settings/app_config.h"
+#include "sources/folder_scan.h"
+#include "sources/individual_list.h"
+#include "sources/picture_list.h"
 
 namespace {
 
@@ -92,7 +95,18 @@ void CWinAlphaUhr::DestroyWindows() {
 }
 
 std::vector<std::wstring> CWinAlphaUhr::BuildPictureList(int source) {
-    return m_pictureListBuilder ? m_pictureListBuilder(source) : std::vector<std::wstring>();
+    PictureList list;
+    if (source == 1) {
+        // A long scan ends early when the program quits.
+        ScanPictureFolder(list, IniReadEncoded(GlobalAppConfig().imageFolder.Key().c_str(), kEncodedPathCapacity),
+                          &g_stopFlag);
+    } else if (source == 2) {
+        LoadIndividualPictures(list);
+    }
+    std::vector<std::wstring> pictures;
+    pictures.reserve(list.Count());
+    for (size_t position = 0; position < list.Count(); ++position) pictures.push_back(list.At(position));
+    return pictures;
 }
 
 HWND CWinAlphaUhr::CreateDisplay(int size, HWND ownerDialog, bool debug) {

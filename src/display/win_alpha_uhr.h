@@ -3,7 +3,6 @@
 #include <windows.h>
 
 #include <atomic>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -51,10 +50,6 @@ public:
     int Height() const { return m_height; }
     int FrameCount() const { return m_frameCount; }
 
-    // Where the worker gets its picture lists (the folder scan or the individual list).
-    void SetPictureListBuilder(std::function<std::vector<std::wstring>(int source)> builder) {
-        m_pictureListBuilder = std::move(builder);
-    }
     // Stops the worker: asks, waits a short time, then ends it by force.
     void StopWorker() { m_worker.Stop(); }
 
@@ -65,6 +60,8 @@ public:
     // DisplayWorkerHost, called on the worker thread.
     int PictureSource() const override { return m_pictureSource.load(std::memory_order_relaxed); }
     int IntervalSeconds() const override { return m_intervalSeconds.load(std::memory_order_relaxed); }
+    // The pictures of the chosen folder tree (source 1, the folder read from the settings file
+    // now) or of the individual list (source 2), in the order of showing.
     std::vector<std::wstring> BuildPictureList(int source) override;
     void ShowPlaceholder(HBITMAP placeholder) override { m_scene.SetPlaceholder(placeholder); }
     void ShowPicture(const std::wstring& path) override { m_scene.SetPendingPicture(path); }
@@ -87,7 +84,6 @@ private:
     GL3DClock m_scene;
     CDraw2017 m_drawing;
     DisplayWorker m_worker;
-    std::function<std::vector<std::wstring>(int)> m_pictureListBuilder;
 
     std::atomic<int> m_pictureSource{0};
     std::atomic<int> m_intervalSeconds{10};

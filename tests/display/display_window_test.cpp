@@ -123,3 +123,50 @@ TEST_F(DisplayWindowTest, SizeChangesAreKeptWithinTheSliderRange) {
 }
 
 }  // namespace
+
+#include "settings/settings_text.h"
+#include "sources/individual_list.h"
+
+namespace {
+
+// A 40 x 40 24-bit BMP file.
+std::vector<uint8_t> SmallBmp() {
+    const int size = 40, stride = 120;
+    std::vector<uint8_t> file(54 + stride * size, 0x80);
+    const auto put32 = [&file](size_t at, uint32_t value) {
+        for (int i = 0; i < 4; ++i) file[at + i] = static_cast<uint8_t>(value >> (8 * i));
+    };
+    file[0] = 'B';
+    file[1] = 'M';
+    put32(2, static_cast<uint32_t>(file.size()));
+    put32(6, 0);
+    put32(10, 54);
+    put32(14, 40);
+    put32(18, size);
+    put32(22, size);
+    file[26] = 1;
+    file[27] = 0;
+    file[28] = 24;
+    for (size_t i = 29; i < 54; ++i) file[i] = 0;
+    return file;
+}
+
+TEST_F(DisplayWindowTest, PictureListsComeFromTheFolderInTheSettingsAndTheIndividualList) {
+    TestFolder pictures(L"display_pictures");
+    CreateDirectoryW((pictures / L"sub").c_str(), nullptr);
+    ASSERT_TRUE(WriteFileBytes(pictures / L"b.bmp", SmallBmp()));
+    ASSERT_TRUE(WriteFileBytes(pictures / L"sub\\a.bmp", SmallBmp()));
+    ASSERT_TRUE(WriteFileBytes(pictures / L"notes.txt", std::string("not a picture")));
+    WritePrivateProfileStringW(L"Program", L"m_image_folder", EncodeSettingText(pictures.Path()).c_str(),
+                               m_settings.c_str());
+
+    CWinAlphaUhr display;
+    EXPECT_EQ(display.BuildPictureList(1),
+              (std::vector<std::wstring>{pictures / L"b.bmp", pictures / L"sub\\a.bmp"}));
+    EXPECT_TRUE(display.BuildPictureList(0).empty());
+
+    ASSERT_TRUE(SaveIndividualPictures({pictures / L"sub\\a.bmp", pictures / L"notes.txt"}));
+    EXPECT_EQ(display.BuildPictureList(2), std::vector<std::wstring>{pictures / L"sub\\a.bmp"});
+}
+
+}  // namespace
