@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <functional>
 
 #include "imaging_test_support.h"
 
@@ -12,17 +13,15 @@ void SetPixel(CDumBitmap& bitmap, int column, int row, uint32_t pixel) {
     std::memcpy(bitmap.Bits() + static_cast<size_t>(row) * bitmap.Description().bmWidthBytes + column * 4, &pixel, 4);
 }
 
-void ExpectNoMessageBoxes(MessageBoxCloser& watcher) {
-    for (const MessageBoxCloser::Box& box : watcher.Stop()) {
-        ADD_FAILURE() << "unexpected message box " << Narrow(box.caption) << ": " << Narrow(box.text);
-    }
+// Runs `task` on a thread of its own and answers the message boxes it shows.
+std::vector<SeenMessageBox> AnswerBoxesOf(const std::function<void()>& task) {
+    return RunAnsweringMessageBoxes(task, kMessageBoxTimeoutMs);
 }
 
 TEST(CDumBitmap, CreateMakesABottomUp32BitSectionAndFillWritesEveryPixel) {
-    MessageBoxCloser watcher;
     CDumBitmap bitmap;
     void* bits = reinterpret_cast<void*>(0xdeadbeef);
-    bitmap.Create(256, 256, &bits);
+    EXPECT_TRUE(AnswerBoxesOf([&] { bitmap.Create(256, 256, &bits); }).empty());
     ASSERT_NE(bitmap.Handle(), nullptr);
     EXPECT_EQ(bits, bitmap.Bits());
     EXPECT_EQ(bitmap.Width(), 256);
@@ -41,7 +40,6 @@ TEST(CDumBitmap, CreateMakesABottomUp32BitSectionAndFillWritesEveryPixel) {
         opaqueBlack += bytes[i * 4] == 0 && bytes[i * 4 + 1] == 0 && bytes[i * 4 + 2] == 0 && bytes[i * 4 + 3] == 0xFF;
     }
     EXPECT_EQ(opaqueBlack, 65536);
-    ExpectNoMessageBoxes(watcher);
     DeleteObject(bitmap.Detach());
 }
 
@@ -146,9 +144,8 @@ TEST(CDumBitmap, FailedCreateShowsBothMessagesAndLeavesAnEmptyObject) {
         CDumBitmap bitmap;
         bitmap.Create(16, 16);
         const HBITMAP before = bitmap.Handle();
-        MessageBoxCloser watcher;
-        bitmap.Create(testCase.width, testCase.height);
-        const std::vector<MessageBoxCloser::Box> boxes = watcher.Stop();
+        const std::vector<SeenMessageBox> boxes =
+            AnswerBoxesOf([&] { bitmap.Create(testCase.width, testCase.height); });
         ASSERT_EQ(boxes.size(), 2u);
         EXPECT_EQ(boxes[0].caption, L"dib-err");
         EXPECT_EQ(boxes[0].text, testCase.sizeText);
@@ -168,9 +165,7 @@ TEST(CDumBitmap, AttachingABitmapWithoutPixelMemoryShowsErr) {
     HBITMAP deviceBitmap = CreateBitmap(8, 4, 1, 32, nullptr);
     ASSERT_NE(deviceBitmap, nullptr);
     CDumBitmap bitmap;
-    MessageBoxCloser watcher;
-    bitmap.Attach(deviceBitmap);
-    const std::vector<MessageBoxCloser::Box> boxes = watcher.Stop();
+    const std::vector<SeenMessageBox> boxes = AnswerBoxesOf([&] { bitmap.Attach(deviceBitmap); });
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].caption, L"Err");
     EXPECT_EQ(boxes[0].text, L"WidthBytes: 32 bmWidth:8 bmBitsPixel:32");

@@ -117,39 +117,6 @@ std::vector<uint8_t> PngClaimingSize(uint32_t width, uint32_t height) {
     return bytes;
 }
 
-MessageBoxCloser::MessageBoxCloser() : m_thread([this] { Watch(); }) {}
-
-MessageBoxCloser::~MessageBoxCloser() { Stop(); }
-
-std::vector<MessageBoxCloser::Box> MessageBoxCloser::Stop() {
-    m_stop.store(true, std::memory_order_relaxed);
-    if (m_thread.joinable()) m_thread.join();
-    return m_boxes;
-}
-
-void MessageBoxCloser::Watch() {
-    std::vector<HWND> closed;
-    while (!m_stop.load(std::memory_order_relaxed)) {
-        HWND box = nullptr;
-        while ((box = FindWindowExW(nullptr, box, L"#32770", nullptr)) != nullptr) {
-            DWORD process = 0;
-            GetWindowThreadProcessId(box, &process);
-            if (process != GetCurrentProcessId() || !IsWindowVisible(box)) continue;
-            bool seen = false;
-            for (HWND old : closed) seen = seen || old == box;
-            if (seen) continue;  // already closed, still going away
-            wchar_t caption[256] = L"";
-            wchar_t text[1024] = L"";
-            GetWindowTextW(box, caption, 256);
-            GetDlgItemTextW(box, 0xFFFF, text, 1024);
-            m_boxes.push_back({caption, text});
-            closed.push_back(box);
-            PostMessageW(box, WM_COMMAND, IDOK, 0);
-        }
-        Sleep(20);
-    }
-}
-
 DebugOutputMonitor::DebugOutputMonitor() {
     m_mapping = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 4096, L"DBWIN_BUFFER");
     m_bufferReady = CreateEventW(nullptr, FALSE, FALSE, L"DBWIN_BUFFER_READY");

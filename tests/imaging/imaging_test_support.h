@@ -8,6 +8,7 @@
 #include <thread>
 #include <vector>
 
+#include "common/message_box_watcher.h"
 #include "imaging/gdiplus_api.h"
 
 // Helpers for the picture tests. Pictures are made at test time with GDI+.
@@ -46,29 +47,9 @@ TopDownPixels DecodeWithGdiplus(const std::wstring& path);
 // and a tiny picture body, so that only the size is wrong.
 std::vector<uint8_t> PngClaimingSize(uint32_t width, uint32_t height);
 
-// Closes every message box of this process that appears while it lives, and records the
-// caption and text of each. A message box is a dialog of class #32770; its text is the static
-// control with id 0xFFFF.
-class MessageBoxCloser {
-public:
-    struct Box {
-        std::wstring caption;
-        std::wstring text;
-    };
-    MessageBoxCloser();
-    ~MessageBoxCloser();
-    MessageBoxCloser(const MessageBoxCloser&) = delete;
-    MessageBoxCloser& operator=(const MessageBoxCloser&) = delete;
-
-    // Stops watching and returns the boxes seen, in order.
-    std::vector<Box> Stop();
-
-private:
-    void Watch();
-    std::atomic<bool> m_stop{false};
-    std::vector<Box> m_boxes;  // written by the watching thread until Stop joins it
-    std::thread m_thread;
-};
+// Longest wait for a task that shows message boxes; a box nobody answers fails the test, it does
+// not hang it.
+inline constexpr DWORD kMessageBoxTimeoutMs = 60000;
 
 // The Windows default caption of a message box without one: "Error".
 inline constexpr const wchar_t* kDefaultMessageCaption = L"Error";

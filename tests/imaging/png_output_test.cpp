@@ -77,9 +77,10 @@ TEST(SavePng, SetsAlphaOfColouredPixelsAndKeepsTheBackgroundTransparent) {
 TEST(SavePng, NothingIsWrittenWithoutABitmap) {
     TestFolder folder(L"png");
     const std::wstring path = folder / L"none.png";
-    MessageBoxCloser watcher;
-    EXPECT_FALSE(SavePng(nullptr, path.c_str(), 255));
-    const std::vector<MessageBoxCloser::Box> boxes = watcher.Stop();
+    bool saved = true;
+    const std::vector<SeenMessageBox> boxes =
+        RunAnsweringMessageBoxes([&] { saved = SavePng(nullptr, path.c_str(), 255); }, kMessageBoxTimeoutMs);
+    EXPECT_FALSE(saved);
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].caption, L"Err");
     EXPECT_FALSE(FileExists(path));

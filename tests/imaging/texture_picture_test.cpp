@@ -184,9 +184,11 @@ TEST_F(TexturePictureTest, UnreadableFilesGiveNoHandle) {
     ASSERT_TRUE(SetFilePointerEx(file, size, nullptr, FILE_BEGIN));
     ASSERT_TRUE(SetEndOfFile(file));
     CloseHandle(file);
-    MessageBoxCloser watcher;
-    EXPECT_EQ(LoadTexturePictureFile(huge.c_str(), kAspectKeep), nullptr);
-    EXPECT_TRUE(watcher.Stop().empty()) << "a file that cannot be read fails silently";
+    HBITMAP texture = reinterpret_cast<HBITMAP>(0xdeadbeef);
+    const std::vector<SeenMessageBox> boxes = RunAnsweringMessageBoxes(
+        [&] { texture = LoadTexturePictureFile(huge.c_str(), kAspectKeep); }, kMessageBoxTimeoutMs);
+    EXPECT_EQ(texture, nullptr);
+    EXPECT_TRUE(boxes.empty()) << "a file that cannot be read fails silently";
 }
 
 TEST_F(TexturePictureTest, MemoryThatCannotBeBlockedShowsTheLoadMessage) {
@@ -200,9 +202,11 @@ TEST_F(TexturePictureTest, MemoryThatCannotBeBlockedShowsTheLoadMessage) {
     };
     for (const auto& testCase : cases) {
         SCOPED_TRACE(testCase.what);
-        MessageBoxCloser watcher;
-        EXPECT_EQ(LoadTexturePictureMemory(testCase.bytes, testCase.count, kAspectKeep), nullptr);
-        const std::vector<MessageBoxCloser::Box> boxes = watcher.Stop();
+        HBITMAP texture = reinterpret_cast<HBITMAP>(0xdeadbeef);
+        const std::vector<SeenMessageBox> boxes = RunAnsweringMessageBoxes(
+            [&] { texture = LoadTexturePictureMemory(testCase.bytes, testCase.count, kAspectKeep); },
+            kMessageBoxTimeoutMs);
+        EXPECT_EQ(texture, nullptr);
         ASSERT_EQ(boxes.size(), 1u);
         EXPECT_EQ(boxes[0].caption, kDefaultMessageCaption);
         EXPECT_EQ(boxes[0].text, L"Fehler beim Laden: Memar\n");
