@@ -119,15 +119,19 @@ HWND CWinAlphaUhr::CreateDisplay(int size, HWND ownerDialog, bool debug) {
     if (m_window != nullptr) return nullptr;
 
     m_ownerDialog = ownerDialog;
-    const StackingMode stacking = StackingModeFor(GlobalAppConfig().stackingMode.Value(), m_topmostMode);
-    m_topmostMode = stacking.topmostMode;
-    m_forced = stacking.forced;
+    SetStackingMode(GlobalAppConfig().stackingMode.Value());
     RegisterWindowClasses(DisplayWindowProc, TimerWindowProc);
     EnsureWindow();
     CreateFrameTimer();
     m_scene.OpenRenderTarget(g_renderHostWindow);
     if (debug) MessageBoxW(nullptr, L"m_hWnd", L"", MB_OK);
     return m_window;
+}
+
+void CWinAlphaUhr::SetStackingMode(int stackingMode) {
+    const StackingMode stacking = StackingModeFor(stackingMode, m_topmostMode);
+    m_topmostMode = stacking.topmostMode;
+    m_forced = stacking.forced;
 }
 
 HWND CWinAlphaUhr::CreateDisplayWindowHandle(HWND parent) {

@@ -38,9 +38,9 @@ public:
     // One frame: hands the settings to the scene, draws and presents it.
     void RenderTick();
 
-    // 1: a free-standing window kept above others; 0: attached to the desktop.
-    void SetTopmostMode(int topmostMode) { m_topmostMode = topmostMode; }
-    void SetForced(bool forced) { m_forced = forced; }
+    // The stacking mode (m_new_on_top_state): always on top or only on the desktop, each
+    // optionally forced. The next frame re-creates the window where the mode needs it.
+    void SetStackingMode(int stackingMode);
     void MarkChanged() { m_changed = true; }
 
     DisplayConfig& Config() { return m_config; }

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "common/process_flags.h"
+#include "display/desktop_host.h"
 #include "common/test_files.h"
 #include "settings/app_config.h"
 
@@ -167,6 +168,84 @@ TEST_F(DisplayWindowTest, PictureListsComeFromTheFolderInTheSettingsAndTheIndivi
 
     ASSERT_TRUE(SaveIndividualPictures({pictures / L"sub\\a.bmp", pictures / L"notes.txt"}));
     EXPECT_EQ(display.BuildPictureList(2), std::vector<std::wstring>{pictures / L"sub\\a.bmp"});
+}
+
+}  // namespace
+
+namespace {
+
+// Stands in for the Windows shell's desktop: "Program Manager" holding the icon view.
+class FakeDesktop {
+public:
+    FakeDesktop() {
+        WNDCLASSW windowClass{};
+        windowClass.lpfnWndProc = DefWindowProcW;
+        windowClass.hInstance = GetModuleHandleW(nullptr);
+        for (const wchar_t* name : {L"Progman", L"SHELLDLL_DefView", L"SysListView32"}) {
+            windowClass.lpszClassName = name;
+            RegisterClassW(&windowClass);
+        }
+        m_programManager = CreateWindowExW(0, L"Progman", L"Program Manager", WS_POPUP | WS_VISIBLE, 0, 0, 640, 480,
+                                           nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+        HWND view = CreateWindowExW(0, L"SHELLDLL_DefView", L"", WS_CHILD | WS_VISIBLE, 0, 0, 640, 480,
+                                    m_programManager, nullptr, GetModuleHandleW(nullptr), nullptr);
+        CreateWindowExW(0, L"SysListView32", L"FolderView", WS_CHILD | WS_VISIBLE, 0, 0, 640, 480, view, nullptr,
+                        GetModuleHandleW(nullptr), nullptr);
+    }
+    ~FakeDesktop() { DestroyWindow(m_programManager); }
+    HWND Host() const { return m_programManager; }
+
+private:
+    HWND m_programManager = nullptr;
+};
+
+// A desktop display is a pop-up owned by a go-between window that the desktop host holds as a
+// child.
+bool IsDescendant(HWND window, HWND host) {
+    HWND goBetween = GetWindow(window, GW_OWNER);
+    return goBetween != nullptr && GetAncestor(goBetween, GA_PARENT) == host;
+}
+
+TEST_F(DisplayWindowTest, DesktopModeFollowsTheShellAndTopmostModeLeavesIt) {
+    CWinAlphaUhr display;
+    GlobalAppConfig().stackingMode.Hold(2);  // only on the desktop
+    // No shell: no window, and the frames keep trying without complaint.
+    EXPECT_EQ(display.CreateDisplay(160, nullptr), nullptr);
+    PumpMessagesFor(200);
+    EXPECT_EQ(display.Window(), nullptr);
+
+    auto desktop = std::make_unique<FakeDesktop>();
+    PumpMessagesFor(200);
+    ASSERT_NE(display.Window(), nullptr);
+    EXPECT_TRUE(IsDescendant(display.Window(), desktop->Host()));
+
+    // The shell restarts: the display comes back under the new desktop within a few frames.
+    desktop.reset();
+    desktop = std::make_unique<FakeDesktop>();
+    PumpMessagesFor(200);
+    ASSERT_NE(display.Window(), nullptr);
+    EXPECT_TRUE(IsDescendant(display.Window(), desktop->Host()));
+
+    // Back to always on top: a window without a parent, topmost.
+    GlobalAppConfig().stackingMode.Hold(0);
+    display.SetStackingMode(0);
+    PumpMessagesFor(200);
+    ASSERT_NE(display.Window(), nullptr);
+    EXPECT_EQ(GetParent(display.Window()), nullptr);
+    EXPECT_NE(GetWindowLongW(display.Window(), GWL_EXSTYLE) & WS_EX_TOPMOST, 0);
+}
+
+TEST(StackingModeFor, Table) {
+    const struct {
+        int mode, current, topmost;
+        bool forced;
+    } cases[] = {{0, 0, 1, false}, {1, 0, 1, true}, {2, 1, 0, false}, {3, 1, 0, true}, {4, 0, 0, false}, {-1, 1, 1, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.mode);
+        const StackingMode mode = StackingModeFor(c.mode, c.current);
+        EXPECT_EQ(mode.topmostMode, c.topmost);
+        EXPECT_EQ(mode.forced, c.forced);
+    }
 }
 
 }  // namespace
