@@ -125,6 +125,7 @@ HWND CWinAlphaUhr::CreateDisplay(int size, HWND ownerDialog, bool debug) {
     CreateFrameTimer();
     m_scene.OpenRenderTarget(g_renderHostWindow);
     if (debug) MessageBoxW(nullptr, L"m_hWnd", L"", MB_OK);
+    KeepOnScreen(0);
     return m_window;
 }
 
@@ -188,6 +189,7 @@ void CWinAlphaUhr::EnsureWindow() {
 }
 
 void CWinAlphaUhr::SetDisplaySize(int size) {
+    m_moveAnnounced = true;
     if (size == m_width) return;
     m_width = std::clamp(size, 128, 1500);
     m_height = GlobalAppConfig().objectType.Value() == 1 ? m_width : static_cast<int>(m_width * 0.25);
@@ -326,8 +328,71 @@ LRESULT CALLBACK CWinAlphaUhr::DisplayWindowProc(HWND window, UINT message, WPAR
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
-LRESULT CWinAlphaUhr::HandleDisplayMessage(UINT message, WPARAM, LPARAM) {
+void CWinAlphaUhr::KeepOnScreen(int quarter) {
+    WINDOWPLACEMENT placement{};
+    placement.length = sizeof(placement);
+    if (m_window == nullptr || !GetWindowPlacement(m_window, &placement)) return;
+    const RECT& rect = placement.rcNormalPosition;
+    const ScreenBox window{rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top};
+    const ScreenBox screen{GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN),
+                           GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+    const PlacementMove move = KeepOnScreenPosition(window, screen, quarter);
+    if (!move.move) return;
+    MoveWindow(m_window, move.left, move.top, window.width, window.height, FALSE);
+    m_config.left.Hold(move.left);
+    m_config.top.Hold(move.top);
+}
+
+void CWinAlphaUhr::BeginDrag() {
+    POINT cursor;
+    if (!GetCursorPos(&cursor)) return;
+    m_drag.BeginDrag(cursor.x, cursor.y);
+    SetCapture(m_window);
+}
+
+void CWinAlphaUhr::DragStep() {
+    if (!m_drag.IsDragging()) return;
+    WINDOWPLACEMENT placement{};
+    placement.length = sizeof(placement);
+    POINT cursor;
+    if (!GetWindowPlacement(m_window, &placement) || !GetCursorPos(&cursor)) return;
+    m_moveAnnounced = true;
+    const RECT& rect = placement.rcNormalPosition;
+    const PlacementMove move = m_drag.DragStep(rect.left, rect.top, cursor.x, cursor.y);
+    MoveWindow(m_window, move.left, move.top, rect.right - rect.left, rect.bottom - rect.top, TRUE);
+    m_config.left.Hold(move.left);
+    m_config.top.Hold(move.top);
+    m_config.size.Hold(m_width);
+    SaveDisplayPlacement(m_config);
+    m_moveAnnounced = false;
+}
+
+void CWinAlphaUhr::EndDrag() {
+    ReleaseCapture();
+    m_drag.EndDrag();
+}
+
+LRESULT CWinAlphaUhr::HandleDisplayMessage(UINT message, WPARAM, LPARAM lParam) {
     switch (message) {
+        case WM_LBUTTONDOWN:
+        case WM_RBUTTONDOWN:
+            BeginDrag();
+            return 0;
+        case WM_LBUTTONUP:
+        case WM_RBUTTONUP:
+            EndDrag();
+            return 0;
+        case WM_MOUSEMOVE:
+            DragStep();
+            return 0;
+        case WM_MOVING:
+            // Moves the system starts (the keyboard move command, say) leave a display in place.
+            if (m_moveAnnounced) {
+                m_moveAnnounced = false;
+            } else {
+                GetWindowRect(m_window, reinterpret_cast<RECT*>(lParam));
+            }
+            return 0;
         case WM_CLOSE:
             return 1;  // a display cannot be closed, not even with Alt+F4
         case WM_MBUTTONDOWN:

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "display/display_worker.h"
+#include "display/screen_placement.h"
 #include "imaging/draw2017.h"
 #include "render/gl_3d_clock.h"
 #include "settings/display_config.h"
@@ -35,6 +36,9 @@ public:
     // Shows or hides the window after a settings change, with its z-order and style.
     void ApplyVisibility();
     void SetDisplaySize(int size);
+    // Brings the window back when more than a quarter (quarter = 1) or half (quarter = 0) of it
+    // lies beyond the virtual screen. Stores the new position, without writing it.
+    void KeepOnScreen(int quarter);
     // One frame: hands the settings to the scene, draws and presents it.
     void RenderTick();
 
@@ -79,6 +83,9 @@ private:
     void ApplyZOrder();
     void CreateFrameTimer();
     void DestroyWindows();
+    void BeginDrag();
+    void DragStep();
+    void EndDrag();
 
     DisplayConfig m_config;
     GL3DClock m_scene;
@@ -99,6 +106,8 @@ private:
     int m_height = 100;
     int m_frameCount = 0;
     long m_lastTick = -1000;
+    DragTracker m_drag;
+    bool m_moveAnnounced = false;  // the next WM_MOVING is one of ours
 
     HWND m_window = nullptr;
     HWND m_hostWindow = nullptr;   // the desktop host in mode 0

@@ -95,6 +95,7 @@ void GL3DClock::ApplyPendingTextures() {
     if (HBITMAP picture = m_pendingPicture.exchange(nullptr)) {
         m_faceCounter = NextFaceSlot(m_faceCounter);
         UploadTexture(m_faceCounter, picture, true);
+        ++m_picturesTaken;
     }
     if (HBITMAP placeholder = m_placeholder.exchange(nullptr)) {
         UploadTexture(0, placeholder, false);

@@ -67,6 +67,8 @@ public:
     HBITMAP FrameBitmap() const { return m_frameBitmap; }
     unsigned FaceTexture(int slot) const { return m_faceTextures[slot]; }
     int FaceCounter() const { return m_faceCounter; }
+    // How many pictures from the worker the frames have taken so far.
+    int PicturesTaken() const { return m_picturesTaken; }
     int TargetWidth() const { return m_width; }
 
     // Where the frame snapshots go: the temporary folder's "Orbelin_tmp.png".
@@ -122,6 +124,7 @@ private:
     std::atomic<HBITMAP> m_placeholder{nullptr};
     std::atomic<bool> m_rotateRequest{false};
     int m_faceCounter = 0;
+    int m_picturesTaken = 0;
     float m_viewportWidth = 1024.0f;
     float m_viewportHeight = 1024.0f;
     float m_speedFactor = 7.0f;

@@ -249,3 +249,93 @@ TEST(StackingModeFor, Table) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(DisplayWindowTest, DraggingWithEitherButtonMovesAndSavesThePlacement) {
+    CWinAlphaUhr display;
+    display.Config().left.Hold(100);
+    display.Config().top.Hold(120);
+    HWND window = display.CreateDisplay(200, nullptr);
+    ASSERT_NE(window, nullptr);
+    PumpMessagesFor(200);
+
+    const struct {
+        UINT down, up;
+        int dx, dy;
+    } drags[] = {{WM_LBUTTONDOWN, WM_LBUTTONUP, 20, 35}, {WM_RBUTTONDOWN, WM_RBUTTONUP, -50, 10}};
+    int left = 100, top = 120;
+    for (const auto& drag : drags) {
+        SCOPED_TRACE(drag.down == WM_LBUTTONDOWN ? "left button" : "right button");
+        ASSERT_TRUE(SetCursorPos(300, 300));
+        SendMessageW(window, drag.down, 0, 0);
+        ASSERT_TRUE(SetCursorPos(300 + drag.dx, 300 + drag.dy));
+        SendMessageW(window, WM_MOUSEMOVE, 0, 0);
+        SendMessageW(window, drag.up, 0, 0);
+        left += drag.dx;
+        top += drag.dy;
+        RECT rect{};
+        GetWindowRect(window, &rect);
+        EXPECT_EQ(rect.left, left);
+        EXPECT_EQ(rect.top, top);
+        EXPECT_EQ(ReadIniValue(m_settings, L"Program", L"point_x"), std::to_wstring(left));
+        EXPECT_EQ(ReadIniValue(m_settings, L"Program", L"point_y"), std::to_wstring(top));
+        EXPECT_EQ(ReadIniValue(m_settings, L"Program", L"cx"), L"200");
+    }
+    // After the button is up, moving the mouse moves nothing.
+    SetCursorPos(10, 10);
+    SendMessageW(window, WM_MOUSEMOVE, 0, 0);
+    RECT rect{};
+    GetWindowRect(window, &rect);
+    EXPECT_EQ(rect.left, left);
+}
+
+TEST_F(DisplayWindowTest, MovesStartedByTheSystemArePinned) {
+    CWinAlphaUhr display;
+    display.Config().left.Hold(100);
+    display.Config().top.Hold(120);
+    HWND window = display.CreateDisplay(200, nullptr);
+    ASSERT_NE(window, nullptr);
+    RECT current{};
+    GetWindowRect(window, &current);
+    RECT proposed{500, 500, 700, 700};
+    SendMessageW(window, WM_MOVING, 0, reinterpret_cast<LPARAM>(&proposed));
+    EXPECT_EQ(proposed.left, current.left);
+    EXPECT_EQ(proposed.top, current.top);
+}
+
+TEST_F(DisplayWindowTest, CreationBringsAFarAwayDisplayHalfBack) {
+    CWinAlphaUhr display;
+    const int screenLeft = GetSystemMetrics(SM_XVIRTUALSCREEN);
+    display.Config().left.Hold(screenLeft - 180);
+    display.Config().top.Hold(50);
+    HWND window = display.CreateDisplay(200, nullptr);
+    ASSERT_NE(window, nullptr);
+    RECT rect{};
+    GetWindowRect(window, &rect);
+    // The window is 200 wide and 50 high (a quarter) until the first frame: half of it may stick out.
+    EXPECT_EQ(rect.left, screenLeft - 100);
+    EXPECT_EQ(display.Config().left.Value(), screenLeft - 100);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(DisplayWindowTest, FolderPicturesReachTheScene) {
+    TestFolder pictures(L"display_folder");
+    for (const wchar_t* name : {L"one.bmp", L"two.bmp", L"three.bmp"}) {
+        ASSERT_TRUE(WriteFileBytes(pictures / name, SmallBmp()));
+    }
+    WritePrivateProfileStringW(L"Program", L"m_image_folder", EncodeSettingText(pictures.Path()).c_str(),
+                               m_settings.c_str());
+    CWinAlphaUhr display;
+    display.Config().pictureSource.Hold(1);
+    ASSERT_NE(display.CreateDisplay(160, nullptr), nullptr);
+    // The loading picture first, then a picture at the second pass and one a second later.
+    PumpMessagesFor(2500);
+    EXPECT_GE(display.Scene().PicturesTaken(), 2);
+    display.StopWorker();
+}
+
+}  // namespace
