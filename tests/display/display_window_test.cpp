@@ -339,3 +339,47 @@ TEST_F(DisplayWindowTest, FolderPicturesReachTheScene) {
 }
 
 }  // namespace
+
+#include "display/deactivation_check.h"
+
+namespace {
+
+TEST_F(DisplayWindowTest, KeyPressHidesTheDisplayUntilTheDelayRanOut) {
+    CWinAlphaUhr display;
+    HWND window = display.CreateDisplay(160, nullptr);
+    ASSERT_NE(window, nullptr);
+    AppConfig& app = GlobalAppConfig();
+    app.deactivateMode.Hold(2);  // "If pressing a key"
+    app.deactivateSeconds.Hold(1);
+    ResetDeactivation();
+    RunDeactivationCheck(display);
+    EXPECT_TRUE(IsWindowVisible(window));
+
+    // A key press (the letter A: virtual key 0x41) hides the display at the next check.
+    INPUT key{};
+    key.type = INPUT_KEYBOARD;
+    key.ki.wVk = 'A';
+    ASSERT_EQ(SendInput(1, &key, sizeof(key)), 1u);
+    PumpMessagesFor(50);
+    RunDeactivationCheck(display);
+    key.ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(1, &key, sizeof(key));
+    EXPECT_FALSE(IsWindowVisible(window));
+    EXPECT_EQ(g_deactivatedState, 1);
+
+    // Checks every 100 ms: it comes back one to two seconds later (whole seconds count).
+    int checks = 0;
+    while (!IsWindowVisible(window) && checks < 40) {
+        PumpMessagesFor(100);
+        RunDeactivationCheck(display);
+        ++checks;
+    }
+    EXPECT_TRUE(IsWindowVisible(window));
+    EXPECT_GE(checks, 5);
+    EXPECT_LE(checks, 25);
+
+    app.deactivateMode.Hold(0);
+    ResetDeactivation();
+}
+
+}  // namespace
