@@ -1,0 +1,75 @@
+// Processor time of a running display while it is shown and while it is hidden (the user's
+// "Disable"): the frame timer keeps its pace, but a hidden display draws nothing. The reference
+// is the shown display, measured in the same run.
+#include <windows.h>
+
+#include <cwchar>
+#include <vector>
+
+#include "bench_report.h"
+#include "common/process_flags.h"
+#include "display/win_alpha_uhr.h"
+#include "settings/ini_file.h"
+
+namespace {
+
+double ProcessCpuMilliseconds() {
+    FILETIME created, exited, kernel, user;
+    GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
+    const auto toMs = [](const FILETIME& time) {
+        return static_cast<double>((static_cast<ULONGLONG>(time.dwHighDateTime) << 32) | time.dwLowDateTime) / 10000.0;
+    };
+    return toMs(kernel) + toMs(user);
+}
+
+double CpuWhilePumping(DWORD milliseconds) {
+    const double start = ProcessCpuMilliseconds();
+    const DWORD begin = GetTickCount();
+    while (GetTickCount() - begin < milliseconds) {
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+    }
+    return ProcessCpuMilliseconds() - start;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    DWORD seconds = 10;
+    for (int i = 1; i < argc; ++i) {
+        if (wcsncmp(argv[i], L"seconds=", 8) == 0) seconds = static_cast<DWORD>(_wtoi(argv[i] + 8));
+    }
+    wchar_t settings[MAX_PATH];
+    GetTempPathW(MAX_PATH, settings);
+    wcscat(settings, L"orbelin_cpu_bench.ini");
+    SetSettingsPath(settings);
+
+    WNDCLASSW windowClass{};
+    windowClass.lpfnWndProc = DefWindowProcW;
+    windowClass.lpszClassName = L"OrbelinCpuBench";
+    RegisterClassW(&windowClass);
+    HWND host = CreateWindowExW(0, windowClass.lpszClassName, L"host", WS_OVERLAPPEDWINDOW, 0, 0, 10, 10, nullptr,
+                                nullptr, nullptr, nullptr);
+    CWinAlphaUhr::SetRenderHostWindow(host);
+    CWinAlphaUhr display;
+    display.CreateDisplay(400, nullptr);
+    CpuWhilePumping(1000);
+
+    std::vector<double> hidden, shown;
+    for (int round = 0; round < 2; ++round) {
+        g_displaysDisabled = false;
+        display.ApplyVisibility();
+        shown.push_back(CpuWhilePumping(seconds * 500));
+        g_displaysDisabled = true;
+        display.ApplyVisibility();
+        hidden.push_back(CpuWhilePumping(seconds * 500));
+    }
+    // Processor milliseconds per ten seconds of running.
+    for (double& value : shown) value *= 10000.0 / (seconds * 500);
+    for (double& value : hidden) value *= 10000.0 / (seconds * 500);
+    PrintBenchLine("display_cpu_hidden_per_10s", hidden, shown, "ms");
+    display.StopWorker();
+    DeleteFileW(settings);
+    return 0;
+}
