@@ -63,7 +63,7 @@ public:
 };
 
 // Reads every key of the display from the settings file, together with the global keys that
-// belong to a display load (m_subfolder, m_image_timer, m_rotate_speed), then lets `host`
+// belong to a display load (m_subfolder, m_image_timer, m_rotate_speed, m_new_on_top_state), then lets `host`
 // create the window if there is none. `host` may be null.
 void LoadDisplayConfig(DisplayConfig& display, AppConfig& app, DisplayWindowHost* host);
 

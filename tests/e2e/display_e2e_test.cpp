@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include "e2e/program_driver.h"
 
 namespace {
@@ -63,6 +65,53 @@ TEST_F(DisplayE2eTest, StoredPlacementAndStartCountAreUsed) {
     EXPECT_EQ(rect.top, 40);
     EXPECT_EQ(rect.right - rect.left, 256);
     EXPECT_EQ(ReadIniValue(m_folder / L"Orbelin.ini", L"Program", L"start_tray"), L"5");
+    EXPECT_EQ(orbelin.Close(15000), std::optional<DWORD>(0));
+}
+
+}  // namespace
+
+namespace {
+
+// A desktop display is a pop-up owned by a go-between window that the desktop host holds.
+bool IsAttachedTo(HWND display, HWND host) {
+    HWND goBetween = GetWindow(display, GW_OWNER);
+    return goBetween != nullptr && GetAncestor(goBetween, GA_PARENT) == host;
+}
+
+HWND WaitForAttachment(RunningProgram& orbelin, HWND host, DWORD timeoutMs) {
+    const DWORD start = GetTickCount();
+    do {
+        HWND display = orbelin.WaitForWindow(L"Brimwhistle-Clock___QRWERREQWR", nullptr, 100);
+        // Owned windows are top-level windows too: the display is found among the program's.
+        if (display != nullptr && IsAttachedTo(display, host)) return display;
+        Sleep(50);
+    } while (GetTickCount() - start < timeoutMs);
+    return nullptr;
+}
+
+TEST_F(DisplayE2eTest, OnlyOnTheDesktopFollowsTheShell) {
+    ASSERT_TRUE(WriteFileBytes(m_folder / L"Orbelin.ini",
+                               Utf16FileBytes(L"[Program]\r\nm_new_on_top_state=2\r\nstart_tray=1\r\n")));
+    const std::wstring shellProgram = FixtureProgramPath(L"desktop_shell.exe");
+    auto shell = std::make_unique<RunningProgram>(shellProgram);
+    ASSERT_TRUE(shell->Started());
+    HWND host = shell->WaitForWindow(L"Progman", L"Program Manager", kStartTimeoutMs);
+    ASSERT_NE(host, nullptr);
+
+    RunningProgram orbelin(CopyProgramTo(m_folder.Path(), L"Orbelin_portable.exe"));
+    ASSERT_TRUE(orbelin.Started());
+    HWND display = WaitForAttachment(orbelin, host, kStartTimeoutMs);
+    ASSERT_NE(display, nullptr) << "the display did not sit on the desktop";
+    EXPECT_EQ(GetWindowLongW(display, GWL_EXSTYLE) & WS_EX_TOPMOST, 0);
+
+    // The shell crashes and a new one starts: the display comes back under the new desktop.
+    TerminateProcess(OpenProcess(PROCESS_TERMINATE, FALSE, shell->ProcessId()), 1);
+    shell->WaitForExit(5000);
+    shell = std::make_unique<RunningProgram>(shellProgram);
+    HWND newHost = shell->WaitForWindow(L"Progman", L"Program Manager", kStartTimeoutMs);
+    ASSERT_NE(newHost, nullptr);
+    EXPECT_NE(WaitForAttachment(orbelin, newHost, 5000), nullptr) << "the display did not follow the new desktop";
+
     EXPECT_EQ(orbelin.Close(15000), std::optional<DWORD>(0));
 }
 

@@ -14,6 +14,11 @@ std::wstring CopyProgramTo(const std::wstring& folder, const std::wstring& fileN
     return CopyFileW(BuiltProgramPath().c_str(), target.c_str(), FALSE) ? target : std::wstring();
 }
 
+std::wstring FixtureProgramPath(const std::wstring& fileName) {
+    const char* fixtures = std::getenv("ORBELIN_FIXTURES_DIR");
+    return fixtures != nullptr ? WindowsPathFromHost(fixtures) + L"\\" + fileName : std::wstring();
+}
+
 std::wstring PerUserSettingsPath() {
     wchar_t appData[MAX_PATH] = L"";
     SHGetSpecialFolderPathW(nullptr, appData, CSIDL_APPDATA, FALSE);

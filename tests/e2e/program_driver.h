@@ -17,6 +17,9 @@ std::wstring BuiltProgramPath();
 // Copies the built program into `folder` under `fileName`; returns the copy's path or empty.
 std::wstring CopyProgramTo(const std::wstring& folder, const std::wstring& fileName);
 
+// A fixture program of the test build (tests/fixtures), by file name.
+std::wstring FixtureProgramPath(const std::wstring& fileName);
+
 // The per-user settings file of the program in this prefix.
 std::wstring PerUserSettingsPath();
 
