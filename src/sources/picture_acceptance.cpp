@@ -6,9 +6,12 @@
 #include <cstring>
 #include <vector>
 
+#include "common/proc_address.h"
 #include "common/unique_handle.h"
+#include "imaging/gdiplus_api.h"
 #include "imaging/picture_header.h"
 #include "imaging/picture_holder.h"
+#include "sources/decoder_signatures.h"
 #include "sources/header_dimensions.h"
 
 namespace {
@@ -50,6 +53,44 @@ private:
     uint64_t m_windowStart = 0;
 };
 
+// The signatures of every decoder GDI+ has; empty when GDI+ cannot tell (then every file that
+// is not read from its header goes to the decoder).
+std::optional<std::vector<DecoderSignature>> AskDecoderSignatures() {
+    using GetDecodersSize = GpStatus(WINAPI*)(UINT*, UINT*);
+    using GetDecoders = GpStatus(WINAPI*)(UINT, UINT, GpImageCodecInfo*);
+    const GdiplusApi& api = Gdiplus();
+    auto getSize = GetProcAddressAs<GetDecodersSize>(api.library, "GdipGetImageDecodersSize");
+    auto getDecoders = GetProcAddressAs<GetDecoders>(api.library, "GdipGetImageDecoders");
+    if (getSize == nullptr || getDecoders == nullptr || api.loadImageFromStream == nullptr) return std::nullopt;
+    UINT count = 0;
+    UINT bytes = 0;
+    if (getSize(&count, &bytes) != kGpOk || count == 0 || bytes < count * sizeof(GpImageCodecInfo)) {
+        return std::nullopt;
+    }
+    std::vector<uint64_t> storage((bytes + sizeof(uint64_t) - 1) / sizeof(uint64_t));  // aligned for the records
+    auto* codecs = reinterpret_cast<GpImageCodecInfo*>(storage.data());
+    if (getDecoders(count, bytes, codecs) != kGpOk) return std::nullopt;
+
+    std::vector<DecoderSignature> signatures;
+    for (UINT i = 0; i < count; ++i) {
+        const GpImageCodecInfo& codec = codecs[i];
+        if (codec.sigPattern == nullptr || codec.sigMask == nullptr) continue;
+        for (DWORD j = 0; j < codec.sigCount; ++j) {
+            const BYTE* pattern = codec.sigPattern + size_t{j} * codec.sigSize;
+            const BYTE* mask = codec.sigMask + size_t{j} * codec.sigSize;
+            signatures.push_back({{pattern, pattern + codec.sigSize}, {mask, mask + codec.sigSize}});
+        }
+    }
+    if (signatures.empty()) return std::nullopt;
+    return signatures;
+}
+
+// Asked once per process; the list does not change while the program runs.
+const std::optional<std::vector<DecoderSignature>>& InstalledDecoderSignatures() {
+    static const std::optional<std::vector<DecoderSignature>> signatures = AskDecoderSignatures();
+    return signatures;
+}
+
 }  // namespace
 
 bool IsListedPictureSize(uint32_t width, uint32_t height, uint64_t fileBytes) {
@@ -68,7 +109,15 @@ std::optional<bool> IsPictureByHeader(const std::wstring& path) {
     CachedFileReader reader(file.Get());
     const std::optional<HeaderDimensions> header = ReadHeaderDimensions(
         [&reader](uint64_t offset, uint8_t* buffer, size_t count) { return reader.Read(offset, buffer, count); });
-    if (!header) return std::nullopt;
+    if (!header) {
+        // Content that no decoder claims cannot decode: no need to read the whole file.
+        const std::optional<std::vector<DecoderSignature>>& signatures = InstalledDecoderSignatures();
+        if (!signatures) return std::nullopt;
+        uint8_t start[kDecoderSignatureBytes];
+        const size_t count = reader.Read(0, start, sizeof start);
+        if (MatchesAnyDecoderSignature(*signatures, start, count)) return std::nullopt;
+        return false;
+    }
     return IsListedPictureSize(header->width, header->height, static_cast<uint64_t>(size.QuadPart));
 }
 

@@ -15,12 +15,13 @@ inline constexpr uint32_t kMinPictureSideExclusive = 32;
 // largest side, pixel count and file size).
 bool IsListedPictureSize(uint32_t width, uint32_t height, uint64_t fileBytes);
 
-// The rule as the folder scan and the individual list apply it: from the file's header where
-// it is a JPEG, PNG, GIF or BMP header, otherwise by decoding the whole file.
+// The rule as the folder scan and the individual list apply it: from the file's first bytes
+// where they tell (IsPictureByHeader), otherwise by decoding the whole file.
 bool IsAcceptedPicture(const std::wstring& path);
 
-// The header half alone: true or false when the header of a JPEG, PNG, GIF or BMP file tells,
-// false when the file cannot be opened, empty when the decoder must decide.
+// What the first bytes of the file tell: true or false from the header of a JPEG, PNG, GIF or
+// BMP file; false when the content matches the signature of no decoder GDI+ has (it cannot
+// decode) or the file cannot be opened; empty when only the decoder can decide.
 std::optional<bool> IsPictureByHeader(const std::wstring& path);
 
 // The decoding half alone: loads the whole file with PictureHolder and checks its size; the
