@@ -4,6 +4,7 @@
 #include <cwchar>
 
 #include "common/token_split.h"
+#include "settings/display_config.h"
 
 namespace {
 
@@ -61,9 +62,7 @@ ThemeColor TextToColor(std::wstring_view text) {
 std::wstring ColorThemeKey(int themeIndex, int displaySlot) {
     wchar_t key[32];
     std::swprintf(key, 32, L"ColorTheme_%03d", themeIndex);
-    std::wstring result = key;
-    if (displaySlot > 0) result += L"_" + std::to_wstring(displaySlot + 1);
-    return result;
+    return key + DisplaySlotSuffix(displaySlot);
 }
 
 std::wstring ColorThemeValue(const ColorTheme& theme) {
