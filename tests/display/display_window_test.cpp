@@ -152,6 +152,15 @@ std::vector<uint8_t> SmallBmp() {
     return file;
 }
 
+// Three small pictures in `folder`, which becomes the display's picture folder in `settings`.
+bool FillPictureFolder(const TestFolder& folder, const std::wstring& settings) {
+    for (const wchar_t* name : {L"one.bmp", L"two.bmp", L"three.bmp"}) {
+        if (!WriteFileBytes(folder / name, SmallBmp())) return false;
+    }
+    return WritePrivateProfileStringW(L"Program", L"m_image_folder", EncodeSettingText(folder.Path()).c_str(),
+                                      settings.c_str()) != FALSE;
+}
+
 TEST_F(DisplayWindowTest, PictureListsComeFromTheFolderInTheSettingsAndTheIndividualList) {
     TestFolder pictures(L"display_pictures");
     CreateDirectoryW((pictures / L"sub").c_str(), nullptr);
@@ -324,11 +333,7 @@ namespace {
 
 TEST_F(DisplayWindowTest, FolderPicturesReachTheScene) {
     TestFolder pictures(L"display_folder");
-    for (const wchar_t* name : {L"one.bmp", L"two.bmp", L"three.bmp"}) {
-        ASSERT_TRUE(WriteFileBytes(pictures / name, SmallBmp()));
-    }
-    WritePrivateProfileStringW(L"Program", L"m_image_folder", EncodeSettingText(pictures.Path()).c_str(),
-                               m_settings.c_str());
+    ASSERT_TRUE(FillPictureFolder(pictures, m_settings));
     CWinAlphaUhr display;
     display.Config().pictureSource.Hold(1);
     ASSERT_NE(display.CreateDisplay(160, nullptr), nullptr);
@@ -400,11 +405,7 @@ TEST_F(DisplayWindowTest, NoGrowthOverHundredsOfFramesWithPictureChanges) {
     // Under Wine GetGuiResources answers 0 and private bytes are not counted, so a leak shows as
     // working-set growth: every texture picture that is not deleted keeps 4 MB.
     TestFolder pictures(L"display_leak");
-    for (const wchar_t* name : {L"one.bmp", L"two.bmp", L"three.bmp"}) {
-        ASSERT_TRUE(WriteFileBytes(pictures / name, SmallBmp()));
-    }
-    WritePrivateProfileStringW(L"Program", L"m_image_folder", EncodeSettingText(pictures.Path()).c_str(),
-                               m_settings.c_str());
+    ASSERT_TRUE(FillPictureFolder(pictures, m_settings));
     GlobalAppConfig().imageTimer.Hold(1);
     CWinAlphaUhr display;
     display.Config().pictureSource.Hold(1);
