@@ -1,12 +1,27 @@
 #include "app/visible_parts.h"
 
 #include "app/autostart.h"
+#include "app/to_tray.h"
 #include "common/process_flags.h"
 #include "display/display_slots.h"
 #include "res/resource.h"
 #include "settings/app_config.h"
 
+namespace {
+
+CToTray& Tray() {
+    static CToTray tray;
+    return tray;
+}
+
+}  // namespace
+
 void StartVisibleParts(HWND mainWindow) {
+    Tray().SetOwner(mainWindow);
+    HICON icon = static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON,
+                                               GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), 0));
+    Tray().StartTrayIcon(IDI_APP, icon, L"Orbelin", true);
+
     CWinAlphaUhr::SetRenderHostWindow(mainWindow);
     std::array<CWinAlphaUhr, kDisplaySlotCount>& displays = DisplaySlots();
 
@@ -27,4 +42,5 @@ void StartVisibleParts(HWND mainWindow) {
 void StopVisibleParts() {
     g_stopFlag = true;
     StopAllDisplayWorkers();
+    Tray().RemoveTrayIcon();
 }

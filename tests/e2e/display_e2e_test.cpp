@@ -116,3 +116,46 @@ TEST_F(DisplayE2eTest, OnlyOnTheDesktopFollowsTheShell) {
 }
 
 }  // namespace
+
+#include <shellapi.h>
+
+namespace {
+
+// Asks the shell about the program's tray icon (id 107 on its main window) the way the program's
+// own probe does: a modification the shell accepts only for an icon it has.
+bool TrayIconPresent(HWND mainWindow) {
+    NOTIFYICONDATAW data{};
+    data.cbSize = sizeof(data);
+    data.hWnd = mainWindow;
+    data.uID = 107;
+    data.uFlags = NIF_MESSAGE;
+    data.uCallbackMessage = WM_APP + 100;
+    return Shell_NotifyIconW(NIM_MODIFY, &data) != FALSE;
+}
+
+TEST_F(DisplayE2eTest, TrayIconComesBackWhenTheShellLosesIt) {
+    RunningProgram orbelin(CopyProgramTo(m_folder.Path(), L"Orbelin_portable.exe"));
+    HWND mainWindow = orbelin.WaitForWindow(L"Orbelin", L"Orbelin", kStartTimeoutMs);
+    ASSERT_NE(mainWindow, nullptr);
+    ASSERT_NE(orbelin.WaitForWindow(L"Brimwhistle-Clock___QRWERREQWR", nullptr, kStartTimeoutMs), nullptr);
+    EXPECT_TRUE(TrayIconPresent(mainWindow));
+
+    // The icon is lost behind the program's back (as when the taskbar restarts).
+    NOTIFYICONDATAW data{};
+    data.cbSize = sizeof(data);
+    data.hWnd = mainWindow;
+    data.uID = 107;
+    ASSERT_TRUE(Shell_NotifyIconW(NIM_DELETE, &data));
+    EXPECT_FALSE(TrayIconPresent(mainWindow));
+    bool back = false;
+    for (int wait = 0; wait < 80 && !back; ++wait) {
+        Sleep(100);
+        back = TrayIconPresent(mainWindow);
+    }
+    EXPECT_TRUE(back) << "the watchdog did not put the icon back within 8 seconds";
+
+    EXPECT_EQ(orbelin.Close(15000), std::optional<DWORD>(0));
+    EXPECT_FALSE(TrayIconPresent(mainWindow)) << "the icon outlived the program";
+}
+
+}  // namespace
