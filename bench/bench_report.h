@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
+#include <cwchar>
 #include <vector>
 
 // Timing and the one-line report every benchmark prints.
@@ -24,6 +26,15 @@ public:
 private:
     LARGE_INTEGER m_frequency{}, m_start{};
 };
+
+// Reads an argument "<name><number>" (name with its "=", e.g. "rounds="): true and the number,
+// at least 1, in `value` when `argument` is one; false for any other argument.
+inline bool ReadCountArgument(const wchar_t* argument, const wchar_t* name, int& value) {
+    const size_t length = std::wcslen(name);
+    if (std::wcsncmp(argument, name, length) != 0) return false;
+    value = std::max(1, _wtoi(argument + length));
+    return true;
+}
 
 inline double Median(std::vector<double> samples) {
     if (samples.empty()) return 0.0;

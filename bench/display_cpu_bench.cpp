@@ -36,10 +36,9 @@ double CpuWhilePumping(DWORD milliseconds) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    DWORD seconds = 10;
-    for (int i = 1; i < argc; ++i) {
-        if (wcsncmp(argv[i], L"seconds=", 8) == 0) seconds = static_cast<DWORD>(_wtoi(argv[i] + 8));
-    }
+    int secondsArgument = 10;
+    for (int i = 1; i < argc; ++i) ReadCountArgument(argv[i], L"seconds=", secondsArgument);
+    const DWORD seconds = static_cast<DWORD>(secondsArgument);
     wchar_t settings[MAX_PATH];
     GetTempPathW(MAX_PATH, settings);
     wcscat(settings, L"orbelin_cpu_bench.ini");

@@ -5,7 +5,6 @@
 #include <GL/gl.h>
 
 #include <cstring>
-#include <cwchar>
 #include <string>
 #include <vector>
 
@@ -90,9 +89,7 @@ private:
 
 int wmain(int argc, wchar_t** argv) {
     int rounds = 40;
-    for (int i = 1; i < argc; ++i) {
-        if (wcsncmp(argv[i], L"rounds=", 7) == 0) rounds = _wtoi(argv[i] + 7);
-    }
+    for (int i = 1; i < argc; ++i) ReadCountArgument(argv[i], L"rounds=", rounds);
     WNDCLASSW windowClass{};
     windowClass.lpfnWndProc = DefWindowProcW;
     windowClass.lpszClassName = L"OrbelinFrameBench";

@@ -47,12 +47,7 @@ int wmain(int argc, wchar_t** argv) {
     std::wstring root;
     int rounds = 5;
     for (int i = 1; i < argc; ++i) {
-        const std::wstring argument = argv[i];
-        if (argument.rfind(L"rounds=", 0) == 0) {
-            rounds = std::max(1, _wtoi(argument.c_str() + 7));
-        } else {
-            root = argument;
-        }
+        if (!ReadCountArgument(argv[i], L"rounds=", rounds)) root = argv[i];
     }
     if (root.empty()) {
         std::fprintf(stderr, "usage: scan_bench <tree root> [rounds=<n>]\n");

@@ -35,12 +35,7 @@ int wmain(int argc, wchar_t** argv) {
     std::vector<std::wstring> files;
     int rounds = 5;
     for (int i = 1; i < argc; ++i) {
-        const std::wstring argument = argv[i];
-        if (argument.rfind(L"rounds=", 0) == 0) {
-            rounds = std::max(1, _wtoi(argument.c_str() + 7));
-        } else {
-            files.push_back(argument);
-        }
+        if (!ReadCountArgument(argv[i], L"rounds=", rounds)) files.push_back(argv[i]);
     }
     if (files.empty()) {
         std::fprintf(stderr, "usage: texture_bench <picture files> [rounds=<n>]\n");

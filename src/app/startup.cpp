@@ -10,6 +10,7 @@
 #include "app/message_loop.h"
 #include "app/visible_parts.h"
 #include "app/start_rules.h"
+#include "common/module_path.h"
 #include "common/proc_address.h"
 #include "common/unique_handle.h"
 #include "lang/language_archive.h"
@@ -43,12 +44,6 @@ std::wstring LoadResourceText(HINSTANCE instance, UINT id) {
     wchar_t buffer[256] = L"";
     const int length = LoadStringW(instance, id, buffer, 255);
     return std::wstring(buffer, length > 0 ? length : 0);
-}
-
-std::wstring ModulePath() {
-    std::vector<wchar_t> buffer(32768, L'\0');
-    const DWORD length = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
-    return std::wstring(buffer.data(), length);
 }
 
 // The installer must see the real system folders, not the 32-bit view of them.
@@ -111,7 +106,7 @@ int RunProgram(HINSTANCE instance, const wchar_t* commandLine) {
     if (commandLine != nullptr && commandLine[0] != L'\0') {
         g_startFlags = EvaluateStartOptions(SplitCommandLine(commandLine));
     }
-    const StartMode mode = DecideStartMode(g_startFlags, FileNameStartRequest(FileNameOfPath(ModulePath())));
+    const StartMode mode = DecideStartMode(g_startFlags, FileNameStartRequest(FileNameOfPath(ProgramFilePath())));
     if (mode == StartMode::kMiniBrowser) return RunMiniBrowser();
 
     const std::wstring className = LoadResourceText(instance, IDS_APP_CLASS);

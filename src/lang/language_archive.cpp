@@ -1,5 +1,7 @@
 #include "lang/language_archive.h"
 
+#include "common/module_path.h"
+
 #include <windows.h>
 
 #include <atomic>
@@ -40,13 +42,6 @@ std::vector<uint8_t> ReadWholeFile(const std::wstring& path) {
         return {};
     }
     return bytes;
-}
-
-std::wstring ProgramFilePath() {
-    std::vector<wchar_t> buffer(32768, L'\0');
-    const DWORD length = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
-    if (length == 0 || length >= buffer.size()) return {};
-    return std::wstring(buffer.data(), length);
 }
 
 }  // namespace

@@ -2,6 +2,26 @@
 
 #include <utility>
 
+namespace {
+
+// Both models keep cumulative frequencies that fall with the index (entry 0 is the total). The
+// first index in 1..last whose entry is not above `x`: the binary search of the decoder.
+int FirstBelowOrAt(const uint32_t* cumulative, int last, uint32_t x) {
+    int low = 1;
+    int high = last;
+    while (low < high) {
+        const int middle = (low + high) / 2;
+        if (cumulative[middle] > x) {
+            low = middle + 1;
+        } else {
+            high = middle;
+        }
+    }
+    return low;
+}
+
+}  // namespace
+
 LzariCharacterModel::LzariCharacterModel() {
     m_cumulative[kLzariSymbolCount] = 0;
     for (int symbol = kLzariSymbolCount; symbol >= 1; --symbol) {
@@ -16,17 +36,7 @@ LzariCharacterModel::LzariCharacterModel() {
 }
 
 int LzariCharacterModel::FindSymbol(uint32_t x) const {
-    int low = 1;
-    int high = kLzariSymbolCount;
-    while (low < high) {
-        const int middle = (low + high) / 2;
-        if (m_cumulative[middle] > x) {
-            low = middle + 1;
-        } else {
-            high = middle;
-        }
-    }
-    return low;
+    return FirstBelowOrAt(m_cumulative, kLzariSymbolCount, x);
 }
 
 void LzariCharacterModel::Update(int symbol) {
@@ -59,15 +69,5 @@ LzariPositionModel::LzariPositionModel() {
 }
 
 int LzariPositionModel::FindPosition(uint32_t x) const {
-    int low = 1;
-    int high = kLzariRingSize;
-    while (low < high) {
-        const int middle = (low + high) / 2;
-        if (m_cumulative[middle] > x) {
-            low = middle + 1;
-        } else {
-            high = middle;
-        }
-    }
-    return low - 1;
+    return FirstBelowOrAt(m_cumulative, kLzariRingSize, x) - 1;
 }

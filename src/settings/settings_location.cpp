@@ -6,6 +6,7 @@
 #include <ctime>
 #include <vector>
 
+#include "common/module_path.h"
 #include "common/unique_handle.h"
 #include "settings/ini_file.h"
 #include "settings/settings_paths.h"
@@ -139,9 +140,8 @@ SettingsLocation LocateSettingsFile(const SettingsLocationInput& input) {
 int LocateSettingsFileForProcess(int detectedLanguage) {
     SettingsLocationInput input;
 
+    input.modulePath = ProgramFilePath();
     std::vector<wchar_t> buffer(32768, L'\0');
-    const DWORD moduleLength = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
-    input.modulePath.assign(buffer.data(), moduleLength);
 
     const DWORD tempLength = GetTempPathW(static_cast<DWORD>(buffer.size()), buffer.data());
     input.tempFolder.assign(buffer.data(), tempLength < buffer.size() ? tempLength : 0);
