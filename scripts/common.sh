@@ -41,7 +41,8 @@ orbelin_build() {
             -DCMAKE_TOOLCHAIN_FILE="$ORBELIN_ROOT/cmake/mingw-w64-x86_64.cmake" \
             -DCMAKE_BUILD_TYPE=Release >/dev/null
     fi
-    cmake --build "$ORBELIN_BUILD" --parallel 2 -- --no-print-directory
+    # One build at a time on this machine: two at once only slow each other down.
+    flock /tmp/orbelin-build.lock cmake --build "$ORBELIN_BUILD" --parallel 2 -- --no-print-directory
 }
 
 # --- X display -------------------------------------------------------------------------------
