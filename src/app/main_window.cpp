@@ -1,7 +1,9 @@
 #include "app/main_window.h"
 
+#include "app/to_tray.h"
 #include "app/visible_parts.h"
 #include "res/resource.h"
+#include "ui/tray_actions.h"
 
 namespace {
 
@@ -81,6 +83,9 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
                 KillTimer(window, kBringSettingsToFrontTimer);
                 BringSettingsWindowToFront();
             }
+            return 0;
+        case kTrayCallbackMessage:
+            if (lParam == WM_LBUTTONDOWN || lParam == WM_RBUTTONDOWN) OnTrayIconNotification(lParam);
             return 0;
         case WM_CLOSE:
         case WM_DESTROY:

@@ -2,12 +2,16 @@
 
 #include <windows.h>
 
+#include "common/active_dialog.h"
+
 int RunMessageLoop() {
     MSG message{};
     for (;;) {
         const BOOL result = GetMessageW(&message, nullptr, 0, 0);
         if (result == 0) return static_cast<int>(message.wParam);
         if (result == -1) return 0;
+        HWND dialog = ActiveDialog();
+        if (dialog != nullptr && IsWindow(dialog) && IsDialogMessageW(dialog, &message)) continue;
         TranslateMessage(&message);
         DispatchMessageW(&message);
     }

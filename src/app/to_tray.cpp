@@ -37,6 +37,8 @@ void CToTray::RemoveTrayIcon() {
     StopWatchdog();
 }
 
+void CToTray::MinimizeToTray(HWND window, bool) { ShowWindow(window, SW_HIDE); }
+
 bool CToTray::Notify(DWORD operation, UINT flags, HICON icon) const {
     NOTIFYICONDATAW data{};
     data.cbSize = sizeof(data);

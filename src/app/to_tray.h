@@ -25,6 +25,8 @@ public:
     // Adds the icon, or updates it when the shell still has it.
     void AddOrUpdateIcon();
     bool IsIconPresent() const;
+    // Hides `window` into the tray.
+    void MinimizeToTray(HWND window, bool animate);
     // Removes the icon and ends the watchdog.
     void RemoveTrayIcon();
 

@@ -1,11 +1,14 @@
 #include "app/visible_parts.h"
 
 #include "app/autostart.h"
+#include "app/main_window.h"
+#include "app/startup.h"
 #include "app/to_tray.h"
 #include "common/process_flags.h"
 #include "display/display_slots.h"
 #include "res/resource.h"
 #include "settings/app_config.h"
+#include "ui/settings_dialog.h"
 
 namespace {
 
@@ -13,6 +16,15 @@ CToTray& Tray() {
     static CToTray tray;
     return tray;
 }
+
+std::wstring AutostartValueName() {
+    wchar_t valueName[1024] = L"";
+    if (LoadStringW(GetModuleHandleW(nullptr), IDS_AUTOSTART_NAME, valueName, 1024) <= 0) return std::wstring();
+    return valueName;
+}
+
+// A developer's marker in the current folder: the settings window shows at every start.
+bool DeveloperMarkerExists() { return GetFileAttributesW(L"AAAA_UC") != INVALID_FILE_ATTRIBUTES; }
 
 }  // namespace
 
@@ -23,19 +35,21 @@ void StartVisibleParts(HWND mainWindow) {
     Tray().StartTrayIcon(IDI_APP, icon, L"Orbelin", true);
 
     CWinAlphaUhr::SetRenderHostWindow(mainWindow);
-    std::array<CWinAlphaUhr, kDisplaySlotCount>& displays = DisplaySlots();
-
-    SettingsLoadHooks hooks;
-    hooks.queryAutostart = [] {
-        wchar_t valueName[1024] = L"";
-        if (LoadStringW(GetModuleHandleW(nullptr), IDS_AUTOSTART_NAME, valueName, 1024) <= 0) return 0;
-        return QueryAutostart(valueName, false);
+    SettingsDialogHost host;
+    host.queryStartWithWindows = [] {
+        const std::wstring valueName = AutostartValueName();
+        return valueName.empty() ? 0 : QueryAutostart(valueName, false);
     };
-    hooks.displayHost = [&displays](int slot) -> DisplayWindowHost* { return &displays[slot]; };
-    AppConfig& app = GlobalAppConfig();
-    LoadAllSettings(app, DisplayConfigsOfSlots(), hooks);
+    host.setStartWithWindows = SyncAutostart;
+    host.minimizeToTray = [](HWND window, bool animate) { Tray().MinimizeToTray(window, animate); };
+    SettingsDialog& dialog = TheSettingsDialog();
+    HWND dialogWindow = dialog.Create(GetModuleHandleW(nullptr), std::move(host));
+    SetSettingsWindow(dialogWindow);
 
-    // Every start counts; while the count is 0 the settings window shows itself at start.
+    AppConfig& app = GlobalAppConfig();
+    if (DeveloperMarkerExists()) dialog.ShowInFront();
+    // Only the very first start shows the settings window by itself.
+    if (app.startCount.Value() == 0 && !StartFlags().background) dialog.ShowInFront();
     app.startCount.Set(app.startCount.Value() + 1);
 }
 

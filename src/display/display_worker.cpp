@@ -46,6 +46,7 @@ void DisplayWorker::ShowStandIn(DisplayWorkerHost& host, const std::wstring& tex
 }
 
 void DisplayWorker::RunPass(DisplayWorkerHost& host) {
+    if (m_restartQuickChanges.exchange(false, std::memory_order_relaxed)) m_schedule.RestartQuickChanges();
     const int source = host.PictureSource();
     const bool rebuildRequested = g_pictureListRebuildRequest.load(std::memory_order_relaxed);
     const RotationSchedule::Pass pass =

@@ -46,7 +46,8 @@ public:
     // every 100 ms).
     void RunPass(DisplayWorkerHost& host);
 
-    void RestartQuickChanges() { m_schedule.RestartQuickChanges(); }
+    // The aspect mode changed: the next pass starts the quick first changes again. Any thread.
+    void RestartQuickChanges() { m_restartQuickChanges.store(true, std::memory_order_relaxed); }
     const std::vector<std::wstring>& Pictures() const { return m_pictures; }
 
 private:
@@ -58,5 +59,6 @@ private:
     CDumBitmap m_placeholder;              // makes each stand-in; never keeps one
     DisplayWorkerHost* m_host = nullptr;
     std::atomic<bool> m_stop{false};
+    std::atomic<bool> m_restartQuickChanges{false};
     UniqueHandle m_thread;
 };

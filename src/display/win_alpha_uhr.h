@@ -46,9 +46,14 @@ public:
     // optionally forced. The next frame re-creates the window where the mode needs it.
     void SetStackingMode(int stackingMode);
     void MarkChanged() { m_changed = true; }
+    // The settings dialog the display brings forward on a middle click.
+    void SetOwnerDialog(HWND ownerDialog) { m_ownerDialog = ownerDialog; }
 
     DisplayConfig& Config() { return m_config; }
     GL3DClock& Scene() { return m_scene; }
+    CDraw2017& Drawing() { return m_drawing; }
+    // The aspect mode changed: the next picture changes come quickly again.
+    void RestartQuickChanges() { m_worker.RestartQuickChanges(); }
     HWND Window() const { return m_window; }
     int Width() const { return m_width; }
     int Height() const { return m_height; }

@@ -6,3 +6,64 @@
 #define IDS_APP_CLASS 103      // main window class name and title: "Orbelin"
 #define IDI_APP 107            // program icon; also the tray icon id
 #define IDS_AUTOSTART_NAME 109 // name of the start-with-Windows value: "Orbelin"
+
+#define IDI_DONATE 154          // image of the "Donate" toolbar button
+#define IDI_TO_TRAY 136         // image of the "To-Tray" toolbar button
+#define IDI_COLOURS 159         // the colour themes' reset button
+#define IDD_SETTINGS 148        // the settings dialog
+
+// Settings dialog controls and commands. Menu and toolbar commands share this id space.
+#define IDC_CLOSE_COMMAND 2          // the dialog's close command (IDCANCEL)
+#define IDC_TO_TRAY 5                // "To-Tray" toolbar button
+#define IDC_SUBFOLDER 1010           // never shown; carries m_subfolder
+#define IDC_OPACITY 1003
+#define IDC_SOURCE 1011
+#define IDC_OBJECT_TYPE 1012
+#define IDC_FOOTER_TOOLBAR 1013      // placeholder of the footer toolbar; also its maker button
+#define IDC_FIXED_POSITION 1015
+#define IDC_START_WITH_WINDOWS 1016
+#define IDC_CENTRE 1017
+#define IDC_DISABLE 1018
+#define IDC_ASPECT 1020
+#define IDC_DEACTIVATE_MODE 1021
+#define IDC_DEACTIVATE_SECONDS 1022
+#define IDC_BANNER 1040
+#define IDC_SIZE_LABEL 1042
+#define IDC_OPACITY_LABEL 1043
+#define IDC_SIZE_HEADING 1044
+#define IDC_OPACITY_HEADING 1045
+#define IDC_SOURCE_HEADING 1046
+#define IDC_COLOUR_FIRST 1047        // 1047..1050 the four theme colours, 1051 the reset button
+#define IDC_COLOUR_RESET 1051
+#define IDC_OBJECT_HEADING 1053      // also the FAQ command
+#define IDC_FAQ 1053
+#define IDC_COUNTDOWN 1054
+#define IDC_EXIT 1055
+#define IDC_DIALOG_ICON 1070
+#define IDC_QUICK_TOOLBAR 1073       // placeholder of the quick toolbar
+#define IDC_ARROW_LEFT 1074
+#define IDC_ARROW_RIGHT 1075
+#define IDC_ARROW_UP 1076
+#define IDC_ARROW_DOWN 1077
+#define IDC_LANGUAGE 2022            // "# LNG" footer button
+#define IDC_PICK_PICTURES 2031       // "..."
+#define IDC_SNAPSHOT 2032            // "PNG"
+#define IDC_ETCHED_TOP 4030
+#define IDC_ETCHED_BOTTOM 4031
+#define IDC_DONATE 7779
+#define IDC_GROUP 32791
+#define IDC_ROTATE_SPEED 32809
+#define IDC_ROTATE_SPEED_HEADING 32810
+#define IDC_ROTATE_SPEED_LABEL 32811
+#define IDC_STACKING 32812
+#define IDC_INTERVAL_HEADING 32813
+#define IDC_INTERVAL 32814
+#define IDC_INTERVAL_LABEL 32815
+#define IDC_ASPECT_HEADING 32816
+#define IDC_DEACTIVATE_HEADING 32817
+#define IDC_SIZE_SLIDER 9002
+
+// Tray menu commands.
+#define IDM_TRAY_SHOW 1
+#define IDM_TRAY_DISABLE 2
+#define IDM_TRAY_EXIT 3

@@ -1,0 +1,5 @@
+#include "ui/later_features.h"
+
+void OpenPictureSelectionDialog(HWND, const std::vector<std::wstring>&) {}
+
+void ShowLanguageMenu(HWND, HWND) {}

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+// Parts of the settings dialog that the program does not have yet. Each is called where the
+// user asks for it; until it exists the request changes nothing.
+
+// The picture selection dialog for the individual list, shown again when it exists, taking
+// `droppedFiles` (may be empty).
+void OpenPictureSelectionDialog(HWND settingsDialog, const std::vector<std::wstring>& droppedFiles);
+
+// The language menu under the footer's "# LNG" button.
+void ShowLanguageMenu(HWND settingsDialog, HWND button);

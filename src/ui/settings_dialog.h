@@ -1,0 +1,104 @@
+#pragma once
+
+#include <windows.h>
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "imaging/dum_bitmap.h"
+#include "ui/settings_dialog_texts.h"
+
+class CWinAlphaUhr;
+
+// What the settings dialog needs from the program around it.
+struct SettingsDialogHost {
+    std::function<int()> queryStartWithWindows;               // 1 when the entry exists
+    std::function<void(int)> setStartWithWindows;              // writes (1) or removes (0) the entry
+    std::function<void(HWND window, bool animate)> minimizeToTray;
+};
+
+// The program's settings window: a modeless dialog made once at start and then only shown and
+// hidden. It edits the current display and the global settings; every change applies to the
+// running display at once and is written to the settings file in the same step. Its 100 ms
+// timer runs the deactivation check for the whole run. Main thread only.
+class SettingsDialog {
+public:
+    SettingsDialog() = default;
+    ~SettingsDialog();
+    SettingsDialog(const SettingsDialog&) = delete;
+    SettingsDialog& operator=(const SettingsDialog&) = delete;
+
+    // Creates the dialog hidden, without owner; its initialisation loads all settings and
+    // creates the displays. Returns the dialog window, or null when it cannot be made.
+    HWND Create(HINSTANCE instance, SettingsDialogHost host);
+    HWND Window() const { return m_dialog; }
+
+    bool IsShown() const;
+    void Hide();
+    // Shows the dialog in front of every other window without leaving it topmost.
+    void ShowInFront();
+
+    // Sets every label, list and toolbar text again in the current language.
+    void RebuildTexts();
+
+    // Exit: the program stops, the dialog ends with `dialogResult` and the message loop with
+    // code 1. `hideDisplays` hides the displays first (the dialog's Exit does, the tray's not).
+    void Exit(int dialogResult, bool hideDisplays);
+
+    // The user's "Disable" changed elsewhere (the tray menu): stores it and applies it.
+    void SetDisabled(bool disabled);
+
+private:
+    static INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+    INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    void Initialize();
+    void CreateToolbars();
+    HWND CreateToolbarAt(int placeholderId);
+    void FillToolbars();
+    void SetArrowGlyphs();
+    void LoadBanner();
+    void LoadDisplayIntoControls();
+    void LoadColourButtons();
+
+    void OnSlider(HWND slider);
+    void OnCommand(int id, int notification, HWND control);
+    void OnPictureSource(int source);
+    void OnStacking(int selection);
+    void BrowseForFolder();
+    void MoveDisplayBy(int dx, int dy);
+    void CentreDisplay();
+    void StoreDisplayPosition();
+    void ReEnable();
+    void OnDeactivationTimer();
+    void OnDroppedFiles(HDROP drop);
+
+    CWinAlphaUhr& CurrentDisplay() const;
+    HWND Item(int id) const { return GetDlgItem(m_dialog, id); }
+    void SetItemText(int id, const std::wstring& text) const;
+    void FillList(int id, const std::vector<std::wstring>& entries, int selection) const;
+    int ListSelection(int id) const;
+
+    HWND m_dialog = nullptr;
+    SettingsDialogHost m_host;
+    SettingsDialogTexts m_texts;
+    HWND m_footerToolbar = nullptr;
+    HWND m_quickToolbar = nullptr;
+    HWND m_tooltip = nullptr;
+    HIMAGELIST m_quickImages = nullptr;
+    HFONT m_toolbarFont = nullptr;
+    HFONT m_arrowFont = nullptr;
+    HICON m_largeIcon = nullptr;
+    HICON m_smallIcon = nullptr;
+    HICON m_colourResetIcon = nullptr;
+    CDumBitmap m_banner;
+    CDumBitmap m_colourBitmaps[4];
+    int m_stackingSelection = 0;  // the entry in use, put back when the FAQ entry is chosen
+    std::wstring m_countdownText;
+    bool m_loading = false;       // control changes made by the dialog itself are no user choices
+};
+
+// The program's one settings dialog.
+SettingsDialog& TheSettingsDialog();

@@ -1,0 +1,8 @@
+#pragma once
+
+#include <windows.h>
+
+// What a click on the program's tray icon does. `mouseMessage` is the mouse message the shell
+// reported; only a left press (show or hide the settings dialog) and a right press (the tray
+// menu) do anything.
+void OnTrayIconNotification(LPARAM mouseMessage);
