@@ -2,11 +2,36 @@
 
 #include <shellapi.h>
 
+#include <optional>
+
 static_assert(sizeof(NOTIFYICONDATAW) == 976, "the shell expects the full 976-byte record");
 
 namespace {
 
 constexpr DWORD kWatchdogPeriodMs = 5000;
+
+TrayRect ToTrayRect(const RECT& rect) { return {rect.left, rect.top, rect.right, rect.bottom}; }
+
+std::optional<TaskbarEdge> ToTaskbarEdge(UINT edge) {
+    switch (edge) {
+        case ABE_LEFT:
+            return TaskbarEdge::kLeft;
+        case ABE_TOP:
+            return TaskbarEdge::kTop;
+        case ABE_RIGHT:
+            return TaskbarEdge::kRight;
+        case ABE_BOTTOM:
+            return TaskbarEdge::kBottom;
+        default:
+            return std::nullopt;
+    }
+}
+
+bool MinimizeAnimationOn() {
+    ANIMATIONINFO animation{};
+    animation.cbSize = sizeof(animation);
+    return SystemParametersInfoW(SPI_GETANIMATION, sizeof(animation), &animation, 0) && animation.iMinAnimate != 0;
+}
 
 }  // namespace
 
@@ -36,8 +61,6 @@ void CToTray::RemoveTrayIcon() {
     if (m_owner != nullptr && m_iconId != 0) Notify(NIM_DELETE, NIF_MESSAGE | NIF_ICON | NIF_TIP, nullptr);
     StopWatchdog();
 }
-
-void CToTray::MinimizeToTray(HWND window, bool) { ShowWindow(window, SW_HIDE); }
 
 bool CToTray::Notify(DWORD operation, UINT flags, HICON icon) const {
     NOTIFYICONDATAW data{};
@@ -69,4 +92,37 @@ void CToTray::StopWatchdog() {
     if (WaitForSingleObject(m_watchdog.Get(), 2000) != WAIT_OBJECT_0) TerminateThread(m_watchdog.Get(), 1092);
     m_watchdog.Reset();
     m_stopWatchdog.Reset();
+}
+
+void CToTray::MinimizeToTray(HWND window, bool animate) {
+    RECT from{};
+    if (animate && MinimizeAnimationOn() && GetWindowRect(window, &from)) {
+        const RECT to = TrayTargetRectangle();
+        DrawAnimatedRects(window, IDANI_CAPTION, &from, &to);
+    }
+    ShowWindow(window, SW_HIDE);
+}
+
+TrayTargetInputs GatherTrayTargetInputs() {
+    TrayTargetInputs inputs;
+    RECT rect{};
+    const HWND taskbar = FindWindowW(L"Shell_TrayWnd", nullptr);
+    if (taskbar != nullptr) {
+        const HWND notifyArea = FindWindowExW(taskbar, nullptr, L"TrayNotifyWnd", nullptr);
+        if (notifyArea != nullptr && GetWindowRect(notifyArea, &rect)) inputs.notifyArea = ToTrayRect(rect);
+        if (GetWindowRect(taskbar, &rect)) inputs.taskbarWindow = ToTrayRect(rect);
+    }
+    APPBARDATA bar{};
+    bar.cbSize = sizeof(bar);
+    bar.uEdge = 0xdeadbeef;  // an edge the shell did not name leaves the position out
+    if (SHAppBarMessage(ABM_GETTASKBARPOS, &bar) != 0) {
+        if (const auto edge = ToTaskbarEdge(bar.uEdge)) inputs.taskbar = TaskbarPosition{*edge, ToTrayRect(bar.rc)};
+    }
+    if (SystemParametersInfoW(SPI_GETWORKAREA, 0, &rect, 0)) inputs.workArea = ToTrayRect(rect);
+    return inputs;
+}
+
+RECT TrayTargetRectangle() {
+    const TrayRect target = TrayTargetRect(GatherTrayTargetInputs());
+    return {target.left, target.top, target.right, target.bottom};
 }

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "app/tray_target.h"
 #include "common/unique_handle.h"
 
 // Tray callback message of the program's icon.
@@ -25,10 +26,12 @@ public:
     // Adds the icon, or updates it when the shell still has it.
     void AddOrUpdateIcon();
     bool IsIconPresent() const;
-    // Hides `window` into the tray.
-    void MinimizeToTray(HWND window, bool animate);
     // Removes the icon and ends the watchdog.
     void RemoveTrayIcon();
+
+    // Hides `window` into the notification area: with `animate`, and when the system animates
+    // minimising windows, its rectangle first shrinks to the tray target rectangle on screen.
+    static void MinimizeToTray(HWND window, bool animate);
 
 private:
     static DWORD WINAPI WatchdogThread(void* parameter);
@@ -42,3 +45,9 @@ private:
     UniqueHandle m_watchdog;
     UniqueHandle m_stopWatchdog;  // event: the watchdog ends when it is set
 };
+
+// What the shell and the system offer for finding the notification area on screen right now.
+TrayTargetInputs GatherTrayTargetInputs();
+
+// The rectangle a window shrinks to on its way into the notification area (see tray_target.h).
+RECT TrayTargetRectangle();

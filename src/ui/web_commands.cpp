@@ -1,5 +1,35 @@
 #include "ui/web_commands.h"
 
-std::wstring FooterMakerLine() { return L""; }
-bool OpenCommandPage(int) { return false; }
-bool OpenStackingFaq() { return false; }
+#include "lang/language_archive.h"
+#include "res/resource.h"
+#include "ui/web_address.h"
+
+namespace {
+
+bool GermanInterface() { return CurrentLanguageIndex() == kLanguageGerman; }
+
+std::wstring HeaderText(int number) {
+    const wchar_t* text = LangHeaderText(number);
+    return text != nullptr ? std::wstring(text) : std::wstring();
+}
+
+}  // namespace
+
+std::wstring FooterMakerLine() { return MakerLine(HeaderText(22), CurrentWebRegion()); }
+
+bool OpenCommandPage(int commandId) {
+    switch (commandId) {
+        case IDC_FAQ:
+            return OpenWebAddress(FaqAddress(WebRoot()));
+        case IDC_DONATE:
+            return OpenWebAddress(DonateAddress(WebRoot()));
+        case IDC_FOOTER_TOOLBAR: {
+            const bool german = GermanInterface();
+            return OpenWebAddress(ThanksAddress(HeaderText(ProgramPageHeaderText(german)), german));
+        }
+        default:
+            return false;
+    }
+}
+
+bool OpenStackingFaq() { return OpenWebAddress(FaqStackingAddress(WebRoot())); }

@@ -24,6 +24,13 @@ bool ReadDefault(const std::wstring& key, std::wstring& value) {
     return true;
 }
 
+bool KeyExists(const std::wstring& key) {
+    HKEY handle = nullptr;
+    if (RegOpenKeyExW(kClassesRoot, key.c_str(), 0, KEY_READ, &handle) != ERROR_SUCCESS) return false;
+    RegCloseKey(handle);
+    return true;
+}
+
 void WriteDefault(const std::wstring& key, const std::wstring& value) {
     RegSetKeyValueW(kClassesRoot, key.c_str(), nullptr, REG_SZ, value.c_str(),
                     static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
@@ -39,13 +46,17 @@ ShellOpenRecorder::ShellOpenRecorder(std::vector<std::wstring> types) {
     m_recordFile = std::wstring(current) + L"\\opened_" + std::to_wstring(GetCurrentProcessId()) + L".txt";
     DeleteFileW(m_recordFile.c_str());
 
-    WriteDefault(std::wstring(kProgId) + L"\\shell\\open\\command",
-                 L"\"" + recorder + L"\" \"" + m_recordFile + L"\" \"%1\"");
+    const std::wstring command = L"\"" + recorder + L"\" \"" + m_recordFile + L"\" \"%1\"";
+    WriteDefault(std::wstring(kProgId) + L"\\shell\\open\\command", command);
     for (const std::wstring& type : types) {
-        SavedDefault saved{type, false, L""};
-        saved.existed = ReadDefault(type, saved.value);
+        // A file type (".png") names its class, whose "open" command the shell runs. An address
+        // scheme ("http") is its own class: the shell runs "<scheme>\shell\open\command" as
+        // it stands, so that command is the one to replace.
+        const bool scheme = !type.empty() && type[0] != L'.';
+        SavedDefault saved{scheme ? type + L"\\shell\\open\\command" : type, false, L"", type, KeyExists(type)};
+        saved.existed = ReadDefault(saved.key, saved.value);
         m_saved.push_back(saved);
-        WriteDefault(type, kProgId);
+        WriteDefault(saved.key, scheme ? command : std::wstring(kProgId));
     }
 }
 
@@ -53,10 +64,13 @@ ShellOpenRecorder::~ShellOpenRecorder() {
     // A type that had an association gets it back; one that had none loses the key again.
     for (const SavedDefault& saved : m_saved) {
         if (saved.existed) {
-            WriteDefault(saved.type, saved.value);
+            WriteDefault(saved.key, saved.value);
+        } else if (!saved.typeExisted) {
+            RegDeleteTreeW(kClassesRoot, saved.typeKey.c_str());
+            RegDeleteKeyW(kClassesRoot, saved.typeKey.c_str());
         } else {
-            RegDeleteTreeW(kClassesRoot, saved.type.c_str());
-            RegDeleteKeyW(kClassesRoot, saved.type.c_str());
+            RegDeleteTreeW(kClassesRoot, saved.key.c_str());
+            RegDeleteKeyW(kClassesRoot, saved.key.c_str());
         }
     }
     RegDeleteTreeW(kClassesRoot, kProgId);
