@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "common/active_dialog.h"
+#include "ui/later_features.h"
 
 int RunMessageLoop() {
     MSG message{};
@@ -10,6 +11,7 @@ int RunMessageLoop() {
         const BOOL result = GetMessageW(&message, nullptr, 0, 0);
         if (result == 0) return static_cast<int>(message.wParam);
         if (result == -1) return 0;
+        PictureDialogKeyHook(message);
         HWND dialog = ActiveDialog();
         if (dialog != nullptr && IsWindow(dialog) && IsDialogMessageW(dialog, &message)) continue;
         TranslateMessage(&message);

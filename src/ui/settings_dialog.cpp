@@ -214,6 +214,7 @@ void SettingsDialog::RebuildTexts() {
     m_texts = BuildSettingsDialogTexts(SettingsInProgramFolder());
 
     SetWindowTextW(m_dialog, m_texts.title.c_str());
+    AttachInfoMenuBar(m_dialog);
     FillToolbars();
     SetItemText(IDC_SIZE_HEADING, m_texts.sizeHeading);
     SetItemText(IDC_OPACITY_HEADING, m_texts.opacityHeading);
