@@ -88,6 +88,16 @@ const wchar_t* LangHeaderText(int number) {
     return archive != nullptr ? archive->HeaderText(number) : nullptr;
 }
 
+std::wstring LangString(int id) {
+    const wchar_t* text = LangText(id);
+    return text != nullptr ? std::wstring(text) : std::wstring();
+}
+
+std::wstring LangHeaderString(int number) {
+    const wchar_t* text = LangHeaderText(number);
+    return text != nullptr ? std::wstring(text) : std::wstring();
+}
+
 int CurrentLanguageIndex() { return g_currentLanguageIndex.load(std::memory_order_relaxed); }
 
 void SetCurrentLanguageIndex(int languageIndex) {

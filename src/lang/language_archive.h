@@ -45,6 +45,10 @@ const wchar_t* LangText(int id);
 // The header text for `number` (0-127), or null.
 const wchar_t* LangHeaderText(int number);
 
+// The same as copies for building labels: a missing text is empty.
+std::wstring LangString(int id);
+std::wstring LangHeaderString(int number);
+
 // The language every text is looked up in; one per process. Any number is kept: one that the
 // archive has no section for makes every lookup fall back to English.
 int CurrentLanguageIndex();

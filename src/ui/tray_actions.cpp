@@ -7,22 +7,17 @@
 
 namespace {
 
-std::wstring Text(int id) {
-    const wchar_t* text = LangText(id);
-    return text != nullptr ? std::wstring(text) : std::wstring();
-}
-
 void ShowTrayMenu(SettingsDialog& dialog) {
     HMENU menu = CreatePopupMenu();
     if (menu == nullptr) return;
-    const std::wstring exitText = Text(54);
-    const std::wstring disableText = Text(53);
-    const wchar_t* programTitle = LangHeaderText(19);
+    const std::wstring exitText = LangString(54);
+    const std::wstring disableText = LangString(53);
+    const std::wstring programTitle = LangHeaderString(19);
     AppendMenuW(menu, MF_STRING, IDM_TRAY_EXIT, exitText.c_str());
     AppendMenuW(menu, MF_STRING | (g_displaysDisabled ? MF_CHECKED : MF_UNCHECKED), IDM_TRAY_DISABLE,
                 disableText.c_str());
     AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
-    AppendMenuW(menu, MF_STRING, IDM_TRAY_SHOW, programTitle != nullptr ? programTitle : L"Orbelin");
+    AppendMenuW(menu, MF_STRING, IDM_TRAY_SHOW, programTitle.c_str());
 
     POINT cursor{};
     GetCursorPos(&cursor);

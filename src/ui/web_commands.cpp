@@ -8,14 +8,9 @@ namespace {
 
 bool GermanInterface() { return CurrentLanguageIndex() == kLanguageGerman; }
 
-std::wstring HeaderText(int number) {
-    const wchar_t* text = LangHeaderText(number);
-    return text != nullptr ? std::wstring(text) : std::wstring();
-}
-
 }  // namespace
 
-std::wstring FooterMakerLine() { return MakerLine(HeaderText(22), CurrentWebRegion()); }
+std::wstring FooterMakerLine() { return MakerLine(LangHeaderString(22), CurrentWebRegion()); }
 
 bool OpenCommandPage(int commandId) {
     switch (commandId) {
@@ -25,7 +20,7 @@ bool OpenCommandPage(int commandId) {
             return OpenWebAddress(DonateAddress(WebRoot()));
         case IDC_FOOTER_TOOLBAR: {
             const bool german = GermanInterface();
-            return OpenWebAddress(ThanksAddress(HeaderText(ProgramPageHeaderText(german)), german));
+            return OpenWebAddress(ThanksAddress(LangHeaderString(ProgramPageHeaderText(german)), german));
         }
         default:
             return false;
