@@ -568,6 +568,9 @@ void SettingsDialog::OnCommand(int id, int notification, HWND control) {
             config.fixedPosition.Set(IsDlgButtonChecked(m_dialog, IDC_FIXED_POSITION) == BST_CHECKED ? 1 : 0);
             display.ApplyVisibility();
             return;
+        case IDC_SUBFOLDER:
+            if (clicked) app.subfolder.Set(IsDlgButtonChecked(m_dialog, IDC_SUBFOLDER) == BST_CHECKED ? 1 : 0);
+            return;
         case IDC_DISABLE:
             if (clicked) SetDisabled(IsDlgButtonChecked(m_dialog, IDC_DISABLE) == BST_CHECKED);
             return;
