@@ -21,13 +21,16 @@ HWND g_renderHostWindow = nullptr;
 
 // Window handle -> display, for the display windows and for the frame-timer windows. Used on the
 // main thread only.
+// The displays of the slot table are destroyed at process exit, after statics made later (such
+// as these maps) are gone, and their destructors still unregister their windows here; so the
+// maps are never destroyed.
 std::map<HWND, CWinAlphaUhr*>& DisplayWindows() {
-    static std::map<HWND, CWinAlphaUhr*> windows;
-    return windows;
+    static auto* windows = new std::map<HWND, CWinAlphaUhr*>();
+    return *windows;
 }
 std::map<HWND, CWinAlphaUhr*>& TimerWindows() {
-    static std::map<HWND, CWinAlphaUhr*> windows;
-    return windows;
+    static auto* windows = new std::map<HWND, CWinAlphaUhr*>();
+    return *windows;
 }
 
 long ProcessClockMs() { return static_cast<long>(clock() * 1000L / CLOCKS_PER_SEC); }
