@@ -120,6 +120,9 @@ orbelin_start_wine() {
     # Start Wine's background services now, detached from our output: a service started by the
     # first test would keep CTest's output pipe open for as long as the wineserver lives.
     wine cmd.exe /c exit >/dev/null 2>&1 </dev/null
+    # A program that crashes writes its backtrace and ends instead of waiting behind Wine's crash
+    # dialog, which would hold the test run until CTest's time limit.
+    wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1 </dev/null
 }
 
 # Ends only what this script started.
