@@ -121,18 +121,7 @@ TEST_F(DisplayE2eTest, OnlyOnTheDesktopFollowsTheShell) {
 
 namespace {
 
-// Asks the shell about the program's tray icon (id 107 on its main window) the way the program's
-// own probe does: a modification the shell accepts only for an icon it has.
-bool TrayIconPresent(HWND mainWindow) {
-    NOTIFYICONDATAW data{};
-    data.cbSize = sizeof(data);
-    data.hWnd = mainWindow;
-    data.uID = 107;
-    data.uFlags = NIF_MESSAGE;
-    data.uCallbackMessage = WM_APP + 100;
-    return Shell_NotifyIconW(NIM_MODIFY, &data) != FALSE;
-}
-
+// TrayIconPresent comes from the program driver.
 TEST_F(DisplayE2eTest, TrayIconComesBackWhenTheShellLosesIt) {
     RunningProgram orbelin(CopyProgramTo(m_folder.Path(), L"Orbelin_portable.exe"));
     HWND mainWindow = orbelin.WaitForWindow(L"Orbelin", L"Orbelin", kStartTimeoutMs);

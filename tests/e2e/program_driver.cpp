@@ -1,8 +1,13 @@
 #include "e2e/program_driver.h"
 
+#include <commctrl.h>
+#include <gtest/gtest.h>
+#include <shellapi.h>
 #include <shlobj.h>
 
 #include <cstdlib>
+
+#include "e2e/orbelin_ui.h"
 
 std::wstring BuiltProgramPath() {
     const char* hostPath = std::getenv("ORBELIN_EXE");
@@ -23,6 +28,42 @@ std::wstring PerUserSettingsPath() {
     wchar_t appData[MAX_PATH] = L"";
     SHGetSpecialFolderPathW(nullptr, appData, CSIDL_APPDATA, FALSE);
     return std::wstring(appData) + L"\\Orbelin\\Orbelin.ini";
+}
+
+std::wstring PreparePortableCopy(const std::wstring& folder, const std::wstring& settingsLines) {
+    if (!settingsLines.empty() &&
+        !WriteFileBytes(folder + L"\\Orbelin.ini", Utf16FileBytes(L"[Program]\r\n" + settingsLines))) {
+        return std::wstring();
+    }
+    return CopyProgramTo(folder, L"Orbelin_portable.exe");
+}
+
+std::wstring WaitForSettingValue(const std::wstring& file, const std::wstring& key, const std::wstring& expected,
+                                 DWORD timeoutMs) {
+    std::wstring value;
+    WaitUntil(
+        [&] {
+            value = ReadIniValue(file, L"Program", key);
+            return value == expected;
+        },
+        timeoutMs);
+    return value;
+}
+
+bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
+    const DWORD start = GetTickCount();
+    for (;;) {
+        if (condition()) return true;
+        if (GetTickCount() - start >= timeoutMs) return false;
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+        Sleep(20);
+    }
+}
+
+bool RunningUnderWine() {
+    HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+    return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
 }
 
 RunningProgram::RunningProgram(const std::wstring& programPath, const std::wstring& arguments) {
@@ -78,12 +119,22 @@ std::vector<HWND> RunningProgram::TopLevelWindows() const {
 }
 
 HWND RunningProgram::WaitForWindow(const wchar_t* className, const wchar_t* title, DWORD timeoutMs) const {
+    return FindWindowOfClass(className, title, false, timeoutMs);
+}
+
+HWND RunningProgram::WaitForVisibleWindow(const wchar_t* className, DWORD timeoutMs) const {
+    return FindWindowOfClass(className, nullptr, true, timeoutMs);
+}
+
+HWND RunningProgram::FindWindowOfClass(const wchar_t* className, const wchar_t* title, bool visibleOnly,
+                                       DWORD timeoutMs) const {
     const DWORD start = GetTickCount();
     do {
         for (HWND window : TopLevelWindows()) {
             wchar_t text[256] = L"";
             GetClassNameW(window, text, 256);
             if (lstrcmpW(text, className) != 0) continue;
+            if (visibleOnly && !IsWindowVisible(window)) continue;
             if (title != nullptr) {
                 GetWindowTextW(window, text, 256);
                 if (lstrcmpW(text, title) != 0) continue;
@@ -114,4 +165,140 @@ PerUserSettingsGuard::~PerUserSettingsGuard() {
         DeleteFileW(PerUserSettingsPath().c_str());
         RemoveDirectoryW(m_folder.c_str());
     }
+}
+
+namespace {
+
+constexpr UINT kAnswerTimeoutMs = 15000;
+
+}  // namespace
+
+LRESULT DialogDriver::Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam) const {
+    DWORD_PTR result = 0;
+    if (!SendMessageTimeoutW(window, message, wParam, lParam, SMTO_NORMAL, kAnswerTimeoutMs, &result)) {
+        ADD_FAILURE() << "message 0x" << std::hex << message << " to window " << window << " was not answered";
+        return 0;
+    }
+    return static_cast<LRESULT>(result);
+}
+
+HWND DialogDriver::Control(int id) const {
+    HWND control = GetDlgItem(m_dialog, id);
+    if (control == nullptr) ADD_FAILURE() << "the dialog has no control " << id;
+    return control;
+}
+
+void DialogDriver::MoveSlider(int id, int position) const {
+    HWND slider = Control(id);
+    Send(slider, TBM_SETPOS, TRUE, position);
+    Send(m_dialog, WM_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, position), reinterpret_cast<LPARAM>(slider));
+}
+
+void DialogDriver::ChooseEntry(int id, int index) const {
+    HWND combo = Control(id);
+    Send(combo, CB_SETCURSEL, index, 0);
+    Send(m_dialog, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
+}
+
+void DialogDriver::Click(int id) const { Send(Control(id), BM_CLICK, 0, 0); }
+
+void DialogDriver::PostCommand(int id) const { PostMessageW(m_dialog, WM_COMMAND, MAKEWPARAM(id, 0), 0); }
+
+std::wstring DialogDriver::Text(int id) const {
+    HWND control = Control(id);
+    std::wstring text(static_cast<size_t>(Send(control, WM_GETTEXTLENGTH, 0, 0)) + 1, L'\0');
+    const LRESULT length = Send(control, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
+    text.resize(static_cast<size_t>(length));
+    return text;
+}
+
+int DialogDriver::SliderPosition(int id) const { return static_cast<int>(Send(Control(id), TBM_GETPOS, 0, 0)); }
+
+std::pair<int, int> DialogDriver::SliderRange(int id) const {
+    HWND slider = Control(id);
+    return {static_cast<int>(Send(slider, TBM_GETRANGEMIN, 0, 0)),
+            static_cast<int>(Send(slider, TBM_GETRANGEMAX, 0, 0))};
+}
+
+int DialogDriver::Selection(int id) const { return static_cast<int>(Send(Control(id), CB_GETCURSEL, 0, 0)); }
+
+std::vector<std::wstring> DialogDriver::Entries(int id) const {
+    HWND combo = Control(id);
+    std::vector<std::wstring> entries;
+    const LRESULT count = Send(combo, CB_GETCOUNT, 0, 0);
+    for (LRESULT index = 0; index < count; ++index) {
+        const LRESULT length = Send(combo, CB_GETLBTEXTLEN, index, 0);
+        std::wstring entry(length > 0 ? static_cast<size_t>(length) + 1 : 1, L'\0');
+        const LRESULT copied = Send(combo, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(entry.data()));
+        entry.resize(copied > 0 ? static_cast<size_t>(copied) : 0);
+        entries.push_back(entry);
+    }
+    return entries;
+}
+
+bool DialogDriver::IsChecked(int id) const { return Send(Control(id), BM_GETCHECK, 0, 0) == BST_CHECKED; }
+
+bool DialogDriver::IsEnabled(int id) const { return IsWindowEnabled(Control(id)) != FALSE; }
+
+OtherForegroundWindow::OtherForegroundWindow()
+    : m_window(CreateWindowExW(0, L"STATIC", L"Another window", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 300, 200,
+                               nullptr, nullptr, GetModuleHandleW(nullptr), nullptr)) {}
+
+OtherForegroundWindow::~OtherForegroundWindow() {
+    if (m_window != nullptr) DestroyWindow(m_window);
+}
+
+bool OtherForegroundWindow::TakeForeground() {
+    if (m_window == nullptr) return false;
+    SetForegroundWindow(m_window);
+    return WaitUntil([this] { return GetForegroundWindow() == m_window; }, 5000);
+}
+
+bool TrayIconPresent(HWND mainWindow) {
+    NOTIFYICONDATAW data{};
+    data.cbSize = sizeof(data);
+    data.hWnd = mainWindow;
+    data.uID = kTrayIconId;
+    data.uFlags = NIF_MESSAGE;
+    data.uCallbackMessage = kTrayCallbackMessage;
+    return Shell_NotifyIconW(NIM_MODIFY, &data) != FALSE;
+}
+
+bool DisplayHiddenBeforeTheTrayIconWent(const RunningProgram& program, HWND display, HWND mainWindow, DWORD timeoutMs) {
+    // Polled without pause: destroying a window hides it for a moment too, but only after the
+    // icon has gone, so the first sight of a hidden display decides.
+    const DWORD start = GetTickCount();
+    while (program.IsRunning() && GetTickCount() - start < timeoutMs) {
+        const BOOL visible = IsWindowVisible(display);
+        if (!IsWindow(display)) return false;
+        if (!visible) return TrayIconPresent(mainWindow);
+    }
+    return false;
+}
+
+void LeftClickTrayIcon(HWND mainWindow) {
+    DWORD_PTR result = 0;
+    if (!SendMessageTimeoutW(mainWindow, kTrayCallbackMessage, kTrayIconId, WM_LBUTTONDOWN, SMTO_NORMAL,
+                             kAnswerTimeoutMs, &result)) {
+        ADD_FAILURE() << "the main window did not answer the tray click";
+    }
+}
+
+HWND OpenTrayMenu(const RunningProgram& program, HWND mainWindow, DWORD timeoutMs) {
+    // The program tracks the menu in a loop of its own until a choice is made, so the click is
+    // posted.
+    PostMessageW(mainWindow, kTrayCallbackMessage, kTrayIconId, WM_RBUTTONDOWN);
+    return program.WaitForVisibleWindow(kPopupMenuClass, timeoutMs);
+}
+
+bool ChooseMenuItem(const RunningProgram& program, HWND menu, int downPresses, DWORD timeoutMs) {
+    // The menu loop takes keyboard messages from its thread's queue, whichever of its windows
+    // they were posted to; no item is highlighted before the first arrow key.
+    const auto press = [menu](UINT key) {
+        const LPARAM lParam = 1 | (static_cast<LPARAM>(MapVirtualKeyW(key, MAPVK_VK_TO_VSC)) << 16);
+        PostMessageW(menu, WM_KEYDOWN, key, lParam);
+    };
+    for (int i = 0; i < downPresses; ++i) press(VK_DOWN);
+    press(downPresses > 0 ? VK_RETURN : VK_ESCAPE);
+    return WaitUntil([&] { return !IsWindow(menu) || !IsWindowVisible(menu) || !program.IsRunning(); }, timeoutMs);
 }

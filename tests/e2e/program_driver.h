@@ -2,8 +2,10 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "common/test_files.h"
@@ -22,6 +24,24 @@ std::wstring FixtureProgramPath(const std::wstring& fileName);
 
 // The per-user settings file of the program in this prefix.
 std::wstring PerUserSettingsPath();
+
+// Copies the program into `folder` as the portable "Orbelin_portable.exe" and, unless
+// `settingsLines` is empty, gives it a settings file "Orbelin.ini" (UTF-16) whose section
+// "Program" holds these "key=value" lines. Returns the copy's path, or empty on failure.
+std::wstring PreparePortableCopy(const std::wstring& folder, const std::wstring& settingsLines);
+
+// Reads `key` of the section "Program" until it equals `expected` or `timeoutMs` passed, for
+// values the program writes after a posted request. Returns the last value read ("<missing>"
+// for a missing key).
+std::wstring WaitForSettingValue(const std::wstring& file, const std::wstring& key, const std::wstring& expected,
+                                 DWORD timeoutMs);
+
+// Asks `condition` every 20 ms until it holds or `timeoutMs` passed; returns its last answer.
+// Messages for the calling thread's windows are handled meanwhile.
+bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs);
+
+// True when the tests run under Wine (its ntdll exports wine_get_version).
+bool RunningUnderWine();
 
 // One started copy of the program. Whatever happens in the test, the program is ended when the
 // object goes: first politely (WM_CLOSE to its windows), then by force.
@@ -42,15 +62,87 @@ public:
     // A top-level window of this process with the class (and title, unless null); null when
     // none appears within `timeoutMs`.
     HWND WaitForWindow(const wchar_t* className, const wchar_t* title, DWORD timeoutMs) const;
+    // The same for a visible window of the class, whatever its title.
+    HWND WaitForVisibleWindow(const wchar_t* className, DWORD timeoutMs) const;
     std::vector<HWND> TopLevelWindows() const;
 
     // Asks the program to end by closing its windows; returns the exit code if it ended in time.
     std::optional<DWORD> Close(DWORD timeoutMs);
 
 private:
+    HWND FindWindowOfClass(const wchar_t* className, const wchar_t* title, bool visibleOnly, DWORD timeoutMs) const;
+
     UniqueHandle m_process;
     DWORD m_processId = 0;
 };
+
+// Works the controls of the program's settings dialog as a user's input would: each change is
+// made on the control and announced to the dialog with the notification the control itself
+// sends. Every call returns after the program has handled it; a control that is missing or a
+// program that does not answer within 15 seconds is a test failure.
+class DialogDriver {
+public:
+    explicit DialogDriver(HWND dialog) : m_dialog(dialog) {}
+    HWND Window() const { return m_dialog; }
+    HWND Control(int id) const;
+
+    // Slider: TBM_SETPOS, then WM_HSCROLL with SB_THUMBPOSITION.
+    void MoveSlider(int id, int position) const;
+    // Drop-down list: CB_SETCURSEL, then CBN_SELCHANGE.
+    void ChooseEntry(int id, int index) const;
+    // Button or check box: BM_CLICK.
+    void Click(int id) const;
+    // A menu or toolbar command, posted as the menu loop does (for commands that end the
+    // program or open a window of their own).
+    void PostCommand(int id) const;
+
+    std::wstring Text(int id) const;
+    int SliderPosition(int id) const;
+    std::pair<int, int> SliderRange(int id) const;
+    int Selection(int id) const;
+    std::vector<std::wstring> Entries(int id) const;
+    bool IsChecked(int id) const;
+    bool IsEnabled(int id) const;
+
+private:
+    LRESULT Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam) const;
+
+    HWND m_dialog;
+};
+
+// A visible window of the test that holds the foreground while it lives, as the window a user
+// works in before turning to the program.
+class OtherForegroundWindow {
+public:
+    OtherForegroundWindow();
+    ~OtherForegroundWindow();
+    OtherForegroundWindow(const OtherForegroundWindow&) = delete;
+    OtherForegroundWindow& operator=(const OtherForegroundWindow&) = delete;
+
+    // Takes the foreground again; true when it has it.
+    bool TakeForeground();
+
+private:
+    HWND m_window;
+};
+
+// Asks the shell about the program's tray icon (id 107 on its main window) the way the program's
+// own probe does: a modification the shell accepts only for an icon it has.
+bool TrayIconPresent(HWND mainWindow);
+
+// Watches a program that was asked to end until `display` is seen hidden or destroyed, or the
+// program ended. True when it was hidden while the program's tray icon was still there, that is
+// before the program began to take itself down (which removes the icon first, then the windows).
+bool DisplayHiddenBeforeTheTrayIconWent(const RunningProgram& program, HWND display, HWND mainWindow, DWORD timeoutMs);
+
+// The tray icon as the shell reports input on it to the program's main window. A left click is
+// sent and returns when the program has handled it.
+void LeftClickTrayIcon(HWND mainWindow);
+// A right click opens the tray menu; returns its window, or null when none appeared in time.
+HWND OpenTrayMenu(const RunningProgram& program, HWND mainWindow, DWORD timeoutMs);
+// Works an open popup menu with the keyboard: `downPresses` times the down arrow, then Enter;
+// no presses means Escape. Returns true when the menu closed within `timeoutMs`.
+bool ChooseMenuItem(const RunningProgram& program, HWND menu, int downPresses, DWORD timeoutMs);
 
 // Keeps the per-user settings folder and file as they were before the test.
 class PerUserSettingsGuard {
