@@ -14,6 +14,7 @@
 #include "e2e/program_driver.h"
 #include "imaging/gdiplus_api.h"
 #include "imaging/picture_holder.h"
+#include "imaging/png_output.h"
 #include "settings/settings_text.h"
 
 namespace {
@@ -87,6 +88,44 @@ HWND WaitForDialogOwnedBy(const RunningProgram& program, HWND owner, DWORD timeo
 void PressDialogButton(HWND dialog, int button) {
     PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
                  reinterpret_cast<LPARAM>(GetDlgItem(dialog, button)));
+}
+
+// Writes a width x height PNG of one colour (0xAARRGGBB); false when GDI+ cannot make it.
+bool WriteSolidPng(const std::wstring& path, int width, int height, uint32_t argb) {
+    const GdiplusApi& api = Gdiplus();
+    CLSID encoder{};
+    if (api.createBitmapFromScan0 == nullptr || api.saveImageToFile == nullptr || FindEncoder(L"image/png", &encoder) < 0) {
+        return false;
+    }
+    std::vector<uint32_t> pixels(static_cast<size_t>(width) * height, argb);
+    GpBitmap* bitmap = nullptr;
+    if (api.createBitmapFromScan0(width, height, width * 4, kPixelFormat32bppArgb,
+                                  reinterpret_cast<BYTE*>(pixels.data()), &bitmap) != kGpOk) {
+        return false;
+    }
+    const bool saved = api.saveImageToFile(reinterpret_cast<GpImage*>(bitmap), path.c_str(), &encoder, nullptr) == kGpOk;
+    api.disposeImage(reinterpret_cast<GpImage*>(bitmap));
+    return saved;
+}
+
+// How many of the visible pixels of a PNG file (every second one in each direction) are
+// magenta, a colour that none of the sample pictures has; -1 when the file does not decode.
+int CountMagentaPixels(const std::wstring& path) {
+    PictureHolder picture;
+    if (!picture.LoadFile(path.c_str()) || picture.Image() == nullptr) return -1;
+    auto* bitmap = reinterpret_cast<GpBitmap*>(picture.Image());
+    int count = 0;
+    for (UINT y = 0; y < picture.Height(); y += 2) {
+        for (UINT x = 0; x < picture.Width(); x += 2) {
+            GpArgb pixel = 0;
+            if (Gdiplus().bitmapGetPixel(bitmap, x, y, &pixel) != 0 || (pixel >> 24) == 0) continue;
+            const int red = (pixel >> 16) & 0xFF;
+            const int green = (pixel >> 8) & 0xFF;
+            const int blue = pixel & 0xFF;
+            if (red > 150 && blue > 150 && green < 80) ++count;
+        }
+    }
+    return count;
 }
 
 // Each test starts a portable copy of the program in a throw-away folder with its own settings
@@ -617,6 +656,48 @@ TEST_F(SettingsDialogE2eTest, ChooserStartsAtTheStoredFolderAndStoresTheChoice) 
         EXPECT_EQ(dialog.Selection(kSourceCombo), 1);
         EXPECT_EQ(Value(L"m_image_folder"), choice.stored);
     }
+
+    EXPECT_EQ(program->Close(kExitTimeoutMs), std::optional<DWORD>(kClosedExitCode));
+}
+
+TEST_F(SettingsDialogE2eTest, FolderSourceBringsTheFolderPicturesOntoTheObject) {
+    TestFolder pictures(L"magenta_pictures");
+    ASSERT_TRUE(WriteSolidPng(pictures / L"first.png", 240, 240, 0xFFFF00FF));
+    ASSERT_TRUE(WriteSolidPng(pictures / L"second.png", 200, 260, 0xFFFF00FF));
+    auto program =
+        Start(L"img_id=0\r\nstart_tray=1\r\ncx=200\r\nm_image_folder=" + EncodeSettingText(pictures.Path()) + L"\r\n");
+    ASSERT_NE(m_dialog, nullptr);
+    ASSERT_NE(m_display, nullptr);
+    const DialogDriver dialog(m_dialog);
+
+    ShellOpenRecorder opener({L".png"});
+    wchar_t temporary[MAX_PATH + 1] = L"";
+    GetTempPathW(MAX_PATH + 1, temporary);
+    const std::wstring snapshot = std::wstring(temporary) + L"Orbelin_tmp.png";
+    size_t snapshotsTaken = 0;
+    const auto magentaInNextFrame = [&] {
+        DeleteFileW(snapshot.c_str());
+        dialog.Click(kPngButton);
+        ++snapshotsTaken;
+        if (opener.WaitForOpened(snapshotsTaken, 10000).size() < snapshotsTaken) return -2;
+        return CountMagentaPixels(snapshot);
+    };
+
+    // The sample pictures: nothing of the folder's colour.
+    EXPECT_EQ(magentaInNextFrame(), 0);
+
+    // The folder's pictures arrive within the quick first changes, one second apart.
+    dialog.ChooseEntry(kSourceCombo, 1);
+    EXPECT_EQ(WaitForSettingValue(SettingsFile(), L"img_id", L"1", kChangeTimeoutMs), L"1");
+    int magenta = 0;
+    EXPECT_TRUE(WaitUntil(
+        [&] {
+            magenta = magentaInNextFrame();
+            return magenta > 200;  // of about 10,000 pixels looked at
+        },
+        20000))
+        << "the folder's pictures did not reach the object; magenta pixels: " << magenta;
+    DeleteFileW(snapshot.c_str());
 
     EXPECT_EQ(program->Close(kExitTimeoutMs), std::optional<DWORD>(kClosedExitCode));
 }
