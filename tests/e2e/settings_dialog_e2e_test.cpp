@@ -463,6 +463,34 @@ TEST_F(SettingsDialogE2eTest, LastStackingEntryOpensTheFaqAndKeepsTheMode) {
     EXPECT_EQ(program->Close(kExitTimeoutMs), std::optional<DWORD>(kClosedExitCode));
 }
 
+TEST_F(SettingsDialogE2eTest, ToolbarButtonsOpenTheirPages) {
+    ShellOpenRecorder opener({L"http", L"https"});
+    auto program = Start(L"start_tray=1\r\n");
+    ASSERT_NE(m_dialog, nullptr);
+    const DialogDriver dialog(m_dialog);
+    const struct {
+        int command;
+        const wchar_t* addressEnd;
+    } buttons[] = {
+        {1053, L"?seite=faq-Orbelin"},                  // FAQ
+        {7779, L"?seite=paypal&Program=Orbelin"},       // Donate
+        {1013, L"/?seite=Freeware/Orbelin/Thanks"},     // the maker line: the thanks page
+    };
+    size_t expected = 0;
+    for (const auto& button : buttons) {
+        SCOPED_TRACE(button.command);
+        dialog.PostCommand(button.command);
+        const std::vector<std::wstring> opened = opener.WaitForOpened(++expected, kChangeTimeoutMs);
+        ASSERT_EQ(opened.size(), expected) << "nothing was opened";
+        const std::wstring& address = opened.back();
+        const std::wstring end = button.addressEnd;
+        EXPECT_EQ(address.rfind(L"https://www.kestrova.", 0), 0u) << Narrow(address);
+        EXPECT_TRUE(address.size() > end.size() && address.compare(address.size() - end.size(), end.size(), end) == 0)
+            << Narrow(address);
+    }
+    EXPECT_EQ(program->Close(kExitTimeoutMs), std::optional<DWORD>(kClosedExitCode));
+}
+
 TEST_F(SettingsDialogE2eTest, CheckBoxesAndButtonsApplyAtOnce) {
     StartWithWindowsGuard startWithWindows;
     auto program = Start(L"cx=200\r\npoint_x=20\r\npoint_y=30\r\nstart_tray=1\r\n");
