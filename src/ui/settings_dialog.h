@@ -55,6 +55,7 @@ private:
     static INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
     INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void Initialize();
+    void SetDialogIcons();
     void CreateToolbars();
     HWND CreateToolbarAt(int placeholderId);
     void FillToolbars();
