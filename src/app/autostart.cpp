@@ -83,9 +83,25 @@ bool RemoveAutostart(const std::wstring& valueName, bool allUsers) {
     return RegDeleteValueW(key.Get(), valueName.c_str()) == ERROR_SUCCESS;
 }
 
-void SyncAutostart(int startWithWindows) {
+namespace {
+
+// The name of the program's Run value, from its string resource; empty when that is missing.
+std::wstring ProgramAutostartName() {
     wchar_t valueName[1024] = L"";
-    if (LoadStringW(GetModuleHandleW(nullptr), IDS_AUTOSTART_NAME, valueName, 1024) <= 0) return;
+    if (LoadStringW(GetModuleHandleW(nullptr), IDS_AUTOSTART_NAME, valueName, 1024) <= 0) return std::wstring();
+    return valueName;
+}
+
+}  // namespace
+
+int QueryProgramAutostart() {
+    const std::wstring valueName = ProgramAutostartName();
+    return valueName.empty() ? 0 : QueryAutostart(valueName, false);
+}
+
+void SyncAutostart(int startWithWindows) {
+    const std::wstring valueName = ProgramAutostartName();
+    if (valueName.empty()) return;
     if (startWithWindows == 1) {
         WriteAutostart(valueName, false);
     } else {

@@ -18,6 +18,10 @@ bool WriteAutostart(const std::wstring& valueName, bool allUsers);
 // Deletes the value; false when it did not exist or could not be deleted.
 bool RemoveAutostart(const std::wstring& valueName, bool allUsers);
 
+// The state of the current user's value named by the program's string resource (1 or 0, as
+// QueryAutostart); 0 when that name is missing.
+int QueryProgramAutostart();
+
 // The "Start with Windows" check box: writes (flag 1) or removes (flag 0) the current user's
 // value named by the program's string resource. Does nothing when that name is missing.
 void SyncAutostart(int startWithWindows);

@@ -3,6 +3,7 @@
 #include "app/to_tray.h"
 #include "app/visible_parts.h"
 #include "res/resource.h"
+#include "ui/settings_dialog.h"
 #include "ui/tray_actions.h"
 
 namespace {
@@ -10,20 +11,20 @@ namespace {
 constexpr WPARAM kStartVisibleParts = 104;
 
 UINT g_secondStartMessage = 0;
-HWND g_settingsWindow = nullptr;
 bool g_visiblePartsSuppressed = false;
 
 void BringSettingsWindowToFront() {
-    if (g_settingsWindow == nullptr || !IsWindow(g_settingsWindow)) return;
-    ShowWindow(g_settingsWindow, SW_SHOW);
+    HWND settingsWindow = TheSettingsDialog().Window();
+    if (settingsWindow == nullptr || !IsWindow(settingsWindow)) return;
+    ShowWindow(settingsWindow, SW_SHOW);
     // Windows refuses to move a window of a background process to the front directly; flipping
     // it through the topmost band a few times gets it there.
     for (int i = 0; i < 10; ++i) {
-        SetWindowPos(g_settingsWindow, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-        SetWindowPos(g_settingsWindow, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
+        SetWindowPos(settingsWindow, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+        SetWindowPos(settingsWindow, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
     }
-    SetForegroundWindow(g_settingsWindow);
-    SetFocus(g_settingsWindow);
+    SetForegroundWindow(settingsWindow);
+    SetFocus(settingsWindow);
 }
 
 }  // namespace
@@ -33,8 +34,6 @@ UINT SecondStartMessage() { return g_secondStartMessage; }
 void RegisterSecondStartMessage() {
     if (g_secondStartMessage == 0) g_secondStartMessage = RegisterWindowMessageW(L"Orbelin");
 }
-
-void SetSettingsWindow(HWND settingsWindow) { g_settingsWindow = settingsWindow; }
 
 void SuppressVisibleParts() { g_visiblePartsSuppressed = true; }
 
@@ -66,7 +65,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     if (message != 0 && message == g_secondStartMessage) {
         // Another start of the program: show the settings window shortly, in front of the
         // window the user started it from.
-        if (g_settingsWindow != nullptr) ShowWindow(g_settingsWindow, SW_HIDE);
+        TheSettingsDialog().Hide();
         SetTimer(window, kBringSettingsToFrontTimer, kBringSettingsToFrontDelayMs, nullptr);
         return DefWindowProcW(window, message, wParam, lParam);
     }
@@ -85,7 +84,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
             }
             return 0;
         case kTrayCallbackMessage:
-            if (lParam == WM_LBUTTONDOWN || lParam == WM_RBUTTONDOWN) OnTrayIconNotification(lParam);
+            OnTrayIconNotification(lParam);
             return 0;
         case WM_CLOSE:
         case WM_DESTROY:

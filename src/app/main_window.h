@@ -24,7 +24,4 @@ HWND CreateMainWindow(HINSTANCE instance, const std::wstring& className, const s
 // A start that found the program running keeps its main window free of everything visible.
 void SuppressVisibleParts();
 
-// The settings window that a second start brings to the front; null while there is none.
-void SetSettingsWindow(HWND settingsWindow);
-
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

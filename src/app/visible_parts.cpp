@@ -1,7 +1,6 @@
 #include "app/visible_parts.h"
 
 #include "app/autostart.h"
-#include "app/main_window.h"
 #include "app/startup.h"
 #include "app/to_tray.h"
 #include "common/process_flags.h"
@@ -17,12 +16,6 @@ CToTray& Tray() {
     return tray;
 }
 
-std::wstring AutostartValueName() {
-    wchar_t valueName[1024] = L"";
-    if (LoadStringW(GetModuleHandleW(nullptr), IDS_AUTOSTART_NAME, valueName, 1024) <= 0) return std::wstring();
-    return valueName;
-}
-
 // A developer's marker in the current folder: the settings window shows at every start.
 bool DeveloperMarkerExists() { return GetFileAttributesW(L"AAAA_UC") != INVALID_FILE_ATTRIBUTES; }
 
@@ -36,15 +29,11 @@ void StartVisibleParts(HWND mainWindow) {
 
     CWinAlphaUhr::SetRenderHostWindow(mainWindow);
     SettingsDialogHost host;
-    host.queryStartWithWindows = [] {
-        const std::wstring valueName = AutostartValueName();
-        return valueName.empty() ? 0 : QueryAutostart(valueName, false);
-    };
+    host.queryStartWithWindows = QueryProgramAutostart;
     host.setStartWithWindows = SyncAutostart;
     host.minimizeToTray = [](HWND window, bool animate) { Tray().MinimizeToTray(window, animate); };
     SettingsDialog& dialog = TheSettingsDialog();
-    HWND dialogWindow = dialog.Create(GetModuleHandleW(nullptr), std::move(host));
-    SetSettingsWindow(dialogWindow);
+    dialog.Create(GetModuleHandleW(nullptr), std::move(host));
 
     AppConfig& app = GlobalAppConfig();
     if (DeveloperMarkerExists()) dialog.ShowInFront();

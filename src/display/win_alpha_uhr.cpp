@@ -20,10 +20,9 @@ constexpr DWORD kLayeredToolWindow = WS_EX_LAYERED | WS_EX_TOOLWINDOW;
 HWND g_renderHostWindow = nullptr;
 
 // Window handle -> display, for the display windows and for the frame-timer windows. Used on the
-// main thread only.
-// The displays of the slot table are destroyed at process exit, after statics made later (such
-// as these maps) are gone, and their destructors still unregister their windows here; so the
-// maps are never destroyed.
+// main thread only. The displays of the slot table are destroyed at process exit, after statics
+// made later (such as these maps) are gone, and their destructors still unregister their windows
+// here; so the maps are never destroyed.
 std::map<HWND, CWinAlphaUhr*>& DisplayWindows() {
     static auto* windows = new std::map<HWND, CWinAlphaUhr*>();
     return *windows;

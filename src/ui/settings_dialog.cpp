@@ -419,7 +419,7 @@ void SettingsDialog::OnCommand(int id, int notification, HWND control) {
         case IDC_FAQ:
         case IDC_DONATE:
         case IDC_FOOTER_TOOLBAR:
-            if (control == nullptr || control == m_quickToolbar || control == m_footerToolbar) OpenCommandPage(id);
+            OpenCommandPage(id);
             return;
         case IDC_LANGUAGE:
             ShowLanguageMenu(m_dialog, m_footerToolbar);

@@ -90,6 +90,17 @@ void PressDialogButton(HWND dialog, int button) {
                  reinterpret_cast<LPARAM>(GetDlgItem(dialog, button)));
 }
 
+// Where the program saves its frame snapshot: "Orbelin_tmp.png" in the temporary folder.
+std::wstring SnapshotPath() {
+    wchar_t temporary[MAX_PATH + 1] = L"";
+    GetTempPathW(MAX_PATH + 1, temporary);
+    return std::wstring(temporary) + L"Orbelin_tmp.png";
+}
+
+bool EndsWith(const std::wstring& text, const std::wstring& end) {
+    return text.size() > end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
 // Writes a width x height PNG of one colour (0xAARRGGBB); false when GDI+ cannot make it.
 bool WriteSolidPng(const std::wstring& path, int width, int height, uint32_t argb) {
     const GdiplusApi& api = Gdiplus();
@@ -450,11 +461,8 @@ TEST_F(SettingsDialogE2eTest, LastStackingEntryOpensTheFaqAndKeepsTheMode) {
     EXPECT_EQ(Value(L"m_new_on_top_state"), L"<missing>");
     const std::vector<std::wstring> opened = opener.WaitForOpened(1, kChangeTimeoutMs);
     ASSERT_EQ(opened.size(), 1u) << "the FAQ page was not opened";
-    const std::wstring faqAddressEnd = L"?seite=faq-Orbelin&faq=2";
     EXPECT_EQ(opened[0].compare(0, 4, L"http"), 0) << Narrow(opened[0]);
-    EXPECT_TRUE(opened[0].size() > faqAddressEnd.size() &&
-                opened[0].compare(opened[0].size() - faqAddressEnd.size(), faqAddressEnd.size(), faqAddressEnd) == 0)
-        << Narrow(opened[0]);
+    EXPECT_TRUE(EndsWith(opened[0], L"?seite=faq-Orbelin&faq=2")) << Narrow(opened[0]);
 
     // The mode itself still changes from the list.
     dialog.ChooseEntry(kStackingCombo, 0);
@@ -483,10 +491,8 @@ TEST_F(SettingsDialogE2eTest, ToolbarButtonsOpenTheirPages) {
         const std::vector<std::wstring> opened = opener.WaitForOpened(++expected, kChangeTimeoutMs);
         ASSERT_EQ(opened.size(), expected) << "nothing was opened";
         const std::wstring& address = opened.back();
-        const std::wstring end = button.addressEnd;
         EXPECT_EQ(address.rfind(L"https://www.kestrova.", 0), 0u) << Narrow(address);
-        EXPECT_TRUE(address.size() > end.size() && address.compare(address.size() - end.size(), end.size(), end) == 0)
-            << Narrow(address);
+        EXPECT_TRUE(EndsWith(address, button.addressEnd)) << Narrow(address);
     }
     EXPECT_EQ(program->Close(kExitTimeoutMs), std::optional<DWORD>(kClosedExitCode));
 }
@@ -597,9 +603,7 @@ TEST_F(SettingsDialogE2eTest, CheckBoxesAndButtonsApplyAtOnce) {
 
     // PNG: the next frame is saved in the temporary folder and opened with the shell.
     ShellOpenRecorder opener({L".png"});
-    wchar_t temporary[MAX_PATH + 1] = L"";
-    GetTempPathW(MAX_PATH + 1, temporary);
-    const std::wstring snapshot = std::wstring(temporary) + L"Orbelin_tmp.png";
+    const std::wstring snapshot = SnapshotPath();
     DeleteFileW(snapshot.c_str());
     dialog.Click(kPngButton);
     const std::vector<std::wstring> opened = opener.WaitForOpened(1, 10000);
@@ -699,9 +703,7 @@ TEST_F(SettingsDialogE2eTest, FolderSourceBringsTheFolderPicturesOntoTheObject) 
     const DialogDriver dialog(m_dialog);
 
     ShellOpenRecorder opener({L".png"});
-    wchar_t temporary[MAX_PATH + 1] = L"";
-    GetTempPathW(MAX_PATH + 1, temporary);
-    const std::wstring snapshot = std::wstring(temporary) + L"Orbelin_tmp.png";
+    const std::wstring snapshot = SnapshotPath();
     size_t snapshotsTaken = 0;
     const auto magentaInNextFrame = [&] {
         DeleteFileW(snapshot.c_str());
