@@ -15,23 +15,29 @@ bool EqualsIgnoringCase(std::wstring_view a, std::wstring_view b) {
 }
 
 enum class NameMatch { kExact, kIgnoreCase };
-enum class ValueRule { kNone, kRequired };
 
-// The first token with this name whose value fits the option, or null.
+// The first token with this name, whatever its value, or null: that token decides.
 const CommandLineToken* FindOption(const std::vector<CommandLineToken>& tokens, std::wstring_view name,
-                                   NameMatch match, ValueRule valueRule) {
+                                   NameMatch match) {
     for (const CommandLineToken& token : tokens) {
         const bool nameMatches =
             match == NameMatch::kExact ? token.name == name : EqualsIgnoringCase(token.name, name);
-        if (!nameMatches) continue;
-        if (token.value.has_value() != (valueRule == ValueRule::kRequired)) continue;
-        return &token;
+        if (nameMatches) return &token;
     }
     return nullptr;
 }
 
+// A flag is set by the first token of its name; a value written with it changes nothing
+// ("Glimmerpane:33", "-bg:1").
 bool HasFlag(const std::vector<CommandLineToken>& tokens, std::wstring_view name) {
-    return FindOption(tokens, name, NameMatch::kIgnoreCase, ValueRule::kNone) != nullptr;
+    return FindOption(tokens, name, NameMatch::kIgnoreCase) != nullptr;
+}
+
+// A value option takes the value of the first token of its name, and none when that token has
+// no value.
+const std::wstring* OptionValue(const std::vector<CommandLineToken>& tokens, std::wstring_view name) {
+    const CommandLineToken* token = FindOption(tokens, name, NameMatch::kExact);
+    return token != nullptr && token->value.has_value() ? &*token->value : nullptr;
 }
 
 }  // namespace
@@ -43,8 +49,8 @@ std::vector<CommandLineToken> SplitCommandLine(std::wstring_view commandLine) {
 StartOptions EvaluateStartOptions(const std::vector<CommandLineToken>& tokens) {
     StartOptions options;
     options.background = HasFlag(tokens, L"-bg");
-    if (const CommandLineToken* language = FindOption(tokens, L"m_lang_id", NameMatch::kExact, ValueRule::kRequired)) {
-        options.preselectedLanguage = ReadLeadingInt(*language->value);
+    if (const std::wstring* language = OptionValue(tokens, L"m_lang_id")) {
+        options.preselectedLanguage = ReadLeadingInt(*language);
     }
     options.forAllUsers = HasFlag(tokens, L"forall");
 
@@ -57,9 +63,7 @@ StartOptions EvaluateStartOptions(const std::vector<CommandLineToken>& tokens) {
         options.portableInstallRequest = true;
     }
 
-    if (const CommandLineToken* path = FindOption(tokens, L"-?UNPATH", NameMatch::kExact, ValueRule::kRequired)) {
-        options.uninstallPath = *path->value;
-    }
+    if (const std::wstring* path = OptionValue(tokens, L"-?UNPATH")) options.uninstallPath = *path;
     options.miniBrowser = HasFlag(tokens, L"Glimmerpane");
     return options;
 }

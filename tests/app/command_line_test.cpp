@@ -88,8 +88,11 @@ TEST(EvaluateStartOptions, OptionTable) {
         {L"", false, false, false, false, false, false, std::nullopt, L""},
         {L"-bg", true, false, false, false, false, false, std::nullopt, L""},
         {L"-BG", true, false, false, false, false, false, std::nullopt, L""},
-        // An option that takes no value ignores a token that carries one.
-        {L"-bg:1", false, false, false, false, false, false, std::nullopt, L""},
+        // A flag ignores a value written with it: "Glimmerpane:33" is how the settings dialog starts
+        // the browser window.
+        {L"-bg:1", true, false, false, false, false, false, std::nullopt, L""},
+        {L"Glimmerpane:33", false, false, false, false, false, true, std::nullopt, L""},
+        {L"-?install:now forall:yes", false, true, false, false, true, false, std::nullopt, L""},
         {L"-?INSTALL FORALL", false, true, false, false, true, false, std::nullopt, L""},
         // Install is tested first and wins over uninstall.
         {L"-?uninstall -?install", false, true, false, false, false, false, std::nullopt, L""},
@@ -104,6 +107,11 @@ TEST(EvaluateStartOptions, OptionTable) {
         // The uninstall path option is compared exactly: lower case is not it.
         {L"-?unpath:D:\\x", false, false, false, false, false, false, std::nullopt, L""},
         {L"-?UNPATH", false, false, false, false, false, false, std::nullopt, L""},
+        // The first token of a value option's name decides, also when it has no value.
+        {L"m_lang_id m_lang_id:3", false, false, false, false, false, false, std::nullopt, L""},
+        {L"m_lang_id:3 m_lang_id", false, false, false, false, false, false, 3, L""},
+        {L"-?UNPATH -?UNPATH:C:\\x", false, false, false, false, false, false, std::nullopt, L""},
+        {L"-?UNPATH:C:\\x -?UNPATH", false, false, false, false, false, false, std::nullopt, L"C:\\x"},
         {L"-bg glimmerpane", true, false, false, false, false, true, std::nullopt, L""},
         {L"unknown -x:y", false, false, false, false, false, false, std::nullopt, L""},
     };
