@@ -28,10 +28,36 @@ private:
 
 HKEY RootFor(bool allUsers) { return allUsers ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER; }
 
-std::wstring CurrentCommandLine() {
+std::wstring CurrentProgramPath() {
     wchar_t modulePath[520] = L"";
     const DWORD length = GetModuleFileNameW(nullptr, modulePath, 520);
-    return AutostartCommandLine(std::wstring(modulePath, length));
+    return std::wstring(modulePath, length);
+}
+
+std::wstring CurrentCommandLine() { return AutostartCommandLine(CurrentProgramPath()); }
+
+// Volume and file index of an existing file; false when it cannot be opened.
+bool FileIdentity(const std::wstring& path, BY_HANDLE_FILE_INFORMATION& identity) {
+    HANDLE file = CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    const bool known = GetFileInformationByHandle(file, &identity) != FALSE;
+    CloseHandle(file);
+    return known;
+}
+
+// Whether a stored Run value that differs from this program's command line is this program's to
+// repair: it names no program file that exists (the program was moved), or it names this very
+// file in other words.
+bool RunValueIsOursToRepair(const std::wstring& stored) {
+    const std::wstring named = ProgramPathOfRunCommand(stored);
+    if (named.empty()) return true;
+    const DWORD attributes = GetFileAttributesW(named.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return true;
+    BY_HANDLE_FILE_INFORMATION namedFile{}, thisFile{};
+    if (!FileIdentity(named, namedFile) || !FileIdentity(CurrentProgramPath(), thisFile)) return false;
+    return namedFile.dwVolumeSerialNumber == thisFile.dwVolumeSerialNumber &&
+           namedFile.nFileIndexHigh == thisFile.nFileIndexHigh && namedFile.nFileIndexLow == thisFile.nFileIndexLow;
 }
 
 bool SetRunValue(HKEY key, const std::wstring& valueName, const std::wstring& commandLine) {
@@ -41,8 +67,6 @@ bool SetRunValue(HKEY key, const std::wstring& valueName, const std::wstring& co
 }
 
 }  // namespace
-
-std::wstring AutostartCommandLine(const std::wstring& modulePath) { return L"\"" + modulePath + L"\" -bg"; }
 
 int QueryAutostart(const std::wstring& valueName, bool allUsers) {
     const std::wstring expected = CurrentCommandLine();
@@ -62,7 +86,7 @@ int QueryAutostart(const std::wstring& valueName, bool allUsers) {
     const std::wstring stored =
         result == ERROR_SUCCESS ? std::wstring(buffer.data(), wcsnlen(buffer.data(), bytes / sizeof(wchar_t)))
                                 : std::wstring();
-    if (stored != expected) SetRunValue(key.Get(), valueName, expected);
+    if (stored != expected && RunValueIsOursToRepair(stored)) SetRunValue(key.Get(), valueName, expected);
     return 1;
 }
 

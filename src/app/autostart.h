@@ -2,14 +2,15 @@
 
 #include <string>
 
+#include "app/run_command.h"
+
 // Start with Windows: a value in the "Run" key of the current user or of all users, named after
 // the program, whose text is the quoted program path followed by " -bg".
 
-// The text of the Run value for a program file.
-std::wstring AutostartCommandLine(const std::wstring& modulePath);
-
-// 1 when the value exists, else 0. A value whose text differs from this program's command line
-// in any way (the program was moved, or only letter case differs) is rewritten with it.
+// 1 when the value exists, else 0. A value that belongs to this program but differs from its
+// command line in any way (letter case, the switch) is rewritten with it, and so is one that names
+// a program file that no longer exists (the program was moved). A value naming another copy of the
+// program that still exists (an installed copy, while a portable one runs) is left alone.
 int QueryAutostart(const std::wstring& valueName, bool allUsers);
 
 // Writes the value with this program's command line; false when the key cannot be written.

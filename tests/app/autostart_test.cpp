@@ -99,6 +99,8 @@ TEST_F(AutostartTest, QueryRepairsStaleValues) {
         {"the program was moved", L"\"C:\\Old place\\Orbelin.exe\" -bg"},
         {"only the letter case differs", upper},
         {"the switch is missing", L"\"" + ThisProgram() + L"\""},
+        {"no program named at all", L"-bg"},
+        {"a folder, not a program", L"\"C:\\windows\" -bg"},
     };
     for (const auto& testCase : cases) {
         SCOPED_TRACE(testCase.label);
@@ -107,6 +109,56 @@ TEST_F(AutostartTest, QueryRepairsStaleValues) {
         const auto value = ReadRunValue(HKEY_CURRENT_USER, m_name);
         ASSERT_TRUE(value.has_value());
         EXPECT_EQ(value->text, m_expected);
+    }
+}
+
+TEST_F(AutostartTest, AValueOfAnotherExistingCopyIsLeftAlone) {
+    // A copy of this program elsewhere (the installed program, while a portable copy runs): its
+    // start with Windows must survive this copy's settings load.
+    wchar_t temporary[MAX_PATH] = L"";
+    ASSERT_GT(GetTempPathW(MAX_PATH, temporary), 0u);
+    const std::wstring otherCopy =
+        std::wstring(temporary) + L"orbelin_other_copy_" + std::to_wstring(GetCurrentProcessId()) + L".exe";
+    ASSERT_TRUE(CopyFileW(ThisProgram().c_str(), otherCopy.c_str(), FALSE));
+    const struct {
+        const char* label;
+        std::wstring stored;
+    } cases[] = {
+        {"the other copy's own value", L"\"" + otherCopy + L"\" -bg"},
+        {"the other copy, unquoted", otherCopy + L" -bg"},
+        {"the other copy without the switch", L"\"" + otherCopy + L"\""},
+    };
+    for (const auto& testCase : cases) {
+        SCOPED_TRACE(testCase.label);
+        StoreRunValue(HKEY_CURRENT_USER, m_name, testCase.stored);
+        EXPECT_EQ(QueryAutostart(m_name, false), 1);
+        const auto value = ReadRunValue(HKEY_CURRENT_USER, m_name);
+        ASSERT_TRUE(value.has_value());
+        EXPECT_EQ(value->text, testCase.stored);
+    }
+    DeleteFileW(otherCopy.c_str());
+    // Once that copy is gone, its value is this program's to repair.
+    StoreRunValue(HKEY_CURRENT_USER, m_name, L"\"" + otherCopy + L"\" -bg");
+    EXPECT_EQ(QueryAutostart(m_name, false), 1);
+    EXPECT_EQ(ReadRunValue(HKEY_CURRENT_USER, m_name)->text, m_expected);
+}
+
+TEST(ProgramPathOfRunCommand, Table) {
+    const struct {
+        const wchar_t* commandLine;
+        const wchar_t* path;
+    } cases[] = {
+        {L"\"C:\\Program Files\\Orbelin\\Orbelin.exe\" -bg", L"C:\\Program Files\\Orbelin\\Orbelin.exe"},
+        {L"  \"C:\\a b.exe\"", L"C:\\a b.exe"},
+        {L"C:\\Orbelin\\Orbelin.exe -bg", L"C:\\Orbelin\\Orbelin.exe"},
+        {L"\"C:\\no closing quote -bg", L"C:\\no closing quote -bg"},
+        {L"", L""},
+        {L"   ", L""},
+        {L"\"\" -bg", L""},
+    };
+    for (const auto& testCase : cases) {
+        SCOPED_TRACE(testing::Message() << static_cast<const void*>(testCase.commandLine));
+        EXPECT_EQ(ProgramPathOfRunCommand(testCase.commandLine), testCase.path);
     }
 }
 

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// The command line of the start-with-Windows value: the quoted program path followed by " -bg".
+
+// The text of the Run value for a program file.
+std::wstring AutostartCommandLine(const std::wstring& modulePath);
+
+// The program file that a Run value's command line starts: the text inside the leading pair of
+// double quotes (to the end when the closing quote is missing), or, unquoted, the text before the
+// first blank. Empty when the command line names nothing.
+std::wstring ProgramPathOfRunCommand(std::wstring_view commandLine);
