@@ -8,8 +8,6 @@ static_assert(sizeof(NOTIFYICONDATAW) == 976, "the shell expects the full 976-by
 
 namespace {
 
-constexpr DWORD kWatchdogPeriodMs = 5000;
-
 TrayRect ToTrayRect(const RECT& rect) { return {rect.left, rect.top, rect.right, rect.bottom}; }
 
 std::optional<TaskbarEdge> ToTaskbarEdge(UINT edge) {
@@ -38,12 +36,17 @@ bool MinimizeAnimationOn() {
 CToTray::~CToTray() { RemoveTrayIcon(); }
 
 void CToTray::StartTrayIcon(int iconId, HICON icon, const std::wstring& tip, bool watchdog) {
+    // A running watchdog reads the icon record; it stops before the record changes.
+    const bool watchdogWasRunning = m_watchdog.IsValid();
+    StopWatchdog();
     m_iconId = iconId;
     m_tip = tip;
     if (icon != nullptr) DestroyIcon(icon);  // the icon is loaded again at the system size for the shell
     AddOrUpdateIcon();
-    if (!watchdog) return;
-    StopWatchdog();
+    if (watchdog || watchdogWasRunning) StartWatchdog();
+}
+
+void CToTray::StartWatchdog() {
     m_stopWatchdog.Reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
     m_watchdog.Reset(CreateThread(nullptr, 0, WatchdogThread, this, 0, nullptr));
 }
@@ -58,8 +61,10 @@ void CToTray::AddOrUpdateIcon() {
 bool CToTray::IsIconPresent() const { return Notify(NIM_MODIFY, NIF_MESSAGE, nullptr); }
 
 void CToTray::RemoveTrayIcon() {
-    if (m_owner != nullptr && m_iconId != 0) Notify(NIM_DELETE, NIF_MESSAGE | NIF_ICON | NIF_TIP, nullptr);
+    // The watchdog goes first: one of its passes between the removal and its end would put the
+    // icon back for good.
     StopWatchdog();
+    if (m_owner != nullptr && m_iconId != 0) Notify(NIM_DELETE, NIF_MESSAGE | NIF_ICON | NIF_TIP, nullptr);
 }
 
 bool CToTray::Notify(DWORD operation, UINT flags, HICON icon) const {
@@ -78,7 +83,7 @@ bool CToTray::Notify(DWORD operation, UINT flags, HICON icon) const {
 
 DWORD WINAPI CToTray::WatchdogThread(void* parameter) {
     auto* tray = static_cast<CToTray*>(parameter);
-    while (WaitForSingleObject(tray->m_stopWatchdog.Get(), kWatchdogPeriodMs) == WAIT_TIMEOUT) {
+    while (WaitForSingleObject(tray->m_stopWatchdog.Get(), tray->m_watchdogPeriodMs) == WAIT_TIMEOUT) {
         if (!tray->IsIconPresent()) tray->AddOrUpdateIcon();
     }
     return 0;

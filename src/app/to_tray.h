@@ -26,8 +26,10 @@ public:
     // Adds the icon, or updates it when the shell still has it.
     void AddOrUpdateIcon();
     bool IsIconPresent() const;
-    // Removes the icon and ends the watchdog.
+    // Ends the watchdog, then removes the icon.
     void RemoveTrayIcon();
+    // How often the watchdog looks for the icon (five seconds); takes effect at its next start.
+    void SetWatchdogPeriod(DWORD milliseconds) { m_watchdogPeriodMs = milliseconds; }
 
     // Hides `window` into the notification area: with `animate`, and when the system animates
     // minimising windows, its rectangle first shrinks to the tray target rectangle on screen.
@@ -37,6 +39,7 @@ private:
     static DWORD WINAPI WatchdogThread(void* parameter);
     // Every call to the shell: one record, the operation, and the icon destroyed afterwards.
     bool Notify(DWORD operation, UINT flags, HICON icon) const;
+    void StartWatchdog();
     void StopWatchdog();
 
     HWND m_owner = nullptr;
@@ -44,6 +47,7 @@ private:
     std::wstring m_tip;
     UniqueHandle m_watchdog;
     UniqueHandle m_stopWatchdog;  // event: the watchdog ends when it is set
+    DWORD m_watchdogPeriodMs = 5000;
 };
 
 // What the shell and the system offer for finding the notification area on screen right now.
