@@ -20,7 +20,7 @@ DeactivationRules& Rules() {
 
 std::optional<std::wstring> RunDeactivationCheck(CWinAlphaUhr& currentDisplay) {
     POINT cursor{0, 0};
-    GetCursorPos(&cursor);
+    const bool cursorKnown = GetCursorPos(&cursor) != FALSE;
     FILETIME now;
     GetSystemTimeAsFileTime(&now);
     const ULARGE_INTEGER ticks{{now.dwLowDateTime, now.dwHighDateTime}};
@@ -29,7 +29,7 @@ std::optional<std::wstring> RunDeactivationCheck(CWinAlphaUhr& currentDisplay) {
 
     const AppConfig& app = GlobalAppConfig();
     const DeactivationResult result = Rules().DeactivationCheck(
-        app.deactivateMode.Value(), app.deactivateSeconds.Value(), DeactivationReadings{cursor.x, cursor.y, nowMs},
+        app.deactivateMode.Value(), app.deactivateSeconds.Value(), DeactivationReadings{cursor.x, cursor.y, nowMs, cursorKnown},
         [](int virtualKey) { return (GetAsyncKeyState(virtualKey) & 0x8000) != 0; });
     g_deactivatedState = result.deactivatedState;
     if (result.applyVisibility) currentDisplay.ApplyVisibility();

@@ -47,7 +47,7 @@ void DeactivationRules::RunCheck(int deactivateMode, int deactivateSeconds, cons
         }
     }
 
-    if (WatchesCursor(deactivateMode) &&
+    if (WatchesCursor(deactivateMode) && readings.cursorKnown &&
         CursorCellChanged(readings.cursorX, readings.cursorY, m_lastCursorX, m_lastCursorY)) {
         m_lastCursorX = readings.cursorX;
         m_lastCursorY = readings.cursorY;

@@ -25,6 +25,8 @@ struct DeactivationReadings {
     int cursorX = 0;  // cursor position in screen pixels (GetCursorPos)
     int cursorY = 0;
     int64_t nowMs = 0;  // wall-clock time in milliseconds since 1970; whole seconds are what count
+    // False when the cursor position could not be read (a locked workstation): no movement then.
+    bool cursorKnown = true;
 };
 
 // What one check asks of the caller.

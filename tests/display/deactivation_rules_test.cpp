@@ -23,7 +23,8 @@ public:
             askedKeys.push_back(key);
             return key >= 0 && key < 256 && m_keysDown[key];
         };
-        const DeactivationResult result = rules.DeactivationCheck(m_mode, m_seconds, {m_x, m_y, nowMs}, isKeyDown);
+        const DeactivationResult result =
+            rules.DeactivationCheck(m_mode, m_seconds, {m_x, m_y, nowMs, m_cursorKnown}, isKeyDown);
         EXPECT_EQ(rules.DeactivatedState(), result.deactivatedState);
         if (result.applyVisibility) shown = result.deactivatedState != 1;
         if (result.countdownChanged) countdownTexts.push_back(result.countdownText);
@@ -55,6 +56,13 @@ public:
     void MoveTo(int x, int y) {
         m_x = x;
         m_y = y;
+        m_cursorKnown = true;
+    }
+    // GetCursorPos fails (a locked workstation) and leaves its answer at 0, 0.
+    void LoseCursor() {
+        m_x = 0;
+        m_y = 0;
+        m_cursorKnown = false;
     }
     void SetMode(int mode) { m_mode = mode; }
 
@@ -70,6 +78,7 @@ private:
     std::bitset<256> m_keysDown;
     int m_x = 500;
     int m_y = 500;
+    bool m_cursorKnown = true;
 };
 
 const char* ModeName(int mode) {
@@ -298,6 +307,23 @@ TEST(DeactivationRules, FirstMoveOnlyRecordsThePosition) {
             watcher.Tick();
             EXPECT_EQ(c.secondHides, !watcher.shown);
         }
+    }
+}
+
+TEST(DeactivationRules, ACursorThatCannotBeReadIsNoMovement) {
+    for (int mode : {1, 3}) {
+        SCOPED_TRACE(ModeName(mode));
+        Watcher watcher(mode, 5);
+        watcher.Ticks(2);  // the first position is recorded
+        watcher.LoseCursor();
+        watcher.Ticks(3);
+        EXPECT_TRUE(watcher.shown) << "an unreadable cursor was taken for a move to 0, 0";
+        watcher.MoveTo(500, 500);
+        watcher.Tick();
+        EXPECT_TRUE(watcher.shown) << "the cursor did not move while it could not be read";
+        watcher.MoveTo(900, 500);
+        watcher.Tick();
+        EXPECT_FALSE(watcher.shown) << "a real move still counts";
     }
 }
 
