@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <shellapi.h>
+
 #include <iostream>
 
 #include "common/message_box.h"
@@ -135,6 +137,79 @@ TEST(TrayTargetRectangle, TheShellsTaskbarOnScreen) {
     EXPECT_GE(target.top, screenTop);
     EXPECT_LE(target.right, screenLeft + GetSystemMetrics(SM_CXVIRTUALSCREEN));
     EXPECT_LE(target.bottom, screenTop + GetSystemMetrics(SM_CYVIRTUALSCREEN));
+}
+
+}  // namespace
+
+namespace {
+
+// Asks the shell about an icon the way the program's own probe does.
+bool ShellHasIcon(HWND owner, UINT id) {
+    NOTIFYICONDATAW data{};
+    data.cbSize = sizeof(data);
+    data.hWnd = owner;
+    data.uID = id;
+    data.uFlags = NIF_MESSAGE;
+    data.uCallbackMessage = kTrayCallbackMessage;
+    return Shell_NotifyIconW(NIM_MODIFY, &data) != FALSE;
+}
+
+// A watchdog pass that runs while the icon is being removed must not put it back for good: a
+// watchdog looking every millisecond is always in the middle of a pass.
+TEST(CToTray, NoIconOutlivesItsRemoval) {
+    TestWindow owner;
+    ASSERT_NE(owner.Get(), nullptr);
+    constexpr UINT kIconId = 4242;
+    int ghosts = 0;
+    for (int round = 0; round < 15; ++round) {
+        CToTray tray;
+        tray.SetOwner(owner.Get());
+        tray.SetWatchdogPeriod(1);
+        tray.StartTrayIcon(kIconId, nullptr, L"Orbelin test", true);
+        ASSERT_TRUE(tray.IsIconPresent());
+        Sleep(10);
+        tray.RemoveTrayIcon();
+        Sleep(20);
+        if (ShellHasIcon(owner.Get(), kIconId)) {
+            ++ghosts;
+            NOTIFYICONDATAW data{};
+            data.cbSize = sizeof(data);
+            data.hWnd = owner.Get();
+            data.uID = kIconId;
+            Shell_NotifyIconW(NIM_DELETE, &data);
+        }
+    }
+    EXPECT_EQ(ghosts, 0) << "icons came back after their removal";
+}
+
+// Starting the icon again while the watchdog runs changes the record the watchdog reads: the
+// watchdog stops first and goes on with the new record.
+TEST(CToTray, RestartingTheIconKeepsOneWatchdogOnTheNewRecord) {
+    TestWindow owner;
+    ASSERT_NE(owner.Get(), nullptr);
+    CToTray tray;
+    tray.SetOwner(owner.Get());
+    tray.SetWatchdogPeriod(1);
+    for (int round = 0; round < 20; ++round) {
+        tray.StartTrayIcon(4300 + round % 2, nullptr, round % 2 ? L"odd" : std::wstring(300, L'e'), round % 3 == 0);
+    }
+    // The last record (id 4301) is watched: deleted behind the program's back, it comes back.
+    NOTIFYICONDATAW data{};
+    data.cbSize = sizeof(data);
+    data.hWnd = owner.Get();
+    data.uID = 4301;
+    ASSERT_TRUE(Shell_NotifyIconW(NIM_DELETE, &data));
+    bool back = false;
+    for (int wait = 0; wait < 100 && !back; ++wait) {
+        Sleep(10);
+        back = ShellHasIcon(owner.Get(), 4301);
+    }
+    EXPECT_TRUE(back);
+    tray.RemoveTrayIcon();
+    data.uID = 4300;
+    Shell_NotifyIconW(NIM_DELETE, &data);
+    Sleep(20);
+    EXPECT_FALSE(ShellHasIcon(owner.Get(), 4301));
 }
 
 }  // namespace
