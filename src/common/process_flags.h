@@ -5,12 +5,14 @@
 // Flags that several threads of the program share. Relaxed order is enough: each is a request
 // that its reader checks on its next pass.
 
-// Raised when the displays' picture lists must be built again; a display worker that finds it
-// raised clears it and rebuilds.
-inline std::atomic<bool> g_pictureListRebuildRequest{false};
+// Counts the requests to build every display's picture lists again (a new folder, a changed
+// individual list). Each display's worker remembers the count it handled last, so every display
+// sees every request, whichever worker looks first.
+inline std::atomic<unsigned> g_pictureListRebuildCount{0};
+inline void RequestPictureListRebuild() { g_pictureListRebuildCount.fetch_add(1, std::memory_order_relaxed); }
 
-// Raised by the settings dialog's snapshot button; the first display that shows a frame after
-// it takes the snapshot and clears it.
+// Raised by the settings dialog's snapshot button; the current display (the one the dialog
+// edits) takes the snapshot with its next frame, shown or not, and clears it.
 inline std::atomic<bool> g_snapshotRequest{false};
 
 // The user's "Disable": no display window is created and existing ones stay hidden.

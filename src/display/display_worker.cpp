@@ -9,6 +9,7 @@ bool DisplayWorker::Start(DisplayWorkerHost& host) {
     if (IsRunning()) return true;
     m_host = &host;
     m_stop = false;
+    m_handledRebuildCount = g_pictureListRebuildCount.load(std::memory_order_relaxed);
     m_thread.Reset(CreateThread(nullptr, 0, ThreadEntry, this, 0, nullptr));
     return m_thread.IsValid();
 }
@@ -31,12 +32,16 @@ bool DisplayWorker::IsRunning() const {
 
 DWORD WINAPI DisplayWorker::ThreadEntry(void* parameter) {
     auto* worker = static_cast<DisplayWorker*>(parameter);
-    while (!worker->m_stop) {
+    while (!worker->StopRequested()) {
         Sleep(100);
-        if (worker->m_stop) break;
+        if (worker->StopRequested()) break;
         worker->RunPass(*worker->m_host);
     }
     return 1;
+}
+
+bool DisplayWorker::StopRequested() const {
+    return m_stop.load(std::memory_order_relaxed) || g_stopFlag.load(std::memory_order_relaxed);
 }
 
 void DisplayWorker::ShowStandIn(DisplayWorkerHost& host, const std::wstring& text) {
@@ -48,19 +53,36 @@ void DisplayWorker::ShowStandIn(DisplayWorkerHost& host, const std::wstring& tex
 void DisplayWorker::RunPass(DisplayWorkerHost& host) {
     if (m_restartQuickChanges.exchange(false, std::memory_order_relaxed)) m_schedule.RestartQuickChanges();
     const int source = host.PictureSource();
-    const bool rebuildRequested = g_pictureListRebuildRequest.load(std::memory_order_relaxed);
+    const unsigned rebuildCount = g_pictureListRebuildCount.load(std::memory_order_relaxed);
+    // Both kinds of request are taken now; the rebuild below follows the change check.
+    const bool ownRequest = host.TakeOwnRebuildRequest();
+    const bool rebuildRequested = ownRequest || rebuildCount != m_handledRebuildCount;
+    m_handledRebuildCount = rebuildCount;
     const RotationSchedule::Pass pass =
         m_schedule.Tick(source, static_cast<int>(m_pictures.size()), host.IntervalSeconds(), rebuildRequested);
 
     if (pass.rotateSamples) host.RotateSamples();
     if (pass.pictureIndex >= 0 && pass.pictureIndex < static_cast<int>(m_pictures.size())) {
-        host.ShowPicture(m_pictures[pass.pictureIndex]);
+        ShowPictureFrom(host, pass.pictureIndex);
     }
     if (!pass.rebuildLists) return;
 
-    g_pictureListRebuildRequest.store(false, std::memory_order_relaxed);
     m_pictures.clear();
     if (source > 0) ShowStandIn(host, LoadingPlaceholderText());
     if (source == 1 || source == 2) m_pictures = host.BuildPictureList(source);
     if (source > 0 && m_pictures.empty()) ShowStandIn(host, EmptyPlaceholderText());
+}
+
+void DisplayWorker::ShowPictureFrom(DisplayWorkerHost& host, int index) {
+    // Each failure shortens the list, so this ends; a quitting program does not wait for it.
+    while (!m_pictures.empty() && !StopRequested()) {
+        if (host.ShowPicture(m_pictures[index])) {
+            m_schedule.SetCurrentIndex(index);
+            return;
+        }
+        m_pictures.erase(m_pictures.begin() + index);
+        if (index >= static_cast<int>(m_pictures.size())) index = 0;
+    }
+    // Nothing in the list could be shown.
+    if (m_pictures.empty()) ShowStandIn(host, EmptyPlaceholderText());
 }

@@ -20,14 +20,19 @@ public:
     virtual std::vector<std::wstring> BuildPictureList(int source) = 0;
     // Hand-over to the scene; both take ownership of what they are given.
     virtual void ShowPlaceholder(HBITMAP placeholder) = 0;
-    virtual void ShowPicture(const std::wstring& path) = 0;
+    // False when the file turned out to be no picture that can be shown (it no longer reads, or
+    // its data do not decode although its header looked fine); nothing was handed over then.
+    virtual bool ShowPicture(const std::wstring& path) = 0;
     virtual void RotateSamples() = 0;
+    // True once for each rebuild that only this display asked for (its render target reopened).
+    virtual bool TakeOwnRebuildRequest() = 0;
 };
 
 // The thread that keeps one display's pictures coming: it builds the picture list when the
 // source changes or a rebuild is requested, shows stand-in pictures while loading or when there
-// is nothing to show, and hands the next picture to the scene when one is due. It never touches
-// a window or OpenGL.
+// is nothing to show, and hands the next picture to the scene when one is due. A listed file
+// that turns out not to decode leaves the list, and the next one is shown in its place. It never
+// touches a window or OpenGL.
 class DisplayWorker {
 public:
     DisplayWorker() = default;
@@ -38,7 +43,8 @@ public:
     // Starts the thread; false when it cannot be started.
     bool Start(DisplayWorkerHost& host);
     // Asks the thread to end and waits up to `waitMs`; a thread that does not end in time is
-    // ended by force (exit code 1092). Returns whether it ended by itself.
+    // ended by force (exit code 1092). Returns whether it ended by itself. The thread also ends
+    // by itself once the program's stop flag is set.
     bool Stop(DWORD waitMs = 1000);
     bool IsRunning() const;
 
@@ -53,6 +59,10 @@ public:
 private:
     static DWORD WINAPI ThreadEntry(void* parameter);
     void ShowStandIn(DisplayWorkerHost& host, const std::wstring& text);
+    // Shows the picture at `index`, or the first one after it that can be shown; pictures that
+    // cannot be shown leave the list.
+    void ShowPictureFrom(DisplayWorkerHost& host, int index);
+    bool StopRequested() const;
 
     RotationSchedule m_schedule;
     std::vector<std::wstring> m_pictures;  // in the order of showing
@@ -60,5 +70,6 @@ private:
     DisplayWorkerHost* m_host = nullptr;
     std::atomic<bool> m_stop{false};
     std::atomic<bool> m_restartQuickChanges{false};
+    unsigned m_handledRebuildCount = 0;  // the process-wide rebuild requests seen so far
     UniqueHandle m_thread;
 };

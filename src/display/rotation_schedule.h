@@ -22,6 +22,9 @@ public:
 
     // The aspect mode changed: the quick first changes start again.
     void RestartQuickChanges() { m_changeCount = 0; }
+    // The picture shown at this change is another one than the pass named (the one named could
+    // not be shown and left the list); the next change moves on from `index`.
+    void SetCurrentIndex(int index) { m_currentIndex = index; }
 
     float Clock() const { return m_clock; }
     int ChangeCount() const { return m_changeCount; }

@@ -6,9 +6,15 @@
 
 namespace {
 
+// What becomes of bytes that do not decode.
+enum class Undecodable {
+    kGreySquare,  // the plain grey square
+    kNoTexture,   // null: the caller moves on to another picture
+};
+
 // Decodes the bytes and turns them into the texture handle; the bytes must outlive the decoded
 // picture, which MakeTextureSquare disposes of before this returns.
-HBITMAP TextureFromBytes(const PictureBytes& bytes, StreamOwner stream, int aspectMode) {
+HBITMAP TextureFromBytes(const PictureBytes& bytes, StreamOwner stream, int aspectMode, Undecodable undecodable) {
     const GdiplusApi& api = Gdiplus();
     GpBitmap* picture = nullptr;
     if (IsPictureHeaderAcceptable(bytes.Data(), bytes.Size()) && api.createBitmapFromStreamIcm != nullptr &&
@@ -16,6 +22,7 @@ HBITMAP TextureFromBytes(const PictureBytes& bytes, StreamOwner stream, int aspe
         picture = nullptr;
     }
     stream.reset();
+    if (picture == nullptr && undecodable == Undecodable::kNoTexture) return nullptr;
 
     GpBitmap* square = MakeTextureSquare(picture, aspectMode);
     if (square == nullptr) return nullptr;
@@ -69,7 +76,7 @@ HBITMAP LoadTexturePictureFile(const wchar_t* path, int aspectMode) {
     if (ReadPictureFile(path, bytes) != PictureFileRead::kRead) return nullptr;
     StreamOwner stream = MakeStreamOnBytes(bytes);
     if (stream == nullptr) return nullptr;
-    return TextureFromBytes(bytes, std::move(stream), aspectMode);
+    return TextureFromBytes(bytes, std::move(stream), aspectMode, Undecodable::kNoTexture);
 }
 
 HBITMAP LoadTexturePictureMemory(const void* bytes, size_t count, int aspectMode) {
@@ -81,5 +88,5 @@ HBITMAP LoadTexturePictureMemory(const void* bytes, size_t count, int aspectMode
         MessageBoxW(GetActiveWindow(), L"Fehler beim Laden: Memar\n", nullptr, MB_OK);
         return nullptr;
     }
-    return TextureFromBytes(block, std::move(stream), aspectMode);
+    return TextureFromBytes(block, std::move(stream), aspectMode, Undecodable::kGreySquare);
 }

@@ -11,12 +11,13 @@
 // caller owns the returned handle. Any thread may call these.
 
 // Returns null, changing nothing, when the file cannot be opened or read (also when it is larger
-// than the program reads or memory does not allow). A file that does not decode, or whose
-// header claims a picture larger than the program decodes, gives the plain grey square.
+// than the program reads or memory does not allow), when it does not decode, or when its header
+// claims a picture larger than the program decodes: such a file is no picture to show.
 HBITMAP LoadTexturePictureFile(const wchar_t* path, int aspectMode);
 
-// The same from bytes in memory. When no memory block or stream can be made for them, shows
-// "Fehler beim Laden: Memar" and returns null.
+// The same from bytes in memory, except that bytes which do not decode give the plain grey
+// square. When no memory block or stream can be made for them, shows "Fehler beim Laden: Memar"
+// and returns null.
 HBITMAP LoadTexturePictureMemory(const void* bytes, size_t count, int aspectMode);
 
 // Makes the grey square, draws `picture` onto it (null or a picture without size: nothing is

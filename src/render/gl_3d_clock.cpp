@@ -41,12 +41,13 @@ void GL3DClock::SetObjectType(int objectType) {
     m_objectType = (objectType >= 0 && objectType < kObjectTypeCount) ? objectType : 3;
 }
 
-void GL3DClock::SetPendingPicture(const std::wstring& path) {
+bool GL3DClock::SetPendingPicture(const std::wstring& path) {
     const int imageMode = m_imageMode.load(std::memory_order_relaxed);
     HBITMAP picture = LoadTexturePictureFile(path.c_str(), imageMode);
-    if (picture == nullptr) return;
+    if (picture == nullptr) return false;
     m_facesImageMode.store(imageMode, std::memory_order_relaxed);
     SetPendingPictureHandle(picture);
+    return true;
 }
 
 void GL3DClock::SetPendingPictureHandle(HBITMAP picture) { DeleteBitmap(m_pendingPicture.exchange(picture)); }
@@ -64,7 +65,7 @@ void GL3DClock::PrepareFrame(int size) {
     m_height = size;
     OpenRenderTarget(m_hostWindow);
     if (m_sourceMode != 0) {
-        g_pictureListRebuildRequest.store(true, std::memory_order_relaxed);
+        m_pictureListRebuildRequest.store(true, std::memory_order_relaxed);
     } else if (IsRenderTargetOpen()) {
         LoadSamplePictures();
     }
@@ -134,7 +135,7 @@ void GL3DClock::UploadTexture(int slot, HBITMAP bitmap, bool deleteBitmap) {
     if (oldTexture != 0) glDeleteTextures(1, &oldTexture);
 }
 
-void GL3DClock::DrawFrame() {
+void GL3DClock::DrawFrame(bool present, bool snapshot) {
     if (!IsRenderTargetOpen()) return;
     MakeCurrent();
     // The first frame of every scene starts with the sample pictures, whatever the source.
@@ -185,5 +186,6 @@ void GL3DClock::DrawFrame() {
     glDisableClientState(GL_TEXTURE_COORD_ARRAY);
 
     ReadBack();
-    Present();
+    if (present) Present();
+    if (snapshot && m_frameBitmap != nullptr) TakeSnapshot(ConstantAlphaForOpacity(m_opacity));
 }

@@ -41,13 +41,14 @@ public:
 
     // Geometry and render target for a frame at `size` pixels; reopens the target when needed.
     void PrepareFrame(int size);
-    // Draws the frame into the pbuffer, reads it back and shows it on the display window.
-    void DrawFrame();
+    // Draws the frame into the pbuffer and reads it back; shows it on the display window unless
+    // `present` is false, and with `snapshot` saves it as the PNG snapshot and opens that.
+    void DrawFrame(bool present = true, bool snapshot = false);
 
     // --- hand-over from the display's worker thread ---
     // Loads the picture file as a texture picture in the current aspect mode and makes it the
-    // next picture. A file that cannot be read changes nothing.
-    void SetPendingPicture(const std::wstring& path);
+    // next picture. A file that cannot be read or decoded changes nothing and returns false.
+    bool SetPendingPicture(const std::wstring& path);
     // The next picture (a texture picture); the scene owns it from now on. A pending picture
     // that was never taken is deleted.
     void SetPendingPictureHandle(HBITMAP picture);
@@ -55,6 +56,9 @@ public:
     void SetPlaceholder(HBITMAP placeholder);
     // Moves the sample pictures one face on at the next frame.
     void RequestRotate() { m_rotateRequest.store(true, std::memory_order_relaxed); }
+    // True once after the render target reopened with pictures from a list: the textures are
+    // gone and this display's worker must hand its pictures over again.
+    bool TakePictureListRebuildRequest() { return m_pictureListRebuildRequest.exchange(false, std::memory_order_relaxed); }
 
     // Uploads a 32- or 24-bit bitmap as the texture of `slot`, replacing the old texture.
     // Deletes `bitmap` when `deleteBitmap` is set.
@@ -123,6 +127,7 @@ private:
     std::atomic<HBITMAP> m_pendingPicture{nullptr};
     std::atomic<HBITMAP> m_placeholder{nullptr};
     std::atomic<bool> m_rotateRequest{false};
+    std::atomic<bool> m_pictureListRebuildRequest{false};
     int m_faceCounter = 0;
     int m_picturesTaken = 0;
     float m_viewportWidth = 1024.0f;

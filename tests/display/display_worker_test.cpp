@@ -29,14 +29,18 @@ public:
         std::lock_guard<std::mutex> guard(lock);
         placeholders.push_back(placeholder);
     }
-    void ShowPicture(const std::wstring& path) override {
+    bool ShowPicture(const std::wstring& path) override {
         std::lock_guard<std::mutex> guard(lock);
+        tried.push_back(path);
+        if (path.find(L"broken") != std::wstring::npos) return false;
         shown.push_back(path);
+        return true;
     }
     void RotateSamples() override {
         std::lock_guard<std::mutex> guard(lock);
         ++rotations;
     }
+    bool TakeOwnRebuildRequest() override { return ownRebuildRequest.exchange(false); }
 
     std::atomic<int> source{1};
     std::vector<std::wstring> pictures;
@@ -44,7 +48,9 @@ public:
     std::vector<int> builtSources;
     std::vector<HBITMAP> placeholders;
     std::vector<std::wstring> shown;
+    std::vector<std::wstring> tried;  // every hand-over, also those of files that did not decode
     int rotations = 0;
+    std::atomic<bool> ownRebuildRequest{false};
 };
 
 class DisplayWorkerTest : public ::testing::Test {
@@ -56,7 +62,7 @@ protected:
         ASSERT_TRUE(LoadLanguageArchiveFromFile(WindowsPathFromHost(program)));
         SetCurrentLanguageIndex(kLanguageEnglish);
     }
-    void SetUp() override { g_pictureListRebuildRequest = false; }
+    void TearDown() override { g_stopFlag = false; }
 };
 
 TEST_F(DisplayWorkerTest, FolderOfThreePicturesTickByTick) {
@@ -86,9 +92,8 @@ TEST_F(DisplayWorkerTest, EmptyListShowsTheEmptyPictureUntilARebuildIsRequested)
     EXPECT_TRUE(host.shown.empty());
 
     host.pictures = {L"Z:\\new.jpg"};
-    g_pictureListRebuildRequest = true;
+    RequestPictureListRebuild();
     worker.RunPass(host);
-    EXPECT_FALSE(g_pictureListRebuildRequest);
     EXPECT_EQ(host.builtSources, (std::vector<int>{2, 2}));
     EXPECT_EQ(host.placeholders.size(), 3u);
     worker.RunPass(host);
@@ -152,6 +157,88 @@ TEST_F(DisplayWorkerTest, ThreadDeliversAndStopsWhenAsked) {
     EXPECT_EQ(host.placeholders.size(), 1u);
     ASSERT_FALSE(host.shown.empty());
     EXPECT_EQ(host.shown[0], L"Z:\\b.png");
+}
+
+// Two displays, one worker each: a request of the settings dialog reaches both, whichever looks
+// first, also when one of them shows the sample pictures; a display's own request (its render
+// target reopened) reaches only that display.
+TEST_F(DisplayWorkerTest, EveryDisplaySeesEveryRebuildRequest) {
+    RecordingHost samples;
+    samples.source = 0;
+    RecordingHost folder;
+    folder.pictures = {L"Z:\\a.png"};
+    DisplayWorker samplesWorker;
+    DisplayWorker folderWorker;
+    for (int pass = 0; pass < 5; ++pass) {
+        samplesWorker.RunPass(samples);
+        folderWorker.RunPass(folder);
+    }
+    ASSERT_EQ(folder.builtSources, std::vector<int>{1});
+
+    folder.pictures = {L"Z:\\new folder\\b.png"};
+    RequestPictureListRebuild();
+    samplesWorker.RunPass(samples);  // the sample display looks first
+    folderWorker.RunPass(folder);
+    EXPECT_EQ(folder.builtSources, (std::vector<int>{1, 1})) << "the folder display missed the new folder";
+    // A request is taken once; the new folder's picture comes with the next change.
+    for (int pass = 0; pass < 15; ++pass) folderWorker.RunPass(folder);
+    EXPECT_EQ(folder.builtSources.size(), 2u);
+    EXPECT_EQ(folder.shown.back(), L"Z:\\new folder\\b.png");
+
+    RecordingHost other;
+    other.pictures = {L"Z:\\c.png"};
+    DisplayWorker otherWorker;
+    otherWorker.RunPass(other);
+    folder.ownRebuildRequest = true;
+    folderWorker.RunPass(folder);
+    otherWorker.RunPass(other);
+    EXPECT_EQ(folder.builtSources.size(), 3u);
+    EXPECT_EQ(other.builtSources.size(), 1u) << "another display's own request rebuilt this one";
+}
+
+// Files listed by their headers whose data do not decode: the change skips to the next picture
+// in the same pass and the file leaves the list, so no grey square is ever shown for it.
+TEST_F(DisplayWorkerTest, PicturesThatDoNotDecodeAreSkippedAndDropped) {
+    RecordingHost host;
+    host.pictures = {L"Z:\\a.png", L"Z:\\b broken.jpg", L"Z:\\c broken.jpg", L"Z:\\d.png", L"Z:\\e broken.jpg"};
+    DisplayWorker worker;
+    worker.RunPass(host);  // the list
+    worker.RunPass(host);  // index 1 is due: b and c fail, d is shown in the same pass
+    EXPECT_EQ(host.tried, (std::vector<std::wstring>{L"Z:\\b broken.jpg", L"Z:\\c broken.jpg", L"Z:\\d.png"}));
+    EXPECT_EQ(host.shown, std::vector<std::wstring>{L"Z:\\d.png"});
+    EXPECT_EQ(worker.Pictures(), (std::vector<std::wstring>{L"Z:\\a.png", L"Z:\\d.png", L"Z:\\e broken.jpg"}));
+
+    for (int pass = 0; pass < 40; ++pass) worker.RunPass(host);
+    // e fails at its turn and the rotation goes on with a; only the pictures are ever shown.
+    EXPECT_EQ(host.shown,
+              (std::vector<std::wstring>{L"Z:\\d.png", L"Z:\\a.png", L"Z:\\d.png", L"Z:\\a.png"}));
+    EXPECT_EQ(worker.Pictures(), (std::vector<std::wstring>{L"Z:\\a.png", L"Z:\\d.png"}));
+    EXPECT_EQ(host.placeholders.size(), 1u) << "only the loading picture";
+}
+
+TEST_F(DisplayWorkerTest, AListOfNothingButBrokenFilesEndsOnTheEmptyPicture) {
+    RecordingHost host;
+    host.pictures = {L"Z:\\one broken.jpg", L"Z:\\two broken.jpg"};
+    DisplayWorker worker;
+    for (int pass = 0; pass < 30; ++pass) worker.RunPass(host);
+    EXPECT_TRUE(host.shown.empty());
+    EXPECT_EQ(host.tried.size(), 2u) << "each broken file is tried once";
+    EXPECT_TRUE(worker.Pictures().empty());
+    EXPECT_EQ(host.placeholders.size(), 2u) << "loading, then the empty picture";
+}
+
+TEST_F(DisplayWorkerTest, TheProgramsStopFlagEndsTheThread) {
+    RecordingHost host;
+    DisplayWorker worker;
+    ASSERT_TRUE(worker.Start(host));
+    Sleep(150);
+    g_stopFlag = true;
+    bool ended = false;
+    for (int wait = 0; wait < 40 && !ended; ++wait) {
+        Sleep(25);
+        ended = !worker.IsRunning();
+    }
+    EXPECT_TRUE(ended) << "the worker kept running after the program's stop flag was set";
 }
 
 }  // namespace

@@ -189,7 +189,8 @@ TEST_F(SceneTest, SizeAndTypeChangesReopenTheTarget) {
         int type, size;
         bool reopens;
     } steps[] = {{3, 200, false}, {1, 200, true}, {0, 200, false}, {3, 200, false}, {3, 320, true}};
-    g_pictureListRebuildRequest = false;
+    // Opening at the display's size already reopened the target once.
+    EXPECT_TRUE(scene.TakePictureListRebuildRequest());
     for (const auto& step : steps) {
         SCOPED_TRACE(testing::Message() << "type " << step.type << " size " << step.size);
         scene.UploadTexture(0, MakeTwoColourPicture(16, kRed, kBlue), true);
@@ -198,7 +199,7 @@ TEST_F(SceneTest, SizeAndTypeChangesReopenTheTarget) {
         scene.PrepareFrame(step.size);
         // Reopening drops the textures and asks the workers for pictures again.
         EXPECT_EQ(scene.FaceTexture(0) == 0, step.reopens);
-        EXPECT_EQ(g_pictureListRebuildRequest.exchange(false), step.reopens);
+        EXPECT_EQ(scene.TakePictureListRebuildRequest(), step.reopens);
         EXPECT_TRUE(scene.IsRenderTargetOpen());
         EXPECT_EQ(scene.FrameWidth(), step.size);
     }
@@ -357,12 +358,16 @@ TEST_F(SceneTest, PictureFilesReachTheFaces) {
     OpenScene(scene, 128);
     scene.DrawFrame();
 
-    scene.SetPendingPicture(folder / L"missing.png");  // a file that cannot be read changes nothing
+    // Files that cannot be read or decoded change nothing, and say so.
+    EXPECT_FALSE(scene.SetPendingPicture(folder / L"missing.png"));
+    const std::wstring notAPicture = folder / L"not a picture.jpg";
+    ASSERT_TRUE(WriteFileBytes(notAPicture, std::string("\xFF\xD8\xFF\xE0 only the start of a JPEG")));
+    EXPECT_FALSE(scene.SetPendingPicture(notAPicture));
     scene.DrawFrame();
     EXPECT_EQ(scene.FaceCounter(), 0);
 
-    scene.SetPendingPicture(picture);
-    scene.SetPendingPicture(picture);  // replaces the first, which is deleted untaken
+    EXPECT_TRUE(scene.SetPendingPicture(picture));
+    EXPECT_TRUE(scene.SetPendingPicture(picture));  // replaces the first, which is deleted untaken
     scene.DrawFrame();
     EXPECT_EQ(scene.FaceCounter(), 1);
     scene.CloseRenderTarget();
@@ -376,7 +381,7 @@ TEST_F(SceneTest, PictureFilesReachTheFaces) {
 
 namespace {
 
-TEST_F(SceneTest, SnapshotWritesOnePngAndOpensIt) {
+TEST_F(SceneTest, SnapshotWritesOnePngWithTheDisplaysOpacityAndOpensIt) {
     ShellOpenRecorder opener({L".png"});
     const std::wstring path = GL3DClock::SnapshotPath();
     DeleteFileW(path.c_str());
@@ -386,10 +391,8 @@ TEST_F(SceneTest, SnapshotWritesOnePngAndOpensIt) {
     OpenScene(second, 64);
     first.SetOpacity(40);
 
-    g_snapshotRequest = true;
-    first.DrawFrame();
-    second.DrawFrame();  // the request is a one-shot: the first display took it
-    EXPECT_FALSE(g_snapshotRequest);
+    first.DrawFrame(true, true);
+    second.DrawFrame();
 
     const auto png = ReadFileBytes(path);
     ASSERT_TRUE(png.has_value()) << "no snapshot file";
@@ -404,9 +407,10 @@ TEST_F(SceneTest, SnapshotWritesOnePngAndOpensIt) {
         GpArgb corner = 0xdeadbeef;
         ASSERT_EQ(Gdiplus().bitmapGetPixel(reinterpret_cast<GpBitmap*>(holder.Image()), 0, 0, &corner), 0);
         EXPECT_EQ(corner >> 24, 0u);
+        // The opaque object carries the display's constant alpha: 40 % of 255.
         GpArgb centre = 0;
         ASSERT_EQ(Gdiplus().bitmapGetPixel(reinterpret_cast<GpBitmap*>(holder.Image()), 48, 48, &centre), 0);
-        EXPECT_NE(centre >> 24, 0u);
+        EXPECT_EQ(centre >> 24, 102u);
     }
     const auto opened = opener.WaitForOpened(1, 10000);
     ASSERT_EQ(opened.size(), 1u);
