@@ -12,5 +12,12 @@ std::array<CWinAlphaUhr, kDisplaySlotCount>& DisplaySlots();
 // The settings records of all slots, for loading the settings.
 DisplayConfigSlots DisplayConfigsOfSlots();
 
-// Asks every display's worker to stop and waits for each a short, bounded time.
+// Whether the table has been made (it is made on first use).
+bool DisplaySlotsMade();
+
+// Asks every display's worker to stop and waits for each a short, bounded time. Makes nothing
+// when the table was never made.
 void StopAllDisplayWorkers();
+
+// Shows or hides every display as the disabled flag and the deactivation now want.
+void ApplyVisibilityOfAllDisplays();

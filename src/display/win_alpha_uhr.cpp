@@ -1,7 +1,6 @@
 #include "display/win_alpha_uhr.h"
 
 #include <algorithm>
-#include <ctime>
 #include <map>
 
 #include "common/process_flags.h"
@@ -14,7 +13,6 @@
 namespace {
 
 constexpr UINT_PTR kFrameTimer = 1000;
-constexpr long kFrameSpacingMs = 30;
 constexpr DWORD kLayeredToolWindow = WS_EX_LAYERED | WS_EX_TOOLWINDOW;
 
 HWND g_renderHostWindow = nullptr;
@@ -31,8 +29,6 @@ std::map<HWND, CWinAlphaUhr*>& TimerWindows() {
     static auto* windows = new std::map<HWND, CWinAlphaUhr*>();
     return *windows;
 }
-
-long ProcessClockMs() { return static_cast<long>(clock() * 1000L / CLOCKS_PER_SEC); }
 
 void RegisterWindowClasses(WNDPROC displayProc, WNDPROC timerProc) {
     static bool registered = false;
@@ -96,12 +92,24 @@ void CWinAlphaUhr::DestroyWindows() {
     }
 }
 
+void CWinAlphaUhr::PublishPictureFolder() {
+    const std::wstring& folder = GlobalAppConfig().imageFolder.Value();
+    // Only this thread writes the copy, so it may compare without the lock.
+    if (m_pictureFolder == folder) return;
+    std::lock_guard<std::mutex> guard(m_pictureFolderLock);
+    m_pictureFolder = folder;
+}
+
 std::vector<std::wstring> CWinAlphaUhr::BuildPictureList(int source) {
     PictureList list;
     if (source == 1) {
+        std::wstring folder;
+        {
+            std::lock_guard<std::mutex> guard(m_pictureFolderLock);
+            folder = m_pictureFolder;
+        }
         // A long scan ends early when the program quits.
-        ScanPictureFolder(list, IniReadEncoded(GlobalAppConfig().imageFolder.Key().c_str(), kEncodedPathCapacity),
-                          &g_stopFlag);
+        ScanPictureFolder(list, folder, &g_stopFlag);
     } else if (source == 2) {
         LoadIndividualPictures(list);
     }
@@ -116,6 +124,7 @@ HWND CWinAlphaUhr::CreateDisplay(int size, HWND ownerDialog, bool debug) {
     m_height = size;
     m_pictureSource = m_config.pictureSource.Value();
     m_intervalSeconds = GlobalAppConfig().imageTimer.Value();
+    PublishPictureFolder();
     m_worker.Start(*this);
     m_height = static_cast<int>(size * 0.25);
     if (m_window != nullptr) return nullptr;
@@ -152,17 +161,33 @@ void CWinAlphaUhr::ApplyZOrder() {
     SetWindowPos(m_window, m_topmostMode == 1 ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0, flags);
 }
 
+void CWinAlphaUhr::ForgetDeadWindows() {
+    if (m_window != nullptr && !IsWindow(m_window)) {
+        DisplayWindows().erase(m_window);
+        m_window = nullptr;
+    }
+    if (m_goBetween != nullptr && !IsWindow(m_goBetween)) m_goBetween = nullptr;
+}
+
+void CWinAlphaUhr::DestroyDisplayWindow() {
+    if (m_window == nullptr) return;
+    DisplayWindows().erase(m_window);
+    DestroyWindow(m_window);
+    m_window = nullptr;
+}
+
 void CWinAlphaUhr::EnsureWindow() {
     if (g_displaysDisabled || g_deactivatedState == 1) return;
+    // A dying shell takes the go-between window and the display it owns along with it; a window
+    // that failed to be made is tried again at the next frame.
+    ForgetDeadWindows();
 
     if (m_topmostMode == 1) {
         if (m_window == nullptr || GetParent(m_window) != nullptr) {
-            if (m_window != nullptr) {
-                DisplayWindows().erase(m_window);
-                DestroyWindow(m_window);
-            }
+            DestroyDisplayWindow();
             m_hostWindow = nullptr;
             m_window = CreateDisplayWindowHandle(nullptr);
+            if (m_window == nullptr) return;
             ApplyZOrder();
             m_changed = true;
         }
@@ -171,7 +196,7 @@ void CWinAlphaUhr::EnsureWindow() {
     }
 
     // On the desktop: follow the desktop host, which a restart of the shell replaces.
-    if (m_hostWindow != nullptr && IsWindow(m_hostWindow)) return;
+    if (m_window != nullptr && m_hostWindow != nullptr && IsWindow(m_hostWindow)) return;
     HWND host = FindDesktopHost();
     if (host == nullptr) return;
     m_hostWindow = host;
@@ -179,11 +204,9 @@ void CWinAlphaUhr::EnsureWindow() {
     m_goBetween = CreateWindowExW(0, L"static", L"", WS_POPUP, 0, 0, 200, 200, nullptr, nullptr,
                                   GetModuleHandleW(nullptr), nullptr);
     SetParent(m_goBetween, host);
-    if (m_window != nullptr) {
-        DisplayWindows().erase(m_window);
-        DestroyWindow(m_window);
-    }
+    DestroyDisplayWindow();
     m_window = CreateDisplayWindowHandle(m_goBetween);
+    if (m_window == nullptr) return;
     UINT flags = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE;
     if (!g_displaysDisabled) flags |= SWP_SHOWWINDOW;
     SetWindowPos(m_window, HWND_BOTTOM, 0, 0, 0, 0, flags);
@@ -227,6 +250,7 @@ void CWinAlphaUhr::RenderTick() {
     const int objectType = app.objectType.Value();
     m_intervalSeconds.store(app.imageTimer.Value(), std::memory_order_relaxed);
     m_pictureSource.store(m_config.pictureSource.Value(), std::memory_order_relaxed);
+    PublishPictureFolder();
     m_scene.SetDisplayWindow(m_window);
     m_scene.SetSpeedFactor(static_cast<float>(m_config.rotationSpeed));
     m_scene.SetObjectType(objectType);
@@ -266,12 +290,18 @@ void CWinAlphaUhr::RenderTick() {
     text.placement = m_config.textPlacement.Value();
     m_drawing.SetTextSettings(text);
 
-    // A hidden display draws nothing; the first frame after it shows again is drawn at once.
-    if (m_window == nullptr || !IsWindowVisible(m_window)) return;
+    // A hidden display draws nothing; the first frame after it shows again is drawn at once. A
+    // snapshot asked for meanwhile is drawn offscreen and saved, and nothing is shown.
+    const bool shown = m_window != nullptr && IsWindowVisible(m_window);
+    const bool snapshot = IsCurrentDisplay() && m_scene.IsRenderTargetOpen() &&
+                          g_snapshotRequest.exchange(false, std::memory_order_relaxed);
+    if (!shown && !snapshot) return;
     m_scene.PrepareFrame(m_width);
-    m_scene.DrawFrame();
-    ++m_frameCount;
+    m_scene.DrawFrame(shown, snapshot);
+    if (shown) ++m_frameCount;
 }
+
+bool CWinAlphaUhr::IsCurrentDisplay() const { return m_slot == GlobalAppConfig().currentSlot; }
 
 void CWinAlphaUhr::CreateFrameTimer() {
     if (m_timerWindow != nullptr) return;
@@ -284,9 +314,7 @@ void CWinAlphaUhr::CreateFrameTimer() {
 
 void CWinAlphaUhr::OnFrameTimer() {
     KillTimer(m_timerWindow, kFrameTimer);
-    const long now = ProcessClockMs();
-    if (now - m_lastTick > kFrameSpacingMs) {
-        m_lastTick = now;
+    if (m_framePacer.TakeFrame(GetTickCount64())) {
         if (m_ownerDialog == nullptr || IsWindow(m_ownerDialog)) {
             RenderTick();
             EnsureWindow();

@@ -3,10 +3,12 @@
 #include <windows.h>
 
 #include <atomic>
+#include <mutex>
 #include <string>
 #include <vector>
 
 #include "display/display_worker.h"
+#include "display/frame_pacing.h"
 #include "display/screen_placement.h"
 #include "imaging/draw2017.h"
 #include "render/gl_3d_clock.h"
@@ -48,6 +50,10 @@ public:
     void MarkChanged() { m_changed = true; }
     // The settings dialog the display brings forward on a middle click.
     void SetOwnerDialog(HWND ownerDialog) { m_ownerDialog = ownerDialog; }
+    // The display's place in the slot table; the settings dialog edits the display in slot
+    // m_cur_clock, which is also the one that takes the PNG snapshots.
+    void SetSlot(int slot) { m_slot = slot; }
+    int Slot() const { return m_slot; }
 
     DisplayConfig& Config() { return m_config; }
     GL3DClock& Scene() { return m_scene; }
@@ -69,12 +75,13 @@ public:
     // DisplayWorkerHost, called on the worker thread.
     int PictureSource() const override { return m_pictureSource.load(std::memory_order_relaxed); }
     int IntervalSeconds() const override { return m_intervalSeconds.load(std::memory_order_relaxed); }
-    // The pictures of the chosen folder tree (source 1, the folder read from the settings file
-    // now) or of the individual list (source 2), in the order of showing.
+    // The pictures of the chosen folder tree (source 1, the folder of the settings in force) or
+    // of the individual list (source 2), in the order of showing.
     std::vector<std::wstring> BuildPictureList(int source) override;
     void ShowPlaceholder(HBITMAP placeholder) override { m_scene.SetPlaceholder(placeholder); }
-    void ShowPicture(const std::wstring& path) override { m_scene.SetPendingPicture(path); }
+    bool ShowPicture(const std::wstring& path) override { return m_scene.SetPendingPicture(path); }
     void RotateSamples() override { m_scene.RequestRotate(); }
+    bool TakeOwnRebuildRequest() override { return m_scene.TakePictureListRebuildRequest(); }
 
     // The display a window belongs to, or null.
     static CWinAlphaUhr* FromWindow(HWND window);
@@ -84,10 +91,16 @@ private:
     static LRESULT CALLBACK TimerWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT HandleDisplayMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void OnFrameTimer();
+    // Hands the picture folder of the settings to the worker when it changed. Main thread.
+    void PublishPictureFolder();
+    bool IsCurrentDisplay() const;
     HWND CreateDisplayWindowHandle(HWND parent);
     void ApplyZOrder();
     void CreateFrameTimer();
     void DestroyWindows();
+    // Drops the handles of windows that were destroyed behind the display's back.
+    void ForgetDeadWindows();
+    void DestroyDisplayWindow();
     void BeginDrag();
     void DragStep();
     void EndDrag();
@@ -97,7 +110,11 @@ private:
     CDraw2017 m_drawing;
     DisplayWorker m_worker;
 
+    int m_slot = 0;
     std::atomic<int> m_pictureSource{0};
+    // The picture folder as the worker scans it: written on the main thread, read on the worker.
+    std::mutex m_pictureFolderLock;
+    std::wstring m_pictureFolder;
     std::atomic<int> m_intervalSeconds{10};
     int m_previousObjectType = -1;
     bool m_objectTypeChanged = false;
@@ -110,7 +127,7 @@ private:
     int m_width = 400;
     int m_height = 100;
     int m_frameCount = 0;
-    long m_lastTick = -1000;
+    FramePacer m_framePacer;
     DragTracker m_drag;
     bool m_moveAnnounced = false;  // the next WM_MOVING is one of ours
 

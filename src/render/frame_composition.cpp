@@ -7,7 +7,6 @@
 #include <memory>
 #include <string>
 
-#include "common/process_flags.h"
 #include "common/proc_address.h"
 #include "imaging/png_output.h"
 #include "render/gl_3d_clock.h"
@@ -129,8 +128,6 @@ void GL3DClock::Present() {
     POINT source{0, 0};
     updateLayeredWindow(m_displayWindow, screen, &destination, &size, m_frameDC, &source, 0, &blend, ULW_ALPHA);
     SelectObject(m_frameDC, replaced);
-
-    if (g_snapshotRequest.exchange(false, std::memory_order_relaxed)) TakeSnapshot(blend.SourceConstantAlpha);
 
     RestoreDC(screen, savedState);
     ReleaseDC(nullptr, screen);

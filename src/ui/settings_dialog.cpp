@@ -78,9 +78,12 @@ void SettingsDialog::Hide() {
     if (m_dialog != nullptr) ShowWindow(m_dialog, SW_HIDE);
 }
 
+bool SettingsDialog::IsMinimized() const { return m_dialog != nullptr && IsIconic(m_dialog); }
+
 void SettingsDialog::ShowInFront() {
     if (m_dialog == nullptr) return;
-    ShowWindow(m_dialog, SW_SHOW);
+    // A minimised dialog (minimising into the tray switched off) comes back at its size.
+    ShowWindow(m_dialog, IsIconic(m_dialog) ? SW_RESTORE : SW_SHOW);
     // A background program may not take the foreground directly; passing through the topmost
     // band brings the dialog in front of every window without leaving it there.
     SetWindowPos(m_dialog, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
@@ -94,17 +97,18 @@ void SettingsDialog::Exit(int dialogResult, bool hideDisplays) {
     if (hideDisplays) {
         // In memory only: the next start shows the displays again.
         g_displaysDisabled = true;
-        for (CWinAlphaUhr& display : DisplaySlots()) display.ApplyVisibility();
+        ApplyVisibilityOfAllDisplays();
     }
     if (m_dialog != nullptr) EndDialog(m_dialog, dialogResult);
     PostQuitMessage(1);
 }
 
 void SettingsDialog::SetDisabled(bool disabled) {
+    // The flag is the whole program's: every display hides and stops drawing, and comes back.
     g_displaysDisabled = disabled;
     CurrentDisplay().Config().disabled.Set(disabled ? 1 : 0);
     if (m_dialog != nullptr) CheckDlgButton(m_dialog, IDC_DISABLE, disabled ? BST_CHECKED : BST_UNCHECKED);
-    CurrentDisplay().ApplyVisibility();
+    ApplyVisibilityOfAllDisplays();
 }
 
 CWinAlphaUhr& SettingsDialog::CurrentDisplay() const {
@@ -450,6 +454,8 @@ void SettingsDialog::OnStacking(int selection) {
     m_stackingSelection = selection;
     CurrentDisplay().SetStackingMode(selection);
     GlobalAppConfig().stackingMode.Set(selection);
+    // The z-order of the new mode at once; the next frame re-creates the window where needed.
+    CurrentDisplay().ApplyVisibility();
 }
 
 void SettingsDialog::BrowseForFolder() {
@@ -467,7 +473,7 @@ void SettingsDialog::BrowseForFolder() {
     CoTaskMemFree(chosen);
     if (!hasPath) return;
     app.imageFolder.Set(path);
-    g_pictureListRebuildRequest = true;
+    RequestPictureListRebuild();
 }
 
 void SettingsDialog::MoveDisplayBy(int dx, int dy) {
@@ -508,7 +514,7 @@ void SettingsDialog::ReEnable() {
     g_displaysDisabled = false;
     CurrentDisplay().Config().disabled.Set(0);
     CheckDlgButton(m_dialog, IDC_DISABLE, BST_UNCHECKED);
-    CurrentDisplay().ApplyVisibility();
+    ApplyVisibilityOfAllDisplays();
 }
 
 void SettingsDialog::OnDeactivationTimer() {

@@ -37,8 +37,11 @@ public:
     HWND Window() const { return m_dialog; }
 
     bool IsShown() const;
+    // Minimised to the taskbar (when minimising into the tray is switched off).
+    bool IsMinimized() const;
     void Hide();
-    // Shows the dialog in front of every other window without leaving it topmost.
+    // Shows the dialog (restored, if it was minimised) in front of every other window without
+    // leaving it topmost.
     void ShowInFront();
 
     // Sets every label, list and toolbar text again in the current language.

@@ -52,7 +52,8 @@ void OnTrayIconNotification(LPARAM mouseMessage) {
     SettingsDialog& dialog = TheSettingsDialog();
     if (dialog.Window() == nullptr) return;
     if (mouseMessage == WM_LBUTTONDOWN) {
-        if (dialog.IsShown()) {
+        // A minimised dialog counts as out of sight: the click brings it back.
+        if (dialog.IsShown() && !dialog.IsMinimized()) {
             dialog.Hide();
         } else {
             dialog.ShowInFront();

@@ -152,13 +152,13 @@ std::vector<uint8_t> SmallBmp() {
     return file;
 }
 
-// Three small pictures in `folder`, which becomes the display's picture folder in `settings`.
-bool FillPictureFolder(const TestFolder& folder, const std::wstring& settings) {
+// Three small pictures in `folder`, which becomes the picture folder of the settings in force.
+bool FillPictureFolder(const TestFolder& folder) {
     for (const wchar_t* name : {L"one.bmp", L"two.bmp", L"three.bmp"}) {
         if (!WriteFileBytes(folder / name, SmallBmp())) return false;
     }
-    return WritePrivateProfileStringW(L"Program", L"m_image_folder", EncodeSettingText(folder.Path()).c_str(),
-                                      settings.c_str()) != FALSE;
+    GlobalAppConfig().imageFolder.Hold(folder.Path());
+    return true;
 }
 
 TEST_F(DisplayWindowTest, PictureListsComeFromTheFolderInTheSettingsAndTheIndividualList) {
@@ -167,10 +167,16 @@ TEST_F(DisplayWindowTest, PictureListsComeFromTheFolderInTheSettingsAndTheIndivi
     ASSERT_TRUE(WriteFileBytes(pictures / L"b.bmp", SmallBmp()));
     ASSERT_TRUE(WriteFileBytes(pictures / L"sub\\a.bmp", SmallBmp()));
     ASSERT_TRUE(WriteFileBytes(pictures / L"notes.txt", std::string("not a picture")));
-    WritePrivateProfileStringW(L"Program", L"m_image_folder", EncodeSettingText(pictures.Path()).c_str(),
+    // The folder of the settings in force is scanned, not one read back from the file (which may
+    // have been changed by another copy of the program or by hand).
+    TestFolder elsewhere(L"display_elsewhere");
+    ASSERT_TRUE(WriteFileBytes(elsewhere / L"other.bmp", SmallBmp()));
+    WritePrivateProfileStringW(L"Program", L"m_image_folder", EncodeSettingText(elsewhere.Path()).c_str(),
                                m_settings.c_str());
+    GlobalAppConfig().imageFolder.Hold(pictures.Path());
 
     CWinAlphaUhr display;
+    display.CreateDisplay(128, nullptr);
     EXPECT_EQ(display.BuildPictureList(1),
               (std::vector<std::wstring>{pictures / L"b.bmp", pictures / L"sub\\a.bmp"}));
     EXPECT_TRUE(display.BuildPictureList(0).empty());
@@ -333,7 +339,7 @@ namespace {
 
 TEST_F(DisplayWindowTest, FolderPicturesReachTheScene) {
     TestFolder pictures(L"display_folder");
-    ASSERT_TRUE(FillPictureFolder(pictures, m_settings));
+    ASSERT_TRUE(FillPictureFolder(pictures));
     CWinAlphaUhr display;
     display.Config().pictureSource.Hold(1);
     ASSERT_NE(display.CreateDisplay(160, nullptr), nullptr);
@@ -405,7 +411,7 @@ TEST_F(DisplayWindowTest, NoGrowthOverHundredsOfFramesWithPictureChanges) {
     // Under Wine GetGuiResources answers 0 and private bytes are not counted, so a leak shows as
     // working-set growth: every texture picture that is not deleted keeps 4 MB.
     TestFolder pictures(L"display_leak");
-    ASSERT_TRUE(FillPictureFolder(pictures, m_settings));
+    ASSERT_TRUE(FillPictureFolder(pictures));
     GlobalAppConfig().imageTimer.Hold(1);
     CWinAlphaUhr display;
     display.Config().pictureSource.Hold(1);
@@ -416,7 +422,7 @@ TEST_F(DisplayWindowTest, NoGrowthOverHundredsOfFramesWithPictureChanges) {
     const SIZE_T before = WorkingSet();
 
     for (int round = 0; round < 5; ++round) {
-        g_pictureListRebuildRequest = true;  // a loading picture and a rebuilt list each time
+        RequestPictureListRebuild();  // a loading picture and a rebuilt list each time
         PumpMessagesFor(2500);
     }
     const SIZE_T after = WorkingSet();
@@ -425,6 +431,144 @@ TEST_F(DisplayWindowTest, NoGrowthOverHundredsOfFramesWithPictureChanges) {
     EXPECT_LT(after, before + 12 * 1024 * 1024) << "working set grew from " << before << " to " << after;
     display.StopWorker();
     GlobalAppConfig().imageTimer.Hold(10);
+}
+
+}  // namespace
+
+namespace {
+
+// On Windows the dying shell takes the go-between window and the display it owns along with it;
+// Wine destroys neither, so the test does it behind the display's back.
+TEST_F(DisplayWindowTest, ADisplayLostWithTheShellComesBackWhenTheModeChanges) {
+    auto desktop = std::make_unique<FakeDesktop>();
+    CWinAlphaUhr display;
+    GlobalAppConfig().stackingMode.Hold(2);  // only on the desktop
+    ASSERT_NE(display.CreateDisplay(160, nullptr), nullptr);
+    PumpMessagesFor(200);
+    HWND lost = display.Window();
+    ASSERT_NE(lost, nullptr);
+    ASSERT_TRUE(IsDescendant(lost, desktop->Host()));
+
+    // The shell dies and none comes back.
+    DestroyWindow(GetWindow(lost, GW_OWNER));
+    DestroyWindow(lost);
+    desktop.reset();
+    PumpMessagesFor(200);
+    EXPECT_EQ(CWinAlphaUhr::FromWindow(lost), nullptr) << "the dead window is still registered";
+
+    GlobalAppConfig().stackingMode.Hold(0);
+    display.SetStackingMode(0);
+    PumpMessagesFor(200);
+    ASSERT_NE(display.Window(), nullptr) << "no display window after choosing always on top";
+    EXPECT_TRUE(IsWindow(display.Window()));
+    EXPECT_EQ(GetParent(display.Window()), nullptr);
+    EXPECT_NE(GetWindowLongW(display.Window(), GWL_EXSTYLE) & WS_EX_TOPMOST, 0);
+    EXPECT_TRUE(IsWindowVisible(display.Window()));
+    EXPECT_EQ(CWinAlphaUhr::FromWindow(display.Window()), &display);
+
+    // A window that dies in always on top is made again at the next frame as well.
+    HWND second = display.Window();
+    DestroyWindow(second);
+    PumpMessagesFor(200);
+    ASSERT_NE(display.Window(), nullptr);
+    EXPECT_TRUE(IsWindow(display.Window()));
+    EXPECT_TRUE(IsWindowVisible(display.Window()));
+}
+
+// Whether `window` lies above `other` in the z-order.
+bool IsAbove(HWND window, HWND other) {
+    for (HWND below = GetWindow(window, GW_HWNDNEXT); below != nullptr; below = GetWindow(below, GW_HWNDNEXT)) {
+        if (below == other) return true;
+    }
+    return false;
+}
+
+TEST_F(DisplayWindowTest, AForcedDisplayTakesTheTopBackAtTheNextFrame) {
+    const struct {
+        int stackingMode;
+        bool takesTheTopBack;
+    } cases[] = {{1, true}, {0, false}};
+    for (const auto& testCase : cases) {
+        SCOPED_TRACE(testCase.stackingMode);
+        GlobalAppConfig().stackingMode.Hold(testCase.stackingMode);
+        CWinAlphaUhr display;
+        ASSERT_NE(display.CreateDisplay(160, nullptr), nullptr);
+        PumpMessagesFor(150);
+        HWND other = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, L"OrbelinDisplayTestHost", L"other",
+                                     WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, nullptr, nullptr, GetModuleHandleW(nullptr),
+                                     nullptr);
+        ASSERT_NE(other, nullptr);
+        SetWindowPos(other, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        ASSERT_TRUE(IsAbove(other, display.Window()));
+        PumpMessagesFor(100);  // a few frames
+        EXPECT_EQ(IsAbove(display.Window(), other), testCase.takesTheTopBack);
+        DestroyWindow(other);
+    }
+    GlobalAppConfig().stackingMode.Hold(0);
+}
+
+}  // namespace
+
+#include "common/shell_open_recorder.h"
+#include "imaging/picture_holder.h"
+
+namespace {
+
+// The snapshot the settings dialog asked for, or nothing when none was written in time.
+std::optional<std::pair<UINT, UINT>> WaitForSnapshotSize(DWORD timeoutMs) {
+    const std::wstring path = GL3DClock::SnapshotPath();
+    const DWORD start = GetTickCount();
+    do {
+        PumpMessagesFor(20);
+        if (!g_snapshotRequest) {
+            PictureHolder picture;
+            if (picture.LoadFile(path.c_str()) && picture.Image() != nullptr) {
+                return std::make_pair(picture.Width(), picture.Height());
+            }
+        }
+    } while (GetTickCount() - start < timeoutMs);
+    return std::nullopt;
+}
+
+// The snapshot belongs to the display the settings dialog edits, shown or not: a hidden display
+// draws that one frame offscreen and shows nothing.
+TEST_F(DisplayWindowTest, TheCurrentDisplayTakesTheSnapshotAlsoWhenHidden) {
+    ShellOpenRecorder opener({L".png"});
+    const std::wstring path = GL3DClock::SnapshotPath();
+    CWinAlphaUhr first;
+    CWinAlphaUhr second;
+    second.SetSlot(1);
+    ASSERT_NE(first.CreateDisplay(200, nullptr), nullptr);
+    ASSERT_NE(second.CreateDisplay(136, nullptr), nullptr);
+    PumpMessagesFor(200);
+
+    const struct {
+        int currentSlot;
+        bool disabled;
+        UINT size;
+    } cases[] = {{1, false, 136}, {0, false, 200}, {0, true, 200}, {1, true, 136}};
+    size_t opened = 0;
+    for (const auto& testCase : cases) {
+        SCOPED_TRACE(testing::Message() << "slot " << testCase.currentSlot << (testCase.disabled ? ", hidden" : ""));
+        GlobalAppConfig().currentSlot = testCase.currentSlot;
+        g_displaysDisabled = testCase.disabled;
+        first.ApplyVisibility();
+        second.ApplyVisibility();
+        PumpMessagesFor(100);
+        const int framesBefore = first.FrameCount() + second.FrameCount();
+        DeleteFileW(path.c_str());
+        g_snapshotRequest = true;
+        EXPECT_EQ(WaitForSnapshotSize(5000), std::make_optional(std::make_pair(testCase.size, testCase.size)));
+        EXPECT_EQ(opener.WaitForOpened(++opened, 5000).size(), opened) << "the snapshot was not opened";
+        if (testCase.disabled) {
+            EXPECT_FALSE(IsWindowVisible(first.Window()));
+            EXPECT_FALSE(IsWindowVisible(second.Window()));
+            EXPECT_EQ(first.FrameCount() + second.FrameCount(), framesBefore) << "a hidden display presented a frame";
+        }
+    }
+    GlobalAppConfig().currentSlot = 0;
+    g_displaysDisabled = false;
+    DeleteFileW(path.c_str());
 }
 
 }  // namespace
