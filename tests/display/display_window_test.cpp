@@ -572,3 +572,18 @@ TEST_F(DisplayWindowTest, TheCurrentDisplayTakesTheSnapshotAlsoWhenHidden) {
 }
 
 }  // namespace
+
+#include "display/display_slots.h"
+
+namespace {
+
+// A start that only hands over to the running program ends without making the eight displays
+// (their scenes, drawing objects and GDI+ starts).
+TEST(DisplaySlots, EndingBeforeAnyDisplayWasMadeMakesNone) {
+    ASSERT_FALSE(DisplaySlotsMade()) << "another test made the slot table first";
+    StopAllDisplayWorkers();
+    ApplyVisibilityOfAllDisplays();
+    EXPECT_FALSE(DisplaySlotsMade());
+}
+
+}  // namespace

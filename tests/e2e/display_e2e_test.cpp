@@ -89,30 +89,56 @@ HWND WaitForAttachment(RunningProgram& orbelin, HWND host, DWORD timeoutMs) {
     return nullptr;
 }
 
+// The window of the shell fixture that holds the desktop's icon view: "Program Manager", or in the
+// split layout the "WorkerW" window that took the view over.
+HWND WaitForDesktopHost(RunningProgram& shell, bool workerShape) {
+    if (!workerShape) return shell.WaitForWindow(L"Progman", L"Program Manager", kStartTimeoutMs);
+    HWND found = nullptr;
+    const DWORD start = GetTickCount();
+    while (found == nullptr && GetTickCount() - start < kStartTimeoutMs) {
+        for (HWND window : shell.TopLevelWindows()) {
+            wchar_t className[32] = L"";
+            GetClassNameW(window, className, 32);
+            if (lstrcmpW(className, L"WorkerW") == 0 &&
+                FindWindowExW(window, nullptr, L"SHELLDLL_DefView", nullptr) != nullptr) {
+                found = window;
+            }
+        }
+        if (found == nullptr) Sleep(50);
+    }
+    return found;
+}
+
 TEST_F(DisplayE2eTest, OnlyOnTheDesktopFollowsTheShell) {
     ASSERT_TRUE(WriteFileBytes(m_folder / L"Orbelin.ini",
                                Utf16FileBytes(L"[Program]\r\nm_new_on_top_state=2\r\nstart_tray=1\r\n")));
     const std::wstring shellProgram = FixtureProgramPath(L"desktop_shell.exe");
-    auto shell = std::make_unique<RunningProgram>(shellProgram);
-    ASSERT_TRUE(shell->Started());
-    HWND host = shell->WaitForWindow(L"Progman", L"Program Manager", kStartTimeoutMs);
-    ASSERT_NE(host, nullptr);
+    // The classic desktop, and the split one of Windows 10 and 11 with a wallpaper program.
+    for (const bool workerShape : {false, true}) {
+        SCOPED_TRACE(workerShape ? "icon view in a WorkerW window" : "icon view in Program Manager");
+        const std::wstring shape = workerShape ? L"workerw" : L"";
+        auto shell = std::make_unique<RunningProgram>(shellProgram, shape);
+        ASSERT_TRUE(shell->Started());
+        HWND host = WaitForDesktopHost(*shell, workerShape);
+        ASSERT_NE(host, nullptr);
 
-    RunningProgram orbelin(CopyProgramTo(m_folder.Path(), L"Orbelin_portable.exe"));
-    ASSERT_TRUE(orbelin.Started());
-    HWND display = WaitForAttachment(orbelin, host, kStartTimeoutMs);
-    ASSERT_NE(display, nullptr) << "the display did not sit on the desktop";
-    EXPECT_EQ(GetWindowLongW(display, GWL_EXSTYLE) & WS_EX_TOPMOST, 0);
+        RunningProgram orbelin(CopyProgramTo(m_folder.Path(), L"Orbelin_portable.exe"));
+        ASSERT_TRUE(orbelin.Started());
+        HWND display = WaitForAttachment(orbelin, host, kStartTimeoutMs);
+        ASSERT_NE(display, nullptr) << "the display did not sit on the desktop";
+        EXPECT_EQ(GetWindowLongW(display, GWL_EXSTYLE) & WS_EX_TOPMOST, 0);
 
-    // The shell crashes and a new one starts: the display comes back under the new desktop.
-    TerminateProcess(OpenProcess(PROCESS_TERMINATE, FALSE, shell->ProcessId()), 1);
-    shell->WaitForExit(5000);
-    shell = std::make_unique<RunningProgram>(shellProgram);
-    HWND newHost = shell->WaitForWindow(L"Progman", L"Program Manager", kStartTimeoutMs);
-    ASSERT_NE(newHost, nullptr);
-    EXPECT_NE(WaitForAttachment(orbelin, newHost, 5000), nullptr) << "the display did not follow the new desktop";
+        // The shell crashes and a new one starts: the display comes back under the new desktop.
+        TerminateProcess(OpenProcess(PROCESS_TERMINATE, FALSE, shell->ProcessId()), 1);
+        shell->WaitForExit(5000);
+        shell = std::make_unique<RunningProgram>(shellProgram, shape);
+        HWND newHost = WaitForDesktopHost(*shell, workerShape);
+        ASSERT_NE(newHost, nullptr);
+        EXPECT_NE(WaitForAttachment(orbelin, newHost, 5000), nullptr) << "the display did not follow the new desktop";
 
-    EXPECT_EQ(orbelin.Close(15000), std::optional<DWORD>(0));
+        EXPECT_EQ(orbelin.Close(15000), std::optional<DWORD>(0));
+        shell->Close(5000);
+    }
 }
 
 }  // namespace

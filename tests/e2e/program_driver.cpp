@@ -5,6 +5,7 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "e2e/orbelin_ui.h"
@@ -301,4 +302,53 @@ bool ChooseMenuItem(const RunningProgram& program, HWND menu, int downPresses, D
     for (int i = 0; i < downPresses; ++i) press(VK_DOWN);
     press(downPresses > 0 ? VK_RETURN : VK_ESCAPE);
     return WaitUntil([&] { return !IsWindow(menu) || !IsWindowVisible(menu) || !program.IsRunning(); }, timeoutMs);
+}
+
+std::vector<HWND> ToolbarsOf(HWND window) {
+    std::vector<HWND> toolbars;
+    EnumChildWindows(
+        window,
+        [](HWND child, LPARAM parameter) -> BOOL {
+            wchar_t className[64] = L"";
+            GetClassNameW(child, className, 64);
+            if (lstrcmpW(className, TOOLBARCLASSNAMEW) == 0) reinterpret_cast<std::vector<HWND>*>(parameter)->push_back(child);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&toolbars));
+    std::sort(toolbars.begin(), toolbars.end(), [](HWND a, HWND b) {
+        RECT first{}, second{};
+        GetWindowRect(a, &first);
+        GetWindowRect(b, &second);
+        return first.top < second.top;
+    });
+    return toolbars;
+}
+
+std::optional<RECT> ToolbarButtonRect(HWND toolbar, int index) {
+    // The toolbar writes the rectangle where its own process can reach it: into memory lent to
+    // that process for the question.
+    DWORD processId = 0;
+    GetWindowThreadProcessId(toolbar, &processId);
+    UniqueHandle process(OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, processId));
+    if (!process.IsValid()) return std::nullopt;
+    void* lent = VirtualAllocEx(process.Get(), nullptr, sizeof(RECT), MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+    if (lent == nullptr) return std::nullopt;
+    DWORD_PTR answered = 0;
+    RECT rect{-1, -1, -1, -1};
+    const bool read = SendMessageTimeoutW(toolbar, TB_GETITEMRECT, static_cast<WPARAM>(index),
+                                          reinterpret_cast<LPARAM>(lent), SMTO_NORMAL, kAnswerTimeoutMs, &answered) &&
+                      answered != 0 && ReadProcessMemory(process.Get(), lent, &rect, sizeof(rect), nullptr);
+    VirtualFreeEx(process.Get(), lent, 0, MEM_RELEASE);
+    if (!read) return std::nullopt;
+    return rect;
+}
+
+bool ClickToolbarButton(HWND toolbar, int index) {
+    const std::optional<RECT> rect = ToolbarButtonRect(toolbar, index);
+    if (!rect) return false;
+    const LPARAM middle = MAKELPARAM((rect->left + rect->right) / 2, (rect->top + rect->bottom) / 2);
+    PostMessageW(toolbar, WM_MOUSEMOVE, 0, middle);
+    PostMessageW(toolbar, WM_LBUTTONDOWN, MK_LBUTTON, middle);
+    PostMessageW(toolbar, WM_LBUTTONUP, 0, middle);
+    return true;
 }

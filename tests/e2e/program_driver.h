@@ -110,6 +110,17 @@ private:
     HWND m_dialog;
 };
 
+// The toolbars of a window of the program (children of class ToolbarWindow32), from the top of
+// the window to its bottom.
+std::vector<HWND> ToolbarsOf(HWND window);
+// The rectangle of the toolbar's button at `index` (counted from the left), in the toolbar's
+// client coordinates, as the toolbar in the program's process reports it; nothing when it cannot
+// be read.
+std::optional<RECT> ToolbarButtonRect(HWND toolbar, int index);
+// Presses and releases the left mouse button over the middle of that button, as a click on it
+// does. False when the button's place cannot be read.
+bool ClickToolbarButton(HWND toolbar, int index);
+
 // A visible window of the test that holds the foreground while it lives, as the window a user
 // works in before turning to the program.
 class OtherForegroundWindow {

@@ -471,30 +471,53 @@ TEST_F(SettingsDialogE2eTest, LastStackingEntryOpensTheFaqAndKeepsTheMode) {
     EXPECT_EQ(program->Close(kExitTimeoutMs), std::optional<DWORD>(kClosedExitCode));
 }
 
-TEST_F(SettingsDialogE2eTest, ToolbarButtonsOpenTheirPages) {
+// The toolbars worked as a user does: each button pressed where it is on screen, so that a button
+// wired to another command than its place promises fails here.
+TEST_F(SettingsDialogE2eTest, ToolbarButtonsDoWhatTheirPlaceShows) {
     ShellOpenRecorder opener({L"http", L"https"});
     auto program = Start(L"start_tray=1\r\n");
     ASSERT_NE(m_dialog, nullptr);
-    const DialogDriver dialog(m_dialog);
+    HWND mainWindow = program->WaitForWindow(kMainWindowClass, kMainWindowTitle, kStartTimeoutMs);
+    ASSERT_NE(mainWindow, nullptr);
+    LeftClickTrayIcon(mainWindow);
+    ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(m_dialog) != FALSE; }, kChangeTimeoutMs));
+    const std::vector<HWND> toolbars = ToolbarsOf(m_dialog);
+    ASSERT_EQ(toolbars.size(), 2u) << "the quick toolbar at the top and the footer toolbar at the bottom";
+    HWND quickToolbar = toolbars[0];
+    HWND footerToolbar = toolbars[1];
+    ASSERT_EQ(SendMessageW(quickToolbar, TB_BUTTONCOUNT, 0, 0), 4);
+    ASSERT_EQ(SendMessageW(footerToolbar, TB_BUTTONCOUNT, 0, 0), 2);
+
+    // The buttons that open pages: the FAQ and Donate on the quick toolbar, the maker line on the
+    // footer.
     const struct {
-        int command;
+        HWND toolbar;
+        int place;
         const wchar_t* addressEnd;
-    } buttons[] = {
-        {1053, L"?seite=faq-Orbelin"},                  // FAQ
-        {7779, L"?seite=paypal&Program=Orbelin"},       // Donate
-        {1013, L"/?seite=Freeware/Orbelin/Thanks"},     // the maker line: the thanks page
+    } pageButtons[] = {
+        {quickToolbar, 0, L"?seite=faq-Orbelin"},
+        {quickToolbar, 1, L"?seite=paypal&Program=Orbelin"},
+        {footerToolbar, 0, L"/?seite=Freeware/Orbelin/Thanks"},
     };
     size_t expected = 0;
-    for (const auto& button : buttons) {
-        SCOPED_TRACE(button.command);
-        dialog.PostCommand(button.command);
+    for (const auto& button : pageButtons) {
+        SCOPED_TRACE(testing::Message() << (button.toolbar == quickToolbar ? "quick" : "footer") << " toolbar, button "
+                                        << button.place);
+        ASSERT_TRUE(ClickToolbarButton(button.toolbar, button.place));
         const std::vector<std::wstring> opened = opener.WaitForOpened(++expected, kChangeTimeoutMs);
         ASSERT_EQ(opened.size(), expected) << "nothing was opened";
         const std::wstring& address = opened.back();
         EXPECT_EQ(address.rfind(L"https://www.kestrova.", 0), 0u) << Narrow(address);
         EXPECT_TRUE(EndsWith(address, button.addressEnd)) << Narrow(address);
     }
-    EXPECT_EQ(program->Close(kExitTimeoutMs), std::optional<DWORD>(kClosedExitCode));
+
+    // The fourth quick button sends the dialog into the tray; the third ends the program.
+    ASSERT_TRUE(ClickToolbarButton(quickToolbar, 3));
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(m_dialog); }, kChangeTimeoutMs)) << "To-Tray did not hide it";
+    EXPECT_TRUE(program->IsRunning());
+    EXPECT_EQ(opener.Opened().size(), expected) << "To-Tray opened a page";
+    ASSERT_TRUE(ClickToolbarButton(quickToolbar, 2));
+    EXPECT_EQ(program->WaitForExit(kExitTimeoutMs), std::optional<DWORD>(kExitCommandExitCode)) << "Exit did not end it";
 }
 
 TEST_F(SettingsDialogE2eTest, CheckBoxesAndButtonsApplyAtOnce) {
@@ -624,6 +647,47 @@ TEST_F(SettingsDialogE2eTest, CheckBoxesAndButtonsApplyAtOnce) {
     DeleteFileW(snapshot.c_str());
 
     EXPECT_EQ(program->Close(kExitTimeoutMs), std::optional<DWORD>(kClosedExitCode));
+}
+
+// The current user's Run value as the settings load finds it: it ticks the box, a value of this
+// program at a place it no longer has is repaired, another existing copy's value is left alone.
+TEST_F(SettingsDialogE2eTest, StartWithWindowsValueAtLoad) {
+    StartWithWindowsGuard startWithWindows;
+    TestFolder otherFolder(L"other_copy");
+    const std::wstring otherCopy = CopyProgramTo(otherFolder.Path(), L"Orbelin.exe");
+    ASSERT_FALSE(otherCopy.empty());
+    const std::wstring thisCopy = m_folder / L"Orbelin_portable.exe";
+    const std::wstring ownValue = L"\"" + thisCopy + L"\" -bg";
+    const struct {
+        const char* label;
+        std::optional<std::wstring> stored;
+        bool ticked;
+        std::optional<std::wstring> after;
+    } cases[] = {
+        {"no value", std::nullopt, false, std::nullopt},
+        {"this copy's value", ownValue, true, ownValue},
+        {"this program at an old place", L"\"" + (m_folder / L"gone\\Orbelin_portable.exe") + L"\" -bg", true, ownValue},
+        {"another existing copy", L"\"" + otherCopy + L"\" -bg", true, L"\"" + otherCopy + L"\" -bg"},
+    };
+    for (const auto& testCase : cases) {
+        SCOPED_TRACE(testCase.label);
+        RegDeleteKeyValueW(HKEY_CURRENT_USER, kRunKey, L"Orbelin");
+        if (testCase.stored) {
+            ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, kRunKey, L"Orbelin", REG_SZ, testCase.stored->c_str(),
+                                      static_cast<DWORD>((testCase.stored->size() + 1) * sizeof(wchar_t))),
+                      ERROR_SUCCESS);
+        }
+        auto program = Start(L"start_tray=1\r\n");
+        ASSERT_NE(m_dialog, nullptr);
+        ASSERT_EQ(WaitForSettingValue(SettingsFile(), L"start_tray", L"2", kStartTimeoutMs), L"2");
+        EXPECT_EQ(DialogDriver(m_dialog).IsChecked(kStartWithWindowsCheck), testCase.ticked);
+        const std::optional<std::wstring> after = StartWithWindowsValue();
+        ASSERT_EQ(after.has_value(), testCase.after.has_value());
+        if (after) {
+            EXPECT_EQ(lstrcmpiW(after->c_str(), testCase.after->c_str()), 0) << Narrow(*after);
+        }
+        EXPECT_EQ(program->Close(kExitTimeoutMs), std::optional<DWORD>(kClosedExitCode));
+    }
 }
 
 TEST_F(SettingsDialogE2eTest, FolderSourceWithoutAStoredFolderOpensTheChooser) {
