@@ -462,3 +462,103 @@ TEST_F(SceneTest, HandOverUnderContentionUploadsOrDeletesEveryHandle) {
 }
 
 }  // namespace
+
+#include <GL/gl.h>
+
+#include "imaging/texture_picture.h"
+#include "render/sample_pictures.h"
+
+namespace {
+
+// The mean colour of an image's B, G, R bytes.
+struct MeanColour {
+    double blue = 0, green = 0, red = 0;
+    double DistanceTo(const MeanColour& other) const {
+        return std::abs(blue - other.blue) + std::abs(green - other.green) + std::abs(red - other.red);
+    }
+};
+
+MeanColour MeanOf(const uint8_t* pixels, size_t count) {
+    MeanColour mean;
+    for (size_t i = 0; i < count; ++i) {
+        mean.blue += pixels[i * 4];
+        mean.green += pixels[i * 4 + 1];
+        mean.red += pixels[i * 4 + 2];
+    }
+    mean.blue /= count;
+    mean.green /= count;
+    mean.red /= count;
+    return mean;
+}
+
+// The mean colour of a face texture, read back from OpenGL (the scene's context is current after
+// a frame).
+MeanColour FaceTextureMean(const GL3DClock& scene, int slot) {
+    GLint width = 0, height = 0;
+    glBindTexture(GL_TEXTURE_2D, scene.FaceTexture(slot));
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &height);
+    std::vector<uint8_t> pixels(static_cast<size_t>(width) * height * 4);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_BGRA_EXT, GL_UNSIGNED_BYTE, pixels.data());
+    return MeanOf(pixels.data(), pixels.size() / 4);
+}
+
+// Which of the three sample pictures a face texture shows: the one whose colours are nearest.
+int SampleShownBy(const GL3DClock& scene, int slot, const std::array<MeanColour, kSamplePictureCount>& samples) {
+    const MeanColour face = FaceTextureMean(scene, slot);
+    int nearest = -1;
+    for (int sample = 0; sample < kSamplePictureCount; ++sample) {
+        if (nearest < 0 || face.DistanceTo(samples[sample]) < face.DistanceTo(samples[nearest])) nearest = sample;
+    }
+    return nearest;
+}
+
+TEST_F(SceneTest, EachSampleLandsOnItsFacePairAlsoAfterTheTargetReopens) {
+    // The sample pictures as texture pictures, to recognise them on the faces.
+    std::array<MeanColour, kSamplePictureCount> samples{};
+    for (int sample = 0; sample < kSamplePictureCount; ++sample) {
+        const SamplePicture& picture = SamplePictures()[sample];
+        HBITMAP texture = LoadTexturePictureMemory(picture.bytes, picture.size, 1);
+        ASSERT_NE(texture, nullptr);
+        DIBSECTION section{};
+        ASSERT_EQ(GetObjectW(texture, sizeof(section), &section), static_cast<int>(sizeof(section)));
+        samples[sample] = MeanOf(static_cast<const uint8_t*>(section.dsBm.bmBits), 1024u * 1024u);
+        DeleteObject(texture);
+    }
+    for (int a = 0; a < kSamplePictureCount; ++a) {
+        for (int b = a + 1; b < kSamplePictureCount; ++b) {
+            ASSERT_GT(samples[a].DistanceTo(samples[b]), 20.0) << "samples " << a << " and " << b << " look alike";
+        }
+    }
+
+    GL3DClock scene;
+    OpenScene(scene, 128);
+    scene.SetSourceMode(0);
+    scene.DrawFrame();
+    // Face pair k shows sample k.
+    for (int slot = 0; slot < kSamplePictureCount; ++slot) EXPECT_EQ(SampleShownBy(scene, slot, samples), slot);
+
+    // A rotation moves each sample one face pair on.
+    scene.RequestRotate();
+    scene.DrawFrame();
+    for (int slot = 0; slot < kSamplePictureCount; ++slot) {
+        EXPECT_EQ(SampleShownBy(scene, slot, samples), (slot + 1) % kSamplePictureCount);
+    }
+
+    // A new size reopens the render target, which drops every texture; the samples come back at
+    // their first places, and the worker is not asked for pictures.
+    scene.TakePictureListRebuildRequest();
+    scene.PrepareFrame(160);
+    scene.DrawFrame();
+    EXPECT_EQ(scene.FrameWidth(), 160);
+    EXPECT_FALSE(scene.TakePictureListRebuildRequest());
+    for (int slot = 0; slot < kSamplePictureCount; ++slot) {
+        ASSERT_NE(scene.FaceTexture(slot), 0u);
+        EXPECT_EQ(SampleShownBy(scene, slot, samples), slot);
+    }
+    EXPECT_EQ(FramePixel(scene, 80, 80).alpha, 255) << "the object is missing after the reopen";
+    scene.CloseRenderTarget();
+}
+
+}  // namespace
