@@ -11,6 +11,8 @@
 
 namespace {
 
+bool g_trayStarted = false;
+
 CToTray& Tray() {
     static CToTray tray;
     return tray;
@@ -23,6 +25,7 @@ bool DeveloperMarkerExists() { return GetFileAttributesW(L"AAAA_UC") != INVALID_
 
 void StartVisibleParts(HWND mainWindow) {
     Tray().SetOwner(mainWindow);
+    g_trayStarted = true;
     HICON icon = static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON,
                                                GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), 0));
     Tray().StartTrayIcon(IDI_APP, icon, L"Orbelin", true);
@@ -42,8 +45,13 @@ void StartVisibleParts(HWND mainWindow) {
     app.startCount.Set(app.startCount.Value() + 1);
 }
 
+void ShowTrayIconAgain() {
+    if (g_trayStarted) Tray().AddOrUpdateIcon();
+}
+
 void StopVisibleParts() {
     g_stopFlag = true;
+    g_trayStarted = false;
     StopAllDisplayWorkers();
     Tray().RemoveTrayIcon();
 }
