@@ -62,11 +62,15 @@ void DisplayWorker::RunPass(DisplayWorkerHost& host) {
         m_schedule.Tick(source, static_cast<int>(m_pictures.size()), host.IntervalSeconds(), rebuildRequested);
 
     if (pass.rotateSamples) host.RotateSamples();
-    if (pass.pictureIndex >= 0 && pass.pictureIndex < static_cast<int>(m_pictures.size())) {
-        ShowPictureFrom(host, pass.pictureIndex);
+    if (pass.pictureIndex >= 0) m_duePicture = pass.pictureIndex;
+    // Decoding costs the most; a hidden display keeps the picture due for when it shows again.
+    if (m_duePicture >= 0 && host.IsShown()) {
+        if (m_duePicture < static_cast<int>(m_pictures.size())) ShowPictureFrom(host, m_duePicture);
+        m_duePicture = -1;
     }
     if (!pass.rebuildLists) return;
 
+    m_duePicture = -1;
     m_pictures.clear();
     if (source > 0) ShowStandIn(host, LoadingPlaceholderText());
     if (source == 1 || source == 2) m_pictures = host.BuildPictureList(source);

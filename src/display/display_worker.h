@@ -26,13 +26,16 @@ public:
     virtual void RotateSamples() = 0;
     // True once for each rebuild that only this display asked for (its render target reopened).
     virtual bool TakeOwnRebuildRequest() = 0;
+    // Whether the display is seen now; a hidden display's pictures are not decoded until it shows.
+    virtual bool IsShown() const = 0;
 };
 
 // The thread that keeps one display's pictures coming: it builds the picture list when the
 // source changes or a rebuild is requested, shows stand-in pictures while loading or when there
 // is nothing to show, and hands the next picture to the scene when one is due. A listed file
 // that turns out not to decode leaves the list, and the next one is shown in its place. It never
-// touches a window or OpenGL.
+// touches a window or OpenGL. While the display is hidden the schedule goes on, but the picture
+// that falls due is decoded only when the display shows again.
 class DisplayWorker {
 public:
     DisplayWorker() = default;
@@ -71,5 +74,6 @@ private:
     std::atomic<bool> m_stop{false};
     std::atomic<bool> m_restartQuickChanges{false};
     unsigned m_handledRebuildCount = 0;  // the process-wide rebuild requests seen so far
+    int m_duePicture = -1;               // fell due while the display was hidden
     UniqueHandle m_thread;
 };

@@ -41,6 +41,7 @@ public:
         ++rotations;
     }
     bool TakeOwnRebuildRequest() override { return ownRebuildRequest.exchange(false); }
+    bool IsShown() const override { return seen.load(); }
 
     std::atomic<int> source{1};
     std::vector<std::wstring> pictures;
@@ -51,6 +52,7 @@ public:
     std::vector<std::wstring> tried;  // every hand-over, also those of files that did not decode
     int rotations = 0;
     std::atomic<bool> ownRebuildRequest{false};
+    std::atomic<bool> seen{true};  // whether the display is shown
 };
 
 class DisplayWorkerTest : public ::testing::Test {
@@ -225,6 +227,29 @@ TEST_F(DisplayWorkerTest, AListOfNothingButBrokenFilesEndsOnTheEmptyPicture) {
     EXPECT_EQ(host.tried.size(), 2u) << "each broken file is tried once";
     EXPECT_TRUE(worker.Pictures().empty());
     EXPECT_EQ(host.placeholders.size(), 2u) << "loading, then the empty picture";
+}
+
+// A hidden display decodes nothing: the schedule goes on, and the picture due when the display
+// shows again is the one handed over then.
+TEST_F(DisplayWorkerTest, AHiddenDisplayDecodesOnlyWhenItShowsAgain) {
+    RecordingHost host;
+    host.pictures = {L"Z:\\a.png", L"Z:\\b.png", L"Z:\\c.png"};
+    DisplayWorker worker;
+    worker.RunPass(host);
+    worker.RunPass(host);
+    ASSERT_EQ(host.tried, std::vector<std::wstring>{L"Z:\\b.png"});
+
+    host.seen = false;
+    for (int pass = 0; pass < 25; ++pass) worker.RunPass(host);  // two more changes fall due meanwhile
+    EXPECT_EQ(host.tried.size(), 1u) << "a hidden display decoded pictures";
+    EXPECT_EQ(worker.Pictures().size(), 3u);
+
+    host.seen = true;
+    worker.RunPass(host);
+    EXPECT_EQ(host.tried, (std::vector<std::wstring>{L"Z:\\b.png", L"Z:\\a.png"})) << "the picture due is shown at once";
+    // The rotation goes on from there.
+    for (int pass = 0; pass < 12; ++pass) worker.RunPass(host);
+    EXPECT_EQ(host.tried.back(), L"Z:\\b.png");
 }
 
 TEST_F(DisplayWorkerTest, TheProgramsStopFlagEndsTheThread) {
