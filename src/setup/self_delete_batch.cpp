@@ -1,7 +1,6 @@
 #include "setup/self_delete_batch.h"
 
 #include <windows.h>
-#include <shellapi.h>
 
 #include "common/ansi_text.h"
 #include "common/unique_handle.h"
@@ -39,10 +38,33 @@ bool WriteSelfDeletingBatch(const std::wstring& batchFile, const std::wstring& f
     return true;
 }
 
-bool StartSelfDeletingBatch(const std::wstring& batchFile, const std::wstring& workingFolder) {
-    const HINSTANCE result =
-        ShellExecuteW(nullptr, L"open", batchFile.c_str(), nullptr, workingFolder.c_str(), SW_HIDE);
-    return reinterpret_cast<INT_PTR>(result) > 32;
+bool StartSelfDeletingBatch(const std::wstring& batchFile) {
+    // The interpreter expands "%" also in the command it is given to run, so the batch is not
+    // named by its path there (the shell's "open" would do that): it runs by its plain file
+    // name from its own folder, which is made the current folder.
+    const size_t cut = batchFile.find_last_of(L'\\');
+    if (cut == std::wstring::npos) return false;
+    const std::wstring folder = batchFile.substr(0, cut);
+    const std::wstring name = batchFile.substr(cut + 1);
+    if (name.empty() || name.find_first_of(L"%\" &|<>^") != std::wstring::npos) return false;
+    wchar_t system[MAX_PATH] = L"";
+    const UINT length = GetSystemDirectoryW(system, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return false;
+    const std::wstring interpreter = std::wstring(system) + L"\\cmd.exe";
+    std::wstring commandLine = L"cmd.exe /d /c " + name;
+
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = SW_HIDE;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessW(interpreter.c_str(), commandLine.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
+                        folder.c_str(), &startup, &process)) {
+        return false;
+    }
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return true;
 }
 
 std::wstring SelfDeleteBatchPath(const std::wstring& temporaryFolder) {

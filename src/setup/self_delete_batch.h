@@ -26,9 +26,9 @@ std::optional<std::string> SelfDeleteBatchText(const std::string& fileToDelete, 
 bool WriteSelfDeletingBatch(const std::wstring& batchFile, const std::wstring& fileToDelete,
                             const std::wstring& secondFile);
 
-// Starts the batch hidden through the shell ("open"), in `workingFolder`. False when the
-// shell refuses.
-bool StartSelfDeletingBatch(const std::wstring& batchFile, const std::wstring& workingFolder);
+// Starts the batch hidden, by the command interpreter, in the batch's own folder. False when
+// it cannot be started (or its file name holds a character the interpreter would expand).
+bool StartSelfDeletingBatch(const std::wstring& batchFile);
 
 // The path of the batch: the temporary folder (with its trailing backslash) + "Orbelin" +
 // "_selfdestruct.bat".

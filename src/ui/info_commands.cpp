@@ -126,7 +126,7 @@ void RemovePortableCopy(const InfoCommandHost& host) {
     // Without a batch that can delete the files, the copy stays and keeps running.
     if (temporaryFolder.empty() || !WriteSelfDeletingBatch(batch, ProgramFilePath(), SettingsPath())) return;
     if (host.setStartWithWindows) host.setStartWithWindows(0);
-    if (!StartSelfDeletingBatch(batch, temporaryFolder)) {
+    if (!StartSelfDeletingBatch(batch)) {
         DeleteFileW(batch.c_str());
         return;
     }
