@@ -61,30 +61,36 @@ void SendProgramByMail(HWND dialog) {
     SendMailThroughMapi(dialog, RecommendMail(), archive, FileNameOfPath(archive));
 }
 
-// Starts the installed program's uninstaller in this copy's place.
+// Starts `program` with `parameters` and `verb` (null: the default one); false when it could
+// not be started. The caller handles a failure: no system error box.
+bool StartProgram(const std::wstring& program, const wchar_t* verb, const wchar_t* parameters) {
+    if (program.empty()) return false;
+    SHELLEXECUTEINFOW start{};
+    start.cbSize = sizeof(start);
+    start.fMask = SEE_MASK_FLAG_NO_UI;
+    start.lpVerb = verb;
+    start.lpFile = program.c_str();
+    start.lpParameters = parameters;
+    start.nShow = SW_SHOWNORMAL;
+    return ShellExecuteExW(&start) != FALSE;
+}
+
+// Starts the installed program's uninstaller in this copy's place. The entry names this very
+// file (its letter case aside), so this file is the one started.
 void Uninstall(bool allUsers, const InfoCommandHost& host) {
     const Installation& installation = RememberedInstallation();
     if (installation.kind == InstallKind::kNotInstalled || !host.startInPlace) return;
-    const std::wstring program = ProgramPathOfUninstallString(installation.uninstallString);
-    const bool started = host.startInPlace([&] {
-        const HINSTANCE result = ShellExecuteW(nullptr, allUsers ? L"runas" : nullptr, program.c_str(), L" -?uninstall",
-                                               nullptr, SW_SHOWNORMAL);
-        return reinterpret_cast<INT_PTR>(result) > 32;
-    });
+    const std::wstring program = ProgramFilePath();
+    if (!UninstallStringNamesProgram(installation.uninstallString, program)) return;
+    const bool started =
+        host.startInPlace([&] { return StartProgram(program, allUsers ? L"runas" : nullptr, L" -?uninstall"); });
     if (started) PostQuitMessage(kReplacedQuitCode);
 }
 
 void Restart(const InfoCommandHost& host) {
     if (!host.startInPlace) return;
     const std::wstring program = ProgramFilePath();
-    const bool started = host.startInPlace([&] {
-        SHELLEXECUTEINFOW start{};
-        start.cbSize = sizeof(start);
-        start.lpFile = program.c_str();
-        start.nShow = SW_SHOWNORMAL;
-        return !program.empty() && ShellExecuteExW(&start) != FALSE;
-    });
-    if (!started) return;
+    if (!host.startInPlace([&] { return StartProgram(program, nullptr, nullptr); })) return;
     PostQuitMessage(kRestartQuitCode);
     PostQuitMessage(kReplacedQuitCode);
 }
