@@ -6,13 +6,13 @@
 #include <string>
 #include <vector>
 
+#include "app/instance_mutex.h"
 #include "app/main_window.h"
 #include "app/message_loop.h"
 #include "app/visible_parts.h"
 #include "app/start_rules.h"
 #include "common/module_path.h"
 #include "common/proc_address.h"
-#include "common/unique_handle.h"
 #include "lang/language_archive.h"
 #include "res/resource.h"
 #include "settings/settings_location.h"
@@ -22,7 +22,11 @@
 namespace {
 
 StartOptions g_startFlags;
-UniqueHandle g_instanceMutex;  // held for the whole run so that later starts see it
+// Held for the whole run so that later starts see it.
+InstanceMutex& ProgramInstanceMutex() {
+    static InstanceMutex mutex(L"Orbelin");
+    return mutex;
+}
 
 void MakeProcessDpiAware() {
     HMODULE user32 = LoadLibraryW(L"user32.dll");
@@ -77,9 +81,7 @@ int StartSingleInstance(HINSTANCE instance, const std::wstring& className, const
     CoInitialize(nullptr);
     OleInitialize(nullptr);
 
-    g_instanceMutex.Reset(CreateMutexW(nullptr, FALSE, L"Orbelin"));
-    const DWORD mutexError = GetLastError();
-    if (mutexError == ERROR_ALREADY_EXISTS || mutexError == ERROR_ACCESS_DENIED) {
+    if (!ProgramInstanceMutex().Take()) {
         EnumWindows(SignalRunningInstance, 0);
         PostQuitMessage(kExitAlreadyRunning);
         // This start only says hello and ends: it must not show a display or count as a start.
@@ -93,6 +95,10 @@ int StartSingleInstance(HINSTANCE instance, const std::wstring& className, const
 }  // namespace
 
 const StartOptions& StartFlags() { return g_startFlags; }
+
+bool StartInPlaceOfThisCopy(const std::function<bool()>& startOtherCopy) {
+    return ProgramInstanceMutex().RunReleased(startOtherCopy);
+}
 
 int RunProgram(HINSTANCE instance, const wchar_t* commandLine) {
     MakeProcessDpiAware();

@@ -35,6 +35,7 @@ void StartVisibleParts(HWND mainWindow) {
     host.queryStartWithWindows = QueryProgramAutostart;
     host.setStartWithWindows = SyncAutostart;
     host.minimizeToTray = [](HWND window, bool animate) { Tray().MinimizeToTray(window, animate); };
+    host.startInPlace = StartInPlaceOfThisCopy;
     SettingsDialog& dialog = TheSettingsDialog();
     dialog.Create(GetModuleHandleW(nullptr), std::move(host));
 

@@ -67,3 +67,19 @@
 #define IDM_TRAY_SHOW 1
 #define IDM_TRAY_DISABLE 2
 #define IDM_TRAY_EXIT 3
+
+// The "Info" menu of the settings dialog's menu bar. Its commands share the dialog's id space;
+// some numbers are also those of dialog controls (1054, 32814, 32815), which never send them.
+#define IDM_INFO 1054
+#define IDM_RECOMMEND 1056
+#define IDM_SEND_PROGRAM 1057
+#define IDM_HOMEPAGE 1058
+#define IDM_HISTORY 1059
+#define IDM_LICENSE 7778
+#define IDM_UNINSTALL_USER 32802
+#define IDM_UNINSTALL_ALL_USERS 32803
+#define IDM_OPEN_PROGRAM_FOLDER 32804    // also the id of the submenu that holds the three openings
+#define IDM_OPEN_SETTINGS_FOLDER 32805
+#define IDM_OPEN_SETTINGS_FILE 32806
+#define IDM_RESTART 32814
+#define IDM_REMOVE_PORTABLE 32815

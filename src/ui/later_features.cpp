@@ -4,6 +4,4 @@ void OpenPictureSelectionDialog(HWND, const std::vector<std::wstring>&) {}
 
 void ShowLanguageMenu(HWND, HWND) {}
 
-void AttachInfoMenuBar(HWND) {}
-
 void PictureDialogKeyHook(const MSG&) {}

@@ -15,9 +15,6 @@ void OpenPictureSelectionDialog(HWND settingsDialog, const std::vector<std::wstr
 // The language menu under the footer's "# LNG" button.
 void ShowLanguageMenu(HWND settingsDialog, HWND button);
 
-// The menu bar of the settings dialog with its "Info" menu, given again after a language change.
-void AttachInfoMenuBar(HWND settingsDialog);
-
 // Gives the picture selection dialog, while it exists, a look at every message of the loop
 // before it is dispatched; it never takes a message away.
 void PictureDialogKeyHook(const MSG& message);

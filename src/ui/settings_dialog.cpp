@@ -18,6 +18,8 @@
 #include "settings/setting_value.h"
 #include "sources/individual_list.h"
 #include "sources/picture_list.h"
+#include "ui/info_commands.h"
+#include "ui/info_menu.h"
 #include "ui/later_features.h"
 #include "ui/web_commands.h"
 
@@ -162,6 +164,7 @@ void SettingsDialog::Initialize() {
     app.displayCount = IniReadInt(L"m_clock_cnt", 0);
     const LoadedSettings loaded = LoadAllSettings(app, DisplayConfigsOfSlots(), hooks);
     CheckDlgButton(m_dialog, IDC_START_WITH_WINDOWS, loaded.autostart != 0 ? BST_CHECKED : BST_UNCHECKED);
+    AttachInfoMenuBar(m_dialog);
 
     RebuildTexts();
     LoadDisplayIntoControls();
@@ -180,7 +183,7 @@ void SettingsDialog::RebuildTexts() {
     m_texts = BuildSettingsDialogTexts(SettingsInProgramFolder());
 
     SetWindowTextW(m_dialog, m_texts.title.c_str());
-    AttachInfoMenuBar(m_dialog);
+    GiveInfoMenuToBar();
     FillToolbars();
     SetItemText(IDC_SIZE_HEADING, m_texts.sizeHeading);
     SetItemText(IDC_OPACITY_HEADING, m_texts.opacityHeading);
@@ -429,6 +432,11 @@ void SettingsDialog::OnCommand(int id, int notification, HWND control) {
             ShowLanguageMenu(m_dialog, m_footerToolbar);
             return;
         default:
+            // The menu's commands come without a control; some of their ids are also those of
+            // controls (1054, 32814, 32815), which never send them.
+            if (control == nullptr) {
+                ExecuteInfoCommand(id, InfoCommandHost{m_dialog, m_host.startInPlace, m_host.setStartWithWindows});
+            }
             return;
     }
 }
