@@ -67,3 +67,8 @@
 #define IDM_TRAY_SHOW 1
 #define IDM_TRAY_DISABLE 2
 #define IDM_TRAY_EXIT 3
+
+// Language menu commands: the language of archive section i is IDM_LANGUAGE_FIRST + i.
+#define IDM_LANGUAGE_FIRST 10
+#define IDM_TRANSLATE 1000         // "Translate": export the translation template
+#define IDM_LOAD_TRANSLATION 1001  // "Load from File (Unicode)"
