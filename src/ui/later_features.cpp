@@ -2,8 +2,6 @@
 
 void OpenPictureSelectionDialog(HWND, const std::vector<std::wstring>&) {}
 
-void ShowLanguageMenu(HWND, HWND) {}
-
 void AttachInfoMenuBar(HWND) {}
 
 void PictureDialogKeyHook(const MSG&) {}

@@ -12,9 +12,6 @@
 // `droppedFiles` (may be empty).
 void OpenPictureSelectionDialog(HWND settingsDialog, const std::vector<std::wstring>& droppedFiles);
 
-// The language menu under the footer's "# LNG" button.
-void ShowLanguageMenu(HWND settingsDialog, HWND button);
-
 // The menu bar of the settings dialog with its "Info" menu, given again after a language change.
 void AttachInfoMenuBar(HWND settingsDialog);
 
