@@ -56,7 +56,10 @@ bool RunLanguageMenuCommand(int command) {
 bool ShowLanguageMenu(HWND dialog, HWND toolbar) {
     const LanguageArchive* archive = LoadedLanguageArchive();
     if (archive == nullptr) return false;
-    HMENU menu = CreateLanguageMenu(*archive, CurrentLanguageIndex(), LanguageMenuNumbered());
+    // While a translation file shows the texts, no archive language is in use: each one, the
+    // language chosen last included, is offered as the way back to the archive's texts.
+    const int languageInUse = ActiveTranslation() != nullptr ? -1 : CurrentLanguageIndex();
+    HMENU menu = CreateLanguageMenu(*archive, languageInUse, LanguageMenuNumbered());
     if (menu == nullptr) return false;
 
     POINT corner{};

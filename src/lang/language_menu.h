@@ -23,6 +23,6 @@ HMENU CreateLanguageMenu(const LanguageArchive& archive, int currentLanguage, bo
 bool RunLanguageMenuCommand(int command);
 
 // Opens the menu at the bottom-left corner of the "# LNG" button of `toolbar` (shown pressed while
-// the menu is open), owned by `dialog`, and carries out the choice. Returns whether the dialog
-// must show its texts again.
+// the menu is open), owned by `dialog`, and carries out the choice. The current language is greyed
+// unless a translation file shows the texts. Returns whether the dialog must show its texts again.
 bool ShowLanguageMenu(HWND dialog, HWND toolbar);

@@ -32,6 +32,9 @@ namespace {
 constexpr DWORD kMessageBoxTimeoutMs = 20000;
 constexpr int kLanguageButton = 2022;
 
+// Down-arrow presses from the top of the menu that reach a language's item.
+constexpr int PressesFor(int language) { return language + 1; }
+
 std::wstring Str(const wchar_t* text) { return text != nullptr ? std::wstring(text) : L"<null>"; }
 
 std::wstring MenuText(HMENU menu, int position) {
@@ -251,6 +254,7 @@ protected:
 
     struct Seen {
         bool menuShown = false;
+        bool stayedOpen = false;
         RECT menuRect{};
         LRESULT buttonState = 0;
     };
@@ -281,6 +285,12 @@ protected:
             };
             for (int i = 0; i < downPresses; ++i) press(VK_DOWN);
             press(downPresses > 0 ? VK_RETURN : VK_ESCAPE);
+            // A choice the menu does not take (a greyed item) leaves it open: close it then.
+            for (int waited = 0; waited < 5000 && !finished; waited += 20) Sleep(20);
+            if (!finished) {
+                seen.stayedOpen = true;
+                press(VK_ESCAPE);
+            }
         });
         const bool rebuild = ShowLanguageMenu(m_window, m_toolbar);
         finished = true;
@@ -316,12 +326,34 @@ TEST_F(MenuUnderButtonTest, OpensUnderThePressedButtonAndChoosesWithTheKeyboard)
 
     // The arrow keys pass over no language, the greyed current one included: the eighth is French.
     Seen chosen;
-    EXPECT_TRUE(ShowAndChoose(8, chosen));
+    EXPECT_TRUE(ShowAndChoose(PressesFor(kLanguageFrench), chosen));
+    EXPECT_FALSE(chosen.stayedOpen);
     ASSERT_TRUE(chosen.menuShown);
     EXPECT_EQ(CurrentLanguageIndex(), kLanguageFrench);
     EXPECT_EQ(StoredLanguage(), L"7");
     EXPECT_EQ(Str(LangText(84)), Str(m_archive->SectionText(kLanguageFrench, 84)));
     EXPECT_EQ(SendMessageW(m_toolbar, TB_GETSTATE, kLanguageButton, 0) & TBSTATE_PRESSED, 0);
+}
+
+TEST_F(MenuUnderButtonTest, TheCurrentLanguageLeadsBackFromATranslation) {
+    // French is in use: Enter on its item chooses nothing. (Wine then closes the menu; where a
+    // menu stays open instead, the helper closes it.)
+    SetCurrentLanguageIndex(kLanguageFrench);
+    Seen greyed;
+    EXPECT_FALSE(ShowAndChoose(PressesFor(kLanguageFrench), greyed));
+    ASSERT_TRUE(greyed.menuShown);
+    EXPECT_EQ(StoredLanguage(), L"<missing>") << "the language in use was offered";
+
+    // With a translation file showing the texts, French leads back to the archive's French.
+    ActivateTranslation(std::make_unique<TranslationTable>(L"84=from the file\n"));
+    ASSERT_EQ(Str(LangText(84)), L"from the file");
+    Seen chosen;
+    EXPECT_TRUE(ShowAndChoose(PressesFor(kLanguageFrench), chosen));
+    EXPECT_FALSE(chosen.stayedOpen);
+    EXPECT_EQ(ActiveTranslation(), nullptr);
+    EXPECT_EQ(CurrentLanguageIndex(), kLanguageFrench);
+    EXPECT_EQ(Str(LangText(84)), Str(m_archive->SectionText(kLanguageFrench, 84)));
+    EXPECT_EQ(StoredLanguage(), L"7");
 }
 
 // The template as the user's editor gets it: byte-order mark, instructions, the program title
