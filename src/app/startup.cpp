@@ -15,6 +15,7 @@
 #include "common/proc_address.h"
 #include "lang/language_archive.h"
 #include "res/resource.h"
+#include "settings/app_config.h"
 #include "settings/settings_location.h"
 #include "settings/settings_paths.h"
 #include "setup/setup_modes.h"
@@ -136,8 +137,10 @@ int RunProgram(HINSTANCE instance, const wchar_t* commandLine) {
             break;
     }
 
-    // A stored language the archive has no section for reads every text in English.
+    // A stored language the archive has no section for reads every text in English. The setting
+    // item starts from the language the program starts in: the stored one, else the detected one.
     SetCurrentLanguageIndex(LocateSettingsFileForProcess(detectedLanguage));
+    GlobalAppConfig().language.Hold(CurrentLanguageIndex());
 
     const int failure = StartSingleInstance(instance, className, title);
     if (failure != 0) return failure;

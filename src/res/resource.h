@@ -83,3 +83,8 @@
 #define IDM_OPEN_SETTINGS_FILE 32806
 #define IDM_RESTART 32814
 #define IDM_REMOVE_PORTABLE 32815
+
+// Language menu commands: the language of archive section i is IDM_LANGUAGE_FIRST + i.
+#define IDM_LANGUAGE_FIRST 10
+#define IDM_TRANSLATE 1000         // "Translate": export the translation template
+#define IDM_LOAD_TRANSLATION 1001  // "Load from File (Unicode)"

@@ -2,6 +2,4 @@
 
 void OpenPictureSelectionDialog(HWND, const std::vector<std::wstring>&) {}
 
-void ShowLanguageMenu(HWND, HWND) {}
-
 void PictureDialogKeyHook(const MSG&) {}

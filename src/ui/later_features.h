@@ -12,9 +12,6 @@
 // `droppedFiles` (may be empty).
 void OpenPictureSelectionDialog(HWND settingsDialog, const std::vector<std::wstring>& droppedFiles);
 
-// The language menu under the footer's "# LNG" button.
-void ShowLanguageMenu(HWND settingsDialog, HWND button);
-
 // Gives the picture selection dialog, while it exists, a look at every message of the loop
 // before it is dispatched; it never takes a message away.
 void PictureDialogKeyHook(const MSG& message);

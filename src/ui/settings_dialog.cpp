@@ -12,6 +12,7 @@
 #include "display/deactivation_check.h"
 #include "display/display_slots.h"
 #include "lang/language_archive.h"
+#include "lang/language_menu.h"
 #include "res/resource.h"
 #include "settings/app_config.h"
 #include "settings/ini_file.h"
@@ -28,6 +29,8 @@ namespace {
 constexpr UINT_PTR kDeactivationTimer = 1113;
 constexpr UINT kDeactivationPeriodMs = 100;
 constexpr int kArrowStep = 10;
+// Posted to the dialog after a language change: show every text again.
+constexpr UINT kRebuildTextsMessage = WM_APP + 15;
 
 const wchar_t* const kPlaceholderMessage = L"Placeholder for next Clock Version";
 
@@ -296,6 +299,9 @@ INT_PTR SettingsDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam
         case WM_DROPFILES:
             OnDroppedFiles(reinterpret_cast<HDROP>(wParam));
             return TRUE;
+        case kRebuildTextsMessage:
+            RebuildTexts();
+            return TRUE;
         default:
             return FALSE;
     }
@@ -429,7 +435,9 @@ void SettingsDialog::OnCommand(int id, int notification, HWND control) {
             OpenCommandPage(id);
             return;
         case IDC_LANGUAGE:
-            ShowLanguageMenu(m_dialog, m_footerToolbar);
+            // The texts are set again once the toolbar has finished with the click that opened
+            // the menu: setting them rebuilds its buttons.
+            if (ShowLanguageMenu(m_dialog, m_footerToolbar)) PostMessageW(m_dialog, kRebuildTextsMessage, 0, 0);
             return;
         default:
             // The menu's commands come without a control; some of their ids are also those of
