@@ -5,7 +5,7 @@
 #include <utility>
 
 #include "common/unique_handle.h"
-#include "imaging/picture_header.h"
+#include "imaging/decoding_budget.h"
 
 PictureBytes::PictureBytes(PictureBytes&& other) noexcept
     : m_block(std::exchange(other.m_block, nullptr)),
@@ -58,10 +58,14 @@ void PictureBytes::Free() {
     m_size = 0;
 }
 
+HANDLE OpenPictureFile(const wchar_t* path) {
+    return CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
 PictureFileRead ReadPictureFile(const wchar_t* path, PictureBytes& bytes) {
     bytes.Free();
-    UniqueHandle file(CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    UniqueHandle file(OpenPictureFile(path));
     if (!file.IsValid()) return PictureFileRead::kCannotOpen;
     LARGE_INTEGER size{};
     if (!GetFileSizeEx(file.Get(), &size) || size.QuadPart < 0) return PictureFileRead::kCannotRead;

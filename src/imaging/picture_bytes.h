@@ -48,6 +48,9 @@ enum class PictureFileRead {
 // the result is kRead.
 PictureFileRead ReadPictureFile(const wchar_t* path, PictureBytes& bytes);
 
+// Opens a picture file for reading, letting others read, write and delete it meanwhile.
+HANDLE OpenPictureFile(const wchar_t* path);
+
 // Releases a COM object when it goes.
 struct ComReleaser {
     void operator()(IUnknown* object) const {

@@ -3,7 +3,7 @@
 #include <cstring>
 #include <mutex>
 
-#include "imaging/picture_header.h"
+#include "imaging/decoding_budget.h"
 
 namespace {
 
@@ -54,7 +54,7 @@ bool PictureHolder::LoadResource(const wchar_t* name, const wchar_t* type, HMODU
 
 void PictureHolder::DecodeHeldBytes() {
     const GdiplusApi& api = Gdiplus();
-    if (!IsPictureHeaderAcceptable(m_bytes.Data(), m_bytes.Size())) return;
+    if (!MayDecode(ReadPictureHeader(m_bytes.Data(), m_bytes.Size()))) return;
     StreamOwner stream = MakeStreamOnBytes(m_bytes);
     if (stream == nullptr) return;
     GpImage* image = nullptr;

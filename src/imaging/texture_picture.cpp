@@ -1,7 +1,7 @@
 #include "imaging/texture_picture.h"
 
 #include "imaging/picture_bytes.h"
-#include "imaging/picture_header.h"
+#include "imaging/decoding_budget.h"
 #include "imaging/texture_square.h"
 
 namespace {
@@ -11,7 +11,7 @@ namespace {
 HBITMAP TextureFromBytes(const PictureBytes& bytes, StreamOwner stream, int aspectMode) {
     const GdiplusApi& api = Gdiplus();
     GpBitmap* picture = nullptr;
-    if (IsPictureHeaderAcceptable(bytes.Data(), bytes.Size()) && api.createBitmapFromStreamIcm != nullptr &&
+    if (MayDecode(ReadPictureHeader(bytes.Data(), bytes.Size())) && api.createBitmapFromStreamIcm != nullptr &&
         api.createBitmapFromStreamIcm(stream.get(), &picture) != kGpOk) {
         picture = nullptr;
     }

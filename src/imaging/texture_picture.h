@@ -11,8 +11,9 @@
 // caller owns the returned handle. Any thread may call these.
 
 // Returns null, changing nothing, when the file cannot be opened or read (also when it is larger
-// than the program reads or memory does not allow). A file that does not decode, or whose
-// header claims a picture larger than the program decodes, gives the plain grey square.
+// than the program reads or memory does not allow). A file that does not decode, whose header is
+// no picture, or whose header claims a picture larger than the program decodes, gives the plain
+// grey square.
 HBITMAP LoadTexturePictureFile(const wchar_t* path, int aspectMode);
 
 // The same from bytes in memory. When no memory block or stream can be made for them, shows

@@ -4,7 +4,7 @@
 
 #include "common/message_box.h"
 #include "common/test_files.h"
-#include "imaging/picture_header.h"
+#include "imaging/decoding_budget.h"
 #include "sources/picture_acceptance.h"
 #include "sources/sources_test_support.h"
 
@@ -24,9 +24,9 @@ TEST(PictureAcceptanceTest, ListedSizes) {
         {32, 1000, 1000, false},
         {33, 1000, 1000, true},
         {0, 0, 1000, false},
-        {kMaxPictureSide, 2048, 1000, true},
-        {kMaxPictureSide + 1, 40, 1000, false},
-        {40, kMaxPictureSide + 1, 1000, false},
+        {kMaxDecodedSide, 2048, 1000, true},
+        {kMaxDecodedSide + 1, 40, 1000, false},
+        {40, kMaxDecodedSide + 1, 1000, false},
         {8193, 8192, 1000, false},  // one row over the largest pixel count
         {8192, 8192, 1000, true},
         {40, 40, kMaxPictureFileBytes, true},
@@ -67,8 +67,9 @@ TEST(PictureAcceptanceTest, HeaderAndDecodingAgreeOnFixtures) {
         {L"bmp_named.jpg", kBmp, 33, 33, true, true, {}},
         {L"bmp_1000x32.bmp", kBmp, 1000, 32, false, true, {}},
         {L"bmp_33x40.png", kBmp, 33, 40, true, true, {}},
-        {L"tiff_33.tif", kTiff, 33, 33, true, false, {}},
-        {L"tiff_32.tif", kTiff, 32, 32, false, false, {}},
+        {L"tiff_33.tif", kTiff, 33, 33, true, true, {}},
+        {L"tiff_32.tif", kTiff, 32, 32, false, true, {}},
+        {L"tiff_40x33.dat", kTiff, 40, 33, true, true, {}},
         // Content that no decoder claims is refused from its first bytes; content that starts
         // like a picture but has no readable header goes to the decoder.
         {L"text.jpg", nullptr, 0, 0, false, true, "This is a text file, not a picture.\r\n"},
@@ -78,7 +79,7 @@ TEST(PictureAcceptanceTest, HeaderAndDecodingAgreeOnFixtures) {
                      "AVI LIST",
                      16) +
              std::string(1 << 21, '\x5a')},
-        {L"bm_text.bmp", nullptr, 0, 0, false, false, "BMW cars are bought by many people\r\n"},
+        {L"bm_text.bmp", nullptr, 0, 0, false, true, "BMW cars are bought by many people\r\n"},
         {L"png_signature_only.png", nullptr, 0, 0, false, false, "\x89PNG\r\n\x1a\n"},
         {L"tiff_signature_only.tif", nullptr, 0, 0, false, false, std::string("II*\0", 4)},
     };
