@@ -10,10 +10,14 @@
 // aspect mode (m_img_mode), handed on as a GDI bitmap handle whose pixels are B, G, R, A. The
 // caller owns the returned handle. Any thread may call these.
 
-// Returns null, changing nothing, when the file cannot be opened or read (also when it is larger
-// than the program reads or memory does not allow). A file that does not decode, whose header is
-// no picture, or whose header claims a picture larger than the program decodes, gives the plain
-// grey square.
+// Pictures up to about 16 megapixels are decoded whole by GDI+ and drawn onto the square;
+// larger ones are decoded from the file and reduced onto the square row by row, so that no
+// second full-size copy is ever made (see decoding_budget.h).
+//
+// Returns null, changing nothing, when the file cannot be opened or read (also when a file whose
+// header tells no size is larger than the program reads into memory, or memory does not allow).
+// A file that does not decode, or whose header claims a picture larger than the decoding budget,
+// gives the plain grey square.
 HBITMAP LoadTexturePictureFile(const wchar_t* path, int aspectMode);
 
 // The same from bytes in memory. When no memory block or stream can be made for them, shows

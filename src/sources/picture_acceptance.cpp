@@ -56,21 +56,19 @@ const std::optional<std::vector<DecoderSignature>>& InstalledDecoderSignatures()
 
 }  // namespace
 
-bool IsListedPictureSize(uint32_t width, uint32_t height, uint64_t fileBytes) {
+bool IsListedPictureSize(uint32_t width, uint32_t height) {
     if (width <= kMinPictureSideExclusive || height <= kMinPictureSideExclusive) return false;
-    return FitsDecodingBudget(width, height) && fileBytes <= kMaxPictureFileBytes;
+    return FitsDecodingBudget(width, height);
 }
 
 std::optional<bool> IsPictureByHeader(const std::wstring& path) {
     UniqueHandle file(OpenPictureFile(path.c_str()));
     if (!file.IsValid()) return false;
-    LARGE_INTEGER size{};
-    if (!GetFileSizeEx(file.Get(), &size) || size.QuadPart < 0) return std::nullopt;
     PictureFileReader reader(file.Get());
     const PictureHeader header = reader.ReadHeader();
     switch (header.verdict) {
         case HeaderVerdict::kSized:
-            return IsListedPictureSize(header.width, header.height, static_cast<uint64_t>(size.QuadPart));
+            return IsListedPictureSize(header.width, header.height);
         case HeaderVerdict::kNotAPicture:
             return false;
         case HeaderVerdict::kUndecided:

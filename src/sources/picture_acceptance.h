@@ -10,10 +10,11 @@
 
 inline constexpr uint32_t kMinPictureSideExclusive = 32;
 
-// Whether a picture of this size, in a file of `fileBytes` bytes, is one the program lists:
-// both sides greater than 32 and the picture within what the picture loader decodes (its
-// largest side, pixel count and file size, decoding_budget.h).
-bool IsListedPictureSize(uint32_t width, uint32_t height, uint64_t fileBytes);
+// Whether a picture of this size is one the program lists: both sides greater than 32 and the
+// picture within the decoding budget (decoding_budget.h). The file's size plays no part: a
+// picture whose header states its size is decoded from the file when the file is too large to
+// read into memory.
+bool IsListedPictureSize(uint32_t width, uint32_t height);
 
 // The rule as the folder scan and the individual list apply it: from the file's first bytes
 // where they tell (IsPictureByHeader), otherwise by decoding the whole file.
