@@ -67,3 +67,18 @@
 #define IDM_TRAY_SHOW 1
 #define IDM_TRAY_DISABLE 2
 #define IDM_TRAY_EXIT 3
+
+// Picture selection dialog (the individual picture list) and its toolbar.
+#define IDD_PICTURE_SELECTION 301
+#define IDR_PICTURE_TOOLBAR 156      // toolbar resource and its button images
+#define IDC_PICTURE_LIST 1034        // list view of the pictures
+#define IDC_PICTURES_INFO 1075       // information text
+#define IDC_PICTURES_BROWSE 32906    // "...." file chooser
+#define IDC_PICTURES_OK 32907        // hides the dialog
+#define IDC_PICTURES_RESET 32908
+#define IDC_PICTURES_DELETE 32821
+#define IDC_PICTURES_VIEW_512 32904
+#define IDC_PICTURES_VIEW_256 32903
+#define IDC_PICTURES_VIEW_128 32901
+#define IDC_PICTURES_VIEW_LIST 32900
+#define IDC_PICTURES_TOOLBAR 224444  // the toolbar window's id
