@@ -73,6 +73,17 @@ HBITMAP ComposeThumbnailCell(GpImage* picture, int cell) {
     return bitmap;
 }
 
+bool IsListItemVisible(HWND listView, int index) {
+    if (SendMessageW(listView, LVM_ISITEMVISIBLE, index, 0) != 0) return true;
+    RECT item{};
+    item.left = LVIR_BOUNDS;
+    if (!SendMessageW(listView, LVM_GETITEMRECT, index, reinterpret_cast<LPARAM>(&item))) return false;
+    RECT client{};
+    GetClientRect(listView, &client);
+    RECT overlap{};
+    return IntersectRect(&overlap, &item, &client) != FALSE;
+}
+
 CThumsListView::~CThumsListView() {
     StopWorker();
     if (m_listView != nullptr && IsWindow(m_listView)) {
@@ -287,7 +298,7 @@ void CThumsListView::WalkCache() {
             if (found == m_cache.end() || found->second.state == 1) continue;
             itemIndex = found->second.itemIndex;
         }
-        const bool visible = SendMessageW(m_listView, LVM_ISITEMVISIBLE, itemIndex, 0) != 0;
+        const bool visible = IsListItemVisible(m_listView, itemIndex);
         // The list may have changed since the view last showed this path: only an item that
         // still shows it is made; the view records the new place when it draws it.
         const bool sameItem = visible && ItemPath(itemIndex) == path;

@@ -22,6 +22,10 @@ const wchar_t* ThumbnailSourceName(ThumbnailSource source);
 // as a 32-bit bitmap. Null when GDI+ cannot make it; the caller owns the bitmap.
 HBITMAP ComposeThumbnailCell(GpImage* picture, int cell);
 
+// Whether any part of the item lies in the list view's client area. (LVM_ISITEMVISIBLE is asked
+// first; Wine's list view answers it with 0 for every item, so the item's rectangle decides too.)
+bool IsListItemVisible(HWND listView, int index);
+
 // A list view in owner-data mode whose items show thumbnails of files. A thread of its own
 // makes a thumbnail for each visible item that has none, puts it into the view's image list and
 // remembers its image by file path, so scrolling back and forth never makes a thumbnail twice.

@@ -181,6 +181,9 @@ void CMeineBilderDlg::Destroy() {
     if (m_largeIcon != nullptr) DestroyIcon(m_largeIcon);
     if (m_smallIcon != nullptr) DestroyIcon(m_smallIcon);
     m_largeIcon = m_smallIcon = nullptr;
+    // A dialog made again starts from the stored list.
+    m_pictures.Clear();
+    m_shown.Clear();
 }
 
 HWND CMeineBilderDlg::Create(HWND owner) {

@@ -32,7 +32,8 @@ public:
     void ShowPictureSelection(HWND owner);
     // Makes the dialog hidden unless it exists; returns its window (null when it cannot be made).
     HWND Create(HWND owner);
-    // Ends the dialog and its thumbnail thread (the program's end, and tests).
+    // Ends the dialog and its thumbnail thread and forgets the list (the program's end, and
+    // tests); a dialog made again reads the stored list.
     void Destroy();
 
     // Adds `path` when it is a picture and the list has room. With `allowShellFolder` a path that
