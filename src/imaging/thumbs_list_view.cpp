@@ -130,6 +130,7 @@ void CThumsListView::UseIconView() {
 void CThumsListView::StartWorker() {
     if (WorkerRunning() || m_listView == nullptr) return;
     m_stopEvent.Reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    m_wakeEvent.Reset(CreateEventW(nullptr, FALSE, FALSE, nullptr));
     m_thread.Reset(CreateThread(nullptr, 0, WorkerMain, this, 0, &m_threadId));
 }
 
@@ -155,15 +156,18 @@ void CThumsListView::StopWorker() {
     m_thread.Reset();
     m_threadId = 0;
     m_stopEvent.Reset();
+    m_wakeEvent.Reset();
 }
 
 void CThumsListView::OnGetDisplayInfo(NMLVDISPINFOW* info) {
     if (info == nullptr || (info->item.mask & LVIF_IMAGE) == 0 || info->item.iSubItem != 0) return;
     const std::wstring path = ItemPath(info->item.iItem);
     std::lock_guard<std::mutex> lock(m_cacheLock);
-    CacheEntry& entry = m_cache[path];
-    entry.itemIndex = info->item.iItem;
-    info->item.iImage = entry.imageIndex >= 0 ? entry.imageIndex : I_IMAGENONE;
+    const auto [found, isNew] = m_cache.try_emplace(path);
+    found->second.itemIndex = info->item.iItem;
+    info->item.iImage = found->second.imageIndex >= 0 ? found->second.imageIndex : I_IMAGENONE;
+    // A path the thread has not seen: it need not finish its pause first.
+    if (isNew && m_wakeEvent.IsValid()) SetEvent(m_wakeEvent.Get());
 }
 
 void CThumsListView::Clear() {
@@ -275,7 +279,9 @@ void CThumsListView::WorkerLoop() {
         const int requested = m_requestedSize;
         if (requested != m_cellSize) SendMessageW(m_listView, kRemakeImageListMessage, requested, 0);
         if (!m_pause) WalkCache();
-        WaitForSingleObject(m_stopEvent.Get(), kWalkPauseMs);
+        // 50 ms between walks, unless the view asked for a path it had not shown before.
+        const HANDLE wake[] = {m_stopEvent.Get(), m_wakeEvent.Get()};
+        WaitForMultipleObjects(2, wake, FALSE, kWalkPauseMs);
     }
     if (SUCCEEDED(ole)) OleUninitialize();
 }

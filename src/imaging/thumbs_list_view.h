@@ -114,4 +114,5 @@ private:
     UniqueHandle m_thread;
     DWORD m_threadId = 0;
     UniqueHandle m_stopEvent;
+    UniqueHandle m_wakeEvent;  // set when the view shows a path new to the cache
 };
