@@ -392,6 +392,26 @@ TEST_F(PictureDialogTest, BadInputLeavesTheListAndTheStoredListConsistent) {
     EXPECT_EQ(StoredPaths(), expected);
 }
 
+TEST_F(PictureDialogTest, TheStoredListIsEmptyWhenItNamesNoExistingFile) {
+    const std::vector<std::wstring> pictures = MakePictures(1);
+    const struct {
+        const char* name;
+        std::wstring stored;
+        bool empty;
+    } cases[] = {
+        {"nothing stored", L"", true},
+        {"missing files and short pieces", (m_folder / L"gone.png") + L"\r\nab\r\n", true},
+        {"a folder", m_folder.Path() + L"\r\n", true},
+        {"a last path without its line end", pictures[0], true},
+        {"one existing file", (m_folder / L"gone.png") + L"\r\n" + pictures[0] + L"\r\n", false},
+    };
+    for (const auto& row : cases) {
+        SCOPED_TRACE(row.name);
+        ASSERT_TRUE(IniWriteCodeSection(kIndividualListKey, row.stored));
+        EXPECT_EQ(StoredIndividualListIsEmpty(), row.empty);
+    }
+}
+
 TEST_F(PictureDialogTest, ResizingLaysTheControlsOutAgain) {
     HWND dialog = Open();
     ASSERT_NE(dialog, nullptr);
