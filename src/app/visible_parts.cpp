@@ -7,6 +7,7 @@
 #include "display/display_slots.h"
 #include "res/resource.h"
 #include "settings/app_config.h"
+#include "sources/picture_selection_dialog.h"
 #include "ui/settings_dialog.h"
 
 namespace {
@@ -53,6 +54,8 @@ void ShowTrayIconAgain() {
 void StopVisibleParts() {
     g_stopFlag = true;
     g_trayStarted = false;
+    // Its thumbnail thread ends before the windows it talks to.
+    ThePictureSelectionDialog().Destroy();
     StopAllDisplayWorkers();
     Tray().RemoveTrayIcon();
 }

@@ -88,3 +88,18 @@
 #define IDM_LANGUAGE_FIRST 10
 #define IDM_TRANSLATE 1000         // "Translate": export the translation template
 #define IDM_LOAD_TRANSLATION 1001  // "Load from File (Unicode)"
+
+// Picture selection dialog (the individual picture list) and its toolbar.
+#define IDD_PICTURE_SELECTION 301
+#define IDR_PICTURE_TOOLBAR 156      // toolbar resource and its button images
+#define IDC_PICTURE_LIST 1034        // list view of the pictures
+#define IDC_PICTURES_INFO 1075       // information text
+#define IDC_PICTURES_BROWSE 32906    // "...." file chooser
+#define IDC_PICTURES_OK 32907        // hides the dialog
+#define IDC_PICTURES_RESET 32908
+#define IDC_PICTURES_DELETE 32821
+#define IDC_PICTURES_VIEW_512 32904
+#define IDC_PICTURES_VIEW_256 32903
+#define IDC_PICTURES_VIEW_128 32901
+#define IDC_PICTURES_VIEW_LIST 32900
+#define IDC_PICTURES_TOOLBAR 224444  // the toolbar window's id

@@ -21,7 +21,7 @@
 #include "sources/picture_list.h"
 #include "ui/info_commands.h"
 #include "ui/info_menu.h"
-#include "ui/later_features.h"
+#include "sources/picture_selection_dialog.h"
 #include "ui/web_commands.h"
 
 namespace {
@@ -33,12 +33,6 @@ constexpr int kArrowStep = 10;
 constexpr UINT kRebuildTextsMessage = WM_APP + 15;
 
 const wchar_t* const kPlaceholderMessage = L"Placeholder for next Clock Version";
-
-bool IndividualListIsEmpty() {
-    PictureList list;
-    LoadIndividualPictures(list);
-    return list.Count() == 0;
-}
 
 int CALLBACK FolderBrowserCallback(HWND browser, UINT message, LPARAM, LPARAM data) {
     if (message != BFFM_INITIALIZED) return 0;
@@ -121,12 +115,15 @@ CWinAlphaUhr& SettingsDialog::CurrentDisplay() const {
     return DisplaySlots()[slot];
 }
 
-void SettingsDialog::SetItemText(int id, const std::wstring& text) const { SetDlgItemTextW(m_dialog, id, text.c_str()); }
+void SettingsDialog::SetItemText(int id, const std::wstring& text) const {
+    SetDlgItemTextW(m_dialog, id, text.c_str());
+}
 
 void SettingsDialog::FillList(int id, const std::vector<std::wstring>& entries, int selection) const {
     HWND list = Item(id);
     SendMessageW(list, CB_RESETCONTENT, 0, 0);
-    for (const std::wstring& entry : entries) SendMessageW(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.c_str()));
+    for (const std::wstring& entry : entries)
+        SendMessageW(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.c_str()));
     SendMessageW(list, CB_SETCURSEL, static_cast<WPARAM>(selection), 0);
 }
 
@@ -456,7 +453,9 @@ void SettingsDialog::OnPictureSource(int source) {
     ReEnable();
     config.pictureSource.Set(source);
     EnableWindow(Item(IDC_PICK_PICTURES), source > 0);
-    if (source == 2 && IndividualListIsEmpty()) OpenPictureSelectionDialog(m_dialog, {});
+    // Whether the list is empty is read from the stored text alone: decoding the listed pictures
+    // here would stall the dialog.
+    if (source == 2 && StoredIndividualListIsEmpty()) OpenPictureSelectionDialog(m_dialog, {});
     if (source == 1 && GlobalAppConfig().imageFolder.Value().size() < 3) BrowseForFolder();
 }
 
