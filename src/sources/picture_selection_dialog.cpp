@@ -505,7 +505,7 @@ void CMeineBilderDlg::RefreshPictureList(bool resetThumbnails) {
             PictureStatusLine(LangString(kTextReady), LangString(kTextItems), count, FormatFileSize(totalBytes));
         SendMessageW(m_statusBar, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(line.c_str()));
     }
-    g_pictureListRebuildRequest = true;
+    RequestPictureListRebuild();
 }
 
 void CMeineBilderDlg::Store() const {
