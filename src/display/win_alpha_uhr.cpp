@@ -106,23 +106,24 @@ void CWinAlphaUhr::PublishPictureFolder() {
     m_pictureFolder = folder;
 }
 
-std::vector<std::wstring> CWinAlphaUhr::BuildPictureList(int source) {
-    PictureList list;
+std::unique_ptr<PictureSearch> CWinAlphaUhr::StartPictureSearch(int source) {
     if (source == 1) {
-        std::wstring folder;
-        {
-            std::lock_guard<std::mutex> guard(m_pictureFolderLock);
-            folder = m_pictureFolder;
-        }
-        // A long scan ends early when the program quits.
-        ScanPictureFolder(list, folder, &g_stopFlag);
-    } else if (source == 2) {
-        LoadIndividualPictures(list);
+        std::lock_guard<std::mutex> guard(m_pictureFolderLock);
+        return std::make_unique<FolderSearch>(m_pictureFolder);
     }
-    std::vector<std::wstring> pictures;
-    pictures.reserve(list.Count());
-    for (size_t position = 0; position < list.Count(); ++position) pictures.push_back(list.At(position));
-    return pictures;
+    if (source == 2) {
+        PictureList list;
+        LoadIndividualPictures(list);
+        return std::make_unique<FixedPictureSearch>(list.TakePaths());
+    }
+    return nullptr;
+}
+
+std::vector<std::wstring> CWinAlphaUhr::BuildPictureList(int source) {
+    const std::unique_ptr<PictureSearch> search = StartPictureSearch(source);
+    if (search == nullptr) return {};
+    // A long scan ends early when the program quits.
+    return CompletePictureList(*search, [] { return g_stopFlag.load(std::memory_order_relaxed); });
 }
 
 HWND CWinAlphaUhr::CreateDisplay(int size, HWND ownerDialog, bool debug) {

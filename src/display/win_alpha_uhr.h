@@ -75,9 +75,11 @@ public:
     // DisplayWorkerHost, called on the worker thread.
     int PictureSource() const override { return m_pictureSource.load(std::memory_order_relaxed); }
     int IntervalSeconds() const override { return m_intervalSeconds.load(std::memory_order_relaxed); }
-    // The pictures of the chosen folder tree (source 1, the folder of the settings in force) or
-    // of the individual list (source 2), in the order of showing.
-    std::vector<std::wstring> BuildPictureList(int source) override;
+    // The search for the pictures of the chosen folder tree (source 1, the folder of the settings
+    // in force) or of the individual list (source 2); null for other sources.
+    std::unique_ptr<PictureSearch> StartPictureSearch(int source) override;
+    // The complete list of such a search, in the order of showing.
+    std::vector<std::wstring> BuildPictureList(int source);
     void ShowPlaceholder(HBITMAP placeholder) override { m_scene.SetPlaceholder(placeholder); }
     bool ShowPicture(const std::wstring& path) override { return m_scene.SetPendingPicture(path); }
     void RotateSamples() override { m_scene.RequestRotate(); }

@@ -93,15 +93,17 @@ void GL3DClock::ApplyPendingTextures() {
     }
     m_previousSourceMode = m_sourceMode;
 
-    if (HBITMAP picture = m_pendingPicture.exchange(nullptr)) {
-        m_faceCounter = NextFaceSlot(m_faceCounter);
-        UploadTexture(m_faceCounter, picture, true);
-        ++m_picturesTaken;
-    }
+    // A stand-in first: when the loading picture and the first picture found arrive for the same
+    // frame, the picture goes onto its face over the stand-in.
     if (HBITMAP placeholder = m_placeholder.exchange(nullptr)) {
         UploadTexture(0, placeholder, false);
         UploadTexture(1, placeholder, false);
         UploadTexture(2, placeholder, true);
+    }
+    if (HBITMAP picture = m_pendingPicture.exchange(nullptr)) {
+        m_faceCounter = NextFaceSlot(m_faceCounter);
+        UploadTexture(m_faceCounter, picture, true);
+        ++m_picturesTaken;
     }
 }
 
