@@ -157,6 +157,11 @@ bool GL3DClock::CreateContexts() {
     glEnable(GL_LIGHTING);
     glEnable(GL_LIGHT0);
     glEnable(GL_TEXTURE_2D);
+    glDisable(GL_COLOR_MATERIAL);
+    // Only the faces are drawn in this context: their arrays stay enabled for every frame.
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glEnableClientState(GL_NORMAL_ARRAY);
+    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
     return true;
 }
 
@@ -170,7 +175,10 @@ bool GL3DClock::OpenRenderTarget(HWND hostWindow) {
 }
 
 void GL3DClock::MakeCurrent() {
-    if (m_pbufferContext != nullptr) wglMakeCurrent(m_pbufferDC, m_pbufferContext);
+    if (m_pbufferContext == nullptr) return;
+    // With one display the context stays current from frame to frame; switching costs time.
+    if (wglGetCurrentContext() == m_pbufferContext && wglGetCurrentDC() == m_pbufferDC) return;
+    wglMakeCurrent(m_pbufferDC, m_pbufferContext);
 }
 
 void GL3DClock::CloseRenderTarget() {
