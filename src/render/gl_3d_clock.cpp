@@ -80,7 +80,8 @@ void GL3DClock::SetPendingPictureHandle(HBITMAP picture) { DeleteBitmap(m_pendin
 void GL3DClock::SetPlaceholder(HBITMAP placeholder) { DeleteBitmap(m_placeholder.exchange(placeholder)); }
 
 void GL3DClock::PrepareFrame(int size) {
-    m_vertices = BuildSceneVertices(m_objectType);
+    // The vertices depend on the object type only.
+    if (m_objectType != m_previousObjectType) m_vertices = BuildSceneVertices(m_objectType);
     const bool reopen = NeedsRenderTargetReopen(m_width, m_height, size, m_previousObjectType, m_objectType);
     m_previousObjectType = m_objectType;
     if (!reopen || size <= 0) return;
@@ -176,7 +177,7 @@ void GL3DClock::DrawFrame(bool present, bool snapshot) {
 
     glViewport(0, 0, static_cast<GLsizei>(m_viewportWidth), static_cast<GLsizei>(m_viewportHeight));
     glClearColor(0, 0, 0, 0);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glClear(GL_COLOR_BUFFER_BIT);
 
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();

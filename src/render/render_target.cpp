@@ -153,7 +153,13 @@ bool GL3DClock::CreateContexts() {
         glDrawBuffer(GL_BACK);
         glReadBuffer(GL_BACK);
     }
-    glEnable(GL_DEPTH_TEST);
+    // Every object is a closed box, seen from outside: with the faces turned away left out, no
+    // two faces overlap, so no depth buffer is needed. The faces are clockwise seen from outside;
+    // the frame is drawn upside down (see DrawFrame), which makes them counter-clockwise.
+    glEnable(GL_CULL_FACE);
+    glCullFace(GL_BACK);
+    glFrontFace(GL_CCW);
+    glDisable(GL_DEPTH_TEST);
     glEnable(GL_LIGHTING);
     glEnable(GL_LIGHT0);
     glEnable(GL_TEXTURE_2D);
