@@ -164,7 +164,7 @@ protected:
             std::printf("thumbnail of %s made by: %s\n", Narrow(picture.path).c_str(),
                         Narrow(ThumbnailSourceName(entry->source)).c_str());
             if (RunsUnderWine()) {
-                EXPECT_EQ(entry->source, ThumbnailSource::kGdiplus) << "Wine's shell gives no thumbnails";
+                EXPECT_EQ(entry->source, ThumbnailSource::kProgramDecoder) << "Wine's shell gives no thumbnails";
             } else {
                 EXPECT_NE(entry->source, ThumbnailSource::kNone);
             }
