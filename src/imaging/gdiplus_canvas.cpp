@@ -30,13 +30,6 @@ int RotateFlipOf(int orientation) {
     }
 }
 
-uint32_t Premultiplied(uint32_t argb) {
-    const uint32_t alpha = argb >> 24;
-    uint32_t result = argb & 0xFF000000u;
-    for (int shift = 0; shift < 24; shift += 8) result |= ((argb >> shift & 0xFF) * alpha + 127) / 255 << shift;
-    return result;
-}
-
 // The palette of an 8-bit picture as 256 premultiplied entries (missing ones transparent);
 // empty when GDI+ gives none.
 std::vector<uint32_t> PremultipliedPalette(GpImage* picture) {
@@ -52,7 +45,7 @@ std::vector<uint32_t> PremultipliedPalette(GpImage* picture) {
     const size_t room = (static_cast<size_t>(size) - offsetof(GpColorPalette, entries)) / sizeof(GpArgb);
     const size_t count = std::min<size_t>({palette->count, room, 256});
     std::vector<uint32_t> entries(256, 0);
-    for (size_t i = 0; i < count; ++i) entries[i] = Premultiplied(palette->entries[i]);
+    for (size_t i = 0; i < count; ++i) entries[i] = PremultipliedArgb(palette->entries[i]);
     return entries;
 }
 

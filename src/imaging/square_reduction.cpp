@@ -83,15 +83,15 @@ float Channel(uint32_t pixel, int shift) { return static_cast<float>(pixel >> sh
 
 uint32_t RoundChannel(float value) { return static_cast<uint32_t>(std::clamp(value, 0.0f, 255.0f) + 0.5f); }
 
-uint32_t Premultiply(uint32_t straight) {
+}  // namespace
+
+uint32_t PremultipliedArgb(uint32_t straight) {
     const uint32_t alpha = straight >> 24;
     if (alpha == 0xFF) return straight;
     uint32_t result = straight & 0xFF000000u;
     for (int shift = 0; shift < 24; shift += 8) result |= ((straight >> shift & 0xFF) * alpha + 127) / 255 << shift;
     return result;
 }
-
-}  // namespace
 
 SquareReduction::SquareReduction(uint32_t pictureWidth, uint32_t pictureHeight, int orientation,
                                  const TexturePlacement& shown, int side, uint32_t background)
@@ -203,8 +203,8 @@ void SquareReduction::AddRow(uint32_t row, const void* pixels, RowFormat format,
                     m_expandedRow[i] = palette[bytes[i]];
                 } else {
                     const uint8_t* pixel = bytes + size_t{i} * 4;
-                    m_expandedRow[i] = Premultiply(uint32_t{pixel[0]} | uint32_t{pixel[1]} << 8 |
-                                                   uint32_t{pixel[2]} << 16 | uint32_t{pixel[3]} << 24);
+                    m_expandedRow[i] = PremultipliedArgb(uint32_t{pixel[0]} | uint32_t{pixel[1]} << 8 |
+                                                         uint32_t{pixel[2]} << 16 | uint32_t{pixel[3]} << 24);
                 }
             }
             ReduceAcrossPremultiplied(m_expandedRow.data());

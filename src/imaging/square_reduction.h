@@ -16,6 +16,9 @@ enum class RowFormat {
     kIndexed8,             // one index into a palette of premultiplied 0xAARRGGBB values
 };
 
+// A straight 0xAARRGGBB colour with its colour premultiplied by its alpha (rounded).
+uint32_t PremultipliedArgb(uint32_t straight);
+
 // Puts a picture onto a square canvas (the 1024 x 1024 texture square, a thumbnail cell) while
 // the picture streams past one row at a time, so that a large picture is never held whole a
 // second time.
