@@ -430,8 +430,10 @@ TEST_F(CanvasPictureTest, ACheckerboardComesOutEvenGrey) {
     }
 }
 
-// A JPEG that carries a colour profile is decoded with it (under Wine the profile changes
-// nothing: Wine's colour transform passes the pixels through) and still fills its square.
+// A JPEG that carries a colour profile is converted to sRGB on Windows, as GDI+ converts it when
+// it decodes with colour management. Wine's codec reports no profile (GetColorContexts answers
+// WINCODEC_ERR_UNSUPPORTEDOPERATION) and its GDI+ ignores one, so here the picture must simply
+// decode as before and fill its square.
 TEST_F(CanvasPictureTest, JpegWithAColourProfileStillFillsItsSquare) {
     const StoredPicture stored = StoreForOrientation(300, 400, 1);
     std::vector<uint8_t> jpeg = EncodePixels(stored.width, stored.height, stored.pixels, L"image/jpeg");

@@ -223,4 +223,44 @@ TEST(SquareReductionTest, CodecReductionKeepsAtLeastTheCanvasPixels) {
     }
 }
 
+// Where the codec decodes smaller by itself (JPEG on Windows), the smaller picture is reduced
+// onto the same place as the whole one would be, and gives the same square: a gradient decoded
+// at half its size, in both modes and turned, differs by a level at most.
+TEST(SquareReductionTest, APictureDecodedSmallerLandsWhereTheWholeOneWould) {
+    const auto gradientAt = [](double x, double y) -> uint32_t {
+        const uint32_t red = static_cast<uint32_t>(x / 4000.0 * 255.0),
+                       blue = static_cast<uint32_t>(y / 3000.0 * 255.0);
+        return 0xFF000000u | red << 16 | 0x40u << 8 | blue;
+    };
+    for (int mode : {kAspectKeep, kAspectKeepAndStretch}) {
+        for (int orientation : {1, 6}) {
+            SCOPED_TRACE("mode " + std::to_string(mode) + ", orientation " + std::to_string(orientation));
+            const PictureCanvas canvas = TextureCanvas(mode);
+            ASSERT_EQ(CodecReductionFactor(canvas, 4000, 3000, orientation), 2u);
+            const auto rows = [&](uint32_t scale) {
+                return [&, scale](uint32_t y, uint32_t first, uint32_t count) {
+                    std::vector<uint8_t> row(count * 4);
+                    for (uint32_t i = 0; i < count; ++i) {
+                        // The pixel's centre in the whole picture's coordinates.
+                        const uint32_t c = gradientAt((first + i + 0.5) * scale, (y + 0.5) * scale);
+                        std::memcpy(row.data() + i * 4, &c, 4);
+                    }
+                    return row;
+                };
+            };
+            const std::vector<uint32_t> whole =
+                Feed(ReductionOnto(canvas, 4000, 3000, orientation), RowFormat::kPremultipliedBgra32, rows(1));
+            const std::vector<uint32_t> half = Feed(ScaledReductionOnto(canvas, 2000, 1500, 4000, 3000, orientation),
+                                                    RowFormat::kPremultipliedBgra32, rows(2));
+            ASSERT_EQ(whole.size(), half.size());
+            size_t different = 0;
+            for (size_t i = 0; i < whole.size(); ++i) {
+                different += !NearColour(whole[i], half[i], 1);
+                if ((whole[i] == kTextureBackground) != (half[i] == kTextureBackground)) ++different;
+            }
+            EXPECT_EQ(different, 0u);
+        }
+    }
+}
+
 }  // namespace
