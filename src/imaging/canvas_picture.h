@@ -10,10 +10,10 @@
 // CanvasBitmap). The caller owns a returned handle. Any thread may call these.
 //
 // Each picture is decoded once and reduced onto the canvas from its decoded pixels in one pass
-// (SquareReduction): JPEG pictures through WIC (smaller by the codec itself where it can), other
-// pictures by GDI+ with colour management, pictures larger than GDI+ decodes whole through WIC
-// one row at a time (decoding_budget.h). A picture whose pixels GDI+ cannot hand out is drawn by
-// GDI+ instead.
+// (SquareReduction): JPEG pictures through WIC (smaller by the codec itself where it can; by GDI+
+// when WIC cannot take one), other pictures by GDI+ with colour management, pictures larger than
+// GDI+ decodes whole through WIC one row at a time (decoding_budget.h). A picture whose pixels
+// GDI+ cannot hand out is drawn by GDI+ instead.
 
 // Returns null, changing nothing, when the file cannot be opened or read (also when a file whose
 // header tells no size is larger than the program reads into memory, or memory does not allow),

@@ -44,18 +44,22 @@ SquareReduction ScaledReductionOnto(const PictureCanvas& canvas, uint32_t decode
                            canvas.background);
 }
 
+PictureSize CanvasPixelsOfPicture(const PictureCanvas& canvas, uint32_t storedWidth, uint32_t storedHeight,
+                                  int orientation) {
+    const TexturePlacement shown = PlaceUpright(canvas, storedWidth, storedHeight, orientation);
+    if (shown.width <= 0 || shown.height <= 0) return {};
+    const TexturePlacement stored = StoredPlacement(shown, orientation, canvas.side);
+    return {static_cast<uint32_t>(stored.width), static_cast<uint32_t>(stored.height)};
+}
+
 uint32_t CodecReductionFactor(const PictureCanvas& canvas, uint32_t storedWidth, uint32_t storedHeight,
                               int orientation) {
-    const TexturePlacement shown = PlaceUpright(canvas, storedWidth, storedHeight, orientation);
-    if (shown.width <= 0 || shown.height <= 0) return 1;
-    // The picture's size on the canvas, counted along its stored sides.
-    const TexturePlacement stored = StoredPlacement(shown, orientation, canvas.side);
+    const PictureSize needed = CanvasPixelsOfPicture(canvas, storedWidth, storedHeight, orientation);
+    if (needed.width == 0 || needed.height == 0) return 1;
     for (uint32_t factor : {8u, 4u, 2u}) {
         const uint64_t across = (uint64_t{storedWidth} + factor - 1) / factor;
         const uint64_t down = (uint64_t{storedHeight} + factor - 1) / factor;
-        if (across >= static_cast<uint64_t>(stored.width) && down >= static_cast<uint64_t>(stored.height)) {
-            return factor;
-        }
+        if (across >= needed.width && down >= needed.height) return factor;
     }
     return 1;
 }

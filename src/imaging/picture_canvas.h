@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "imaging/picture_orientation.h"
 #include "imaging/square_reduction.h"
 #include "imaging/texture_square.h"
 
@@ -28,6 +29,11 @@ TexturePlacement PlaceOnCanvas(const PictureCanvas& canvas, uint32_t uprightWidt
 // The reduction of a stored width x height picture with this orientation onto the canvas.
 SquareReduction ReductionOnto(const PictureCanvas& canvas, uint32_t storedWidth, uint32_t storedHeight,
                               int orientation);
+
+// How many canvas pixels the stored picture's width and height span (what overhangs the canvas
+// counted too): a decode needs at least that many for the canvas to show no enlargement.
+PictureSize CanvasPixelsOfPicture(const PictureCanvas& canvas, uint32_t storedWidth, uint32_t storedHeight,
+                                  int orientation);
 
 // How far a codec that decodes smaller by itself (JPEG on Windows) may be asked to go for this
 // canvas: the largest of 8, 4 and 2 that divides each side of the stored width x height picture

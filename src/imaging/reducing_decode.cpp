@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "imaging/decoding_budget.h"
+#include "imaging/picture_orientation.h"
 #include "imaging/picture_bytes.h"
 #include "imaging/square_reduction.h"
 
@@ -77,10 +78,9 @@ uint32_t BytesPerPixel(RowFormat format) {
     }
 }
 
-// A converter from `source` to sRGB when the frame carries a colour profile (as GDI+'s decode with
-// colour management does); null when it carries none, or when the system cannot convert it.
-ComOwner<IWICBitmapSource> ColourManaged(IWICImagingFactory& factory, IWICBitmapFrameDecode& frame,
-                                         IWICBitmapSource& source) {
+// The colour profile the frame carries; null when it carries none (or the codec cannot tell, as
+// Wine's cannot).
+ComOwner<IWICColorContext> EmbeddedProfile(IWICImagingFactory& factory, IWICBitmapFrameDecode& frame) {
     UINT count = 0;
     if (FAILED(frame.GetColorContexts(0, nullptr, &count)) || count == 0 || count > 16) return nullptr;
     std::vector<IWICColorContext*> contexts(count, nullptr);
@@ -91,13 +91,18 @@ ComOwner<IWICBitmapSource> ColourManaged(IWICImagingFactory& factory, IWICBitmap
     }
     UINT actual = 0;
     if (FAILED(frame.GetColorContexts(count, contexts.data(), &actual))) return nullptr;
-    IWICColorContext* profile = nullptr;
-    for (UINT i = 0; i < actual && i < count && profile == nullptr; ++i) {
+    for (UINT i = 0; i < actual && i < count; ++i) {
         WICColorContextType type = WICColorContextUninitialized;
-        if (SUCCEEDED(contexts[i]->GetType(&type)) && type == WICColorContextProfile) profile = contexts[i];
+        if (SUCCEEDED(contexts[i]->GetType(&type)) && type == WICColorContextProfile) return std::move(owners[i]);
     }
-    if (profile == nullptr) return nullptr;
+    return nullptr;
+}
 
+// `source` converted from the profile to sRGB, as GDI+ converts a picture when it decodes with
+// colour management; null when the system cannot convert it (then the picture is shown as
+// decoded, as GDI+ shows it then).
+ComOwner<IWICBitmapSource> ConvertedToSrgb(IWICImagingFactory& factory, IWICBitmapSource& source,
+                                           IWICColorContext& profile) {
     IWICColorContext* srgbPointer = nullptr;
     if (FAILED(factory.CreateColorContext(&srgbPointer))) return nullptr;
     ComOwner<IWICColorContext> srgb(srgbPointer);
@@ -110,7 +115,7 @@ ComOwner<IWICBitmapSource> ColourManaged(IWICImagingFactory& factory, IWICBitmap
     IWICColorTransform* transformPointer = nullptr;
     if (FAILED(factory.CreateColorTransformer(&transformPointer))) return nullptr;
     ComOwner<IWICColorTransform> transform(transformPointer);
-    if (FAILED(transform->Initialize(&source, profile, srgb.get(),
+    if (FAILED(transform->Initialize(&source, &profile, srgb.get(),
                                      opaque ? GUID_WICPixelFormat24bppBGR : GUID_WICPixelFormat32bppBGRA))) {
         return nullptr;
     }
@@ -161,12 +166,12 @@ std::vector<uint32_t> DecodeSmallerByCodec(IWICImagingFactory& factory, IWICBitm
     }
     ComOwner<IWICBitmapSourceTransform> transform(transformPointer);
 
-    // The codec names the size it decodes to for the one asked; it must still hold the canvas's
-    // pixels (the factor was chosen so) and be smaller than the picture.
+    // The codec names the size it decodes to for the one asked; it must still hold as many pixels
+    // as the canvas shows of the picture, and be smaller than the picture.
     UINT smallWidth = (width + factor - 1) / factor, smallHeight = (height + factor - 1) / factor;
-    const UINT neededWidth = smallWidth, neededHeight = smallHeight;
-    if (FAILED(transform->GetClosestSize(&smallWidth, &smallHeight)) || smallWidth < neededWidth ||
-        smallHeight < neededHeight || smallWidth >= width || smallHeight >= height) {
+    const PictureSize needed = CanvasPixelsOfPicture(canvas, width, height, orientation);
+    if (FAILED(transform->GetClosestSize(&smallWidth, &smallHeight)) || smallWidth < needed.width ||
+        smallHeight < needed.height || smallWidth >= width || smallHeight >= height) {
         return {};
     }
     WICPixelFormatGUID format = GUID_WICPixelFormat24bppBGR;
@@ -183,14 +188,26 @@ std::vector<uint32_t> DecodeSmallerByCodec(IWICImagingFactory& factory, IWICBitm
     }
 
     SquareReduction reduction = ScaledReductionOnto(canvas, smallWidth, smallHeight, width, height, orientation);
-    IWICBitmap* smallPointer = nullptr;
-    if (FAILED(factory.CreateBitmapFromMemory(smallWidth, smallHeight, format, static_cast<UINT>(stride),
-                                              static_cast<UINT>(bytes), pixels.data(), &smallPointer))) {
-        return {};
+    ComOwner<IWICColorContext> profile = EmbeddedProfile(factory, frame);
+    ComOwner<IWICBitmapSource> converted;
+    ComOwner<IWICBitmap> smallBitmap;
+    if (profile != nullptr) {
+        IWICBitmap* smallPointer = nullptr;
+        if (SUCCEEDED(factory.CreateBitmapFromMemory(smallWidth, smallHeight, format, static_cast<UINT>(stride),
+                                                     static_cast<UINT>(bytes), pixels.data(), &smallPointer))) {
+            smallBitmap.reset(smallPointer);
+            converted = ConvertedToSrgb(factory, *smallBitmap, *profile);
+        }
     }
-    ComOwner<IWICBitmap> small(smallPointer);
-    ComOwner<IWICBitmapSource> managed = ColourManaged(factory, frame, *small);
-    if (!FeedRows(factory, managed ? *managed : *small, reduction)) return {};
+    if (converted != nullptr) {
+        if (!FeedRows(factory, *converted, reduction)) return {};
+    } else {
+        for (uint32_t y = reduction.FirstRow(); y < reduction.FirstRow() + reduction.RowCount(); ++y) {
+            const uint8_t* row =
+                pixels.data() + y * stride + uint64_t{reduction.FirstColumn()} * BytesPerPixel(*rowFormat);
+            reduction.AddRow(y, row, *rowFormat);
+        }
+    }
     return reduction.TakeSquare();
 }
 
@@ -212,8 +229,9 @@ std::vector<uint32_t> DecodeOntoCanvas(IWICImagingFactory& factory, IWICStream& 
     if (!square.empty()) return square;
 
     SquareReduction reduction = ReductionOnto(canvas, width, height, orientation);
-    ComOwner<IWICBitmapSource> managed = ColourManaged(factory, *frame, *frame);
-    if (!FeedRows(factory, managed ? *managed : *frame, reduction)) return {};
+    ComOwner<IWICColorContext> profile = EmbeddedProfile(factory, *frame);
+    ComOwner<IWICBitmapSource> converted = profile ? ConvertedToSrgb(factory, *frame, *profile) : nullptr;
+    if (!FeedRows(factory, converted ? *converted : *frame, reduction)) return {};
     return reduction.TakeSquare();
 }
 
