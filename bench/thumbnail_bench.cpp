@@ -1,6 +1,7 @@
 // Time until the first 8 visible thumbnails of large JPEG files are in the list view's image
-// list (the thumbnail thread: shell sources tried, whole-file decode, cell composition, handing
-// over to the view) against decoding the same 8 files with GDI+, alternating in one process.
+// list (the thumbnail thread: shell sources tried, the program's decode reduced onto the cell,
+// handing over to the view) against decoding the same 8 files whole with GDI+, alternating in one
+// process.
 // Arguments: the picture files (8 are used, repeated when fewer), then optionally "rounds=<n>".
 
 #include <windows.h>

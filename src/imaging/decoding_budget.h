@@ -19,11 +19,12 @@
 // buffer; JPEG and GIF cannot state more than 65535.
 //
 // Pictures up to 2^24 pixels (16.7 megapixels: the 12-megapixel photos of most phones) are
-// decoded whole by GDI+ from the file's bytes in memory, as always: under Wine GDI+ holds two
-// full-size copies while it loads (the codec's and its own) and a third 32-bit one while it draws,
-// which is cheap at that size. Larger pictures, and pictures in files too large to read into
-// memory, go the reducing way: decoded from the file and reduced onto the texture square one row
-// at a time, so that the codec's copy is the only full-size copy.
+// decoded whole from the file's bytes in memory (canvas_picture.h): JPEG by the system's codec,
+// which holds one full-size copy, other pictures by GDI+, which under Wine holds two while it
+// loads (the codec's and its own); both are reduced onto the square from those pixels without a
+// further copy. Larger pictures, and pictures in files too large to read into memory, go the
+// reducing way: decoded from the file and reduced onto the texture square one row at a time, so
+// that the codec's copy is the only full-size copy.
 
 inline constexpr uint64_t kMaxDecodedPixels = uint64_t{1} << 28;
 inline constexpr uint32_t kMaxDecodedSide = uint32_t{1} << 18;

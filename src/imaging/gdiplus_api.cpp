@@ -37,6 +37,12 @@ GdiplusApi LoadGdiplus() {
     Lookup(library, api.saveImageToFile, "GdipSaveImageToFile");
     Lookup(library, api.createBitmapFromFile, "GdipCreateBitmapFromFile");
     Lookup(library, api.createBitmapFromHbitmap, "GdipCreateBitmapFromHBITMAP");
+    Lookup(library, api.getImagePixelFormat, "GdipGetImagePixelFormat");
+    Lookup(library, api.bitmapLockBits, "GdipBitmapLockBits");
+    Lookup(library, api.bitmapUnlockBits, "GdipBitmapUnlockBits");
+    Lookup(library, api.getImagePaletteSize, "GdipGetImagePaletteSize");
+    Lookup(library, api.getImagePalette, "GdipGetImagePalette");
+    Lookup(library, api.imageRotateFlip, "GdipImageRotateFlip");
 
     if (api.startup != nullptr) {
         const GdiplusStartupInput input;

@@ -18,6 +18,11 @@ inline constexpr GpStatus kGpOk = 0;
 
 using GpArgb = uint32_t;
 inline constexpr int kPixelFormat32bppArgb = 0x0026200A;
+inline constexpr int kPixelFormat32bppPargb = 0x000E200B;
+inline constexpr int kPixelFormat32bppRgb = 0x00022009;
+inline constexpr int kPixelFormat24bppRgb = 0x00021808;
+inline constexpr int kPixelFormat8bppIndexed = 0x00030803;
+inline constexpr UINT kImageLockModeRead = 1;
 inline constexpr int kUnitPixel = 2;
 inline constexpr int kColorAdjustTypeBitmap = 1;
 inline constexpr int kColorMatrixFlagsDefault = 0;
@@ -28,6 +33,30 @@ struct GdiplusStartupInput {
     BOOL suppressBackgroundThread = FALSE;
     BOOL suppressExternalCodecs = FALSE;
 };
+
+struct GpRect {
+    INT x, y, width, height;
+};
+
+struct GpBitmapData {
+    UINT width;
+    UINT height;
+    INT stride;
+    INT pixelFormat;
+    void* scan0;
+    UINT_PTR reserved;
+};
+
+// The header of a palette; `count` ARGB entries follow it.
+struct GpColorPalette {
+    UINT flags;
+    UINT count;
+    GpArgb entries[1];
+};
+
+// GDI+'s RotateFlipType: a turn clockwise by 0, 90, 180 or 270 degrees, then a mirror left to
+// right when 4 is added.
+inline constexpr int kRotateNoneFlipX = 4;
 
 struct GpColorMatrix {
     float m[5][5];
@@ -78,6 +107,13 @@ struct GdiplusApi {
     GpStatus(WINAPI* bitmapGetPixel)(GpBitmap*, INT, INT, GpArgb*) = nullptr;
     GpStatus(WINAPI* saveImageToFile)(GpImage*, const WCHAR*, const CLSID*, const void*) = nullptr;
     GpStatus(WINAPI* createBitmapFromFile)(const WCHAR*, GpBitmap**) = nullptr;
+    // Reading decoded pixels for the reduction onto a texture square or a thumbnail cell.
+    GpStatus(WINAPI* getImagePixelFormat)(GpImage*, INT*) = nullptr;
+    GpStatus(WINAPI* bitmapLockBits)(GpBitmap*, const GpRect*, UINT, INT, GpBitmapData*) = nullptr;
+    GpStatus(WINAPI* bitmapUnlockBits)(GpBitmap*, GpBitmapData*) = nullptr;
+    GpStatus(WINAPI* getImagePaletteSize)(GpImage*, INT*) = nullptr;
+    GpStatus(WINAPI* getImagePalette)(GpImage*, GpColorPalette*, INT) = nullptr;
+    GpStatus(WINAPI* imageRotateFlip)(GpImage*, int) = nullptr;
     // Thumbnails from the shell come as bitmap handles.
     GpStatus(WINAPI* createBitmapFromHbitmap)(HBITMAP, HPALETTE, GpBitmap**) = nullptr;
 };

@@ -93,6 +93,61 @@ PictureHeader ReadBmp(const HeaderByteReader& read) {
     return Stated(PictureFormat::kBmp, static_cast<uint32_t>(width), rows);
 }
 
+// What the first image directory of a TIFF structure says: ImageWidth (256) and ImageLength
+// (257), each a single SHORT or LONG, and the orientation (274), a single SHORT.
+struct TiffDirectory {
+    bool read = false;  // the directory was found
+    uint32_t width = 0;
+    uint32_t height = 0;
+    int orientation = kOrientationAsStored;
+};
+
+// The TIFF structure starts with its byte-order mark at `base` and ends before `limit`; its
+// offsets count from `base`. A TIFF file is one (base 0); so is the Exif segment of a JPEG after
+// its six-byte name. A size entry of another type or count stops the size there; an orientation
+// of another type, count or value is no orientation.
+TiffDirectory ReadFirstTiffDirectory(const HeaderByteReader& read, uint64_t base, uint64_t limit) {
+    uint8_t start[8];
+    if (limit < base + sizeof start || !ReadExactly(read, base, start, sizeof start)) return {};
+    const bool little = start[0] == 'I' && start[1] == 'I';
+    if (!little && !(start[0] == 'M' && start[1] == 'M')) return {};
+    auto read16 = [little](const uint8_t* p) { return little ? LittleEndian16(p) : BigEndian16(p); };
+    auto read32 = [little](const uint8_t* p) { return little ? LittleEndian32(p) : BigEndian32(p); };
+    if (read16(start + 2) != 42) return {};
+
+    const uint64_t directory = base + read32(start + 4);
+    uint8_t countBytes[2];
+    if (directory < base + 8 || directory + 2 > limit || !ReadExactly(read, directory, countBytes, sizeof countBytes)) {
+        return {};
+    }
+    TiffDirectory result;
+    result.read = true;
+    const int entries = std::min<int>(read16(countBytes), kMaxTiffEntries);
+    bool sizeStopped = false, orientationFound = false;
+    for (int i = 0; i < entries; ++i) {
+        const bool sizeDone = sizeStopped || (result.width != 0 && result.height != 0);
+        if (sizeDone && orientationFound) break;
+        const uint64_t at = directory + 2 + uint64_t(i) * 12;
+        uint8_t entry[12];  // tag, type, count, value
+        if (at + sizeof entry > limit || !ReadExactly(read, at, entry, sizeof entry)) break;
+        const uint32_t tag = read16(entry);
+        const uint32_t type = read16(entry + 2);
+        const uint32_t count = read32(entry + 4);
+        if ((tag == 256 || tag == 257) && !sizeStopped) {
+            if ((type != 3 && type != 4) || count != 1) {
+                sizeStopped = true;
+                continue;
+            }
+            (tag == 256 ? result.width : result.height) = type == 3 ? read16(entry + 8) : read32(entry + 8);
+        } else if (tag == kOrientationTag && !orientationFound) {
+            orientationFound = true;
+            if (type == 3 && count == 1) result.orientation = OrientationFromTag(read16(entry + 8));
+        }
+    }
+    if (sizeStopped && (result.width == 0 || result.height == 0)) result.width = result.height = 0;
+    return result;
+}
+
 bool IsFrameMarker(uint8_t marker) {
     // SOF0 .. SOF15 except DHT (C4), JPG (C8) and DAC (CC).
     return marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
@@ -103,6 +158,12 @@ bool IsFrameMarker(uint8_t marker) {
 // that this walk stops at, so whatever ends the walk early leaves the answer to the decoder.
 PictureHeader ReadJpeg(const HeaderByteReader& read) {
     uint64_t position = 2;
+    int orientation = kOrientationAsStored;
+    bool exifSeen = false;
+    const auto withOrientation = [&orientation](PictureHeader header) {
+        header.orientation = orientation;
+        return header;
+    };
     for (int step = 0; step < kMaxJpegSegments; ++step) {
         uint8_t segment[4];
         if (!ReadExactly(read, position, segment, sizeof segment)) break;
@@ -122,41 +183,30 @@ PictureHeader ReadJpeg(const HeaderByteReader& read) {
         if (IsFrameMarker(marker)) {
             uint8_t frame[5];  // precision, height, width
             if (length < 2 + sizeof frame || !ReadExactly(read, position + 4, frame, sizeof frame)) break;
-            return Stated(PictureFormat::kJpeg, BigEndian16(frame + 3), BigEndian16(frame + 1));
+            return withOrientation(Stated(PictureFormat::kJpeg, BigEndian16(frame + 3), BigEndian16(frame + 1)));
+        }
+        if (marker == 0xE1 && !exifSeen) {
+            // The first APP1 segment named "Exif" holds the camera's TIFF structure.
+            uint8_t name[6];
+            if (length >= 2 + sizeof name && ReadExactly(read, position + 4, name, sizeof name) &&
+                std::memcmp(name, "Exif\0\0", sizeof name) == 0) {
+                exifSeen = true;
+                orientation =
+                    ReadFirstTiffDirectory(read, position + 4 + sizeof name, position + 2 + length).orientation;
+            }
         }
         position += 2 + uint64_t{length};
     }
-    return Undecided(PictureFormat::kJpeg);
+    return withOrientation(Undecided(PictureFormat::kJpeg));
 }
 
-// The byte-order mark, the offset of the first image directory, and in that directory the
-// ImageWidth (256) and ImageLength (257) entries, each a single SHORT or LONG. The first
-// directory is the picture a decoder shows first.
+// The byte-order mark, the offset of the first image directory, and in that directory the size
+// and the orientation. The first directory is the picture a decoder shows first.
 PictureHeader ReadTiff(const HeaderByteReader& read) {
-    uint8_t start[8];
-    if (!ReadExactly(read, 0, start, sizeof start)) return Undecided(PictureFormat::kTiff);
-    const bool little = start[0] == 'I';
-    auto read16 = [little](const uint8_t* p) { return little ? LittleEndian16(p) : BigEndian16(p); };
-    auto read32 = [little](const uint8_t* p) { return little ? LittleEndian32(p) : BigEndian32(p); };
-
-    const uint64_t directory = read32(start + 4);
-    uint8_t countBytes[2];
-    if (directory < 8 || !ReadExactly(read, directory, countBytes, sizeof countBytes)) {
-        return Undecided(PictureFormat::kTiff);
-    }
-    const int entries = std::min<int>(read16(countBytes), kMaxTiffEntries);
-    uint32_t width = 0, height = 0;
-    for (int i = 0; i < entries && (width == 0 || height == 0); ++i) {
-        uint8_t entry[12];  // tag, type, count, value
-        if (!ReadExactly(read, directory + 2 + uint64_t(i) * 12, entry, sizeof entry)) break;
-        const uint32_t tag = read16(entry);
-        if (tag != 256 && tag != 257) continue;
-        const uint32_t type = read16(entry + 2);
-        if ((type != 3 && type != 4) || read32(entry + 4) != 1) break;
-        const uint32_t value = type == 3 ? read16(entry + 8) : read32(entry + 8);
-        (tag == 256 ? width : height) = value;
-    }
-    return Stated(PictureFormat::kTiff, width, height);
+    const TiffDirectory directory = ReadFirstTiffDirectory(read, 0, UINT64_MAX);
+    PictureHeader header = Stated(PictureFormat::kTiff, directory.width, directory.height);
+    header.orientation = directory.orientation;
+    return header;
 }
 
 }  // namespace

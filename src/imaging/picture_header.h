@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <functional>
 
+#include "imaging/picture_orientation.h"
+
 // What the header of a JPEG, PNG, GIF, BMP or TIFF file says, found from the file's content
 // (never its name) by reading only the few bytes that hold it. Two callers rely on it: the
 // folder scan takes its answer as the picture test instead of decoding every file, and every
@@ -23,6 +25,10 @@
 //   side stated as zero (a JPEG whose height a later DNL segment sets, a GIF with an empty
 //   logical screen), a JPEG frame header that the segment walk does not reach (junk between
 //   segments, a scan first, too many segments), a TIFF without plain size tags.
+//
+// Besides the size, the header tells how the picture is turned to show upright: the EXIF
+// orientation (tag 0x0112) of a JPEG's Exif segment or of a TIFF's first image directory, read
+// whatever the verdict; 1 (as stored) when there is none or its value is outside 1 to 8.
 
 // Reads up to `count` bytes at `offset` of the file into `buffer`; returns how many bytes it
 // read (fewer at the end of the file, 0 past it or on a read error).
@@ -37,14 +43,20 @@ struct PictureHeader {
     PictureFormat format = PictureFormat::kNone;  // kNone only for content of none of the formats
     uint32_t width = 0;                           // both sides are set (non-zero) only when kSized
     uint32_t height = 0;
+    int orientation = kOrientationAsStored;
 
     bool IsSized() const { return verdict == HeaderVerdict::kSized; }
+    // The sides the picture shows with once it is turned upright.
+    uint32_t UprightWidth() const { return OrientationSwapsSides(orientation) ? height : width; }
+    uint32_t UprightHeight() const { return OrientationSwapsSides(orientation) ? width : height; }
 };
 
 // JPEG segments and TIFF directory entries a header walk passes before it gives up: real files
 // have a few dozen.
 inline constexpr int kMaxJpegSegments = 4096;
 inline constexpr int kMaxTiffEntries = 4096;
+// The EXIF orientation tag.
+inline constexpr uint32_t kOrientationTag = 0x0112;
 
 // Reads the header through `read`, seeking over what it does not need: a JPEG's metadata
 // segments are skipped by their lengths, a TIFF's directory is read where its offset points.

@@ -55,6 +55,7 @@ bool PictureHolder::LoadResource(const wchar_t* name, const wchar_t* type, HMODU
 void PictureHolder::DecodeHeldBytes() {
     const GdiplusApi& api = Gdiplus();
     const PictureHeader header = ReadPictureHeader(m_bytes.Data(), m_bytes.Size());
+    m_orientation = header.orientation;
     if (!MayDecode(header)) return;
     StreamOwner stream = MakeStreamOnBytes(m_bytes);
     if (stream == nullptr) return;
@@ -113,4 +114,5 @@ void PictureHolder::Release() {
         m_image = nullptr;
     }
     m_bytes.Free();
+    m_orientation = 1;
 }

@@ -29,8 +29,12 @@ public:
     // resource, its bytes or the decoder entry point are missing.
     bool LoadResource(const wchar_t* name, const wchar_t* type, HMODULE module);
 
+    // The size as decoded, which is the size as stored: a photo whose EXIF orientation turns it
+    // shows with the sides swapped (Orientation(), picture_orientation.h).
     UINT Width() const;
     UINT Height() const;
+    // The orientation the held picture's header states; 1 (as stored) when it states none.
+    int Orientation() const { return m_orientation; }
     GpImage* Image() const { return m_image; }
 
     // Draws `image` (callers pass Image()) whole into `rect` of the device context through the
@@ -46,4 +50,5 @@ private:
 
     PictureBytes m_bytes;
     GpImage* m_image = nullptr;
+    int m_orientation = 1;
 };

@@ -4,12 +4,28 @@
 #include <wincodec.h>
 
 #include <memory>
+#include <optional>
 
 #include "imaging/decoding_budget.h"
+#include "imaging/picture_orientation.h"
 #include "imaging/picture_bytes.h"
-#include "imaging/texture_reduction.h"
+#include "imaging/square_reduction.h"
 
 namespace {
+
+// The codec's own smaller decode. Windows' SDK declares it in wincodec.h; mingw-w64's copy of
+// that header lacks it.
+struct DECLSPEC_NOVTABLE IWICBitmapSourceTransform : public IUnknown {
+    virtual HRESULT STDMETHODCALLTYPE CopyPixels(const WICRect* rect, UINT width, UINT height,
+                                                 WICPixelFormatGUID* format, WICBitmapTransformOptions transform,
+                                                 UINT stride, UINT bufferSize, BYTE* buffer) = 0;
+    virtual HRESULT STDMETHODCALLTYPE GetClosestSize(UINT* width, UINT* height) = 0;
+    virtual HRESULT STDMETHODCALLTYPE GetClosestPixelFormat(WICPixelFormatGUID* format) = 0;
+    virtual HRESULT STDMETHODCALLTYPE DoesSupportTransform(WICBitmapTransformOptions transform, BOOL* supported) = 0;
+};
+// {3B16811B-6A43-4EC9-B713-3D5A0C13B940}
+constexpr IID kSourceTransformInterface = {
+    0x3b16811b, 0x6a43, 0x4ec9, {0xb7, 0x13, 0x3d, 0x5a, 0x0c, 0x13, 0xb9, 0x40}};
 
 template <typename Interface>
 using ComOwner = std::unique_ptr<Interface, ComReleaser>;
@@ -40,10 +56,164 @@ ComOwner<IWICImagingFactory> MakeFactory() {
     return ComOwner<IWICImagingFactory>(factory);
 }
 
-// Decodes the first frame of the picture in `stream` row by row into the reduction. The rows
-// come through a converter to premultiplied 32-bit pixels, one row (of the columns that land on
-// the square) at a time.
-std::vector<uint32_t> DecodeReducedSquare(IWICImagingFactory& factory, IWICStream& stream, int aspectMode) {
+// The row layouts the reduction reads as WIC names them; none for any other format.
+std::optional<RowFormat> RowFormatOf(const WICPixelFormatGUID& format) {
+    if (format == GUID_WICPixelFormat24bppBGR) return RowFormat::kBgr24;
+    if (format == GUID_WICPixelFormat8bppGray) return RowFormat::kGray8;
+    if (format == GUID_WICPixelFormat32bppBGR) return RowFormat::kBgrx32;
+    if (format == GUID_WICPixelFormat32bppBGRA) return RowFormat::kBgra32;
+    if (format == GUID_WICPixelFormat32bppPBGRA) return RowFormat::kPremultipliedBgra32;
+    return std::nullopt;
+}
+
+uint32_t BytesPerPixel(RowFormat format) {
+    switch (format) {
+        case RowFormat::kBgr24:
+            return 3;
+        case RowFormat::kGray8:
+        case RowFormat::kIndexed8:
+            return 1;
+        default:
+            return 4;
+    }
+}
+
+// The colour profile the frame carries; null when it carries none (or the codec cannot tell, as
+// Wine's cannot).
+ComOwner<IWICColorContext> EmbeddedProfile(IWICImagingFactory& factory, IWICBitmapFrameDecode& frame) {
+    UINT count = 0;
+    if (FAILED(frame.GetColorContexts(0, nullptr, &count)) || count == 0 || count > 16) return nullptr;
+    std::vector<IWICColorContext*> contexts(count, nullptr);
+    std::vector<ComOwner<IWICColorContext>> owners;
+    for (UINT i = 0; i < count; ++i) {
+        if (FAILED(factory.CreateColorContext(&contexts[i]))) return nullptr;
+        owners.emplace_back(contexts[i]);
+    }
+    UINT actual = 0;
+    if (FAILED(frame.GetColorContexts(count, contexts.data(), &actual))) return nullptr;
+    for (UINT i = 0; i < actual && i < count; ++i) {
+        WICColorContextType type = WICColorContextUninitialized;
+        if (SUCCEEDED(contexts[i]->GetType(&type)) && type == WICColorContextProfile) return std::move(owners[i]);
+    }
+    return nullptr;
+}
+
+// `source` converted from the profile to sRGB, as GDI+ converts a picture when it decodes with
+// colour management; null when the system cannot convert it (then the picture is shown as
+// decoded, as GDI+ shows it then).
+ComOwner<IWICBitmapSource> ConvertedToSrgb(IWICImagingFactory& factory, IWICBitmapSource& source,
+                                           IWICColorContext& profile) {
+    IWICColorContext* srgbPointer = nullptr;
+    if (FAILED(factory.CreateColorContext(&srgbPointer))) return nullptr;
+    ComOwner<IWICColorContext> srgb(srgbPointer);
+    if (FAILED(srgb->InitializeFromExifColorSpace(1))) return nullptr;
+
+    WICPixelFormatGUID sourceFormat{};
+    if (FAILED(source.GetPixelFormat(&sourceFormat))) return nullptr;
+    const bool opaque = sourceFormat == GUID_WICPixelFormat24bppBGR || sourceFormat == GUID_WICPixelFormat32bppCMYK ||
+                        sourceFormat == GUID_WICPixelFormat8bppGray;
+    IWICColorTransform* transformPointer = nullptr;
+    if (FAILED(factory.CreateColorTransformer(&transformPointer))) return nullptr;
+    ComOwner<IWICColorTransform> transform(transformPointer);
+    if (FAILED(transform->Initialize(&source, &profile, srgb.get(),
+                                     opaque ? GUID_WICPixelFormat24bppBGR : GUID_WICPixelFormat32bppBGRA))) {
+        return nullptr;
+    }
+    return ComOwner<IWICBitmapSource>(transform.release());
+}
+
+// Reads `source` row by row into the reduction, in its own format where the reduction reads it,
+// otherwise through a converter to premultiplied 32 bits. False when a row cannot be read.
+bool FeedRows(IWICImagingFactory& factory, IWICBitmapSource& source, SquareReduction& reduction) {
+    if (reduction.ColumnCount() == 0 || reduction.RowCount() == 0) return true;
+    WICPixelFormatGUID format{};
+    if (FAILED(source.GetPixelFormat(&format))) return false;
+    std::optional<RowFormat> rowFormat = RowFormatOf(format);
+    IWICBitmapSource* rows = &source;
+    ComOwner<IWICFormatConverter> converter;
+    if (!rowFormat) {
+        IWICFormatConverter* converterPointer = nullptr;
+        if (FAILED(factory.CreateFormatConverter(&converterPointer))) return false;
+        converter.reset(converterPointer);
+        if (FAILED(converter->Initialize(&source, GUID_WICPixelFormat32bppPBGRA, WICBitmapDitherTypeNone, nullptr, 0.0,
+                                         WICBitmapPaletteTypeCustom))) {
+            return false;
+        }
+        rows = converter.get();
+        rowFormat = RowFormat::kPremultipliedBgra32;
+    }
+    const UINT stride = (reduction.ColumnCount() * BytesPerPixel(*rowFormat) + 3) & ~3u;
+    std::vector<uint8_t> row(stride);
+    for (uint32_t y = reduction.FirstRow(); y < reduction.FirstRow() + reduction.RowCount(); ++y) {
+        const WICRect rect{static_cast<INT>(reduction.FirstColumn()), static_cast<INT>(y),
+                           static_cast<INT>(reduction.ColumnCount()), 1};
+        if (FAILED(rows->CopyPixels(&rect, stride, stride, row.data()))) return false;
+        reduction.AddRow(y, row.data(), *rowFormat);
+    }
+    return true;
+}
+
+// The picture decoded smaller by the codec itself and reduced from there; empty when the codec
+// has no such decode, or none that keeps enough pixels for the canvas.
+std::vector<uint32_t> DecodeSmallerByCodec(IWICImagingFactory& factory, IWICBitmapFrameDecode& frame, UINT width,
+                                           UINT height, const PictureCanvas& canvas, int orientation) {
+    const uint32_t factor = CodecReductionFactor(canvas, width, height, orientation);
+    if (factor <= 1) return {};
+    IWICBitmapSourceTransform* transformPointer = nullptr;
+    if (FAILED(frame.QueryInterface(kSourceTransformInterface, reinterpret_cast<void**>(&transformPointer))) ||
+        transformPointer == nullptr) {
+        return {};
+    }
+    ComOwner<IWICBitmapSourceTransform> transform(transformPointer);
+
+    // The codec names the size it decodes to for the one asked; it must still hold as many pixels
+    // as the canvas shows of the picture, and be smaller than the picture.
+    UINT smallWidth = (width + factor - 1) / factor, smallHeight = (height + factor - 1) / factor;
+    const PictureSize needed = CanvasPixelsOfPicture(canvas, width, height, orientation);
+    if (FAILED(transform->GetClosestSize(&smallWidth, &smallHeight)) || smallWidth < needed.width ||
+        smallHeight < needed.height || smallWidth >= width || smallHeight >= height) {
+        return {};
+    }
+    WICPixelFormatGUID format = GUID_WICPixelFormat24bppBGR;
+    if (FAILED(transform->GetClosestPixelFormat(&format))) return {};
+    const std::optional<RowFormat> rowFormat = RowFormatOf(format);
+    if (!rowFormat) return {};
+    const uint64_t stride = (uint64_t{smallWidth} * BytesPerPixel(*rowFormat) + 3) & ~uint64_t{3};
+    const uint64_t bytes = stride * smallHeight;
+    if (bytes > kMaxPictureFileBytes) return {};
+    std::vector<uint8_t> pixels(static_cast<size_t>(bytes));
+    if (FAILED(transform->CopyPixels(nullptr, smallWidth, smallHeight, &format, WICBitmapTransformRotate0,
+                                     static_cast<UINT>(stride), static_cast<UINT>(bytes), pixels.data()))) {
+        return {};
+    }
+
+    SquareReduction reduction = ScaledReductionOnto(canvas, smallWidth, smallHeight, width, height, orientation);
+    ComOwner<IWICColorContext> profile = EmbeddedProfile(factory, frame);
+    ComOwner<IWICBitmapSource> converted;
+    ComOwner<IWICBitmap> smallBitmap;
+    if (profile != nullptr) {
+        IWICBitmap* smallPointer = nullptr;
+        if (SUCCEEDED(factory.CreateBitmapFromMemory(smallWidth, smallHeight, format, static_cast<UINT>(stride),
+                                                     static_cast<UINT>(bytes), pixels.data(), &smallPointer))) {
+            smallBitmap.reset(smallPointer);
+            converted = ConvertedToSrgb(factory, *smallBitmap, *profile);
+        }
+    }
+    if (converted != nullptr) {
+        if (!FeedRows(factory, *converted, reduction)) return {};
+    } else {
+        for (uint32_t y = reduction.FirstRow(); y < reduction.FirstRow() + reduction.RowCount(); ++y) {
+            const uint8_t* row =
+                pixels.data() + y * stride + uint64_t{reduction.FirstColumn()} * BytesPerPixel(*rowFormat);
+            reduction.AddRow(y, row, *rowFormat);
+        }
+    }
+    return reduction.TakeSquare();
+}
+
+// Decodes the first frame of the picture in `stream` onto the canvas.
+std::vector<uint32_t> DecodeOntoCanvas(IWICImagingFactory& factory, IWICStream& stream, const PictureCanvas& canvas,
+                                       int orientation) {
     IWICBitmapDecoder* decoderPointer = nullptr;
     if (FAILED(factory.CreateDecoderFromStream(&stream, nullptr, WICDecodeMetadataCacheOnDemand, &decoderPointer))) {
         return {};
@@ -55,28 +225,18 @@ std::vector<uint32_t> DecodeReducedSquare(IWICImagingFactory& factory, IWICStrea
     UINT width = 0, height = 0;
     if (FAILED(frame->GetSize(&width, &height)) || !FitsDecodingBudget(width, height)) return {};
 
-    IWICFormatConverter* converterPointer = nullptr;
-    if (FAILED(factory.CreateFormatConverter(&converterPointer))) return {};
-    ComOwner<IWICFormatConverter> converter(converterPointer);
-    if (FAILED(converter->Initialize(frame.get(), GUID_WICPixelFormat32bppPBGRA, WICBitmapDitherTypeNone, nullptr, 0.0,
-                                     WICBitmapPaletteTypeCustom))) {
-        return {};
-    }
+    std::vector<uint32_t> square = DecodeSmallerByCodec(factory, *frame, width, height, canvas, orientation);
+    if (!square.empty()) return square;
 
-    TextureReduction reduction(width, height, aspectMode);
-    std::vector<uint32_t> row(reduction.ColumnCount());
-    const UINT stride = static_cast<UINT>(row.size() * sizeof(uint32_t));
-    for (uint32_t y = reduction.FirstRow(); y < reduction.FirstRow() + reduction.RowCount(); ++y) {
-        const WICRect rect{static_cast<INT>(reduction.FirstColumn()), static_cast<INT>(y),
-                           static_cast<INT>(reduction.ColumnCount()), 1};
-        if (FAILED(converter->CopyPixels(&rect, stride, stride, reinterpret_cast<BYTE*>(row.data())))) return {};
-        reduction.AddRow(y, row.data());
-    }
+    SquareReduction reduction = ReductionOnto(canvas, width, height, orientation);
+    ComOwner<IWICColorContext> profile = EmbeddedProfile(factory, *frame);
+    ComOwner<IWICBitmapSource> converted = profile ? ConvertedToSrgb(factory, *frame, *profile) : nullptr;
+    if (!FeedRows(factory, converted ? *converted : *frame, reduction)) return {};
     return reduction.TakeSquare();
 }
 
 template <typename Initialize>
-std::vector<uint32_t> DecodeReducedSquareFrom(Initialize initialize, int aspectMode) {
+std::vector<uint32_t> DecodeOntoCanvasFrom(Initialize initialize, const PictureCanvas& canvas, int orientation) {
     ComApartment apartment;  // first in, last out: every COM object below is gone before it leaves
     if (!apartment.Works()) return {};
     ComOwner<IWICImagingFactory> factory = MakeFactory();
@@ -85,21 +245,22 @@ std::vector<uint32_t> DecodeReducedSquareFrom(Initialize initialize, int aspectM
     if (FAILED(factory->CreateStream(&streamPointer))) return {};
     ComOwner<IWICStream> stream(streamPointer);
     if (FAILED(initialize(*stream))) return {};
-    return DecodeReducedSquare(*factory, *stream, aspectMode);
+    return DecodeOntoCanvas(*factory, *stream, canvas, orientation);
 }
 
 }  // namespace
 
-std::vector<uint32_t> DecodeReducedSquareFromFile(const wchar_t* path, int aspectMode) {
-    return DecodeReducedSquareFrom(
-        [path](IWICStream& stream) { return stream.InitializeFromFilename(path, GENERIC_READ); }, aspectMode);
+std::vector<uint32_t> DecodeOntoCanvasFromFile(const wchar_t* path, const PictureCanvas& canvas, int orientation) {
+    return DecodeOntoCanvasFrom(
+        [path](IWICStream& stream) { return stream.InitializeFromFilename(path, GENERIC_READ); }, canvas, orientation);
 }
 
-std::vector<uint32_t> DecodeReducedSquareFromMemory(const uint8_t* bytes, size_t count, int aspectMode) {
+std::vector<uint32_t> DecodeOntoCanvasFromMemory(const uint8_t* bytes, size_t count, const PictureCanvas& canvas,
+                                                 int orientation) {
     if (bytes == nullptr || count > MAXDWORD) return {};
-    return DecodeReducedSquareFrom(
+    return DecodeOntoCanvasFrom(
         [bytes, count](IWICStream& stream) {
             return stream.InitializeFromMemory(const_cast<BYTE*>(bytes), static_cast<DWORD>(count));
         },
-        aspectMode);
+        canvas, orientation);
 }

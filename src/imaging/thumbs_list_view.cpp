@@ -4,8 +4,10 @@
 
 #include <vector>
 
-#include "imaging/picture_holder.h"
-#include "imaging/thumbnail_cell.h"
+#include "imaging/canvas_picture.h"
+#include "imaging/gdiplus_canvas.h"
+#include "imaging/picture_canvas.h"
+#include "imaging/picture_orientation.h"
 
 namespace {
 
@@ -38,39 +40,16 @@ const wchar_t* ThumbnailSourceName(ThumbnailSource source) {
             return L"thumbnail cache";
         case ThumbnailSource::kImageExtractor:
             return L"image extractor";
-        case ThumbnailSource::kGdiplus:
-            return L"GDI+";
+        case ThumbnailSource::kProgramDecoder:
+            return L"the program's decoder";
         default:
             return L"none";
     }
 }
 
 HBITMAP ComposeThumbnailCell(GpImage* picture, int cell) {
-    const GdiplusApi& api = Gdiplus();
-    if (picture == nullptr || cell <= 0 || api.createBitmapFromScan0 == nullptr ||
-        api.getImageGraphicsContext == nullptr || api.graphicsClear == nullptr || api.drawImageRectI == nullptr ||
-        api.deleteGraphics == nullptr || api.createHbitmapFromBitmap == nullptr || api.disposeImage == nullptr) {
-        return nullptr;
-    }
-    UINT width = 0, height = 0;
-    api.getImageWidth(picture, &width);
-    api.getImageHeight(picture, &height);
-
-    GpBitmap* composed = nullptr;
-    if (api.createBitmapFromScan0(cell, cell, 0, kPixelFormat32bppArgb, nullptr, &composed) != kGpOk) return nullptr;
-    GpGraphics* graphics = nullptr;
-    if (api.getImageGraphicsContext(AsImage(composed), &graphics) == kGpOk) {
-        api.graphicsClear(graphics, kThumbnailBackground);
-        const ThumbnailPlacement place = PlaceInThumbnailCell(cell, static_cast<int>(width), static_cast<int>(height));
-        if (place.width > 0 && place.height > 0) {
-            api.drawImageRectI(graphics, picture, place.x, place.y, place.width, place.height);
-        }
-        api.deleteGraphics(graphics);
-    }
-    HBITMAP bitmap = nullptr;
-    if (api.createHbitmapFromBitmap(composed, &bitmap, 0) != kGpOk) bitmap = nullptr;
-    api.disposeImage(AsImage(composed));
-    return bitmap;
+    if (picture == nullptr || cell <= 0) return nullptr;
+    return DrawCanvasWithGdiplus(picture, ThumbnailCanvas(cell), kOrientationAsStored);
 }
 
 bool IsListItemVisible(HWND listView, int index) {
@@ -349,14 +328,11 @@ void CThumsListView::MakeThumbnail(int index) {
             api.disposeImage(AsImage(picture));
         }
     } else {
-        // The program's own decoder: the whole file is read into memory first, so a file that is
-        // deleted or changed meanwhile cannot pull the picture away from under the decoder, and a
-        // picture larger than the program decodes stays empty.
-        PictureHolder holder;
-        thumbnail.source = ThumbnailSource::kGdiplus;
-        if (holder.LoadFile(path.c_str()) && holder.Image() != nullptr) {
-            thumbnail.cell = ComposeThumbnailCell(holder.Image(), cell);
-        }
+        // The program's own decoding, as for the texture squares: decoded once, turned upright by
+        // the picture's orientation and reduced onto the cell from the decoded pixels. A picture
+        // larger than the program decodes stays empty.
+        thumbnail.source = ThumbnailSource::kProgramDecoder;
+        thumbnail.cell = LoadCanvasPictureFile(path.c_str(), ThumbnailCanvas(cell));
     }
     if (thumbnail.cell == nullptr) {
         // Nothing gave a picture: the item keeps -2 and is not tried again.

@@ -14,8 +14,10 @@
 #include "imaging/thumb_bitmap.h"
 
 // Where a thumbnail came from: the shell's thumbnail cache, the file type's image extractor,
-// or the program's own decoding with GDI+; none when all three failed.
-enum class ThumbnailSource { kNone, kThumbnailCache, kImageExtractor, kGdiplus };
+// or the program's own decoding (canvas_picture.h); none when all three failed. The shell's
+// pictures come upright already (Windows' photo thumbnails follow the EXIF orientation); the
+// program's own decoding turns them itself.
+enum class ThumbnailSource { kNone, kThumbnailCache, kImageExtractor, kProgramDecoder };
 const wchar_t* ThumbnailSourceName(ThumbnailSource source);
 
 // The picture of a thumbnail cell: `picture` fitted into a cell x cell square over opaque white,

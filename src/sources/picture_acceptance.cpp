@@ -12,6 +12,7 @@
 #include "imaging/picture_file_reader.h"
 #include "imaging/picture_header.h"
 #include "imaging/picture_holder.h"
+#include "imaging/picture_orientation.h"
 #include "sources/decoder_signatures.h"
 
 namespace {
@@ -68,7 +69,7 @@ std::optional<bool> IsPictureByHeader(const std::wstring& path) {
     const PictureHeader header = reader.ReadHeader();
     switch (header.verdict) {
         case HeaderVerdict::kSized:
-            return IsListedPictureSize(header.width, header.height);
+            return IsListedPictureSize(header.UprightWidth(), header.UprightHeight());
         case HeaderVerdict::kNotAPicture:
             return false;
         case HeaderVerdict::kUndecided:
@@ -86,7 +87,8 @@ std::optional<bool> IsPictureByHeader(const std::wstring& path) {
 bool IsPictureByDecoding(const std::wstring& path) {
     PictureHolder holder;
     if (!holder.LoadFile(path.c_str())) return false;
-    const bool accepted = holder.Width() > kMinPictureSideExclusive && holder.Height() > kMinPictureSideExclusive;
+    const PictureSize upright = OrientedSize(holder.Width(), holder.Height(), holder.Orientation());
+    const bool accepted = upright.width > kMinPictureSideExclusive && upright.height > kMinPictureSideExclusive;
     holder.Release();
     return accepted;
 }

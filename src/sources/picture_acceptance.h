@@ -5,8 +5,8 @@
 #include <string>
 
 // The rule that decides which files a picture list takes: a file is a picture when it decodes
-// and both its width and its height are greater than 32 pixels. Its name and extension play no
-// part.
+// and both its width and its height are greater than 32 pixels, the sides it shows with once
+// turned upright by its EXIF orientation. Its name and extension play no part.
 
 inline constexpr uint32_t kMinPictureSideExclusive = 32;
 

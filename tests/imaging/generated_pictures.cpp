@@ -121,7 +121,8 @@ std::vector<uint8_t> MakeBlockJpeg(int width, int height, const std::function<ui
     return bytes;
 }
 
-std::vector<uint8_t> MakeRgbaTiff(int width, int height, const std::function<uint32_t(int, int)>& colourAt) {
+std::vector<uint8_t> MakeRgbaTiff(int width, int height, const std::function<uint32_t(int, int)>& colourAt,
+                                  uint32_t orientation) {
     const uint32_t dataBytes = static_cast<uint32_t>(width) * static_cast<uint32_t>(height) * 4;
     std::vector<uint8_t> bytes;
     auto put16 = [&bytes](uint32_t value) { Put(bytes, {int(value & 0xFF), int(value >> 8 & 0xFF)}); };
@@ -141,12 +142,10 @@ std::vector<uint8_t> MakeRgbaTiff(int width, int height, const std::function<uin
     struct Entry {
         uint32_t tag, type, count, value;
     };
-    const uint32_t directoryBytes = 2 + 11 * 12 + 4;
-    const uint32_t bitsPerSampleAt = 8 + dataBytes + directoryBytes;
-    const Entry entries[] = {
+    std::vector<Entry> entries = {
         {256, 4, 1, static_cast<uint32_t>(width)},   // ImageWidth
         {257, 4, 1, static_cast<uint32_t>(height)},  // ImageLength
-        {258, 3, 4, bitsPerSampleAt},                // BitsPerSample: 8, 8, 8, 8 after the directory
+        {258, 3, 4, 0},                              // BitsPerSample: 8, 8, 8, 8 after the directory
         {259, 3, 1, 1},                              // Compression: none
         {262, 3, 1, 2},                              // PhotometricInterpretation: RGB
         {273, 4, 1, 8},                              // StripOffsets
@@ -156,7 +155,10 @@ std::vector<uint8_t> MakeRgbaTiff(int width, int height, const std::function<uin
         {284, 3, 1, 1},                              // PlanarConfiguration: interleaved
         {338, 3, 1, 2},                              // ExtraSamples: straight alpha
     };
-    put16(11);
+    if (orientation != 0) entries.insert(entries.begin() + 6, Entry{274, 3, 1, orientation});  // after StripOffsets
+    const uint32_t directoryBytes = 2 + static_cast<uint32_t>(entries.size()) * 12 + 4;
+    entries[2].value = 8 + dataBytes + directoryBytes;  // BitsPerSample's values follow the directory
+    put16(static_cast<uint32_t>(entries.size()));
     for (const Entry& entry : entries) {
         put16(entry.tag);
         put16(entry.type);

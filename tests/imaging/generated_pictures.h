@@ -15,4 +15,7 @@ std::vector<uint8_t> MakeBlockJpeg(int width, int height, const std::function<ui
 // An uncompressed TIFF file of width x height with 8-bit red, green, blue and straight alpha,
 // colourAt(x, y) as 0xAARRGGBB. Its image directory follows the picture data at the end of the
 // file, as some cameras and scanners write it.
-std::vector<uint8_t> MakeRgbaTiff(int width, int height, const std::function<uint32_t(int, int)>& colourAt);
+// With `orientation` 1 to 8 (or any other non-zero value) the directory also holds the EXIF
+// orientation tag with that value.
+std::vector<uint8_t> MakeRgbaTiff(int width, int height, const std::function<uint32_t(int, int)>& colourAt,
+                                  uint32_t orientation = 0);

@@ -13,28 +13,6 @@ std::string Narrow(const std::wstring& text) {
     return narrow;
 }
 
-std::vector<uint8_t> EncodePixels(int width, int height, const std::vector<uint32_t>& argbTopDown,
-                                  const wchar_t* mimeType) {
-    const GdiplusApi& api = Gdiplus();
-    std::vector<uint32_t> pixels = argbTopDown;
-    GpBitmap* bitmap = nullptr;
-    if (api.createBitmapFromScan0(width, height, width * 4, kPixelFormat32bppArgb,
-                                  reinterpret_cast<BYTE*>(pixels.data()), &bitmap) != kGpOk) {
-        return {};
-    }
-    CLSID encoder{};
-    std::vector<uint8_t> bytes;
-    if (FindEncoder(mimeType, &encoder) >= 0) {
-        TestFolder folder(L"encode");
-        const std::wstring path = folder / L"picture";
-        if (api.saveImageToFile(AsImage(bitmap), path.c_str(), &encoder, nullptr) == kGpOk) {
-            bytes = ReadFileBytes(path).value_or(std::vector<uint8_t>{});
-        }
-    }
-    api.disposeImage(AsImage(bitmap));
-    return bytes;
-}
-
 TopDownPixels ReadTopDownPixels(HBITMAP bitmap) {
     TopDownPixels result;
     BITMAP description{};

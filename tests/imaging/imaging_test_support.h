@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "common/message_box_watcher.h"
+#include "common/picture_fixtures.h"
 #include "imaging/gdiplus_api.h"
 
 // Helpers for the picture tests. Pictures are made at test time with GDI+.
@@ -18,8 +19,6 @@ std::string Narrow(const std::wstring& text);
 // A picture of the given size whose pixels `colourAt(x, y)` gives (ARGB), as PNG file bytes.
 template <typename ColourAt>
 std::vector<uint8_t> MakePngBytes(int width, int height, ColourAt colourAt);
-std::vector<uint8_t> EncodePixels(int width, int height, const std::vector<uint32_t>& argbTopDown,
-                                  const wchar_t* mimeType = L"image/png");
 
 template <typename ColourAt>
 std::vector<uint8_t> MakePngBytes(int width, int height, ColourAt colourAt) {

@@ -389,7 +389,8 @@ struct CountingReader {
 };
 
 // The walks seek over what they do not need: a JPEG with eight 64 KiB metadata segments, or a
-// TIFF whose directory follows megabytes of picture data, costs a few bytes of reading.
+// TIFF whose directory follows megabytes of picture data, costs a few bytes of reading (of an
+// APP1 segment, the six bytes that tell whether it is the Exif one).
 TEST(ReadPictureHeaderTest, WalksReadOnlyWhatHoldsTheSize) {
     Bytes jpeg = JpegStart();
     for (int i = 0; i < 8; ++i) Segment(jpeg, 0xE1, 65533, 0xAB);
@@ -400,8 +401,8 @@ TEST(ReadPictureHeaderTest, WalksReadOnlyWhatHoldsTheSize) {
     ASSERT_TRUE(header.IsSized());
     EXPECT_EQ(header.width, 4000u);
     EXPECT_EQ(header.height, 3000u);
-    EXPECT_LE(jpegReader.bytesRead, 8u + 9 * 4 + 5);
-    EXPECT_LE(jpegReader.reads, 11);
+    EXPECT_LE(jpegReader.bytesRead, 8u + 9 * 4 + 5 + 8 * 6);
+    EXPECT_LE(jpegReader.reads, 11 + 8);
 
     const Bytes tiff = Tiff(true, {{256, 4, 1, 6000}, {257, 4, 1, 4000}}, 3 * 1024 * 1024);
     CountingReader tiffReader{tiff};
@@ -438,6 +439,114 @@ TEST(ReadPictureHeaderTest, FailingReaderLeavesTheSizeToTheDecoder) {
             }
         }
     }
+}
+
+// Byte by byte: GCC 12 warns, wrongly, about inserting ranges into a growing vector.
+void AppendAll(Bytes& bytes, const Bytes& more) {
+    for (uint8_t byte : more) bytes.push_back(byte);
+}
+
+// An APP1 segment named "Exif" whose TIFF structure holds one directory with `entries`, in
+// either byte order; `directoryOffset` counts from the TIFF header as in a camera's file.
+Bytes ExifSegment(bool little, const std::vector<TiffEntry>& entries, uint32_t directoryOffset = 8) {
+    const Bytes tiff = Tiff(little, entries, directoryOffset);
+    Bytes segment = {0xFF, 0xE1};
+    AppendBig16(segment, static_cast<uint32_t>(2 + 6 + tiff.size()));
+    Append(segment, {'E', 'x', 'i', 'f', 0, 0});
+    AppendAll(segment, tiff);
+    return segment;
+}
+TiffEntry Orientation(uint32_t value) { return {kOrientationTag, 3, 1, value}; }
+
+// A JPEG of 4000 x 3000 with `before` between its start marker and its frame header.
+Bytes JpegWith(const Bytes& before, const Bytes& after = {}) {
+    Bytes bytes = JpegStart();
+    AppendAll(bytes, before);
+    Frame(bytes, 0xC0, 4000, 3000);
+    AppendAll(bytes, after);
+    Segment(bytes, 0xDA, 10);
+    return bytes;
+}
+
+// The orientation a camera writes is read from the Exif segment of a JPEG and the first
+// directory of a TIFF, in both byte orders; anything else shows the picture as stored. The sides
+// the picture shows with swap for 5 to 8, whatever the verdict.
+TEST(ReadPictureHeaderTest, ReadsTheExifOrientation) {
+    const Bytes xmp = [] {
+        Bytes b = {0xFF, 0xE1};
+        const std::string name = "http://ns.adobe.com/xap/1.0/";
+        AppendBig16(b, static_cast<uint32_t>(2 + name.size() + 1 + 20));
+        b.insert(b.end(), name.begin(), name.end());
+        b.push_back(0);
+        b.insert(b.end(), 20, 'x');
+        return b;
+    }();
+    const Bytes jfif = [] {
+        Bytes b;
+        Segment(b, 0xE0, 14);
+        return b;
+    }();
+    const auto concat = [](std::initializer_list<Bytes> parts) {
+        Bytes all;
+        for (const Bytes& part : parts) AppendAll(all, part);
+        return all;
+    };
+    const Bytes directoryPastTheEnd = [] {
+        Bytes b = ExifSegment(true, {Orientation(6)});
+        b[14] = 0, b[15] = 0, b[16] = 1, b[17] = 0;  // the directory's offset: 65536
+        return b;
+    }();
+    const struct {
+        std::string what;
+        Bytes bytes;
+        int orientation;
+    } cases[] = {
+        {"jpeg without Exif", Jpeg(4000, 3000), 1},
+        {"jpeg Intel order, 6", JpegWith(ExifSegment(true, {Orientation(6)})), 6},
+        {"jpeg Motorola order, 8", JpegWith(ExifSegment(false, {Orientation(8)})), 8},
+        {"jpeg after JFIF, among other tags, 3",
+         JpegWith(concat({jfif, ExifSegment(true, {{0x010F, 2, 4, 0}, Orientation(3), {0x0131, 2, 4, 0}})})), 3},
+        {"jpeg directory further into the segment, 5", JpegWith(ExifSegment(false, {Orientation(5)}, 40)), 5},
+        {"jpeg after an XMP segment, 7", JpegWith(concat({xmp, ExifSegment(true, {Orientation(7)})})), 7},
+        {"jpeg only the first Exif segment counts",
+         JpegWith(concat({ExifSegment(true, {Orientation(2)}), ExifSegment(true, {Orientation(4)})})), 2},
+        {"jpeg value 0", JpegWith(ExifSegment(true, {Orientation(0)})), 1},
+        {"jpeg value 9", JpegWith(ExifSegment(true, {Orientation(9)})), 1},
+        {"jpeg value as a LONG", JpegWith(ExifSegment(true, {{kOrientationTag, 4, 1, 6}})), 1},
+        {"jpeg two values", JpegWith(ExifSegment(true, {{kOrientationTag, 3, 2, 6}})), 1},
+        {"jpeg directory past the segment's end", JpegWith(directoryPastTheEnd), 1},
+        {"jpeg directory inside the TIFF header", JpegWith(ExifSegment(true, {Orientation(6)}, 4)), 1},
+        {"jpeg segment not named Exif", JpegWith([] {
+             Bytes b = ExifSegment(true, {Orientation(6)});
+             b[7] = 'X';
+             return b;
+         }()),
+         1},
+        {"jpeg Exif after the frame header is not read", JpegWith({}, ExifSegment(true, {Orientation(6)})), 1},
+        {"tiff Intel order, 6", Tiff(true, {{256, 4, 1, 4000}, {257, 4, 1, 3000}, Orientation(6)}), 6},
+        {"tiff Motorola order, 8", Tiff(false, {{256, 3, 1, 4000}, {257, 3, 1, 3000}, Orientation(8)}), 8},
+        {"tiff orientation before the sizes, 5", Tiff(true, {Orientation(5), {256, 4, 1, 4000}, {257, 4, 1, 3000}}), 5},
+        {"tiff value 12", Tiff(true, {{256, 4, 1, 4000}, {257, 4, 1, 3000}, Orientation(12)}), 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const PictureHeader header = ReadPictureHeader(c.bytes.data(), c.bytes.size());
+        EXPECT_EQ(header.verdict, HeaderVerdict::kSized);
+        EXPECT_EQ(header.width, 4000u);
+        EXPECT_EQ(header.height, 3000u);
+        EXPECT_EQ(header.orientation, c.orientation);
+        EXPECT_EQ(header.UprightWidth(), c.orientation >= 5 ? 3000u : 4000u);
+        EXPECT_EQ(header.UprightHeight(), c.orientation >= 5 ? 4000u : 3000u);
+    }
+
+    // A header that leaves the size to the decoder still tells the orientation.
+    Bytes undecided = JpegStart();
+    const Bytes exif = ExifSegment(true, {Orientation(6)});
+    AppendAll(undecided, exif);
+    Frame(undecided, 0xC0, 4000, 0);
+    const PictureHeader header = ReadPictureHeader(undecided.data(), undecided.size());
+    EXPECT_EQ(header.verdict, HeaderVerdict::kUndecided);
+    EXPECT_EQ(header.orientation, 6);
 }
 
 }  // namespace

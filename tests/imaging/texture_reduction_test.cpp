@@ -76,28 +76,30 @@ TEST(TextureReductionTest, WidePictureFitsInsideInMode0) {
 }
 
 TEST(TextureReductionTest, WidePictureFillsAndOverhangsInMode1) {
-    // Drawn at 2048 x 1024 from x -512: only the picture's columns 500..1499 land on the square,
-    // and only those are asked for.
+    // Drawn at 2048 x 1024 from x -512: the picture's columns 500..1499 land on the square, and
+    // only those are asked for, with the next one that the enlargement (by 1.024) blends in at the
+    // right edge. Where two stripes meet, one column blends them.
     TextureReduction reduction(2000, 1000, kAspectKeepAndStretch);
     EXPECT_EQ(reduction.FirstColumn(), 500u);
-    EXPECT_EQ(reduction.ColumnCount(), 1000u);
+    EXPECT_EQ(reduction.ColumnCount(), 1001u);
     EXPECT_EQ(reduction.FirstRow(), 0u);
     EXPECT_EQ(reduction.RowCount(), 1000u);
     const Square square = Reduce(2000, 1000, kAspectKeepAndStretch, StripeAt);
     ExpectProbes(square,
-                 {{0, 0, kTop}, {1023, 90, kTop}, {0, 200, kB}, {511, 1023, kB}, {512, 200, kC}, {1023, 1023, kC}});
+                 {{0, 0, kTop}, {1023, 90, kTop}, {0, 200, kB}, {510, 1023, kB}, {512, 200, kC}, {1022, 1023, kC}});
 }
 
 TEST(TextureReductionTest, TallPictureOverhangsTopAndBottomInMode1) {
-    // 1000 x 4000 fills at 1024 x 4096 from y -1536: picture rows 1500..2499 land on the square.
+    // 1000 x 4000 fills at 1024 x 4096 from y -1536: picture rows 1500..2499 land on the square,
+    // and the next one.
     TextureReduction reduction(1000, 4000, kAspectKeepAndStretch);
     EXPECT_EQ(reduction.FirstColumn(), 0u);
     EXPECT_EQ(reduction.ColumnCount(), 1000u);
     EXPECT_EQ(reduction.FirstRow(), 1500u);
-    EXPECT_EQ(reduction.RowCount(), 1000u);
+    EXPECT_EQ(reduction.RowCount(), 1001u);
     const Square square =
         Reduce(1000, 4000, kAspectKeepAndStretch, [](uint32_t, uint32_t y) { return y < 2000 ? kA : kB; });
-    ExpectProbes(square, {{0, 0, kA}, {1023, 511, kA}, {0, 512, kB}, {1023, 1023, kB}});
+    ExpectProbes(square, {{0, 0, kA}, {1023, 510, kA}, {0, 512, kB}, {1023, 1023, kB}});
 }
 
 // Each square pixel is the mean of the picture area it covers: a fine pattern comes out as its
@@ -137,7 +139,8 @@ TEST(TextureReductionTest, AveragesTheAreaEachPixelCovers) {
 }
 
 // A picture smaller than its place is enlarged: each square pixel shows the picture pixel under
-// it, and the picture reaches every edge of the square.
+// it, except where two of them meet (blended over two square pixels), and the picture reaches
+// every edge of the square.
 TEST(TextureReductionTest, SmallPictureIsEnlargedToFillTheSquare) {
     const auto quadrantAt = [](uint32_t x, uint32_t y) { return y < 250 ? (x < 250 ? kA : kB) : (x < 250 ? kC : kD); };
     for (int mode : {kAspectKeep, kAspectKeepAndStretch}) {
@@ -146,7 +149,7 @@ TEST(TextureReductionTest, SmallPictureIsEnlargedToFillTheSquare) {
         size_t exact = 0, checked = 0;
         for (int y = 0; y < kTextureSide; ++y) {
             for (int x = 0; x < kTextureSide; ++x) {
-                if (std::abs(x - 512) <= 1 || std::abs(y - 512) <= 1) continue;  // the blended border
+                if (std::abs(x - 512) <= 2 || std::abs(y - 512) <= 2) continue;  // the blended border
                 ++checked;
                 exact += square.At(x, y) == quadrantAt(x * 500 / 1024, y * 500 / 1024);
             }
@@ -156,7 +159,10 @@ TEST(TextureReductionTest, SmallPictureIsEnlargedToFillTheSquare) {
 }
 
 // The thinnest pictures: in mode 0 a 1-pixel line has no height on the square and leaves it grey;
-// in mode 1 the middle of the line fills the square.
+// in mode 1 the middle of the line fills the square, enlarged a thousandfold along the line, and
+// shows as GDI+ draws it: the n-th square pixel takes the line at n / 1024 pixels from the middle
+// pixel's centre, so the square turns from half the first colour and half the second at its top
+// (or left) edge to the second alone at its middle, and stays so.
 TEST(TextureReductionTest, OnePixelLines) {
     const auto rowColour = [](uint32_t, uint32_t y) { return y < 1500 ? kA : kB; };
     const auto columnColour = [](uint32_t x, uint32_t) { return x < 1500 ? kC : kD; };
@@ -167,18 +173,48 @@ TEST(TextureReductionTest, OnePixelLines) {
         for (uint32_t pixel : square->pixels) ASSERT_EQ(pixel, kTextureBackground);
     }
 
-    // 1 x 3000 fills at 1024 x 3072000: the square shows rows 1499 (top half) and 1500.
+    // 1 x 3000 fills at 1024 x 3072000 from y -1535488: the square shows rows 1499.5 to 1500.5.
     TextureReduction tall(1, 3000, kAspectKeepAndStretch);
+    EXPECT_EQ(tall.FirstColumn(), 0u);
+    EXPECT_EQ(tall.ColumnCount(), 1u);
     EXPECT_EQ(tall.FirstRow(), 1499u);
-    EXPECT_EQ(tall.RowCount(), 2u);
+    EXPECT_EQ(tall.RowCount(), 3u);
     const Square tallInMode1 = Reduce(1, 3000, kAspectKeepAndStretch, rowColour);
-    ExpectProbes(tallInMode1, {{0, 0, kA}, {1023, 511, kA}, {0, 512, kB}, {1023, 1023, kB}});
-
     TextureReduction wide(3000, 1, kAspectKeepAndStretch);
     EXPECT_EQ(wide.FirstColumn(), 1499u);
-    EXPECT_EQ(wide.ColumnCount(), 2u);
+    EXPECT_EQ(wide.ColumnCount(), 3u);
+    EXPECT_EQ(wide.FirstRow(), 0u);
+    EXPECT_EQ(wide.RowCount(), 1u);
     const Square wideInMode1 = Reduce(3000, 1, kAspectKeepAndStretch, columnColour);
-    ExpectProbes(wideInMode1, {{0, 0, kC}, {511, 1023, kC}, {512, 0, kD}, {1023, 1023, kD}});
+
+    const struct {
+        const char* what;
+        const Square& square;
+        bool alongRows;  // the line runs down the square
+        uint32_t first, second;
+    } lines[] = {{"1 x 3000", tallInMode1, true, kA, kB}, {"3000 x 1", wideInMode1, false, kC, kD}};
+    for (const auto& line : lines) {
+        SCOPED_TRACE(line.what);
+        const auto at = [&](int along, int across) {
+            return line.alongRows ? line.square.At(across, along) : line.square.At(along, across);
+        };
+        for (int shift : {0, 8, 16}) {
+            const int half = (Channel(line.first, shift) + Channel(line.second, shift)) / 2;
+            EXPECT_NEAR(Channel(at(0, 0), shift), half, 1) << shift;
+        }
+        // The blend goes one way, evenly, and is the same across the line.
+        int previousRed = Channel(at(0, 0), 16), previousBlue = Channel(at(0, 0), 0);
+        for (int along = 1; along < kTextureSide; ++along) {
+            for (int across : {0, 511, 1023}) ASSERT_EQ(at(along, across), at(along, 0)) << along;
+            const int red = Channel(at(along, 0), 16), blue = Channel(at(along, 0), 0);
+            ASSERT_LE(std::abs(red - previousRed), 1) << along;
+            ASSERT_LE(std::abs(blue - previousBlue), 1) << along;
+            previousRed = red, previousBlue = blue;
+            if (along >= 512) {
+                ASSERT_EQ(at(along, 0), line.second) << along;
+            }
+        }
+    }
 }
 
 // The picture lies over the translucent grey as GDI+ draws it: transparent parts show the grey

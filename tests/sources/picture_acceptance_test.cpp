@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "common/message_box.h"
+#include "common/picture_fixtures.h"
 #include "common/test_files.h"
 #include "imaging/decoding_budget.h"
 #include "sources/folder_scan.h"
@@ -130,6 +131,35 @@ TEST(PictureAcceptanceTest, JpegWithLargeMetadataSegments) {
     EXPECT_TRUE(IsPictureByDecoding(path));
     EXPECT_EQ(IsPictureByHeader(path), std::optional<bool>(true));
     EXPECT_TRUE(IsAcceptedPicture(path));
+}
+
+// Photos that carry an EXIF orientation are judged by the sides they show with once upright, on
+// both paths: 1000 x 32 stored, turned a quarter, is 32 x 1000 and still too thin; 40 x 33 turned
+// is 33 x 40.
+TEST(PictureAcceptanceTest, PhotosWithAnOrientationAreJudgedUpright) {
+    TestFolder folder(L"sources_acceptance_orientation");
+    const struct {
+        const wchar_t* name;
+        int width, height;
+        uint32_t orientation;
+        bool accepted;
+    } cases[] = {
+        {L"thin_turned.jpg", 1000, 32, 6, false},
+        {L"small_turned.jpg", 40, 33, 8, true},
+        {L"small_mirrored.jpg", 33, 33, 2, true},
+        {L"small_unknown_value.jpg", 32, 40, 11, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(Narrow(c.name));
+        const std::wstring plain = folder / L"plain.jpg";
+        ASSERT_TRUE(WritePicture(plain, c.width, c.height, kJpeg));
+        const std::optional<std::vector<uint8_t>> bytes = ReadFileBytes(plain);
+        ASSERT_TRUE(bytes.has_value());
+        const std::wstring path = folder / c.name;
+        ASSERT_TRUE(WriteFileBytes(path, WithExifOrientation(*bytes, c.orientation)));
+        EXPECT_EQ(IsPictureByHeader(path), std::optional<bool>(c.accepted));
+        EXPECT_EQ(IsPictureByDecoding(path), c.accepted);
+    }
 }
 
 // Headers that claim more than the picture loader decodes are refused on both paths.

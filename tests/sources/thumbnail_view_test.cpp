@@ -6,11 +6,13 @@
 #include <ole2.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "common/active_dialog.h"
 #include "common/message_box.h"
+#include "common/picture_fixtures.h"
 #include "common/test_files.h"
 #include "imaging/thumbs_list_view.h"
 #include "res/resource.h"
@@ -155,7 +157,7 @@ protected:
     }
 
     // Says which source made each thumbnail; under Wine the shell's thumbnail cache and image
-    // extractor have nothing for ordinary files, so the program's own GDI+ decoding must have.
+    // extractor have nothing for ordinary files, so the program's own decoding must have.
     void ExpectSourcesOfMadeThumbnails() {
         for (const ShownPicture& picture : Dialog().Shown()) {
             if (picture.imageIndex < 0) continue;
@@ -164,7 +166,7 @@ protected:
             std::printf("thumbnail of %s made by: %s\n", Narrow(picture.path).c_str(),
                         Narrow(ThumbnailSourceName(entry->source)).c_str());
             if (RunsUnderWine()) {
-                EXPECT_EQ(entry->source, ThumbnailSource::kGdiplus) << "Wine's shell gives no thumbnails";
+                EXPECT_EQ(entry->source, ThumbnailSource::kProgramDecoder) << "Wine's shell gives no thumbnails";
             } else {
                 EXPECT_NE(entry->source, ThumbnailSource::kNone);
             }
@@ -330,6 +332,43 @@ TEST_F(ThumbnailViewTest, InASmallWindowOnlyTheVisibleItemsAreMadeFirst) {
     // Scrolled to the end: the last item is made now.
     SendMessageW(Dialog().ListView(), LVM_ENSUREVISIBLE, 31, FALSE);
     EXPECT_TRUE(PumpUntil([&] { return Dialog().Shown()[31].imageIndex >= 0; }, kThumbnailWaitMs));
+}
+
+// Phones store portrait photos as landscape pixels with an EXIF orientation: each of the eight
+// comes out upright in its thumbnail, the red marker at the top left, green at the top right,
+// blue at the bottom left of the 96 x 128 picture centred in its 128 cell.
+TEST_F(ThumbnailViewTest, PhotosAreUprightInEveryOrientation) {
+    const auto nearColour = [](uint32_t actual, uint32_t expected) {
+        for (int shift : {0, 8, 16}) {
+            const int difference =
+                static_cast<int>(actual >> shift & 0xFF) - static_cast<int>(expected >> shift & 0xFF);
+            if (std::abs(difference) > 24) return false;
+        }
+        return true;
+    };
+    for (int orientation = 1; orientation <= 8; ++orientation) {
+        SCOPED_TRACE(orientation);
+        // A list of its own for each photo.
+        SetSettingsPath(m_folder / (L"Orbelin" + std::to_wstring(orientation) + L".ini"));
+        const std::wstring photo = m_folder / (L"portrait" + std::to_wstring(orientation) + L".jpg");
+        ASSERT_TRUE(WriteFileBytes(photo, OrientedMarkerJpeg(120, 160, orientation)));
+        OpenWith(1, {photo});
+        ASSERT_TRUE(PumpUntil([&] { return VisibleThumbnailsDone(); }, kThumbnailWaitMs)) << DescribeState();
+        ASSERT_EQ(Dialog().Shown().size(), 1u);
+        const int image = Dialog().Shown()[0].imageIndex;
+        ASSERT_GE(image, 0);
+        int side = 0;
+        const std::vector<uint32_t> pixels = ImagePixels(Dialog().Thumbnails()->ImageList(), image, side);
+        ASSERT_EQ(side, 128);
+        const auto at = [&](int x, int y) { return pixels[y * 128 + x]; };
+        EXPECT_TRUE(nearColour(at(16 + 12, 16), kMarkerRed)) << std::hex << at(16 + 12, 16);
+        EXPECT_TRUE(nearColour(at(16 + 96 - 12, 16), kMarkerGreen)) << std::hex << at(16 + 96 - 12, 16);
+        EXPECT_TRUE(nearColour(at(16 + 12, 128 - 16), kMarkerBlue)) << std::hex << at(16 + 12, 128 - 16);
+        EXPECT_TRUE(nearColour(at(16 + 96 - 12, 128 - 16), kMarkerGrey)) << std::hex << at(16 + 96 - 12, 128 - 16);
+        EXPECT_EQ(at(5, 64) & 0xFFFFFF, 0xFFFFFFu) << "white beside the portrait";
+        ExpectSourcesOfMadeThumbnails();
+        Dialog().Destroy();
+    }
 }
 
 }  // namespace

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <windows.h>
+
+#include "imaging/picture_bytes.h"
+#include "imaging/picture_canvas.h"
+
+// Pictures onto canvases (texture squares, thumbnail cells), turned upright by the orientation
+// their header states, as 32-bit bitmap handles (premultiplied B, G, R, A, made by
+// CanvasBitmap). The caller owns a returned handle. Any thread may call these.
+//
+// Each picture is decoded once and reduced onto the canvas from its decoded pixels in one pass
+// (SquareReduction): JPEG pictures through WIC (smaller by the codec itself where it can; by GDI+
+// when WIC cannot take one), other pictures by GDI+ with colour management, pictures larger than
+// GDI+ decodes whole through WIC one row at a time (decoding_budget.h). A picture whose pixels
+// GDI+ cannot hand out is drawn by GDI+ instead.
+
+// Returns null, changing nothing, when the file cannot be opened or read (also when a file whose
+// header tells no size is larger than the program reads into memory, or memory does not allow),
+// when it does not decode, or when its header claims a picture larger than the decoding budget.
+HBITMAP LoadCanvasPictureFile(const wchar_t* path, const PictureCanvas& canvas);
+
+// The same from bytes in a block, except that bytes which do not decode give the empty canvas
+// (the background alone). Null only when GDI+ cannot make the bitmap.
+HBITMAP LoadCanvasPictureBytes(const PictureBytes& bytes, const PictureCanvas& canvas);
+
+// The empty canvas as a bitmap handle; null when GDI+ cannot make it.
+HBITMAP EmptyCanvasBitmap(const PictureCanvas& canvas);

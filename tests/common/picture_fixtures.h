@@ -1,0 +1,40 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+// Pictures for the tests of texture squares and thumbnails, made at test time.
+
+// A width x height picture (top-down 0xAARRGGBB) encoded by GDI+'s encoder for `mimeType`
+// ("image/png", "image/jpeg", ...); empty when it could not be made.
+std::vector<uint8_t> EncodePixels(int width, int height, const std::vector<uint32_t>& argbTopDown,
+                                  const wchar_t* mimeType = L"image/png");
+
+// Photos as phones store them: the pixels as the sensor read them, and the EXIF orientation
+// (tag 0x0112) that says how to turn them upright.
+//
+// The upright picture of every orientation test is grey with three corner markers, each a
+// quarter of the side: red at the top left, green at the top right, blue at the bottom left. Any
+// turn or mirror that is wrong moves at least one of them.
+inline constexpr uint32_t kMarkerGrey = 0xFF808080u, kMarkerRed = 0xFFE00000u, kMarkerGreen = 0xFF00C000u,
+                          kMarkerBlue = 0xFF0000E0u;
+uint32_t MarkedPictureAt(int x, int y, int width, int height);
+
+// The stored pixels of an upright width x height picture for orientation 1 to 8: stored as the
+// camera would, so that turning them by the orientation gives the upright picture back. For 5 to
+// 8 the stored picture is height x width. From the EXIF definition of each value: where the
+// stored picture's first row and first column show once the picture is upright.
+struct StoredPicture {
+    int width = 0;
+    int height = 0;
+    std::vector<uint32_t> pixels;  // top-down 0xAARRGGBB
+};
+StoredPicture StoreForOrientation(int uprightWidth, int uprightHeight, int orientation);
+
+// `jpeg` with an Exif segment right after its start marker whose first image directory holds
+// the orientation `value` (written as given, also outside 1 to 8), in Intel or Motorola byte
+// order.
+std::vector<uint8_t> WithExifOrientation(const std::vector<uint8_t>& jpeg, uint32_t value, bool bigEndian = false);
+
+// The marked picture, stored for `orientation` and encoded as a JPEG carrying it.
+std::vector<uint8_t> OrientedMarkerJpeg(int uprightWidth, int uprightHeight, int orientation, bool bigEndian = false);
