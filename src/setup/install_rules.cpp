@@ -105,6 +105,12 @@ std::wstring NormalizeInstallFolder(std::wstring_view text) {
     return single;
 }
 
+std::wstring InstalledSettingsPath(const std::wstring& folder, bool portable, bool settingsInFolder,
+                                   const std::wstring& appDataFolder) {
+    if (portable || settingsInFolder || appDataFolder.empty()) return PathInFolder(folder, kInstalledSettingsName);
+    return PathInFolder(PathInFolder(appDataFolder, kProgramFolderName), kInstalledSettingsName);
+}
+
 bool InstallFolderFitsPathLimit(const std::wstring& folder) {
     if (folder.empty()) return false;
     for (const wchar_t* name : {kInstalledProgramName, kUninstallInfoName, kInstalledSettingsName}) {

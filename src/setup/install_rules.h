@@ -75,6 +75,12 @@ FolderList InstallFolderList(const FolderListInput& input);
 // after a drive ("C:\"). Empty when nothing is left.
 std::wstring NormalizeInstallFolder(std::wstring_view text);
 
+// The settings file the installed program will use (the program's own rule for finding it):
+// beside the program for a portable installation, or when one already stands there (an earlier
+// installation kept it); otherwise the per-user file, `appDataFolder` + "\Orbelin\Orbelin.ini".
+std::wstring InstalledSettingsPath(const std::wstring& folder, bool portable, bool settingsInFolder,
+                                   const std::wstring& appDataFolder);
+
 // Whether every file of an installation in `folder` can be named within the path limit.
 bool InstallFolderFitsPathLimit(const std::wstring& folder);
 

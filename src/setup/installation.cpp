@@ -269,9 +269,11 @@ InstallResult InstallProgram(HWND owner, const InstallChoices& choices) {
                             UninstallEntryValues(program, page, LangHeaderString(19), MakerLineForEntry()));
     }
 
-    // 6. The installed program's settings, only in a settings file of its own that is new: the
-    // settings of an earlier installation stay exactly as they are.
-    const std::wstring settings = PathInFolder(folder, kInstalledSettingsName);
+    // 6. The installed program's settings, only in a settings file that is new: the settings of
+    // an earlier installation (or of an earlier start of the program) stay exactly as they are.
+    const std::wstring settings = InstalledSettingsPath(
+        folder, choices.portable, Exists(PathInFolder(folder, kInstalledSettingsName)), SpecialFolder(CSIDL_APPDATA));
+    CreateDirectoryW(FolderOfPath(settings).c_str(), nullptr);
     if (!Exists(settings) && PrepareUnicodeIniFile(settings)) {
         WriteInstallKeys(settings, choices, folder, administrator);
         IniWriteText(kProgramSection, kKeyInstallTime, InstallTimeText(), settings);

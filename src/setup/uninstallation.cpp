@@ -1,6 +1,7 @@
 #include "setup/uninstallation.h"
 
 #include <shellapi.h>
+#include <shlobj.h>
 
 #include <vector>
 
@@ -49,6 +50,12 @@ std::wstring DeleteRecordedShortcut(const std::wstring& recorded, const std::wst
     return FolderOfPath(recorded);
 }
 
+std::wstring AppDataFolder() {
+    wchar_t folder[MAX_PATH] = L"";
+    if (!SHGetSpecialFolderPathW(nullptr, folder, CSIDL_APPDATA, FALSE)) return std::wstring();
+    return folder;
+}
+
 }  // namespace
 
 bool StartTemporaryUninstaller() {
@@ -91,6 +98,7 @@ bool RemoveInstallation(HWND owner, const std::wstring& folder) {
     const std::wstring info = PathInFolder(folder, kUninstallInfoName);
     const std::wstring program = PathInFolder(folder, kInstalledProgramName);
     const bool forAllUsers = ReadFlag(info, kKeyForAllInstall) == 1;
+    const bool portable = ReadFlag(info, kKeyPortableInstall) == 1;
 
     // The first stage, which started this copy from the installed program, may still be on its
     // way out: give it a moment before taking the program for a running copy.
@@ -123,6 +131,12 @@ bool RemoveInstallation(HWND owner, const std::wstring& folder) {
     DeleteFileW(PathInFolder(folder, kInstalledSettingsName).c_str());
     DeleteFileW(info.c_str());
     RemoveDirectoryW(folder.c_str());
+    // An installed program that is not portable keeps its settings in the user's folder.
+    if (!portable) {
+        const std::wstring settings = InstalledSettingsPath(folder, false, false, AppDataFolder());
+        DeleteFileW(settings.c_str());
+        RemoveDirectoryW(FolderOfPath(settings).c_str());
+    }
 
     // Entries in the registry that name this installation's program, and no other.
     DeleteUninstallEntryOf(forAllUsers ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER, kProgramName, program);

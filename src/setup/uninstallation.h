@@ -21,7 +21,8 @@ bool StartTemporaryUninstaller();
 std::wstring InstallationFolderOfArgument(const std::wstring& argument);
 
 // Removes the installation in `folder`: the program, its settings file and the uninstall
-// information file in the folder, the shortcuts the information file records (only link files
+// information file in the folder (and, for an installation that is not portable, the per-user
+// settings file and its folder when that is empty), the shortcuts the information file records (only link files
 // of the installer's names in the desktop and start-menu folders, and only those that start
 // this installation's program), the start menu folder and the installation folder when they are
 // empty, the uninstall entry and the start-with-Windows values that name this installation's

@@ -117,6 +117,15 @@ TEST(InstallFolderTextTest, PathLimitCountsTheLongestFileName) {
     EXPECT_FALSE(InstallFolderFitsPathLimit(L""));
 }
 
+TEST(InstallFolderTextTest, SettingsFileWhereTheInstalledProgramLooksForIt) {
+    const std::wstring appData = L"C:\\Users\\u\\AppData\\Roaming";
+    EXPECT_EQ(InstalledSettingsPath(L"D:\\P", false, false, appData),
+              L"C:\\Users\\u\\AppData\\Roaming\\Orbelin\\Orbelin.ini");
+    EXPECT_EQ(InstalledSettingsPath(L"D:\\P", true, false, appData), L"D:\\P\\Orbelin.ini");
+    EXPECT_EQ(InstalledSettingsPath(L"D:\\P", false, true, appData), L"D:\\P\\Orbelin.ini");
+    EXPECT_EQ(InstalledSettingsPath(L"D:\\P", false, false, L""), L"D:\\P\\Orbelin.ini");
+}
+
 TEST(InstallFolderTextTest, FolderChainFromTheOutermostFolder) {
     const struct {
         std::wstring folder;
