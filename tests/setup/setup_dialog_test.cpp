@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "common/shell_open_recorder.h"
 #include "common/test_files.h"
 #include "lang/language_archive.h"
 #include "res/resource.h"
@@ -327,6 +328,23 @@ TEST_F(SetupDialogTest, InstallHandsOverTheChoicesAndEndsOnlyAfterAnInstallation
     EXPECT_EQ(m_started, std::vector<std::wstring>{L"D:\\Tools\\Orbelin\\Orbelin.exe"});
     EXPECT_TRUE(dialog.Ended());
     EXPECT_EQ(dialog.Result(), IDOK);
+}
+
+TEST_F(SetupDialogTest, EulaOpensTheLicencePageOfTheLanguage) {
+    ShellOpenRecorder recorder({L"http", L"https"});
+    InstallDialog dialog(RecordingSetup(true));
+    HWND window = dialog.CreateModeless();
+    ASSERT_NE(window, nullptr);
+    Click(window, IDC_SETUP_EULA);
+    ChooseLanguage(window, kLanguageGerman);
+    Click(window, IDC_SETUP_EULA);
+    const std::vector<std::wstring> opened = recorder.WaitForOpened(2, 10000);
+    ASSERT_EQ(opened.size(), 2u);
+    // The site's host follows the region of the language and time zone; the page does not.
+    EXPECT_NE(opened[0].find(L"/?seite=Freeware/Orbelin/Eula"), std::wstring::npos);
+    EXPECT_NE(opened[1].find(L"/?seite=Freeware/Orbelin/Lizenz"), std::wstring::npos);
+    EXPECT_NE(opened[1].find(L".de/"), std::wstring::npos);
+    EXPECT_FALSE(dialog.Ended());
 }
 
 TEST_F(SetupDialogTest, UninstallDialogShowsTheFolderAndEndsOnlyAfterTheRemoval) {
