@@ -209,6 +209,12 @@ InstallResult InstallProgram(HWND owner, const InstallChoices& choices) {
     const std::wstring program = PathInFolder(folder, kInstalledProgramName);
     result.programPath = program;
     const bool programExisted = Exists(program);
+    const std::wstring copyFailed = LangString(215) + L":\r\n" + program;
+    if (IsFolder(program)) {
+        // A folder in the program file's place is nothing to overwrite.
+        ShowSetupMessage(owner, copyFailed);
+        return result;
+    }
     if (programExisted) {
         const std::wstring question = OverwriteQuestion(LangString(217), program, LangString(219));
         if (ShowSetupMessage(owner, question, MB_OKCANCEL) != IDOK) return result;
@@ -219,7 +225,6 @@ InstallResult InstallProgram(HWND owner, const InstallChoices& choices) {
     }
 
     // 4. The program file.
-    const std::wstring copyFailed = LangString(215) + L":\r\n" + program;
     if (SamePath(ProgramFilePath(), program) || !CopyFileW(ProgramFilePath().c_str(), program.c_str(), FALSE)) {
         if (!programExisted) DeleteFileW(program.c_str());
         RemoveCreatedFolders(createdFolders);

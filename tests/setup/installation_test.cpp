@@ -86,4 +86,21 @@ TEST_F(InstallationTest, AnEarlierInstallationsSettingsFileIsKeptByteForByte) {
     }
 }
 
+TEST_F(InstallationTest, AFolderInTheProgramsPlaceStopsBeforeAnythingIsMade) {
+    InstallChoices choices;
+    choices.folderText = m_root / L"blocked";
+    choices.desktopShortcut = true;
+    const std::wstring program = choices.folderText + L"\\Orbelin.exe";
+    ASSERT_TRUE(CreateDirectoryW(choices.folderText.c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryW(program.c_str(), nullptr));
+    std::vector<SeenMessageBox> boxes;
+    const InstallResult result = Install(choices, boxes);
+    EXPECT_FALSE(result.installed);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, L"An error occurred while creating the:\r\n" + program);
+    EXPECT_FALSE(FileExists(choices.folderText + L"\\Orbelin_Uninstall.ini"));
+    EXPECT_FALSE(FileExists(ShellPlacesFor(false).desktopLink));
+    EXPECT_FALSE(RegistryKeyExists(HKEY_CURRENT_USER, kUninstallEntryKey));
+}
+
 }  // namespace
