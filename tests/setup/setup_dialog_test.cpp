@@ -336,6 +336,9 @@ TEST_F(SetupDialogTest, EulaOpensTheLicencePageOfTheLanguage) {
     HWND window = dialog.CreateModeless();
     ASSERT_NE(window, nullptr);
     Click(window, IDC_SETUP_EULA);
+    // One page at a time: two recorders started at once would both append to the one record
+    // file, and the second finds it taken.
+    recorder.WaitForOpened(1, 10000);
     ChooseLanguage(window, kLanguageGerman);
     Click(window, IDC_SETUP_EULA);
     // The recorder sees every "open" in the prefix: a page that a program of an earlier test
