@@ -124,6 +124,15 @@ orbelin_start_wine() {
     # A program that crashes writes its backtrace and ends instead of waiting behind Wine's crash
     # dialog, which would hold the test run until CTest's time limit.
     wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1 </dev/null
+    # Wine points the user's desktop and document folders at the Linux home; the installer's
+    # tests make shortcuts on the desktop, which must stay inside the prefix.
+    local folder
+    for folder in "$WINEPREFIX"/drive_c/users/*/{Desktop,Documents,Downloads,Music,Pictures,Videos}; do
+        if [ -L "$folder" ]; then
+            rm -f "$folder"
+            mkdir -p "$folder"
+        fi
+    done
 }
 
 # Ends only what this script started.

@@ -91,6 +91,11 @@ int QueryAutostart(const std::wstring& valueName, bool allUsers) {
 }
 
 bool WriteAutostart(const std::wstring& valueName, bool allUsers) {
+    return WriteAutostart(valueName, allUsers, CurrentProgramPath());
+}
+
+bool WriteAutostart(const std::wstring& valueName, bool allUsers, const std::wstring& programPath) {
+    if (programPath.empty()) return false;
     ScopedKey key;
     // The current user's Run key is missing on a fresh profile; creating it is what the user
     // expects from ticking "Start with Windows".
@@ -98,7 +103,7 @@ bool WriteAutostart(const std::wstring& valueName, bool allUsers) {
                         key.Receive(), nullptr) != ERROR_SUCCESS) {
         return false;
     }
-    return SetRunValue(key.Get(), valueName, CurrentCommandLine());
+    return SetRunValue(key.Get(), valueName, AutostartCommandLine(programPath));
 }
 
 bool RemoveAutostart(const std::wstring& valueName, bool allUsers) {
@@ -107,20 +112,36 @@ bool RemoveAutostart(const std::wstring& valueName, bool allUsers) {
     return RegDeleteValueW(key.Get(), valueName.c_str()) == ERROR_SUCCESS;
 }
 
-namespace {
+bool RemoveAutostartOf(const std::wstring& valueName, bool allUsers, const std::wstring& programPath) {
+    ScopedKey key;
+    if (programPath.empty() ||
+        RegOpenKeyExW(RootFor(allUsers), kRunKey, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, key.Receive()) != ERROR_SUCCESS) {
+        return false;
+    }
+    std::vector<wchar_t> buffer(2048, L'\0');
+    DWORD bytes = static_cast<DWORD>((buffer.size() - 1) * sizeof(wchar_t));
+    DWORD type = 0;
+    if (RegQueryValueExW(key.Get(), valueName.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()),
+                         &bytes) != ERROR_SUCCESS ||
+        (type != REG_SZ && type != REG_EXPAND_SZ)) {
+        return false;
+    }
+    const std::wstring stored(buffer.data(), wcsnlen(buffer.data(), bytes / sizeof(wchar_t)));
+    if (!RunCommandStartsProgram(stored, programPath)) return false;
+    return RegDeleteValueW(key.Get(), valueName.c_str()) == ERROR_SUCCESS;
+}
 
-// The name of the program's Run value, from its string resource; empty when that is missing.
 std::wstring ProgramAutostartName() {
     wchar_t valueName[1024] = L"";
     if (LoadStringW(GetModuleHandleW(nullptr), IDS_AUTOSTART_NAME, valueName, 1024) <= 0) return std::wstring();
     return valueName;
 }
 
-}  // namespace
-
 int QueryProgramAutostart() {
     const std::wstring valueName = ProgramAutostartName();
-    return valueName.empty() ? 0 : QueryAutostart(valueName, false);
+    if (valueName.empty()) return 0;
+    QueryAutostart(valueName, true);
+    return QueryAutostart(valueName, false);
 }
 
 void SyncAutostart(int startWithWindows) {

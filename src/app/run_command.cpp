@@ -12,3 +12,13 @@ std::wstring ProgramPathOfRunCommand(std::wstring_view commandLine) {
     }
     return std::wstring(commandLine.substr(0, commandLine.find_first_of(L" \t")));
 }
+
+bool RunCommandStartsProgram(std::wstring_view commandLine, std::wstring_view programPath) {
+    const std::wstring named = ProgramPathOfRunCommand(commandLine);
+    if (named.empty() || named.size() != programPath.size()) return false;
+    const auto fold = [](wchar_t c) { return c >= L'a' && c <= L'z' ? static_cast<wchar_t>(c - L'a' + L'A') : c; };
+    for (size_t i = 0; i < named.size(); ++i) {
+        if (fold(named[i]) != fold(programPath[i])) return false;
+    }
+    return true;
+}

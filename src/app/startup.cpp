@@ -9,6 +9,7 @@
 #include "app/instance_mutex.h"
 #include "app/main_window.h"
 #include "app/message_loop.h"
+#include "app/running_copy_signal.h"
 #include "app/visible_parts.h"
 #include "app/start_rules.h"
 #include "common/module_path.h"
@@ -67,13 +68,6 @@ void DisableWow64Redirection() {
     disableRedirection(&previousState);
 }
 
-BOOL CALLBACK SignalRunningInstance(HWND window, LPARAM) {
-    const UINT message = SecondStartMessage();
-    DWORD_PTR answer = 0;
-    SendMessageTimeoutW(window, message, 0, 0, SMTO_BLOCK | SMTO_ABORTIFHUNG, 10000, &answer);
-    return answer == message ? FALSE : TRUE;
-}
-
 // Takes the single-instance mutex and creates the main window. A start that finds the program
 // running signals it and leaves a quit request with code 45054 for the message loop. Returns
 // 0 on success, else the exit code.
@@ -83,7 +77,7 @@ int StartSingleInstance(HINSTANCE instance, const std::wstring& className, const
     OleInitialize(nullptr);
 
     if (!ProgramInstanceMutex().Take()) {
-        EnumWindows(SignalRunningInstance, 0);
+        SignalRunningCopies();
         PostQuitMessage(kExitAlreadyRunning);
         // This start only says hello and ends: it must not show a display or count as a start.
         SuppressVisibleParts();

@@ -103,3 +103,23 @@
 #define IDC_PICTURES_VIEW_128 32901
 #define IDC_PICTURES_VIEW_LIST 32900
 #define IDC_PICTURES_TOOLBAR 224444  // the toolbar window's id
+
+// Installation dialog (193) and uninstall dialog (194). Labels are set at run time from text ids.
+#define IDD_INSTALL 193
+#define IDD_UNINSTALL 194
+#define IDC_SETUP_LANGUAGE 1011        // language list (both dialogs)
+#define IDC_SETUP_FOLDER 1041          // folder list (both dialogs; disabled in the uninstall dialog)
+#define IDC_SETUP_FOLDER_LABEL 1204    // text 208 "Folder"
+#define IDC_SETUP_LANGUAGE_LABEL 1203  // text 200 "Language"
+#define IDC_SETUP_CHOOSE_FOLDER 2031   // text 210 "... Change": the folder chooser
+#define IDC_SETUP_PORTABLE 1018        // text 211 "Portable installation"
+#define IDC_SETUP_DESKTOP_SHORTCUT 1014   // text 204
+#define IDC_SETUP_START_WITH_WINDOWS 1015 // text 207
+#define IDC_SETUP_START_MENU 1016      // text 205
+#define IDC_SETUP_FOR_ALL_USERS 1017   // text 206
+#define IDC_SETUP_AS_ADMIN 1019        // text 220 "Installing as administrator"
+#define IDC_SETUP_EULA 2032            // text 212 "... EULA"
+#define IDC_SETUP_INSTALL_GROUP 1202   // text 201
+#define IDC_SETUP_UNINSTALL_GROUP 1205 // text 202
+#define IDC_SETUP_BANNER 3031          // the header banner
+#define IDC_SETUP_ICON 1206            // shell icon 16747 at 32 x 32

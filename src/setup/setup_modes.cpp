@@ -1,13 +1,7 @@
 #include "setup/setup_modes.h"
 
-// The installer, the uninstaller and the browser window are not part of this build yet: each
-// mode ends at once with exit code 0, as a finished run of it would.
-
-int RunInstaller(const SetupRequest&) { return 0; }
-
-int RunUninstaller(const SetupRequest&) { return 0; }
-
-int RunPortableInstaller(const SetupRequest&) { return 0; }
+// The browser window is not part of this build yet: its mode ends at once with exit code 0, as
+// a finished run of it would. The installer and uninstaller are in setup_runs.cpp.
 
 int RunMiniBrowser() { return 0; }
 

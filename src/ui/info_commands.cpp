@@ -10,8 +10,8 @@
 #include "settings/ini_file.h"
 #include "settings/settings_location.h"
 #include "settings/settings_paths.h"
-#include "setup/admin_probe.h"
 #include "setup/self_delete_batch.h"
+#include "setup/uninstall_page.h"
 #include "ui/info_command_texts.h"
 #include "ui/info_menu.h"
 #include "ui/mapi_mail.h"
@@ -93,27 +93,6 @@ void Restart(const InfoCommandHost& host) {
     if (!host.startInPlace([&] { return StartProgram(program, nullptr, nullptr); })) return;
     PostQuitMessage(kRestartQuitCode);
     PostQuitMessage(kReplacedQuitCode);
-}
-
-// The uninstall page: an administrator's process opens it through an Internet shortcut
-// handed to the desktop shell, so that the browser does not run with administrator rights.
-void OpenUninstallPage(const std::wstring& temporaryFolder) {
-    const std::wstring address = UninstallPageAddress(WebRoot());
-    if (ProcessIsAdministrator() && !temporaryFolder.empty()) {
-        const std::wstring shortcut = temporaryFolder + L"kestrova_tmp_link.url";
-        const std::wstring target = ReplaceMakerHosts(address, CurrentWebRegion());
-        const std::string content = "[InternetShortcut]\r\nURL=" + std::string(target.begin(), target.end()) + "\r\n";
-        HANDLE file =
-            CreateFileW(shortcut.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (file != INVALID_HANDLE_VALUE) {
-            DWORD written = 0;
-            WriteFile(file, content.data(), static_cast<DWORD>(content.size()), &written, nullptr);
-            CloseHandle(file);
-            ShellExecuteW(nullptr, L"open", L"explorer.exe", shortcut.c_str(), nullptr, SW_SHOWMAXIMIZED);
-            return;
-        }
-    }
-    OpenWebAddress(address, SW_SHOWMAXIMIZED);
 }
 
 // Removes this portable copy: the program file and its settings file go once the program has

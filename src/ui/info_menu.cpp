@@ -1,7 +1,5 @@
 #include "ui/info_menu.h"
 
-#include <vector>
-
 #include "common/module_path.h"
 #include "lang/language_archive.h"
 #include "res/resource.h"
@@ -11,9 +9,6 @@
 #include "ui/win_cmd_bar2.h"
 
 namespace {
-
-// Longer values than this are no program path of any kind.
-constexpr DWORD kMaxUninstallValueBytes = 1 << 20;
 
 Installation g_rememberedInstallation;
 
@@ -34,35 +29,6 @@ void AppendPopup(HMENU menu, HMENU popup, UINT id, const std::wstring& text) {
 }
 
 }  // namespace
-
-std::wstring UninstallKeyPath(const std::wstring& entryName) {
-    return L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + entryName;
-}
-
-std::wstring ReadUninstallString(HKEY root, const std::wstring& entryName) {
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(root, UninstallKeyPath(entryName).c_str(), 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) {
-        return std::wstring();
-    }
-    DWORD type = REG_NONE;
-    DWORD bytes = 0;
-    std::vector<wchar_t> value;
-    LONG result = RegQueryValueExW(key, L"UninstallString", nullptr, &type, nullptr, &bytes);
-    if (result == ERROR_SUCCESS && (type == REG_SZ || type == REG_EXPAND_SZ) && bytes >= sizeof(wchar_t) &&
-        bytes <= kMaxUninstallValueBytes && bytes % sizeof(wchar_t) == 0) {
-        value.assign(bytes / sizeof(wchar_t), L'\1');
-        DWORD read = bytes;
-        result =
-            RegQueryValueExW(key, L"UninstallString", nullptr, &type, reinterpret_cast<BYTE*>(value.data()), &read);
-        // The value may have changed between the two questions: only the same full string counts.
-        if (result != ERROR_SUCCESS || read != bytes || (type != REG_SZ && type != REG_EXPAND_SZ)) value.clear();
-    }
-    RegCloseKey(key);
-    // A properly terminated string ends in its null, and holds no earlier one.
-    if (value.empty() || value.back() != L'\0') return std::wstring();
-    const std::wstring text(value.data(), value.size() - 1);
-    return text.find(L'\0') == std::wstring::npos ? text : std::wstring();
-}
 
 Installation DetectInstallation(const std::wstring& programPath, const std::wstring& entryName) {
     const std::wstring allUsers = ReadUninstallString(HKEY_LOCAL_MACHINE, entryName);

@@ -4,20 +4,12 @@
 
 #include <string>
 
-#include "ui/install_detection.h"
+#include "setup/install_detection.h"
+#include "setup/uninstall_entry.h"
 
 class CWinCmdBar2;
 
 // The settings dialog's "Info" menu and the menu bar that shows it.
-
-// The registry key of the program's uninstall entry below HKEY_LOCAL_MACHINE or
-// HKEY_CURRENT_USER, for an entry named `entryName` ("Orbelin").
-std::wstring UninstallKeyPath(const std::wstring& entryName);
-
-// The entry's "UninstallString" under `root`; empty when the key or value is missing or the
-// value is anything but a properly terminated string (binary data, a string without its
-// closing null, an odd number of bytes).
-std::wstring ReadUninstallString(HKEY root, const std::wstring& entryName);
 
 // Which installation `programPath` is: the entry for all users is asked first, then the
 // current user's. `entryName` is the program's name; tests pass names of their own.

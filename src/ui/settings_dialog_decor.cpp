@@ -6,7 +6,7 @@
 #include "display/display_slots.h"
 #include "imaging/color_theme.h"
 #include "imaging/color_theme_storage.h"
-#include "imaging/picture_holder.h"
+#include "imaging/header_banner.h"
 #include "res/resource.h"
 #include "ui/shell_icon.h"
 #include "ui/web_commands.h"
@@ -166,35 +166,6 @@ void SettingsDialog::SetArrowGlyphs() {
 }
 
 void SettingsDialog::LoadBanner() {
-    // The banner's size comes from the template, whatever the static made of itself.
-    RECT place{-47, 0, -47 + 467, 45};
-    MapDialogRect(m_dialog, &place);
-    const int width = place.right - place.left;
-    const int height = place.bottom - place.top;
-    PictureHolder picture;
-    if (width <= 0 || height <= 0 || !picture.LoadResource(L"bitmap9.jpg", L"PNG", GetModuleHandleW(nullptr)) ||
-        picture.Image() == nullptr) {
-        return;
-    }
-    CDumBitmap banner;
-    void* bits = nullptr;
-    banner.Create(width, height, &bits);
-    if (banner.Handle() == nullptr) return;
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    HGDIOBJ previous = SelectObject(memory, banner.Handle());
-    const RECT target{0, 0, width, height};
-    picture.DrawTo(memory, target, picture.Image());
-    SelectObject(memory, previous);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-    banner.MakeOpaque();
-
-    if (m_banner.Handle() != nullptr) DeleteObject(m_banner.Detach());
-    m_banner.Attach(banner.Detach());
-    HWND bannerStatic = Item(IDC_BANNER);
-    auto previousImage = reinterpret_cast<HBITMAP>(
-        SendMessageW(bannerStatic, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(m_banner.Handle())));
-    if (previousImage != nullptr && previousImage != m_banner.Handle()) DeleteObject(previousImage);
-    SetWindowPos(bannerStatic, nullptr, place.left, place.top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+    // The banner's place in the template.
+    ShowHeaderBanner(m_dialog, IDC_BANNER, RECT{-47, 0, -47 + 467, 45}, m_banner);
 }

@@ -188,3 +188,51 @@ TEST_F(AutostartTest, SyncWithoutTheProgramsNameDoesNothing) {
 }
 
 }  // namespace
+
+namespace {
+
+// The installer writes the installed program's command line, not its own; the uninstaller
+// removes a value only when it starts the program it removes.
+TEST_F(AutostartTest, InstallerWritesAndRemovesTheValueOfTheInstalledProgram) {
+    const std::wstring installed = L"C:\\Program Files\\Orbelin\\Orbelin.exe";
+    for (bool allUsers : {false, true}) {
+        SCOPED_TRACE(allUsers ? "all users" : "current user");
+        const HKEY root = allUsers ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
+        ASSERT_TRUE(WriteAutostart(m_name, allUsers, installed));
+        auto value = ReadRunValue(root, m_name);
+        ASSERT_TRUE(value.has_value());
+        EXPECT_EQ(value->text, L"\"" + installed + L"\" -bg");
+        EXPECT_FALSE(WriteAutostart(m_name, allUsers, L""));
+
+        // Another copy's value stays, whatever it says after the path.
+        EXPECT_FALSE(RemoveAutostartOf(m_name, allUsers, L"D:\\Orbelin\\Orbelin.exe"));
+        EXPECT_FALSE(RemoveAutostartOf(m_name, allUsers, L"C:\\Program Files\\Orbelin"));
+        EXPECT_TRUE(ReadRunValue(root, m_name).has_value());
+        // This installation's, in other letter case, goes.
+        EXPECT_TRUE(RemoveAutostartOf(m_name, allUsers, L"c:\\PROGRAM FILES\\orbelin\\ORBELIN.EXE"));
+        EXPECT_FALSE(ReadRunValue(root, m_name).has_value());
+        EXPECT_FALSE(RemoveAutostartOf(m_name, allUsers, installed));
+    }
+}
+
+TEST(RunCommandTest, StartsProgramComparesThePathOnly) {
+    const struct {
+        const wchar_t* command;
+        const wchar_t* program;
+        bool starts;
+    } rows[] = {
+        {L"\"C:\\a b\\Orbelin.exe\" -bg", L"C:\\a b\\Orbelin.exe", true},
+        {L"\"C:\\A B\\ORBELIN.exe\"", L"c:\\a b\\orbelin.exe", true},
+        {L"C:\\ab\\Orbelin.exe -bg", L"C:\\ab\\Orbelin.exe", true},
+        {L"\"C:\\a b\\Orbelin.exe\" -bg", L"C:\\a b\\Orbelin.ex", false},
+        {L"\"C:\\a b\\Orbelin.exe2\"", L"C:\\a b\\Orbelin.exe", false},
+        {L"", L"C:\\a b\\Orbelin.exe", false},
+        {L"\"\" -bg", L"", false},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(testing::Message() << "row " << (&row - rows));
+        EXPECT_EQ(RunCommandStartsProgram(row.command, row.program), row.starts);
+    }
+}
+
+}  // namespace

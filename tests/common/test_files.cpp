@@ -15,10 +15,14 @@ TestFolder::TestFolder(const std::wstring& purpose) {
     GetCurrentDirectoryW(MAX_PATH, current);
     const std::wstring base = std::wstring(current) + L"\\work";
     CreateDirectoryW(base.c_str(), nullptr);
-    m_path = base + L"\\" + purpose + L"_" + std::to_wstring(GetCurrentProcessId()) + L"_" +
-             std::to_wstring(g_folderCounter.fetch_add(1));
-    RemoveTree(m_path);
-    CreateDirectoryW(m_path.c_str(), nullptr);
+    // Process ids come again in later runs, and a folder left by one of them (Wine cannot
+    // remove folder links that a test made from the Linux side) must not be taken for new.
+    for (int attempt = 0; attempt < 1000; ++attempt) {
+        m_path = base + L"\\" + purpose + L"_" + std::to_wstring(GetCurrentProcessId()) + L"_" +
+                 std::to_wstring(g_folderCounter.fetch_add(1));
+        RemoveTree(m_path);
+        if (CreateDirectoryW(m_path.c_str(), nullptr)) break;
+    }
 }
 
 TestFolder::~TestFolder() { RemoveTree(m_path); }

@@ -44,40 +44,6 @@ std::wstring TemporaryFolder() {
     return folder;
 }
 
-// A message box of `program` once it shows, with its caption and text; null when none came.
-struct ShownBox {
-    HWND window = nullptr;
-    std::wstring caption;
-    std::wstring text;
-};
-ShownBox WaitForMessageBox(const RunningProgram& program, DWORD timeoutMs) {
-    ShownBox box;
-    WaitUntil(
-        [&] {
-            for (HWND window : program.TopLevelWindows()) {
-                wchar_t className[64] = L"";
-                GetClassNameW(window, className, 64);
-                if (lstrcmpW(className, kDialogClass) != 0 || !IsWindowVisible(window)) continue;
-                HWND text = GetDlgItem(window, 0xFFFF);
-                if (text == nullptr) continue;
-                wchar_t buffer[2048] = L"";
-                GetWindowTextW(window, buffer, 2048);
-                box.caption = buffer;
-                GetWindowTextW(text, buffer, 2048);
-                box.text = buffer;
-                box.window = window;
-                return true;
-            }
-            return false;
-        },
-        timeoutMs);
-    return box;
-}
-
-void PressButton(HWND box, int button) {
-    PostMessageW(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, button)));
-}
-
 // The main window of another process running the program, or null.
 HWND OtherMainWindow(DWORD exceptProcess) {
     HWND window = nullptr;
@@ -284,6 +250,8 @@ private:
 
 TEST_F(InfoMenuE2eTest, UninstallStartsTheInstalledProgramsUninstallerAndEnds) {
     PerUserUninstallEntry entry;
+    FileRestorer temporaryCopy(TemporaryFolder() + L"Orbelin_Uninstall.exe");
+    FileRestorer batch(TemporaryFolder() + L"Orbelin_selfdestruct.bat");
     // Written with other letter case: it still names this copy.
     m_programFolder = m_folder.Path();
     std::wstring upper = ProgramPath();
@@ -298,6 +266,20 @@ TEST_F(InfoMenuE2eTest, UninstallStartsTheInstalledProgramsUninstallerAndEnds) {
         EXPECT_EQ(box.window, nullptr) << Narrow(box.caption) << ": " << Narrow(box.text);
     }
     EXPECT_EQ(program->WaitForExit(kExitTimeoutMs), std::optional<DWORD>(kReplacedExitCode));
+
+    // The copy it started is the uninstaller: its temporary copy asks about this folder.
+    // Cancelled, it removes nothing and deletes itself. (Wine counts every process as an
+    // administrator: the temporary copy has the administrator's name and title.)
+    HWND uninstallDialog =
+        WaitForAnyTopLevelWindow(kDialogClass, L"Micro Uninstall (Admin) - Orbelin 1.0", kStartTimeoutMs);
+    ASSERT_NE(uninstallDialog, nullptr) << "no uninstall dialog";
+    DialogDriver uninstall(uninstallDialog);
+    EXPECT_EQ(uninstall.Text(1041), m_folder.Path());
+    PostMessageW(uninstallDialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    EXPECT_TRUE(WaitUntil([] { return !FileExists(TemporaryFolder() + L"Orbelin_Uninstall.exe"); }, 20000))
+        << "the temporary uninstaller is still there";
+    EXPECT_TRUE(FileExists(ProgramPath()));
+
     // The program let go of its single-instance mutex for the uninstaller: a normal start
     // afterwards is the running program (it does not end as a second start would).
     Sleep(2000);

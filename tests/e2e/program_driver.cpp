@@ -102,22 +102,7 @@ std::optional<DWORD> RunningProgram::WaitForExit(DWORD timeoutMs) {
     return exitCode;
 }
 
-std::vector<HWND> RunningProgram::TopLevelWindows() const {
-    struct Search {
-        DWORD processId;
-        std::vector<HWND> windows;
-    } search{m_processId, {}};
-    EnumWindows(
-        [](HWND window, LPARAM parameter) -> BOOL {
-            auto* found = reinterpret_cast<Search*>(parameter);
-            DWORD owner = 0;
-            GetWindowThreadProcessId(window, &owner);
-            if (owner == found->processId) found->windows.push_back(window);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.windows;
-}
+std::vector<HWND> RunningProgram::TopLevelWindows() const { return TopLevelWindowsOf(m_processId); }
 
 HWND RunningProgram::WaitForWindow(const wchar_t* className, const wchar_t* title, DWORD timeoutMs) const {
     return FindWindowOfClass(className, title, false, timeoutMs);
@@ -165,7 +150,70 @@ PerUserSettingsGuard::~PerUserSettingsGuard() {
         SetFileAttributesW(PerUserSettingsPath().c_str(), FILE_ATTRIBUTE_NORMAL);
         DeleteFileW(PerUserSettingsPath().c_str());
         RemoveDirectoryW(m_folder.c_str());
+    } else {
+        // An uninstaller may have taken the folder away with the file.
+        CreateDirectoryW(m_folder.c_str(), nullptr);
     }
+}
+
+ShownBox WaitForMessageBoxOf(DWORD processId, DWORD timeoutMs) {
+    ShownBox box;
+    WaitUntil(
+        [&] {
+            for (HWND window : TopLevelWindowsOf(processId)) {
+                wchar_t className[64] = L"";
+                GetClassNameW(window, className, 64);
+                if (lstrcmpW(className, L"#32770") != 0 || !IsWindowVisible(window)) continue;
+                HWND text = GetDlgItem(window, 0xFFFF);
+                if (text == nullptr) continue;
+                wchar_t buffer[2048] = L"";
+                GetWindowTextW(window, buffer, 2048);
+                box.caption = buffer;
+                GetWindowTextW(text, buffer, 2048);
+                box.text = buffer;
+                box.window = window;
+                return true;
+            }
+            return false;
+        },
+        timeoutMs);
+    return box;
+}
+
+ShownBox WaitForMessageBox(const RunningProgram& program, DWORD timeoutMs) {
+    return WaitForMessageBoxOf(program.ProcessId(), timeoutMs);
+}
+
+void PressButton(HWND box, int button) {
+    PostMessageW(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, button)));
+}
+
+std::vector<HWND> TopLevelWindowsOf(DWORD processId) {
+    struct Search {
+        DWORD processId;
+        std::vector<HWND> windows;
+    } search{processId, {}};
+    EnumWindows(
+        [](HWND window, LPARAM parameter) -> BOOL {
+            auto* found = reinterpret_cast<Search*>(parameter);
+            DWORD owner = 0;
+            GetWindowThreadProcessId(window, &owner);
+            if (owner == found->processId) found->windows.push_back(window);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.windows;
+}
+
+HWND WaitForAnyTopLevelWindow(const wchar_t* className, const std::wstring& title, DWORD timeoutMs) {
+    HWND found = nullptr;
+    WaitUntil(
+        [&] {
+            found = FindWindowW(className, title.c_str());
+            return found != nullptr;
+        },
+        timeoutMs);
+    return found;
 }
 
 namespace {

@@ -161,6 +161,24 @@ bool ChooseMenuItem(const RunningProgram& program, HWND menu, int downPresses, D
 // Z: drive. Nothing when no such process is found.
 std::optional<double> LinuxProcessorTimeMs(const std::wstring& commandLinePart);
 
+// The top-level windows of a process, whichever started it.
+std::vector<HWND> TopLevelWindowsOf(DWORD processId);
+
+// A top-level window of any process with this class and title; null when none came in time.
+HWND WaitForAnyTopLevelWindow(const wchar_t* className, const std::wstring& title, DWORD timeoutMs);
+
+// A message box of a process once it shows, with its caption and text; its window is null when
+// none came in time.
+struct ShownBox {
+    HWND window = nullptr;
+    std::wstring caption;
+    std::wstring text;
+};
+ShownBox WaitForMessageBoxOf(DWORD processId, DWORD timeoutMs);
+ShownBox WaitForMessageBox(const RunningProgram& program, DWORD timeoutMs);
+// Presses a button of a message box (IDOK, IDYES, ...) as a click on it does.
+void PressButton(HWND box, int button);
+
 // Keeps the per-user settings folder and file as they were before the test.
 class PerUserSettingsGuard {
 public:

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "common/installation_guard.h"
 #include "e2e/program_driver.h"
 
 namespace {
@@ -119,18 +120,27 @@ TEST_F(StartupTest, AnyCommandLineStartsNormally) {
     }
 }
 
-TEST_F(StartupTest, SetupModesEndAtOnceWithoutSettings) {
-    // Each of these runs a setup mode instead of the program: exit code 0, no main window and
-    // no settings file, although the names also carry the portable marker.
+TEST_F(StartupTest, SetupModesRunTheirDialogsInsteadOfTheProgram) {
+    // Each of these runs a setup mode instead of the program: its dialog, no main window, no
+    // settings file (although the names also carry the portable marker), and exit code 0 once
+    // the dialog is cancelled. The uninstaller's first stage ends at once and leaves the dialog
+    // to its temporary copy, which deletes itself when cancelled. (Wine counts every process as
+    // an administrator: the titles carry "(Admin)".)
+    InstallationGuard machine;
+    const std::wstring installTitle = L"Micro Install (Admin) - Orbelin 1.0";
+    const std::wstring uninstallTitle = L"Micro Uninstall (Admin) - Orbelin 1.0";
+    const std::wstring temporaryCopy = TemporaryFolderOfPrefix() + L"Orbelin_Uninstall.exe";
     const struct {
         const wchar_t* fileName;
         const wchar_t* arguments;
+        const wchar_t* dialogTitle;  // null: nothing is shown
+        bool firstStage;             // the dialog belongs to the temporary copy
     } cases[] = {
-        {L"Orbelin_portable_setup.exe", L""},
-        {L"Orbelin_p_uninstall.exe", L""},
-        {L"Orbelin_portable.exe", L"-?uninstall"},
-        {L"Orbelin_portable.exe", L"-?PORTABLE_INSTALL"},
-        {L"Orbelin_portable.exe", L"Glimmerpane"},
+        {L"Orbelin_portable_setup.exe", L"", installTitle.c_str(), false},
+        {L"Orbelin_portable.exe", L"-?PORTABLE_INSTALL", installTitle.c_str(), false},
+        {L"Orbelin_p_uninstall.exe", L"", uninstallTitle.c_str(), true},
+        {L"Orbelin_portable.exe", L"-?uninstall", uninstallTitle.c_str(), true},
+        {L"Orbelin_portable.exe", L"Glimmerpane", nullptr, false},
     };
     for (const auto& testCase : cases) {
         SCOPED_TRACE(std::string(testCase.fileName, testCase.fileName + wcslen(testCase.fileName)) + " " +
@@ -138,7 +148,21 @@ TEST_F(StartupTest, SetupModesEndAtOnceWithoutSettings) {
         TestFolder folder(L"setup");
         RunningProgram program(CopyProgramTo(folder.Path(), testCase.fileName), testCase.arguments);
         ASSERT_TRUE(program.Started());
+        if (testCase.dialogTitle != nullptr && !testCase.firstStage) {
+            HWND dialog = program.WaitForWindow(L"#32770", testCase.dialogTitle, kStartTimeoutMs);
+            ASSERT_NE(dialog, nullptr) << "no dialog";
+            EXPECT_EQ(program.WaitForWindow(L"Orbelin", L"Orbelin", 0), nullptr);
+            PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+        }
         EXPECT_EQ(program.WaitForExit(kStartTimeoutMs), std::optional<DWORD>(0));
+        if (testCase.firstStage) {
+            HWND dialog = WaitForAnyTopLevelWindow(L"#32770", testCase.dialogTitle, kStartTimeoutMs);
+            ASSERT_NE(dialog, nullptr) << "no uninstall dialog";
+            PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+            EXPECT_TRUE(WaitUntil([&] { return !FileExists(temporaryCopy); }, kStartTimeoutMs))
+                << "the temporary uninstaller stays";
+            EXPECT_TRUE(FileExists(folder / testCase.fileName)) << "a cancelled uninstallation removed the program";
+        }
         EXPECT_FALSE(FileExists(folder / L"Orbelin.ini"));
     }
 }

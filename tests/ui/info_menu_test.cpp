@@ -214,7 +214,12 @@ TEST(InstallDetectionTest, PathMatchIgnoresOnlyTheCaseOfAToZ) {
         {L"C:\\\u00c4\\Orbelin.exe -?uninstall", L"C:\\\u00c4\\Orbelin.exe", true},
         {L"C:\\A\\Orbelin.exe -?Uninstall", L"C:\\A\\Orbelin.exe", false},
         {L"C:\\A\\Orbelin.exe -?uninstall", L"C:\\B\\Orbelin.exe", false},
-        {L"\"C:\\A\\Orbelin.exe\" -?uninstall", L"C:\\A\\Orbelin.exe", false},
+        // The installer writes the path in quotes, so that a path with blanks names one program.
+        {L"\"C:\\A\\Orbelin.exe\" -?uninstall", L"C:\\A\\Orbelin.exe", true},
+        {L"\"c:\\a b\\Orbelin.exe\" -?uninstall", L"C:\\A b\\Orbelin.exe", true},
+        {L"\"C:\\A\\Orbelin.exe\" -?uninstall", L"C:\\B\\Orbelin.exe", false},
+        {L"\"C:\\A\\Orbelin.exe -?uninstall", L"C:\\A\\Orbelin.exe", false},
+        {L"\"\" -?uninstall", L"", false},
         {L"", L"", false},
         {L" -?uninstall", L"", false},
     };

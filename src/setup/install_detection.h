@@ -13,7 +13,9 @@ struct Installation {
     std::wstring uninstallString;  // the matching entry's value; empty when not installed
 };
 
-// The entry's text with every " -?uninstall" removed: the installed program's path.
+// The entry's text with every " -?uninstall" removed: the installed program's path. A path in
+// double quotes (as the installer writes it) is taken without them; the unquoted form of older
+// entries reads as before.
 std::wstring ProgramPathOfUninstallString(std::wstring_view uninstallString);
 
 // True when the entry names the program file `programPath`: the path left after removing the

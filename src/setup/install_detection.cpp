@@ -1,4 +1,4 @@
-#include "ui/install_detection.h"
+#include "setup/install_detection.h"
 
 namespace {
 
@@ -13,6 +13,7 @@ std::wstring ProgramPathOfUninstallString(std::wstring_view uninstallString) {
     for (size_t found = path.find(kUninstallSwitch); found != std::wstring::npos; found = path.find(kUninstallSwitch)) {
         path.erase(found, kUninstallSwitch.size());
     }
+    if (path.size() >= 2 && path.front() == L'"' && path.back() == L'"') return path.substr(1, path.size() - 2);
     return path;
 }
 

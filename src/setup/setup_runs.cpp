@@ -1,0 +1,70 @@
+// The installer, portable installer and uninstaller start modes.
+#include <windows.h>
+
+#include "lang/language_archive.h"
+#include "settings/ini_file.h"
+#include "setup/admin_probe.h"
+#include "setup/install_dialog.h"
+#include "setup/install_rules.h"
+#include "setup/installation.h"
+#include "setup/setup_modes.h"
+#include "setup/uninstall_dialog.h"
+#include "setup/uninstall_page.h"
+#include "setup/uninstallation.h"
+
+namespace {
+
+bool NamesLanguage(int language) {
+    const LanguageArchive* archive = LoadedLanguageArchive();
+    return archive != nullptr && language >= 0 && language < archive->SectionCount();
+}
+
+int RunInstallDialog(const SetupRequest& request, bool portable) {
+    std::optional<int> language = request.preselectedLanguage;
+    if (language && !NamesLanguage(*language)) language.reset();
+    InstallDialog dialog(SystemInstallDialogSetup(portable, request.forAllUsers, language));
+    dialog.RunModal();
+    return 0;
+}
+
+// The second stage: the temporary copy removes the installation in `folder`, then itself.
+int RunUninstallDialog(const SetupRequest& request, const std::wstring& folder) {
+    int language = request.preselectedLanguage.value_or(-1);
+    if (!NamesLanguage(language)) {
+        // The language chosen at the installation.
+        language = IniReadInt(kProgramSection, kKeyLanguage, -1, -1, -1, PathInFolder(folder, kUninstallInfoName));
+    }
+    if (NamesLanguage(language)) SetCurrentLanguageIndex(language);
+
+    UninstallDialogSetup setup;
+    setup.administrator = ProcessIsAdministrator();
+    setup.folder = folder;
+    setup.remove = RemoveInstallation;
+    setup.openUninstallPage = [] { OpenUninstallPage(TemporaryFolderPath()); };
+    UninstallDialog dialog(std::move(setup));
+    dialog.RunModal();
+    // Removed or not, the temporary copy leaves nothing behind.
+    DeleteTemporaryUninstallerLater();
+    return 0;
+}
+
+}  // namespace
+
+int RunInstaller(const SetupRequest& request) { return RunInstallDialog(request, false); }
+
+int RunPortableInstaller(const SetupRequest& request) { return RunInstallDialog(request, true); }
+
+int RunUninstaller(const SetupRequest& request) {
+    if (request.uninstallPath.empty()) {
+        if (!StartTemporaryUninstaller()) {
+            ShowSetupMessage(nullptr, LangString(215) + L":\r\n" + TemporaryFolderPath());
+        }
+        return 0;
+    }
+    const std::wstring folder = InstallationFolderOfArgument(request.uninstallPath);
+    if (folder.empty()) {
+        DeleteTemporaryUninstallerLater();
+        return 0;
+    }
+    return RunUninstallDialog(request, folder);
+}

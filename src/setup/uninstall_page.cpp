@@ -1,0 +1,29 @@
+#include "setup/uninstall_page.h"
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include "common/unique_handle.h"
+#include "setup/admin_probe.h"
+#include "ui/web_address.h"
+
+bool OpenUninstallPage(const std::wstring& temporaryFolder) {
+    const std::wstring address = UninstallPageAddress(WebRoot());
+    if (ProcessIsAdministrator() && !temporaryFolder.empty()) {
+        const std::wstring shortcut = temporaryFolder + L"kestrova_tmp_link.url";
+        const std::wstring target = ReplaceMakerHosts(address, CurrentWebRegion());
+        const std::string content = "[InternetShortcut]\r\nURL=" + std::string(target.begin(), target.end()) + "\r\n";
+        UniqueHandle file(
+            CreateFileW(shortcut.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        DWORD written = 0;
+        if (file.IsValid() &&
+            WriteFile(file.Get(), content.data(), static_cast<DWORD>(content.size()), &written, nullptr) &&
+            written == content.size()) {
+            file.Reset();
+            const HINSTANCE result =
+                ShellExecuteW(nullptr, L"open", L"explorer.exe", shortcut.c_str(), nullptr, SW_SHOWMAXIMIZED);
+            return reinterpret_cast<INT_PTR>(result) > 32;
+        }
+    }
+    return OpenWebAddress(address, SW_SHOWMAXIMIZED);
+}
