@@ -67,3 +67,16 @@
 #define IDM_TRAY_SHOW 1
 #define IDM_TRAY_DISABLE 2
 #define IDM_TRAY_EXIT 3
+
+// The browser window "Glimmerpane": the page that hosts the browser control, the frame and the
+// address bar; the page template (an HTML resource); the settings dialog's command that opens
+// the window; the language text of that command.
+#define IDD_BROWSER_CONTROL 133
+#define IDD_BROWSER_FRAME 134
+#define IDD_ADDRESS_BAR 135
+#define IDR_BROWSER_PAGE 166
+#define IDC_BROWSER_CONTROL 3301     // the control's host window in dialog 133
+#define IDC_BROWSER_ADDRESS 3302     // ComboBoxEx32 list of addresses in dialog 135
+#define IDC_BROWSER_STATUS 3303      // status text (the page title) in dialog 135
+#define IDM_CHECK_FOR_UPDATES 32801  // opens the browser window on the update page
+#define IDT_CHECK_FOR_UPDATES 247    // language text "Check for updates" (a text id, not a resource)
