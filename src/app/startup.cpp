@@ -107,7 +107,6 @@ int RunProgram(HINSTANCE instance, const wchar_t* commandLine) {
         g_startFlags = EvaluateStartOptions(SplitCommandLine(commandLine));
     }
     const StartMode mode = DecideStartMode(g_startFlags, FileNameStartRequest(FileNameOfPath(ProgramFilePath())));
-    if (mode == StartMode::kMiniBrowser) return RunMiniBrowser();
 
     const std::wstring className = LoadResourceText(instance, IDS_APP_CLASS);
     const std::wstring title = className;
@@ -115,6 +114,8 @@ int RunProgram(HINSTANCE instance, const wchar_t* commandLine) {
 
     const int detectedLanguage = LanguageIndexForLanguageId(GetUserDefaultLangID());
     SetCurrentLanguageIndex(detectedLanguage);
+    // The browser window runs instead of the program, in the language the program would use.
+    if (mode == StartMode::kMiniBrowser) return RunMiniBrowser();
 
     const SetupRequest setupRequest{g_startFlags.forAllUsers, g_startFlags.preselectedLanguage,
                                     g_startFlags.uninstallPath};
