@@ -18,6 +18,7 @@
 #include "settings/settings_location.h"
 #include "settings/settings_paths.h"
 #include "setup/setup_modes.h"
+#include "setup/update_install.h"
 
 namespace {
 
@@ -103,10 +104,9 @@ int RunProgram(HINSTANCE instance, const wchar_t* commandLine) {
 
     if (!LoadLanguageArchive()) return 0;
 
-    if (commandLine != nullptr && commandLine[0] != L'\0') {
-        g_startFlags = EvaluateStartOptions(SplitCommandLine(commandLine));
-    }
+    if (commandLine != nullptr && commandLine[0] != L'\0') g_startFlags = ReadStartOptions(commandLine);
     const StartMode mode = DecideStartMode(g_startFlags, FileNameStartRequest(FileNameOfPath(ProgramFilePath())));
+    if (mode == StartMode::kUpdate) return RunUpdateInstall(*g_startFlags.update);
 
     const std::wstring className = LoadResourceText(instance, IDS_APP_CLASS);
     const std::wstring title = className;

@@ -18,6 +18,7 @@
 #include "settings/setting_value.h"
 #include "sources/individual_list.h"
 #include "sources/picture_list.h"
+#include "setup/browser_module.h"
 #include "ui/later_features.h"
 #include "ui/web_commands.h"
 
@@ -427,6 +428,9 @@ void SettingsDialog::OnCommand(int id, int notification, HWND control) {
             return;
         case IDC_LANGUAGE:
             ShowLanguageMenu(m_dialog, m_footerToolbar);
+            return;
+        case IDM_CHECK_FOR_UPDATES:
+            StartBrowserWindowProcess();
             return;
         default:
             return;
