@@ -1,9 +1,12 @@
 // The cost of one display frame (PrepareFrame + DrawFrame: draw, read back, present to a
 // layered window) against a bare frame path in the same pbuffer: clear, one textured quad,
-// glReadPixels, row copy into a top-down DIB, UpdateLayeredWindow.
+// glReadPixels, row copy into a top-down DIB, UpdateLayeredWindow. Afterwards both are measured
+// step by step (OpenGL finishing after each step) and the steps printed, to show where a frame's
+// time goes.
 #include <windows.h>
 #include <GL/gl.h>
 
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -45,7 +48,17 @@ public:
         DeleteObject(m_dib);
         DeleteDC(m_dc);
     }
-    void Draw() {
+    // Milliseconds of each step, when `steps` is given: draw, read back, copy, present.
+    void Draw(double* steps = nullptr) {
+        Stopwatch clock;
+        double last = 0;
+        const auto lap = [&](int step) {
+            if (steps == nullptr) return;
+            glFinish();
+            const double now = clock.Milliseconds();
+            steps[step] += now - last;
+            last = now;
+        };
         glViewport(0, 0, m_size, m_size);
         glClearColor(0, 0, 0, 0);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
@@ -60,10 +73,13 @@ public:
         glTexCoord2f(1, 1); glVertex2f(0.5f, 0.5f);
         glTexCoord2f(0, 1); glVertex2f(-0.5f, 0.5f);
         glEnd();
+        lap(0);
         glPixelStorei(GL_PACK_ALIGNMENT, 1);
         glReadPixels(0, 0, m_size, m_size, GL_BGRA_EXT, GL_UNSIGNED_BYTE, m_readback.data());
+        lap(1);
         const size_t row = size_t(m_size) * 4;
         for (int y = 0; y < m_size; ++y) std::memcpy(m_pixels + y * row, &m_readback[(m_size - 1 - y) * row], row);
+        lap(2);
         HDC screen = GetDC(nullptr);
         HGDIOBJ old = SelectObject(m_dc, m_dib);
         POINT destination{0, 0}, source{0, 0};
@@ -73,6 +89,7 @@ public:
         UpdateLayeredWindow(m_window, screen, &destination, &size, m_dc, &source, 0, &blend, ULW_ALPHA);
         SelectObject(m_dc, old);
         ReleaseDC(nullptr, screen);
+        lap(3);
     }
 
 private:
@@ -129,6 +146,25 @@ int wmain(int argc, wchar_t** argv) {
         }
         const std::string name = "frame_" + std::to_string(size);
         PrintBenchLine(name.c_str(), work, reference, "ms");
+
+        // Step by step, over the same number of frames each.
+        GL3DClock::FrameStepTimes steps;
+        double bareSteps[4] = {0, 0, 0, 0};
+        scene.MeasureFrameSteps(&steps);
+        for (int round = 0; round < rounds; ++round) {
+            scene.SetSize(size);
+            scene.PrepareFrame(size);
+            scene.DrawFrame();
+            bare.Draw(bareSteps);
+        }
+        scene.MeasureFrameSteps(nullptr);
+        const double frames = steps.frames > 0 ? steps.frames : 1;
+        std::printf("%s steps (ms per frame): make current %.2f, state %.2f, draw %.2f, read-back %.2f, present %.2f"
+                    "; bare path: draw %.2f, read-back %.2f, row copy %.2f, present %.2f\n",
+                    name.c_str(), steps.makeCurrent / frames, steps.state / frames, steps.draw / frames,
+                    steps.readBack / frames, steps.present / frames, bareSteps[0] / rounds, bareSteps[1] / rounds,
+                    bareSteps[2] / rounds, bareSteps[3] / rounds);
+        std::fflush(stdout);
         scene.CloseRenderTarget();
         DestroyWindow(display);
     }

@@ -12,6 +12,7 @@ ORBELIN_PACKAGES=(
     xvfb xauth x11-utils
     libgl1-mesa-dri libglu1-mesa
     imagemagick
+    unzip
     googletest
 )
 

@@ -2,6 +2,7 @@
 
 #include "app/to_tray.h"
 #include "app/visible_parts.h"
+#include "common/proc_address.h"
 #include "res/resource.h"
 #include "ui/settings_dialog.h"
 #include "ui/tray_actions.h"
@@ -11,7 +12,21 @@ namespace {
 constexpr WPARAM kStartVisibleParts = 104;
 
 UINT g_secondStartMessage = 0;
+UINT g_taskbarCreatedMessage = 0;
 bool g_visiblePartsSuppressed = false;
+
+// The shell sends "TaskbarCreated" to every top-level window when its taskbar starts again (after
+// a crash of the shell); a program running with other rights than the shell must let it through
+// the message filter to hear it. The filter function exists from Windows 7 on.
+void ListenForTaskbarRestarts(HWND window) {
+    g_taskbarCreatedMessage = RegisterWindowMessageW(L"TaskbarCreated");
+    using ChangeFilterFunction = BOOL(WINAPI*)(HWND, UINT, DWORD, void*);
+    const auto changeFilter =
+        GetProcAddressAs<ChangeFilterFunction>(GetModuleHandleW(L"user32.dll"), "ChangeWindowMessageFilterEx");
+    if (changeFilter != nullptr && g_taskbarCreatedMessage != 0) {
+        changeFilter(window, g_taskbarCreatedMessage, 1 /* MSGFLT_ALLOW */, nullptr);
+    }
+}
 
 void BringSettingsWindowToFront() {
     HWND settingsWindow = TheSettingsDialog().Window();
@@ -56,6 +71,7 @@ HWND CreateMainWindow(HINSTANCE instance, const std::wstring& className, const s
     HWND window = CreateWindowExW(0, className.c_str(), title.c_str(), WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
                                   CW_USEDEFAULT, -100, -100, nullptr, nullptr, instance, nullptr);
     if (window == nullptr) return nullptr;
+    ListenForTaskbarRestarts(window);
     ShowWindow(window, SW_HIDE);
     UpdateWindow(window);
     return window;
@@ -68,6 +84,12 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         TheSettingsDialog().Hide();
         SetTimer(window, kBringSettingsToFrontTimer, kBringSettingsToFrontDelayMs, nullptr);
         return DefWindowProcW(window, message, wParam, lParam);
+    }
+
+    if (message != 0 && message == g_taskbarCreatedMessage) {
+        // A new taskbar has no icons: put ours back at once rather than at the next watchdog pass.
+        ShowTrayIconAgain();
+        return 0;
     }
 
     switch (message) {

@@ -3,7 +3,7 @@
 #include <windows.h>
 
 #include "common/active_dialog.h"
-#include "ui/later_features.h"
+#include "sources/picture_selection_dialog.h"
 
 int RunMessageLoop() {
     MSG message{};

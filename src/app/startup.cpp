@@ -6,15 +6,16 @@
 #include <string>
 #include <vector>
 
+#include "app/instance_mutex.h"
 #include "app/main_window.h"
 #include "app/message_loop.h"
 #include "app/visible_parts.h"
 #include "app/start_rules.h"
 #include "common/module_path.h"
 #include "common/proc_address.h"
-#include "common/unique_handle.h"
 #include "lang/language_archive.h"
 #include "res/resource.h"
+#include "settings/app_config.h"
 #include "settings/settings_location.h"
 #include "settings/settings_paths.h"
 #include "setup/setup_modes.h"
@@ -23,7 +24,11 @@
 namespace {
 
 StartOptions g_startFlags;
-UniqueHandle g_instanceMutex;  // held for the whole run so that later starts see it
+// Held for the whole run so that later starts see it.
+InstanceMutex& ProgramInstanceMutex() {
+    static InstanceMutex mutex(L"Orbelin");
+    return mutex;
+}
 
 void MakeProcessDpiAware() {
     HMODULE user32 = LoadLibraryW(L"user32.dll");
@@ -78,9 +83,7 @@ int StartSingleInstance(HINSTANCE instance, const std::wstring& className, const
     CoInitialize(nullptr);
     OleInitialize(nullptr);
 
-    g_instanceMutex.Reset(CreateMutexW(nullptr, FALSE, L"Orbelin"));
-    const DWORD mutexError = GetLastError();
-    if (mutexError == ERROR_ALREADY_EXISTS || mutexError == ERROR_ACCESS_DENIED) {
+    if (!ProgramInstanceMutex().Take()) {
         EnumWindows(SignalRunningInstance, 0);
         PostQuitMessage(kExitAlreadyRunning);
         // This start only says hello and ends: it must not show a display or count as a start.
@@ -94,6 +97,10 @@ int StartSingleInstance(HINSTANCE instance, const std::wstring& className, const
 }  // namespace
 
 const StartOptions& StartFlags() { return g_startFlags; }
+
+bool StartInPlaceOfThisCopy(const std::function<bool()>& startOtherCopy) {
+    return ProgramInstanceMutex().RunReleased(startOtherCopy);
+}
 
 int RunProgram(HINSTANCE instance, const wchar_t* commandLine) {
     MakeProcessDpiAware();
@@ -131,8 +138,10 @@ int RunProgram(HINSTANCE instance, const wchar_t* commandLine) {
             break;
     }
 
-    // A stored language the archive has no section for reads every text in English.
+    // A stored language the archive has no section for reads every text in English. The setting
+    // item starts from the language the program starts in: the stored one, else the detected one.
     SetCurrentLanguageIndex(LocateSettingsFileForProcess(detectedLanguage));
+    GlobalAppConfig().language.Hold(CurrentLanguageIndex());
 
     const int failure = StartSingleInstance(instance, className, title);
     if (failure != 0) return failure;

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <functional>
+
 #include "app/command_line.h"
 
 // Exit code of a start that found the program already running.
@@ -13,3 +15,10 @@ int RunProgram(HINSTANCE instance, const wchar_t* commandLine);
 
 // The options this process was started with; set before any window exists.
 const StartOptions& StartFlags();
+
+// Starts another copy of the program in this one's place (restart, uninstall): lets go of the
+// single-instance mutex so that the new copy runs as the program rather than signalling this
+// one, runs `startOtherCopy`, and takes the mutex back when it reports failure, so that this
+// copy stays the running one. Returns what `startOtherCopy` reported; the caller ends the
+// message loop on success.
+bool StartInPlaceOfThisCopy(const std::function<bool()>& startOtherCopy);

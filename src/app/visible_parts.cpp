@@ -7,9 +7,12 @@
 #include "display/display_slots.h"
 #include "res/resource.h"
 #include "settings/app_config.h"
+#include "sources/picture_selection_dialog.h"
 #include "ui/settings_dialog.h"
 
 namespace {
+
+bool g_trayStarted = false;
 
 CToTray& Tray() {
     static CToTray tray;
@@ -23,6 +26,7 @@ bool DeveloperMarkerExists() { return GetFileAttributesW(L"AAAA_UC") != INVALID_
 
 void StartVisibleParts(HWND mainWindow) {
     Tray().SetOwner(mainWindow);
+    g_trayStarted = true;
     HICON icon = static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON,
                                                GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), 0));
     Tray().StartTrayIcon(IDI_APP, icon, L"Orbelin", true);
@@ -32,6 +36,7 @@ void StartVisibleParts(HWND mainWindow) {
     host.queryStartWithWindows = QueryProgramAutostart;
     host.setStartWithWindows = SyncAutostart;
     host.minimizeToTray = [](HWND window, bool animate) { Tray().MinimizeToTray(window, animate); };
+    host.startInPlace = StartInPlaceOfThisCopy;
     SettingsDialog& dialog = TheSettingsDialog();
     dialog.Create(GetModuleHandleW(nullptr), std::move(host));
 
@@ -42,8 +47,15 @@ void StartVisibleParts(HWND mainWindow) {
     app.startCount.Set(app.startCount.Value() + 1);
 }
 
+void ShowTrayIconAgain() {
+    if (g_trayStarted) Tray().AddOrUpdateIcon();
+}
+
 void StopVisibleParts() {
     g_stopFlag = true;
+    g_trayStarted = false;
+    // Its thumbnail thread ends before the windows it talks to.
+    ThePictureSelectionDialog().Destroy();
     StopAllDisplayWorkers();
     Tray().RemoveTrayIcon();
 }

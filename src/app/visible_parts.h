@@ -10,3 +10,7 @@ void StartVisibleParts(HWND mainWindow);
 // At the end of the message loop: the workers are asked to stop and waited for, and the tray
 // icon goes.
 void StopVisibleParts();
+
+// Puts the tray icon back after the shell lost it (a restarted taskbar); nothing before the
+// visible parts started.
+void ShowTrayIconAgain();

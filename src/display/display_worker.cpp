@@ -32,10 +32,14 @@ bool DisplayWorker::IsRunning() const {
 
 DWORD WINAPI DisplayWorker::ThreadEntry(void* parameter) {
     auto* worker = static_cast<DisplayWorker*>(parameter);
+    // A pass every 100 ms: a pass that searched or decoded for a while sleeps only the rest.
+    uint64_t passMs = 0;
     while (!worker->StopRequested()) {
-        Sleep(100);
+        Sleep(passMs >= 90 ? 10 : static_cast<DWORD>(100 - passMs));
         if (worker->StopRequested()) break;
+        const uint64_t start = GetTickCount64();
         worker->RunPass(*worker->m_host);
+        passMs = GetTickCount64() - start;
     }
     return 1;
 }
@@ -62,15 +66,55 @@ void DisplayWorker::RunPass(DisplayWorkerHost& host) {
         m_schedule.Tick(source, static_cast<int>(m_pictures.size()), host.IntervalSeconds(), rebuildRequested);
 
     if (pass.rotateSamples) host.RotateSamples();
-    if (pass.pictureIndex >= 0 && pass.pictureIndex < static_cast<int>(m_pictures.size())) {
-        ShowPictureFrom(host, pass.pictureIndex);
+    if (pass.pictureIndex >= 0) m_duePicture = pass.pictureIndex;
+    // Decoding costs the most; a hidden display keeps the picture due for when it shows again.
+    if (m_duePicture >= 0 && host.IsShown()) {
+        if (m_duePicture < static_cast<int>(m_pictures.size())) ShowPictureFrom(host, m_duePicture);
+        m_duePicture = -1;
     }
-    if (!pass.rebuildLists) return;
+    if (pass.rebuildLists) StartRebuild(host, source);
+    if (m_search != nullptr) ContinueSearch(host);
+}
 
+void DisplayWorker::StartRebuild(DisplayWorkerHost& host, int source) {
+    m_duePicture = -1;
     m_pictures.clear();
+    m_search.reset();
     if (source > 0) ShowStandIn(host, LoadingPlaceholderText());
-    if (source == 1 || source == 2) m_pictures = host.BuildPictureList(source);
-    if (source > 0 && m_pictures.empty()) ShowStandIn(host, EmptyPlaceholderText());
+    if (source == 1 || source == 2) {
+        m_search = host.StartPictureSearch(source);
+        m_searchSource = source;
+    }
+    if (source > 0 && m_search == nullptr) ShowStandIn(host, EmptyPlaceholderText());
+}
+
+void DisplayWorker::ContinueSearch(DisplayWorkerHost& host) {
+    SearchSlice slice;
+    slice.milliseconds = m_searchSliceMs;
+    slice.maxEntries = m_searchSliceEntries;
+    slice.abandon = [this, &host] {
+        return StopRequested() || host.PictureSource() != m_searchSource ||
+               g_pictureListRebuildCount.load(std::memory_order_relaxed) != m_handledRebuildCount;
+    };
+    const bool hadPictures = !m_pictures.empty();
+    const bool complete = m_search->Continue(slice, m_pictures);
+    if (complete) {
+        m_search.reset();
+        m_pictures = InShowingOrder(std::move(m_pictures));
+        if (m_pictures.empty()) {
+            ShowStandIn(host, EmptyPlaceholderText());
+            return;
+        }
+    }
+    // The first picture found is shown at once, not at the next change.
+    if (!hadPictures && !m_pictures.empty()) {
+        m_schedule.ChangedNow(0);
+        if (host.IsShown()) {
+            ShowPictureFrom(host, 0);
+        } else {
+            m_duePicture = 0;
+        }
+    }
 }
 
 void DisplayWorker::ShowPictureFrom(DisplayWorkerHost& host, int index) {
@@ -83,6 +127,6 @@ void DisplayWorker::ShowPictureFrom(DisplayWorkerHost& host, int index) {
         m_pictures.erase(m_pictures.begin() + index);
         if (index >= static_cast<int>(m_pictures.size())) index = 0;
     }
-    // Nothing in the list could be shown.
-    if (m_pictures.empty()) ShowStandIn(host, EmptyPlaceholderText());
+    // Nothing in the list could be shown (a search still running may find more).
+    if (m_pictures.empty() && m_search == nullptr) ShowStandIn(host, EmptyPlaceholderText());
 }

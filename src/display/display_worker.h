@@ -6,9 +6,12 @@
 #include <string>
 #include <vector>
 
+#include <memory>
+
 #include "common/unique_handle.h"
 #include "display/rotation_schedule.h"
 #include "imaging/dum_bitmap.h"
+#include "sources/picture_search.h"
 
 // What a display's worker needs from its display. Called on the worker thread.
 class DisplayWorkerHost {
@@ -16,8 +19,9 @@ public:
     virtual ~DisplayWorkerHost() = default;
     virtual int PictureSource() const = 0;    // 0 samples, 1 folder, 2 individual list
     virtual int IntervalSeconds() const = 0;  // read at every pass
-    // Builds the picture list of a folder (source 1) or the individual list (source 2).
-    virtual std::vector<std::wstring> BuildPictureList(int source) = 0;
+    // Starts the search for the pictures of the folder tree (source 1) or of the individual list
+    // (source 2); the worker carries it on a slice at a time.
+    virtual std::unique_ptr<PictureSearch> StartPictureSearch(int source) = 0;
     // Hand-over to the scene; both take ownership of what they are given.
     virtual void ShowPlaceholder(HBITMAP placeholder) = 0;
     // False when the file turned out to be no picture that can be shown (it no longer reads, or
@@ -26,13 +30,19 @@ public:
     virtual void RotateSamples() = 0;
     // True once for each rebuild that only this display asked for (its render target reopened).
     virtual bool TakeOwnRebuildRequest() = 0;
+    // Whether the display is seen now; a hidden display's pictures are not decoded until it shows.
+    virtual bool IsShown() const = 0;
 };
 
 // The thread that keeps one display's pictures coming: it builds the picture list when the
 // source changes or a rebuild is requested, shows stand-in pictures while loading or when there
-// is nothing to show, and hands the next picture to the scene when one is due. A listed file
+// is nothing to show, and hands the next picture to the scene when one is due. The list is
+// searched a slice of time per pass: the first picture found is shown at once and the rotation
+// goes on with the pictures found so far; the complete list is in its order of showing. A new
+// source or a rebuild request abandons a search at once. A listed file
 // that turns out not to decode leaves the list, and the next one is shown in its place. It never
-// touches a window or OpenGL.
+// touches a window or OpenGL. While the display is hidden the schedule goes on, but the picture
+// that falls due is decoded only when the display shows again.
 class DisplayWorker {
 public:
     DisplayWorker() = default;
@@ -48,9 +58,16 @@ public:
     bool Stop(DWORD waitMs = 1000);
     bool IsRunning() const;
 
-    // One pass of the loop without the sleep, on the calling thread (the thread runs this
-    // every 100 ms).
+    // One pass of the loop without the sleep, on the calling thread (the thread runs one every
+    // 100 ms).
     void RunPass(DisplayWorkerHost& host);
+    // How much of a search one pass does: `milliseconds` of it (80 unless changed), and at most
+    // `entries` folder entries when not 0 (for following a search pass by pass).
+    void SetSearchSlice(uint64_t milliseconds, size_t entries) {
+        m_searchSliceMs = milliseconds;
+        m_searchSliceEntries = entries;
+    }
+    bool IsSearching() const { return m_search != nullptr; }
 
     // The aspect mode changed: the next pass starts the quick first changes again. Any thread.
     void RestartQuickChanges() { m_restartQuickChanges.store(true, std::memory_order_relaxed); }
@@ -62,6 +79,8 @@ private:
     // Shows the picture at `index`, or the first one after it that can be shown; pictures that
     // cannot be shown leave the list.
     void ShowPictureFrom(DisplayWorkerHost& host, int index);
+    void StartRebuild(DisplayWorkerHost& host, int source);
+    void ContinueSearch(DisplayWorkerHost& host);
     bool StopRequested() const;
 
     RotationSchedule m_schedule;
@@ -71,5 +90,10 @@ private:
     std::atomic<bool> m_stop{false};
     std::atomic<bool> m_restartQuickChanges{false};
     unsigned m_handledRebuildCount = 0;  // the process-wide rebuild requests seen so far
+    int m_duePicture = -1;               // fell due while the display was hidden
+    std::unique_ptr<PictureSearch> m_search;  // while the list is being searched
+    int m_searchSource = -1;
+    uint64_t m_searchSliceMs = 80;
+    size_t m_searchSliceEntries = 0;
     UniqueHandle m_thread;
 };

@@ -25,6 +25,13 @@ public:
     // The picture shown at this change is another one than the pass named (the one named could
     // not be shown and left the list); the next change moves on from `index`.
     void SetCurrentIndex(int index) { m_currentIndex = index; }
+    // A picture change made outside the schedule (the first picture of a search, shown as soon as
+    // it is found): it counts as a change now, showing the picture at `index`.
+    void ChangedNow(int index) {
+        ++m_changeCount;
+        m_currentIndex = index;
+        m_lastChange = m_clock;
+    }
 
     float Clock() const { return m_clock; }
     int ChangeCount() const { return m_changeCount; }

@@ -4,6 +4,7 @@
 #include <map>
 
 #include "common/process_flags.h"
+#include "display/cover_check.h"
 #include "display/desktop_host.h"
 #include "settings/app_config.h"
 #include "sources/folder_scan.h"
@@ -13,6 +14,11 @@
 namespace {
 
 constexpr UINT_PTR kFrameTimer = 1000;
+// A hidden display draws nothing; its frame timer only looks in now and then (for a snapshot, for
+// a window to make again, for the end of a full-screen program).
+constexpr UINT kHiddenFrameWaitMs = 100;
+// How often a display looks whether a full-screen program or a maximised window hides it.
+constexpr uint64_t kSightCheckPeriodMs = 250;
 constexpr DWORD kLayeredToolWindow = WS_EX_LAYERED | WS_EX_TOOLWINDOW;
 
 HWND g_renderHostWindow = nullptr;
@@ -100,23 +106,24 @@ void CWinAlphaUhr::PublishPictureFolder() {
     m_pictureFolder = folder;
 }
 
-std::vector<std::wstring> CWinAlphaUhr::BuildPictureList(int source) {
-    PictureList list;
+std::unique_ptr<PictureSearch> CWinAlphaUhr::StartPictureSearch(int source) {
     if (source == 1) {
-        std::wstring folder;
-        {
-            std::lock_guard<std::mutex> guard(m_pictureFolderLock);
-            folder = m_pictureFolder;
-        }
-        // A long scan ends early when the program quits.
-        ScanPictureFolder(list, folder, &g_stopFlag);
-    } else if (source == 2) {
-        LoadIndividualPictures(list);
+        std::lock_guard<std::mutex> guard(m_pictureFolderLock);
+        return std::make_unique<FolderSearch>(m_pictureFolder);
     }
-    std::vector<std::wstring> pictures;
-    pictures.reserve(list.Count());
-    for (size_t position = 0; position < list.Count(); ++position) pictures.push_back(list.At(position));
-    return pictures;
+    if (source == 2) {
+        PictureList list;
+        LoadIndividualPictures(list);
+        return std::make_unique<FixedPictureSearch>(list.TakePaths());
+    }
+    return nullptr;
+}
+
+std::vector<std::wstring> CWinAlphaUhr::BuildPictureList(int source) {
+    const std::unique_ptr<PictureSearch> search = StartPictureSearch(source);
+    if (search == nullptr) return {};
+    // A long scan ends early when the program quits.
+    return CompletePictureList(*search, [] { return g_stopFlag.load(std::memory_order_relaxed); });
 }
 
 HWND CWinAlphaUhr::CreateDisplay(int size, HWND ownerDialog, bool debug) {
@@ -155,9 +162,11 @@ HWND CWinAlphaUhr::CreateDisplayWindowHandle(HWND parent) {
     return window;
 }
 
+bool CWinAlphaUhr::IsHeldHidden() const { return g_displaysDisabled || g_deactivatedState == 1 || m_outOfSight; }
+
 void CWinAlphaUhr::ApplyZOrder() {
     UINT flags = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE;
-    if (!g_displaysDisabled) flags |= SWP_SHOWWINDOW;
+    if (!IsHeldHidden()) flags |= SWP_SHOWWINDOW;
     SetWindowPos(m_window, m_topmostMode == 1 ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0, flags);
 }
 
@@ -208,7 +217,7 @@ void CWinAlphaUhr::EnsureWindow() {
     m_window = CreateDisplayWindowHandle(m_goBetween);
     if (m_window == nullptr) return;
     UINT flags = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE;
-    if (!g_displaysDisabled) flags |= SWP_SHOWWINDOW;
+    if (!IsHeldHidden()) flags |= SWP_SHOWWINDOW;
     SetWindowPos(m_window, HWND_BOTTOM, 0, 0, 0, 0, flags);
     m_changed = true;
 }
@@ -223,16 +232,19 @@ void CWinAlphaUhr::SetDisplaySize(int size) {
 void CWinAlphaUhr::ApplyVisibility() {
     SetDisplaySize(m_width);
     if (m_window == nullptr) return;
-    if (g_displaysDisabled || g_deactivatedState == 1) {
+    if (IsHeldHidden()) {
         ShowWindow(m_window, SW_HIDE);
         return;
     }
+    const bool wasHidden = !IsWindowVisible(m_window);
     constexpr UINT kFlags = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_FRAMECHANGED | SWP_SHOWWINDOW;
     SetWindowPos(m_window, m_topmostMode == 1 ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0, kFlags);
     if (m_topmostMode == 0) SetWindowPos(m_window, HWND_BOTTOM, 0, 0, 0, 0, kFlags);
     SetWindowLongW(m_window, GWL_EXSTYLE,
                    static_cast<LONG>(kLayeredToolWindow | (m_config.fixedPosition.Value() ? WS_EX_TRANSPARENT : 0)));
     ShowWindow(m_window, SW_SHOW);
+    // Back in sight: the next frame comes now, not when the slow timer of a hidden display fires.
+    if (wasHidden && m_timerWindow != nullptr) SetTimer(m_timerWindow, kFrameTimer, 1, nullptr);
 }
 
 void CWinAlphaUhr::RenderTick() {
@@ -263,7 +275,7 @@ void CWinAlphaUhr::RenderTick() {
             m_height = m_width;
             m_objectTypeChanged = false;
             UINT flags = SWP_NOMOVE | SWP_NOACTIVATE;
-            if (!g_displaysDisabled) flags |= SWP_SHOWWINDOW;
+            if (!IsHeldHidden()) flags |= SWP_SHOWWINDOW;
             SetWindowPos(m_window, m_topmostMode == 1 ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, m_width, m_width, flags);
             m_changed = true;
         }
@@ -314,13 +326,34 @@ void CWinAlphaUhr::CreateFrameTimer() {
 
 void CWinAlphaUhr::OnFrameTimer() {
     KillTimer(m_timerWindow, kFrameTimer);
-    if (m_framePacer.TakeFrame(GetTickCount64())) {
+    const uint64_t now = GetTickCount64();
+    if (now >= m_nextSightCheckMs) {
+        m_nextSightCheckMs = now + kSightCheckPeriodMs;
+        UpdateSight();
+    }
+    if (m_framePacer.TakeFrame(now)) {
         if (m_ownerDialog == nullptr || IsWindow(m_ownerDialog)) {
             RenderTick();
             EnsureWindow();
         }
     }
-    SetTimer(m_timerWindow, kFrameTimer, 1, nullptr);
+    // Shown, the timer fires when the next frame is due, and not in between; hidden, rarely.
+    const bool shown = m_window != nullptr && IsWindowVisible(m_window);
+    m_shown.store(shown, std::memory_order_relaxed);
+    const uint64_t wait = shown ? m_framePacer.MillisecondsUntilDue(GetTickCount64()) : kHiddenFrameWaitMs;
+    SetTimer(m_timerWindow, kFrameTimer, static_cast<UINT>(wait < 1 ? 1 : wait), nullptr);
+}
+
+void CWinAlphaUhr::UpdateSight() {
+    // Disabled or deactivated displays are hidden anyway; they look again once that ends.
+    bool outOfSight = false;
+    if (m_window != nullptr && !g_displaysDisabled && g_deactivatedState != 1) {
+        outOfSight = IsDisplayWindowOutOfSight(m_window, m_topmostMode == 0,
+                                               [](HWND window) { return FromWindow(window) != nullptr; });
+    }
+    if (outOfSight == m_outOfSight) return;
+    m_outOfSight = outOfSight;
+    ApplyVisibility();
 }
 
 LRESULT CALLBACK CWinAlphaUhr::TimerWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -75,12 +75,15 @@ public:
     // DisplayWorkerHost, called on the worker thread.
     int PictureSource() const override { return m_pictureSource.load(std::memory_order_relaxed); }
     int IntervalSeconds() const override { return m_intervalSeconds.load(std::memory_order_relaxed); }
-    // The pictures of the chosen folder tree (source 1, the folder of the settings in force) or
-    // of the individual list (source 2), in the order of showing.
-    std::vector<std::wstring> BuildPictureList(int source) override;
+    // The search for the pictures of the chosen folder tree (source 1, the folder of the settings
+    // in force) or of the individual list (source 2); null for other sources.
+    std::unique_ptr<PictureSearch> StartPictureSearch(int source) override;
+    // The complete list of such a search, in the order of showing.
+    std::vector<std::wstring> BuildPictureList(int source);
     void ShowPlaceholder(HBITMAP placeholder) override { m_scene.SetPlaceholder(placeholder); }
     bool ShowPicture(const std::wstring& path) override { return m_scene.SetPendingPicture(path); }
     void RotateSamples() override { m_scene.RequestRotate(); }
+    bool IsShown() const override { return m_shown.load(std::memory_order_relaxed); }
     bool TakeOwnRebuildRequest() override { return m_scene.TakePictureListRebuildRequest(); }
 
     // The display a window belongs to, or null.
@@ -91,6 +94,11 @@ private:
     static LRESULT CALLBACK TimerWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT HandleDisplayMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void OnFrameTimer();
+    // Whether the display stays hidden now: the user's Disable, a deactivation after input, or a
+    // full-screen program (or, on the desktop, a maximised window) in front of it.
+    bool IsHeldHidden() const;
+    // Looks whether something hides the display from sight and hides or shows it accordingly.
+    void UpdateSight();
     // Hands the picture folder of the settings to the worker when it changed. Main thread.
     void PublishPictureFolder();
     bool IsCurrentDisplay() const;
@@ -128,6 +136,9 @@ private:
     int m_height = 100;
     int m_frameCount = 0;
     FramePacer m_framePacer;
+    bool m_outOfSight = false;      // a full-screen program or a maximised window hides it
+    uint64_t m_nextSightCheckMs = 0;
+    std::atomic<bool> m_shown{true};  // for the worker: whether pictures are seen now
     DragTracker m_drag;
     bool m_moveAnnounced = false;  // the next WM_MOVING is one of ours
 

@@ -36,6 +36,7 @@ GdiplusApi LoadGdiplus() {
     Lookup(library, api.bitmapGetPixel, "GdipBitmapGetPixel");
     Lookup(library, api.saveImageToFile, "GdipSaveImageToFile");
     Lookup(library, api.createBitmapFromFile, "GdipCreateBitmapFromFile");
+    Lookup(library, api.createBitmapFromHbitmap, "GdipCreateBitmapFromHBITMAP");
 
     if (api.startup != nullptr) {
         const GdiplusStartupInput input;

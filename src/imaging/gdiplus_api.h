@@ -78,6 +78,8 @@ struct GdiplusApi {
     GpStatus(WINAPI* bitmapGetPixel)(GpBitmap*, INT, INT, GpArgb*) = nullptr;
     GpStatus(WINAPI* saveImageToFile)(GpImage*, const WCHAR*, const CLSID*, const void*) = nullptr;
     GpStatus(WINAPI* createBitmapFromFile)(const WCHAR*, GpBitmap**) = nullptr;
+    // Thumbnails from the shell come as bitmap handles.
+    GpStatus(WINAPI* createBitmapFromHbitmap)(HBITMAP, HPALETTE, GpBitmap**) = nullptr;
 };
 
 // The process-wide GDI+ access. The first call loads "gdiplus.dll", looks up every entry point

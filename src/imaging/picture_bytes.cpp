@@ -5,7 +5,7 @@
 #include <utility>
 
 #include "common/unique_handle.h"
-#include "imaging/picture_header.h"
+#include "imaging/decoding_budget.h"
 
 PictureBytes::PictureBytes(PictureBytes&& other) noexcept
     : m_block(std::exchange(other.m_block, nullptr)),
@@ -58,20 +58,32 @@ void PictureBytes::Free() {
     m_size = 0;
 }
 
+HANDLE OpenPictureFile(const wchar_t* path) {
+    return CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
 PictureFileRead ReadPictureFile(const wchar_t* path, PictureBytes& bytes) {
     bytes.Free();
-    UniqueHandle file(CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    UniqueHandle file(OpenPictureFile(path));
     if (!file.IsValid()) return PictureFileRead::kCannotOpen;
+    return ReadPictureFile(file.Get(), bytes);
+}
+
+PictureFileRead ReadPictureFile(HANDLE file, PictureBytes& bytes) {
+    bytes.Free();
     LARGE_INTEGER size{};
-    if (!GetFileSizeEx(file.Get(), &size) || size.QuadPart < 0) return PictureFileRead::kCannotRead;
+    if (!GetFileSizeEx(file, &size) || size.QuadPart < 0) return PictureFileRead::kCannotRead;
     if (!bytes.Allocate(static_cast<uint64_t>(size.QuadPart))) return PictureFileRead::kCannotRead;
 
     size_t done = 0;
     while (done < bytes.Size()) {
         const DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.Size() - done, 64u * 1024 * 1024));
+        OVERLAPPED position{};
+        position.Offset = static_cast<DWORD>(done);
+        position.OffsetHigh = static_cast<DWORD>(uint64_t{done} >> 32);
         DWORD read = 0;
-        if (!ReadFile(file.Get(), bytes.Data() + done, chunk, &read, nullptr) || read == 0) {
+        if (!ReadFile(file, bytes.Data() + done, chunk, &read, &position) || read == 0) {
             bytes.Free();
             return PictureFileRead::kCannotRead;
         }

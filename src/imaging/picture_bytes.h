@@ -48,6 +48,12 @@ enum class PictureFileRead {
 // the result is kRead.
 PictureFileRead ReadPictureFile(const wchar_t* path, PictureBytes& bytes);
 
+// The same from a file the caller opened (and closes), read from its start.
+PictureFileRead ReadPictureFile(HANDLE file, PictureBytes& bytes);
+
+// Opens a picture file for reading, letting others read, write and delete it meanwhile.
+HANDLE OpenPictureFile(const wchar_t* path);
+
 // Releases a COM object when it goes.
 struct ComReleaser {
     void operator()(IUnknown* object) const {

@@ -2,29 +2,53 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <optional>
+#include <functional>
 
-// Reading the pixel size that a picture file's header claims, without decoding the picture.
-// The decoder allocates the whole picture from these numbers, so the program checks them first:
-// a header that claims an enormous picture must not exhaust memory.
+// What the header of a JPEG, PNG, GIF, BMP or TIFF file says, found from the file's content
+// (never its name) by reading only the few bytes that hold it. Two callers rely on it: the
+// folder scan takes its answer as the picture test instead of decoding every file, and every
+// decode checks it first, because a decoder allocates the whole picture from the size a header
+// claims.
+//
+// One rule for every format, with three answers:
+// - kSized: a well-formed header that states both sides; width and height are what it states
+//   (they may be far beyond what the program decodes; the caller compares).
+// - kNotAPicture: content that starts with a format's signature but whose header breaks that
+//   format's rules in a way no decoder accepts (a BMP header of an unknown size, with other
+//   than one plane, an unknown bit count, a negative width or a height of -2^31; a PNG whose
+//   first chunk is not a 13-byte IHDR, or whose side exceeds 2^31 - 1). Neither listed nor
+//   decoded.
+// - kUndecided: everything the header alone cannot settle, left to the decoder rather than
+//   accepted or refused on a guess: content of none of these formats, a header cut short, a
+//   side stated as zero (a JPEG whose height a later DNL segment sets, a GIF with an empty
+//   logical screen), a JPEG frame header that the segment walk does not reach (junk between
+//   segments, a scan first, too many segments), a TIFF without plain size tags.
 
-struct PictureSize {
-    uint32_t width = 0;
+// Reads up to `count` bytes at `offset` of the file into `buffer`; returns how many bytes it
+// read (fewer at the end of the file, 0 past it or on a read error).
+using HeaderByteReader = std::function<size_t(uint64_t offset, uint8_t* buffer, size_t count)>;
+
+enum class PictureFormat { kNone, kJpeg, kPng, kGif, kBmp, kTiff };
+
+enum class HeaderVerdict { kUndecided, kSized, kNotAPicture };
+
+struct PictureHeader {
+    HeaderVerdict verdict = HeaderVerdict::kUndecided;
+    PictureFormat format = PictureFormat::kNone;  // kNone only for content of none of the formats
+    uint32_t width = 0;                           // both sides are set (non-zero) only when kSized
     uint32_t height = 0;
+
+    bool IsSized() const { return verdict == HeaderVerdict::kSized; }
 };
 
-// Largest picture the program decodes: each side at most 32768 pixels and at most 64 megapixels
-// (256 MB at 4 bytes per pixel).
-inline constexpr uint32_t kMaxPictureSide = 32768;
-inline constexpr uint64_t kMaxPicturePixels = 64ull * 1024 * 1024;
+// JPEG segments and TIFF directory entries a header walk passes before it gives up: real files
+// have a few dozen.
+inline constexpr int kMaxJpegSegments = 4096;
+inline constexpr int kMaxTiffEntries = 4096;
 
-// Largest picture file the program reads into memory.
-inline constexpr uint64_t kMaxPictureFileBytes = 256ull * 1024 * 1024;
+// Reads the header through `read`, seeking over what it does not need: a JPEG's metadata
+// segments are skipped by their lengths, a TIFF's directory is read where its offset points.
+PictureHeader ReadPictureHeader(const HeaderByteReader& read);
 
-// The size in the header of a PNG, JPEG, GIF, BMP or TIFF file; empty when the bytes are none
-// of these or the header is cut short before the size.
-std::optional<PictureSize> ReadPictureHeaderSize(const uint8_t* bytes, size_t count);
-
-// False when the header claims a picture larger than the program decodes (or a zero side);
-// true when the size is within bounds or the header is not one the program reads.
-bool IsPictureHeaderAcceptable(const uint8_t* bytes, size_t count);
+// The same over bytes in memory.
+PictureHeader ReadPictureHeader(const uint8_t* bytes, size_t count);

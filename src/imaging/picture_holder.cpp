@@ -3,7 +3,7 @@
 #include <cstring>
 #include <mutex>
 
-#include "imaging/picture_header.h"
+#include "imaging/decoding_budget.h"
 
 namespace {
 
@@ -54,9 +54,11 @@ bool PictureHolder::LoadResource(const wchar_t* name, const wchar_t* type, HMODU
 
 void PictureHolder::DecodeHeldBytes() {
     const GdiplusApi& api = Gdiplus();
-    if (!IsPictureHeaderAcceptable(m_bytes.Data(), m_bytes.Size())) return;
+    const PictureHeader header = ReadPictureHeader(m_bytes.Data(), m_bytes.Size());
+    if (!MayDecode(header)) return;
     StreamOwner stream = MakeStreamOnBytes(m_bytes);
     if (stream == nullptr) return;
+    const std::unique_lock<std::mutex> turn = TakeDecodeTurn(header);
     GpImage* image = nullptr;
     if (api.loadImageFromStream(stream.get(), &image) != kGpOk) image = nullptr;
     m_image = image;

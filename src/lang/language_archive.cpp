@@ -1,7 +1,5 @@
 #include "lang/language_archive.h"
 
-#include "common/module_path.h"
-
 #include <windows.h>
 
 #include <atomic>
@@ -9,13 +7,15 @@
 #include <mutex>
 #include <vector>
 
-#include "common/unique_handle.h"
+#include "common/message_box.h"
+#include "common/module_path.h"
+#include "common/whole_file.h"
 #include "lang/archive_container.h"
 
 namespace {
 
 // A program file larger than this is not read: the program is a few megabytes.
-constexpr LONGLONG kMaxProgramFileSize = 256LL * 1024 * 1024;
+constexpr uint64_t kMaxProgramFileSize = 256LL * 1024 * 1024;
 
 std::atomic<const LanguageArchive*> g_archive{nullptr};
 std::atomic<const TranslationTable*> g_translation{nullptr};
@@ -27,29 +27,12 @@ std::mutex g_ownersLock;
 auto& g_archiveOwners = *new std::vector<std::unique_ptr<LanguageArchive>>();
 auto& g_translationOwners = *new std::vector<std::unique_ptr<TranslationTable>>();
 
-// Every message box of the language archive goes through here.
-void ShowMessage(const wchar_t* text, const wchar_t* caption) { MessageBoxW(GetActiveWindow(), text, caption, MB_OK); }
-
-std::vector<uint8_t> ReadWholeFile(const std::wstring& path) {
-    UniqueHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.IsValid()) return {};
-    LARGE_INTEGER size{};
-    if (!GetFileSizeEx(file.Get(), &size) || size.QuadPart <= 0 || size.QuadPart > kMaxProgramFileSize) return {};
-    std::vector<uint8_t> bytes(static_cast<size_t>(size.QuadPart));
-    DWORD read = 0;
-    if (!ReadFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) || read != bytes.size()) {
-        return {};
-    }
-    return bytes;
-}
-
 }  // namespace
 
 bool LoadLanguageArchiveFromFile(const std::wstring& path) {
     std::unique_ptr<LanguageArchive> archive;
     {
-        const std::vector<uint8_t> file = ReadWholeFile(path);
+        const std::vector<uint8_t> file = ReadWholeFile(path, kMaxProgramFileSize).value_or(std::vector<uint8_t>());
         const std::optional<PayloadPlace> payload = FindArchivePayload(file.data(), file.size());
         if (!payload) return false;
         archive = LanguageArchive::FromPayload(file.data() + payload->offset, payload->length);
@@ -64,7 +47,7 @@ bool LoadLanguageArchiveFromFile(const std::wstring& path) {
 bool LoadLanguageArchive() {
     const std::wstring path = ProgramFilePath();
     if (!path.empty() && LoadLanguageArchiveFromFile(path)) return true;
-    ShowMessage(L"Error! Loading language file string archive", L"Alert");
+    ShowOwnedMessage(L"Error! Loading language file string archive", L"Alert");
     PostQuitMessage(0);
     return false;
 }

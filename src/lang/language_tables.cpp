@@ -149,14 +149,33 @@ const wchar_t* LanguageArchive::SectionText(int section, int id) const {
     return m_sections[section][id];
 }
 
+const LanguageTable& LanguageArchive::Section(int section) const {
+    static const LanguageTable kNoTexts{};
+    return section >= 0 && section < m_sectionCount ? m_sections[section] : kNoTexts;
+}
+
 const wchar_t* LanguageArchive::Lookup(int languageIndex, int id) const {
     if (id < 0 || id >= kTextIdCount) return nullptr;
     const wchar_t* text = SectionText(languageIndex, id);
     return text != nullptr ? text : SectionText(kReferenceLanguage, id);
 }
 
-TranslationTable::TranslationTable(std::wstring text) : m_text(std::make_unique<wchar_t[]>(text.size() + 1)) {
-    std::copy(text.begin(), text.end(), m_text.get());
-    m_text[text.size()] = L'\0';
-    SplitSectionBody(m_text.get(), m_table);
+TranslationTable::TranslationTable(std::wstring text) {
+    // Split in place (the text ends at its first zero, like a section body), then keep the
+    // entries' texts only, one after another.
+    text.push_back(L'\0');
+    LanguageTable entries{};
+    SplitSectionBody(text.data(), entries);
+    for (const wchar_t* entry : entries) {
+        if (entry != nullptr) m_keptLength += std::wcslen(entry) + 1;
+    }
+    m_text = std::make_unique<wchar_t[]>(m_keptLength + 1);
+    wchar_t* kept = m_text.get();
+    for (int id = 0; id < kTextIdCount; ++id) {
+        if (entries[id] == nullptr) continue;
+        const size_t length = std::wcslen(entries[id]);
+        std::copy(entries[id], entries[id] + length + 1, kept);
+        m_table[id] = kept;
+        kept += length + 1;
+    }
 }

@@ -46,6 +46,8 @@ public:
     const wchar_t* NameLine(int section) const;
     int Completeness(int section) const;
     const wchar_t* SectionText(int section, int id) const;
+    // All texts of a section by id; a table without texts for a section out of range.
+    const LanguageTable& Section(int section) const;
 
     // The text for `id` in `languageIndex`, else in English, else null.
     const wchar_t* Lookup(int languageIndex, int id) const;
@@ -77,8 +79,9 @@ private:
     std::wstring m_englishBody;
 };
 
-// The texts of a translation file, split like a section body. The table owns its text, so its
-// pointers live exactly as long as the table.
+// The texts of a translation file, split like a section body. The table owns its texts, so its
+// pointers live exactly as long as the table. It keeps only the texts its entries point to, not
+// the whole file: a table stays in memory until the process ends once it was in use.
 class TranslationTable {
 public:
     explicit TranslationTable(std::wstring text);
@@ -88,8 +91,11 @@ public:
     // The entry for `id`; null when the file has none or `id` is out of range.
     const wchar_t* Text(int id) const { return id >= 0 && id < kTextIdCount ? m_table[id] : nullptr; }
     const LanguageTable& Table() const { return m_table; }
+    // Code units kept for the entries, their terminating zeros included.
+    size_t KeptLength() const { return m_keptLength; }
 
 private:
     std::unique_ptr<wchar_t[]> m_text;
+    size_t m_keptLength = 0;
     LanguageTable m_table{};
 };

@@ -58,7 +58,6 @@ bool GL3DClock::CreateFrameBitmap(int width, int height) {
         m_frameDC = nullptr;
     }
     m_frameBitmap = nullptr;
-    m_readback.assign(static_cast<size_t>(width) * height * 4, 0);
     m_frameWidth = width;
     m_frameHeight = height;
     m_frameStride = width * 4;
@@ -97,38 +96,26 @@ void GL3DClock::ReleaseFrameBitmap() {
     m_frameBitmap = nullptr;
     m_frameDC = nullptr;
     m_framePixels = nullptr;
-    m_readback.clear();
-    m_readback.shrink_to_fit();
 }
 
 void GL3DClock::ReadBack() {
-    if (m_framePixels == nullptr || m_readback.empty()) return;
+    if (m_framePixels == nullptr) return;
+    // The scene is drawn upside down (see DrawFrame), so OpenGL, which delivers the bottom row
+    // first, delivers the frame's top row first: straight into the top-down frame bitmap, without
+    // a second copy of the pixels.
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, m_width, m_height, GL_BGRA_EXT, GL_UNSIGNED_BYTE, m_readback.data());
-    // OpenGL delivers the bottom row first; the frame bitmap is top-down.
-    const size_t rowBytes = static_cast<size_t>(m_frameWidth) * 4;
-    for (int row = 0; row < m_frameHeight; ++row) {
-        std::memcpy(m_framePixels + static_cast<size_t>(row) * m_frameStride,
-                    m_readback.data() + static_cast<size_t>(m_frameHeight - 1 - row) * rowBytes, rowBytes);
-    }
+    glReadPixels(0, 0, m_frameWidth, m_frameHeight, GL_BGRA_EXT, GL_UNSIGNED_BYTE, m_framePixels);
 }
 
 void GL3DClock::Present() {
     const UpdateLayeredWindowFunction updateLayeredWindow = LayeredWindowUpdater();
     if (m_frameBitmap == nullptr || updateLayeredWindow == nullptr) return;
-    HDC screen = GetDC(nullptr);
-    if (screen == nullptr) return;
-    const int savedState = SaveDC(screen);
-
     SIZE size{static_cast<LONG>(m_viewportWidth), static_cast<LONG>(m_viewportHeight)};
     BLENDFUNCTION blend{AC_SRC_OVER, 0, ConstantAlphaForOpacity(m_opacity), AC_SRC_ALPHA};
     HGDIOBJ replaced = SelectObject(m_frameDC, m_frameBitmap);
-    POINT destination{0, 0};
-    ClientToScreen(m_displayWindow, &destination);
     POINT source{0, 0};
-    updateLayeredWindow(m_displayWindow, screen, &destination, &size, m_frameDC, &source, 0, &blend, ULW_ALPHA);
+    // No screen device context and no destination point: the window keeps its place and takes
+    // the new picture and size.
+    updateLayeredWindow(m_displayWindow, nullptr, nullptr, &size, m_frameDC, &source, 0, &blend, ULW_ALPHA);
     SelectObject(m_frameDC, replaced);
-
-    RestoreDC(screen, savedState);
-    ReleaseDC(nullptr, screen);
 }

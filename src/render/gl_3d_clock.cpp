@@ -19,6 +19,31 @@ void DeleteBitmap(HBITMAP bitmap) {
     if (bitmap != nullptr) DeleteObject(bitmap);
 }
 
+// Adds the time of each step of a frame to a record, when one is set: OpenGL finishes its work
+// at each lap, so that the work is counted where it was asked for.
+class StepClock {
+public:
+    explicit StepClock(GL3DClock::FrameStepTimes* record) : m_record(record) {
+        if (m_record != nullptr) QueryPerformanceCounter(&m_last);
+    }
+    void Lap(double GL3DClock::FrameStepTimes::*step) {
+        if (m_record == nullptr) return;
+        glFinish();
+        LARGE_INTEGER now, frequency;
+        QueryPerformanceCounter(&now);
+        QueryPerformanceFrequency(&frequency);
+        m_record->*step += 1000.0 * static_cast<double>(now.QuadPart - m_last.QuadPart) / frequency.QuadPart;
+        m_last = now;
+    }
+    void EndFrame() {
+        if (m_record != nullptr) ++m_record->frames;
+    }
+
+private:
+    GL3DClock::FrameStepTimes* m_record;
+    LARGE_INTEGER m_last{};
+};
+
 }  // namespace
 
 GL3DClock::GL3DClock() { m_vertices = BuildSceneVertices(m_objectType); }
@@ -55,7 +80,8 @@ void GL3DClock::SetPendingPictureHandle(HBITMAP picture) { DeleteBitmap(m_pendin
 void GL3DClock::SetPlaceholder(HBITMAP placeholder) { DeleteBitmap(m_placeholder.exchange(placeholder)); }
 
 void GL3DClock::PrepareFrame(int size) {
-    m_vertices = BuildSceneVertices(m_objectType);
+    // The vertices depend on the object type only.
+    if (m_objectType != m_previousObjectType) m_vertices = BuildSceneVertices(m_objectType);
     const bool reopen = NeedsRenderTargetReopen(m_width, m_height, size, m_previousObjectType, m_objectType);
     m_previousObjectType = m_objectType;
     if (!reopen || size <= 0) return;
@@ -93,15 +119,17 @@ void GL3DClock::ApplyPendingTextures() {
     }
     m_previousSourceMode = m_sourceMode;
 
-    if (HBITMAP picture = m_pendingPicture.exchange(nullptr)) {
-        m_faceCounter = NextFaceSlot(m_faceCounter);
-        UploadTexture(m_faceCounter, picture, true);
-        ++m_picturesTaken;
-    }
+    // A stand-in first: when the loading picture and the first picture found arrive for the same
+    // frame, the picture goes onto its face over the stand-in.
     if (HBITMAP placeholder = m_placeholder.exchange(nullptr)) {
         UploadTexture(0, placeholder, false);
         UploadTexture(1, placeholder, false);
         UploadTexture(2, placeholder, true);
+    }
+    if (HBITMAP picture = m_pendingPicture.exchange(nullptr)) {
+        m_faceCounter = NextFaceSlot(m_faceCounter);
+        UploadTexture(m_faceCounter, picture, true);
+        ++m_picturesTaken;
     }
 }
 
@@ -137,7 +165,9 @@ void GL3DClock::UploadTexture(int slot, HBITMAP bitmap, bool deleteBitmap) {
 
 void GL3DClock::DrawFrame(bool present, bool snapshot) {
     if (!IsRenderTargetOpen()) return;
+    StepClock steps(m_stepTimes);
     MakeCurrent();
+    steps.Lap(&FrameStepTimes::makeCurrent);
     // The first frame of every scene starts with the sample pictures, whatever the source.
     if (!m_samplesLoaded) {
         m_samplesLoaded = true;
@@ -145,15 +175,14 @@ void GL3DClock::DrawFrame(bool present, bool snapshot) {
     }
     ApplyPendingTextures();
 
-    glDisable(GL_COLOR_MATERIAL);
-    glEnable(GL_TEXTURE_2D);
-    glBindTexture(GL_TEXTURE_2D, m_faceTextures[0]);
     glViewport(0, 0, static_cast<GLsizei>(m_viewportWidth), static_cast<GLsizei>(m_viewportHeight));
     glClearColor(0, 0, 0, 0);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glClear(GL_COLOR_BUFFER_BIT);
 
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
+    // Upside down, so that the read-back delivers the top row first (see ReadBack).
+    glScalef(1.0f, -1.0f, 1.0f);
     gluPerspective(45.0, m_viewportWidth / m_viewportHeight, static_cast<double>(0.1f), 250.0);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
@@ -168,10 +197,9 @@ void GL3DClock::DrawFrame(bool present, bool snapshot) {
     for (int i = 0; i < rotationCount; ++i) {
         glRotatef(rotations[i].angle, rotations[i].x, rotations[i].y, rotations[i].z);
     }
+    steps.Lap(&FrameStepTimes::state);
 
-    glEnableClientState(GL_VERTEX_ARRAY);
-    glEnableClientState(GL_NORMAL_ARRAY);
-    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+    // The vertex, normal and texture arrays stay enabled in this context (see CreateContexts).
     const int groups = IsSquareObject(m_objectType) ? 1 : kFaceSlotCount;
     for (int group = 0; group < groups; ++group) {
         const SceneVertex* first = &m_vertices[group * kVerticesPerFacePair];
@@ -181,11 +209,12 @@ void GL3DClock::DrawFrame(bool present, bool snapshot) {
         glVertexPointer(3, GL_FLOAT, sizeof(SceneVertex), &first->x);
         glDrawArrays(GL_TRIANGLES, 0, kVerticesPerFacePair);
     }
-    glDisableClientState(GL_VERTEX_ARRAY);
-    glDisableClientState(GL_NORMAL_ARRAY);
-    glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+    steps.Lap(&FrameStepTimes::draw);
 
     ReadBack();
+    steps.Lap(&FrameStepTimes::readBack);
     if (present) Present();
+    steps.Lap(&FrameStepTimes::present);
+    steps.EndFrame();
     if (snapshot && m_frameBitmap != nullptr) TakeSnapshot(ConstantAlphaForOpacity(m_opacity));
 }

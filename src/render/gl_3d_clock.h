@@ -45,6 +45,18 @@ public:
     // `present` is false, and with `snapshot` saves it as the PNG snapshot and opens that.
     void DrawFrame(bool present = true, bool snapshot = false);
 
+    // Where a frame's time goes, for the frame benchmark: with a record set, every frame waits for
+    // OpenGL after each step (which costs time of its own) and adds each step's milliseconds.
+    struct FrameStepTimes {
+        double makeCurrent = 0;  // the context of this scene's pbuffer
+        double state = 0;        // textures taken over, state, matrices
+        double draw = 0;         // the faces
+        double readBack = 0;     // glReadPixels into the frame bitmap
+        double present = 0;      // UpdateLayeredWindow
+        int frames = 0;
+    };
+    void MeasureFrameSteps(FrameStepTimes* record) { m_stepTimes = record; }
+
     // --- hand-over from the display's worker thread ---
     // Loads the picture file as a texture picture in the current aspect mode and makes it the
     // next picture. A file that cannot be read or decoded changes nothing and returns false.
@@ -112,7 +124,6 @@ private:
     HDC m_frameDC = nullptr;
     HBITMAP m_frameBitmap = nullptr;
     uint8_t* m_framePixels = nullptr;
-    std::vector<uint8_t> m_readback;
 
     // Scene.
     bool m_samplesLoaded = false;
@@ -135,4 +146,5 @@ private:
     float m_speedFactor = 7.0f;
     double m_opacity = 75.0;
     HWND m_displayWindow = nullptr;
+    FrameStepTimes* m_stepTimes = nullptr;
 };

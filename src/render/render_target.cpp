@@ -153,10 +153,21 @@ bool GL3DClock::CreateContexts() {
         glDrawBuffer(GL_BACK);
         glReadBuffer(GL_BACK);
     }
-    glEnable(GL_DEPTH_TEST);
+    // Every object is a closed box, seen from outside: with the faces turned away left out, no
+    // two faces overlap, so no depth buffer is needed. The faces are clockwise seen from outside;
+    // the frame is drawn upside down (see DrawFrame), which makes them counter-clockwise.
+    glEnable(GL_CULL_FACE);
+    glCullFace(GL_BACK);
+    glFrontFace(GL_CCW);
+    glDisable(GL_DEPTH_TEST);
     glEnable(GL_LIGHTING);
     glEnable(GL_LIGHT0);
     glEnable(GL_TEXTURE_2D);
+    glDisable(GL_COLOR_MATERIAL);
+    // Only the faces are drawn in this context: their arrays stay enabled for every frame.
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glEnableClientState(GL_NORMAL_ARRAY);
+    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
     return true;
 }
 
@@ -170,7 +181,10 @@ bool GL3DClock::OpenRenderTarget(HWND hostWindow) {
 }
 
 void GL3DClock::MakeCurrent() {
-    if (m_pbufferContext != nullptr) wglMakeCurrent(m_pbufferDC, m_pbufferContext);
+    if (m_pbufferContext == nullptr) return;
+    // With one display the context stays current from frame to frame; switching costs time.
+    if (wglGetCurrentContext() == m_pbufferContext && wglGetCurrentDC() == m_pbufferDC) return;
+    wglMakeCurrent(m_pbufferDC, m_pbufferContext);
 }
 
 void GL3DClock::CloseRenderTarget() {

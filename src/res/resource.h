@@ -68,6 +68,42 @@
 #define IDM_TRAY_DISABLE 2
 #define IDM_TRAY_EXIT 3
 
+// The "Info" menu of the settings dialog's menu bar. Its commands share the dialog's id space;
+// some numbers are also those of dialog controls (1054, 32814, 32815), which never send them.
+#define IDM_INFO 1054
+#define IDM_RECOMMEND 1056
+#define IDM_SEND_PROGRAM 1057
+#define IDM_HOMEPAGE 1058
+#define IDM_HISTORY 1059
+#define IDM_LICENSE 7778
+#define IDM_UNINSTALL_USER 32802
+#define IDM_UNINSTALL_ALL_USERS 32803
+#define IDM_OPEN_PROGRAM_FOLDER 32804    // also the id of the submenu that holds the three openings
+#define IDM_OPEN_SETTINGS_FOLDER 32805
+#define IDM_OPEN_SETTINGS_FILE 32806
+#define IDM_RESTART 32814
+#define IDM_REMOVE_PORTABLE 32815
+
+// Language menu commands: the language of archive section i is IDM_LANGUAGE_FIRST + i.
+#define IDM_LANGUAGE_FIRST 10
+#define IDM_TRANSLATE 1000         // "Translate": export the translation template
+#define IDM_LOAD_TRANSLATION 1001  // "Load from File (Unicode)"
+
+// Picture selection dialog (the individual picture list) and its toolbar.
+#define IDD_PICTURE_SELECTION 301
+#define IDR_PICTURE_TOOLBAR 156      // toolbar resource and its button images
+#define IDC_PICTURE_LIST 1034        // list view of the pictures
+#define IDC_PICTURES_INFO 1075       // information text
+#define IDC_PICTURES_BROWSE 32906    // "...." file chooser
+#define IDC_PICTURES_OK 32907        // hides the dialog
+#define IDC_PICTURES_RESET 32908
+#define IDC_PICTURES_DELETE 32821
+#define IDC_PICTURES_VIEW_512 32904
+#define IDC_PICTURES_VIEW_256 32903
+#define IDC_PICTURES_VIEW_128 32901
+#define IDC_PICTURES_VIEW_LIST 32900
+#define IDC_PICTURES_TOOLBAR 224444  // the toolbar window's id
+
 // The browser window "Glimmerpane": the page that hosts the browser control, the frame and the
 // address bar; the page template (an HTML resource); the settings dialog's command that opens
 // the window; the language text of that command.

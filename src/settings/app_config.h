@@ -9,7 +9,7 @@
 // The global settings of the program. Each item starts at its default when the program starts
 // and is written to the settings file as soon as its value changes.
 struct AppConfig {
-    IntSetting language{L"lng", 1};         // language index; the start-up holds the detected language
+    IntSetting language{L"lng", 1};           // language index; the start-up holds the language it starts in
     IntSetting startCount{L"start_tray", 0};  // 0 until the first start has shown the settings window
     IntSetting trayIfMinimize{L"tray_if_minimize", 1};
     IntSetting objectType{L"m_clock_3d_type", 3};  // 0..7: shape and motion of all displays

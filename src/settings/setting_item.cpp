@@ -7,6 +7,11 @@ bool IntSetting::Set(int value) {
     return true;
 }
 
+void IntSetting::Write(int value) {
+    m_value = value;
+    IniWriteInt(m_key.c_str(), value);
+}
+
 int IntSetting::Load(int low, int high) {
     m_value = IniReadInt(kProgramSection, m_key.c_str(), m_value, low, high, SettingsPath());
     return m_value;

@@ -19,6 +19,9 @@ public:
 
     // Stores and writes `value` unless it is the held value; returns whether it wrote.
     bool Set(int value);
+    // Stores and writes `value` also when it is the held value (for choices that must reach the
+    // file whatever it holds now).
+    void Write(int value);
     // Changes the held value without touching the file (defaults, clamping in memory).
     void Hold(int value) { m_value = value; }
     // Reads the value from the file; clamped to [low, high] unless either is -1.

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <memory>
 #include <set>
 #include <utility>
 #include <vector>
@@ -59,15 +60,34 @@ bool IdentifyDirectory(const std::wstring& path, DirectoryIdentity& identity) {
     return true;
 }
 
+}  // namespace
+
+// The walk over a folder tree, resumable: each call of `Continue` handles entries until the
+// walk ends, the slice's time runs out or the caller asks it to stop.
 class TreeWalk {
 public:
-    TreeWalk(PictureList& list, const std::function<bool(const std::wstring&)>& isPicture,
-             const std::atomic<bool>* stopRequest)
-        : m_list(list), m_isPicture(isPicture), m_stopRequest(stopRequest) {}
+    explicit TreeWalk(std::function<bool(const std::wstring&)> isPicture) : m_isPicture(std::move(isPicture)) {}
 
-    void Run(const std::wstring& folder) {
+    void Begin(const std::wstring& folder) {
+        m_open.clear();
+        m_visited.clear();
         Visit(folder, false);
-        while (!m_open.empty() && !StopRequested()) {
+    }
+
+    bool IsDone() const { return m_open.empty(); }
+
+    // Handles entries, appending the pictures to `found`, until the walk ends (true), or until
+    // `deadlineMs` (a GetTickCount64 time; 0 for none) passed, `maxEntries` entries (0 for no
+    // limit) were handled or `stop` says so (false).
+    bool Continue(std::vector<std::wstring>& found, uint64_t deadlineMs, size_t maxEntries,
+                  const std::function<bool()>& stop) {
+        size_t handled = 0;
+        while (!m_open.empty()) {
+            if ((stop && stop()) || (maxEntries != 0 && handled >= maxEntries) ||
+                (deadlineMs != 0 && GetTickCount64() >= deadlineMs)) {
+                return false;
+            }
+            ++handled;
             OpenFolder& top = m_open.back();
             if (!top.hasPending && !FindNextFileW(top.find.Get(), &top.pending)) {
                 m_open.pop_back();  // the end of the folder, or the folder is gone
@@ -77,19 +97,18 @@ public:
             const WIN32_FIND_DATAW entry = top.pending;
             const std::wstring path = top.entryPrefix + entry.cFileName;
             if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
-                if (m_isPicture(path)) m_list.Insert(path);
+                if (m_isPicture(path)) found.push_back(path);
             } else if (!IsDotEntry(entry.cFileName)) {
                 Visit(path, (entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0);  // may move `top`
             }
         }
+        return true;
     }
 
 private:
     static bool IsDotEntry(const wchar_t* name) {
         return (name[0] == L'.' && name[1] == L'\0') || (name[0] == L'.' && name[1] == L'.' && name[2] == L'\0');
     }
-
-    bool StopRequested() const { return m_stopRequest != nullptr && m_stopRequest->load(std::memory_order_relaxed); }
 
     // Starts the enumeration of a folder and puts it on top of the walk, unless it was visited
     // already or cannot be enumerated.
@@ -123,22 +142,38 @@ private:
         m_open.push_back(OpenFolder{FindHandle(find), std::move(prefix), first, true});
     }
 
-    PictureList& m_list;
-    const std::function<bool(const std::wstring&)>& m_isPicture;
-    const std::atomic<bool>* m_stopRequest;
+    std::function<bool(const std::wstring&)> m_isPicture;
     std::vector<OpenFolder> m_open;
     std::set<DirectoryIdentity> m_visited;
 };
-
-}  // namespace
 
 void ScanFolderTree(PictureList& list, const std::wstring& folder,
                     const std::function<bool(const std::wstring&)>& isPicture, const std::atomic<bool>* stopRequest) {
     list.Clear();
     if (!isPicture) return;
-    TreeWalk(list, isPicture, stopRequest).Run(folder);
+    TreeWalk walk(isPicture);
+    walk.Begin(folder);
+    std::vector<std::wstring> found;
+    walk.Continue(found, 0, 0, [stopRequest] {
+        return stopRequest != nullptr && stopRequest->load(std::memory_order_relaxed);
+    });
+    list.Assign(std::move(found));
 }
 
 void ScanPictureFolder(PictureList& list, const std::wstring& folder, const std::atomic<bool>* stopRequest) {
     ScanFolderTree(list, folder, IsAcceptedPicture, stopRequest);
 }
+
+FolderSearch::FolderSearch(const std::wstring& folder, std::function<bool(const std::wstring&)> isPicture)
+    : m_walk(std::make_unique<TreeWalk>(std::move(isPicture))) {
+    m_walk->Begin(folder);
+}
+
+FolderSearch::~FolderSearch() = default;
+
+bool FolderSearch::Continue(const SearchSlice& slice, std::vector<std::wstring>& found) {
+    const uint64_t deadline = slice.milliseconds != 0 ? GetTickCount64() + slice.milliseconds : 0;
+    return m_walk->Continue(found, deadline, slice.maxEntries, slice.abandon);
+}
+
+bool FolderSearch::IsDone() const { return m_walk->IsDone(); }

@@ -4,7 +4,12 @@
 #include <functional>
 #include <string>
 
+#include <memory>
+#include <vector>
+
+#include "sources/picture_acceptance.h"
 #include "sources/picture_list.h"
+#include "sources/picture_search.h"
 
 // Clears `list` and fills it with every picture file in `folder` and, at any depth, in all of
 // its subfolders, hidden and system ones included. Entries are full paths: the folder's full
@@ -27,3 +32,23 @@ void ScanPictureFolder(PictureList& list, const std::wstring& folder, const std:
 void ScanFolderTree(PictureList& list, const std::wstring& folder,
                     const std::function<bool(const std::wstring&)>& isPicture,
                     const std::atomic<bool>* stopRequest = nullptr);
+
+class TreeWalk;
+
+// The same walk a slice at a time, for a display that shows the first pictures of a large tree
+// while it walks on. Each picture file is tested with `isPicture` once. The tree is the one of
+// the folder at construction; a folder deleted during the search ends its part of the walk.
+class FolderSearch : public PictureSearch {
+public:
+    explicit FolderSearch(const std::wstring& folder,
+                          std::function<bool(const std::wstring&)> isPicture = IsAcceptedPicture);
+    ~FolderSearch() override;
+    FolderSearch(const FolderSearch&) = delete;
+    FolderSearch& operator=(const FolderSearch&) = delete;
+
+    bool Continue(const SearchSlice& slice, std::vector<std::wstring>& found) override;
+    bool IsDone() const;
+
+private:
+    std::unique_ptr<TreeWalk> m_walk;
+};

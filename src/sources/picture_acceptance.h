@@ -10,18 +10,20 @@
 
 inline constexpr uint32_t kMinPictureSideExclusive = 32;
 
-// Whether a picture of this size, in a file of `fileBytes` bytes, is one the program lists:
-// both sides greater than 32 and the picture within what the picture loader decodes (its
-// largest side, pixel count and file size).
-bool IsListedPictureSize(uint32_t width, uint32_t height, uint64_t fileBytes);
+// Whether a picture of this size is one the program lists: both sides greater than 32 and the
+// picture within the decoding budget (decoding_budget.h). The file's size plays no part: a
+// picture whose header states its size is decoded from the file when the file is too large to
+// read into memory.
+bool IsListedPictureSize(uint32_t width, uint32_t height);
 
 // The rule as the folder scan and the individual list apply it: from the file's first bytes
 // where they tell (IsPictureByHeader), otherwise by decoding the whole file.
 bool IsAcceptedPicture(const std::wstring& path);
 
-// What the first bytes of the file tell: true or false from the header of a JPEG, PNG, GIF or
-// BMP file; false when the content matches the signature of no decoder GDI+ has (it cannot
-// decode) or the file cannot be opened; empty when only the decoder can decide.
+// What the first bytes of the file tell: true or false from the header of a JPEG, PNG, GIF, BMP
+// or TIFF file that states its size; false for a header that is no picture, for content that
+// matches the signature of no decoder GDI+ has (it cannot decode), or when the file cannot be
+// opened; empty when only the decoder can decide (see ReadPictureHeader).
 std::optional<bool> IsPictureByHeader(const std::wstring& path);
 
 // The decoding half alone: loads the whole file with PictureHolder and checks its size; the

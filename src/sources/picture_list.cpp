@@ -17,3 +17,9 @@ const std::wstring& PictureList::At(size_t position) const {
     static const std::wstring kNoPath;
     return position < m_paths.size() ? m_paths[position] : kNoPath;
 }
+
+void PictureList::Assign(std::vector<std::wstring> paths) {
+    std::sort(paths.begin(), paths.end());
+    paths.erase(std::unique(paths.begin(), paths.end()), paths.end());
+    m_paths = std::move(paths);
+}

@@ -11,6 +11,10 @@
 class PictureList {
 public:
     void Clear() { m_paths.clear(); }
+    // The list becomes these paths, put in order, each once.
+    void Assign(std::vector<std::wstring> paths);
+    // Hands the paths over in order and leaves the list empty.
+    std::vector<std::wstring> TakePaths() { return std::move(m_paths); }
     // Inserting a path that is already present changes nothing.
     void Insert(const std::wstring& path);
     size_t Count() const { return m_paths.size(); }

@@ -12,14 +12,16 @@
 #include "display/deactivation_check.h"
 #include "display/display_slots.h"
 #include "lang/language_archive.h"
+#include "lang/language_menu.h"
 #include "res/resource.h"
 #include "settings/app_config.h"
 #include "settings/ini_file.h"
 #include "settings/setting_value.h"
 #include "sources/individual_list.h"
 #include "sources/picture_list.h"
-#include "setup/browser_module.h"
-#include "ui/later_features.h"
+#include "ui/info_commands.h"
+#include "ui/info_menu.h"
+#include "sources/picture_selection_dialog.h"
 #include "ui/web_commands.h"
 
 namespace {
@@ -27,14 +29,10 @@ namespace {
 constexpr UINT_PTR kDeactivationTimer = 1113;
 constexpr UINT kDeactivationPeriodMs = 100;
 constexpr int kArrowStep = 10;
+// Posted to the dialog after a language change: show every text again.
+constexpr UINT kRebuildTextsMessage = WM_APP + 15;
 
 const wchar_t* const kPlaceholderMessage = L"Placeholder for next Clock Version";
-
-bool IndividualListIsEmpty() {
-    PictureList list;
-    LoadIndividualPictures(list);
-    return list.Count() == 0;
-}
 
 int CALLBACK FolderBrowserCallback(HWND browser, UINT message, LPARAM, LPARAM data) {
     if (message != BFFM_INITIALIZED) return 0;
@@ -117,12 +115,15 @@ CWinAlphaUhr& SettingsDialog::CurrentDisplay() const {
     return DisplaySlots()[slot];
 }
 
-void SettingsDialog::SetItemText(int id, const std::wstring& text) const { SetDlgItemTextW(m_dialog, id, text.c_str()); }
+void SettingsDialog::SetItemText(int id, const std::wstring& text) const {
+    SetDlgItemTextW(m_dialog, id, text.c_str());
+}
 
 void SettingsDialog::FillList(int id, const std::vector<std::wstring>& entries, int selection) const {
     HWND list = Item(id);
     SendMessageW(list, CB_RESETCONTENT, 0, 0);
-    for (const std::wstring& entry : entries) SendMessageW(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.c_str()));
+    for (const std::wstring& entry : entries)
+        SendMessageW(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.c_str()));
     SendMessageW(list, CB_SETCURSEL, static_cast<WPARAM>(selection), 0);
 }
 
@@ -163,6 +164,7 @@ void SettingsDialog::Initialize() {
     app.displayCount = IniReadInt(L"m_clock_cnt", 0);
     const LoadedSettings loaded = LoadAllSettings(app, DisplayConfigsOfSlots(), hooks);
     CheckDlgButton(m_dialog, IDC_START_WITH_WINDOWS, loaded.autostart != 0 ? BST_CHECKED : BST_UNCHECKED);
+    AttachInfoMenuBar(m_dialog);
 
     RebuildTexts();
     LoadDisplayIntoControls();
@@ -181,7 +183,7 @@ void SettingsDialog::RebuildTexts() {
     m_texts = BuildSettingsDialogTexts(SettingsInProgramFolder());
 
     SetWindowTextW(m_dialog, m_texts.title.c_str());
-    AttachInfoMenuBar(m_dialog);
+    GiveInfoMenuToBar();
     FillToolbars();
     SetItemText(IDC_SIZE_HEADING, m_texts.sizeHeading);
     SetItemText(IDC_OPACITY_HEADING, m_texts.opacityHeading);
@@ -293,6 +295,9 @@ INT_PTR SettingsDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam
             return FALSE;
         case WM_DROPFILES:
             OnDroppedFiles(reinterpret_cast<HDROP>(wParam));
+            return TRUE;
+        case kRebuildTextsMessage:
+            RebuildTexts();
             return TRUE;
         default:
             return FALSE;
@@ -427,12 +432,16 @@ void SettingsDialog::OnCommand(int id, int notification, HWND control) {
             OpenCommandPage(id);
             return;
         case IDC_LANGUAGE:
-            ShowLanguageMenu(m_dialog, m_footerToolbar);
-            return;
-        case IDM_CHECK_FOR_UPDATES:
-            StartBrowserWindowProcess();
+            // The texts are set again once the toolbar has finished with the click that opened
+            // the menu: setting them rebuilds its buttons.
+            if (ShowLanguageMenu(m_dialog, m_footerToolbar)) PostMessageW(m_dialog, kRebuildTextsMessage, 0, 0);
             return;
         default:
+            // The menu's commands come without a control; some of their ids are also those of
+            // controls (1054, 32814, 32815), which never send them.
+            if (control == nullptr) {
+                ExecuteInfoCommand(id, InfoCommandHost{m_dialog, m_host.startInPlace, m_host.setStartWithWindows});
+            }
             return;
     }
 }
@@ -444,7 +453,9 @@ void SettingsDialog::OnPictureSource(int source) {
     ReEnable();
     config.pictureSource.Set(source);
     EnableWindow(Item(IDC_PICK_PICTURES), source > 0);
-    if (source == 2 && IndividualListIsEmpty()) OpenPictureSelectionDialog(m_dialog, {});
+    // Whether the list is empty is read from the stored text alone: decoding the listed pictures
+    // here would stall the dialog.
+    if (source == 2 && StoredIndividualListIsEmpty()) OpenPictureSelectionDialog(m_dialog, {});
     if (source == 1 && GlobalAppConfig().imageFolder.Value().size() < 3) BrowseForFolder();
 }
 

@@ -18,6 +18,9 @@ struct SettingsDialogHost {
     std::function<int()> queryStartWithWindows;               // 1 when the entry exists
     std::function<void(int)> setStartWithWindows;              // writes (1) or removes (0) the entry
     std::function<void(HWND window, bool animate)> minimizeToTray;
+    // Starts another copy of the program in this one's place (restart, uninstall); see
+    // StartInPlaceOfThisCopy. Returns whether the start worked.
+    std::function<bool(const std::function<bool()>& startOtherCopy)> startInPlace;
 };
 
 // The program's settings window: a modeless dialog made once at start and then only shown and

@@ -8,19 +8,12 @@
 #include "imaging/color_theme_storage.h"
 #include "imaging/picture_holder.h"
 #include "res/resource.h"
+#include "ui/shell_icon.h"
 #include "ui/web_commands.h"
 
 namespace {
 
 constexpr int kColourButtonCount = 4;
-
-// A shell icon at the small-icon size, or null when the shell library lacks it.
-HICON LoadShellIcon(int id) {
-    HMODULE shell = GetModuleHandleW(L"shell32.dll");
-    if (shell == nullptr) return nullptr;
-    return static_cast<HICON>(LoadImageW(shell, MAKEINTRESOURCEW(id), IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
-                                         GetSystemMetrics(SM_CYSMICON), 0));
-}
 
 HICON LoadProgramIcon(int id, int width, int height) {
     return static_cast<HICON>(

@@ -8,16 +8,8 @@
 namespace {
 
 void ShowTrayMenu(SettingsDialog& dialog) {
-    HMENU menu = CreatePopupMenu();
+    HMENU menu = CreateTrayMenu();
     if (menu == nullptr) return;
-    const std::wstring exitText = LangString(54);
-    const std::wstring disableText = LangString(53);
-    const std::wstring programTitle = LangHeaderString(19);
-    AppendMenuW(menu, MF_STRING, IDM_TRAY_EXIT, exitText.c_str());
-    AppendMenuW(menu, MF_STRING | (g_displaysDisabled ? MF_CHECKED : MF_UNCHECKED), IDM_TRAY_DISABLE,
-                disableText.c_str());
-    AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
-    AppendMenuW(menu, MF_STRING, IDM_TRAY_SHOW, programTitle.c_str());
 
     POINT cursor{};
     GetCursorPos(&cursor);
@@ -47,6 +39,20 @@ void ShowTrayMenu(SettingsDialog& dialog) {
 }
 
 }  // namespace
+
+HMENU CreateTrayMenu() {
+    HMENU menu = CreatePopupMenu();
+    if (menu == nullptr) return nullptr;
+    const std::wstring exitText = LangString(54);
+    const std::wstring disableText = LangString(53);
+    const std::wstring programTitle = LangHeaderString(19);
+    AppendMenuW(menu, MF_STRING, IDM_TRAY_EXIT, exitText.c_str());
+    AppendMenuW(menu, MF_STRING | (g_displaysDisabled ? MF_CHECKED : MF_UNCHECKED), IDM_TRAY_DISABLE,
+                disableText.c_str());
+    AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+    AppendMenuW(menu, MF_STRING, IDM_TRAY_SHOW, programTitle.c_str());
+    return menu;
+}
 
 void OnTrayIconNotification(LPARAM mouseMessage) {
     SettingsDialog& dialog = TheSettingsDialog();

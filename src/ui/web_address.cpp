@@ -19,8 +19,10 @@ WebRegion CurrentWebRegion() {
 
 std::wstring WebRoot() { return WebRootFor(CurrentWebRegion()); }
 
-bool OpenWebAddress(const std::wstring& address) {
+bool OpenWebAddress(const std::wstring& address) { return OpenWebAddress(address, SW_SHOW); }
+
+bool OpenWebAddress(const std::wstring& address, int showCommand) {
     const std::wstring target = ReplaceMakerHosts(address, CurrentWebRegion());
-    const HINSTANCE result = ShellExecuteW(nullptr, L"open", target.c_str(), nullptr, nullptr, SW_SHOW);
+    const HINSTANCE result = ShellExecuteW(nullptr, L"open", target.c_str(), nullptr, nullptr, showCommand);
     return reinterpret_cast<INT_PTR>(result) > 32;
 }

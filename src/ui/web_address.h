@@ -16,3 +16,5 @@ std::wstring WebRoot();
 // maker's hosts in it to the current regional site. Returns whether the shell accepted the
 // request; what it started is not the program's to wait for or to end.
 bool OpenWebAddress(const std::wstring& address);
+// The same with a show command of the shell (SW_SHOWMAXIMIZED, ...).
+bool OpenWebAddress(const std::wstring& address, int showCommand);

@@ -587,3 +587,41 @@ TEST(DisplaySlots, EndingBeforeAnyDisplayWasMadeMakesNone) {
 }
 
 }  // namespace
+
+namespace {
+
+// A display on the desktop is out of sight behind a maximised window, whichever window has the
+// foreground; a topmost display is not.
+TEST_F(DisplayWindowTest, AMaximisedWindowHidesADesktopDisplayOnly) {
+    FakeDesktop desktop;
+    for (const int stackingMode : {2, 0}) {
+        SCOPED_TRACE(stackingMode);
+        GlobalAppConfig().stackingMode.Hold(stackingMode);
+        CWinAlphaUhr display;
+        display.Config().left.Hold(300);
+        display.Config().top.Hold(300);
+        display.CreateDisplay(160, nullptr);
+        PumpMessagesFor(400);
+        ASSERT_NE(display.Window(), nullptr);
+        ASSERT_TRUE(IsWindowVisible(display.Window()));
+
+        HWND maximized = CreateWindowExW(0, L"OrbelinDisplayTestHost", L"maximised", WS_POPUP, 100, 100, 300, 200,
+                                         nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+        ShowWindow(maximized, SW_SHOWMAXIMIZED);
+        ASSERT_TRUE(IsZoomed(maximized));
+        HWND small = CreateWindowExW(0, L"OrbelinDisplayTestHost", L"small", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50,
+                                     nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+        SetForegroundWindow(small);
+        PumpMessagesFor(600);
+        EXPECT_EQ(IsWindowVisible(display.Window()) == FALSE, stackingMode == 2);
+
+        ShowWindow(maximized, SW_MINIMIZE);
+        PumpMessagesFor(600);
+        EXPECT_TRUE(IsWindowVisible(display.Window())) << "the display did not come back";
+        DestroyWindow(small);
+        DestroyWindow(maximized);
+    }
+    GlobalAppConfig().stackingMode.Hold(0);
+}
+
+}  // namespace

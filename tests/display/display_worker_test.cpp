@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <memory>
 #include <mutex>
 
 #include "common/process_flags.h"
@@ -12,6 +13,25 @@
 
 namespace {
 
+// A search that finds `perSlice` of its pictures with each slice, in the order given, and stops a
+// slice when it is abandoned.
+class SlicedSearch : public PictureSearch {
+public:
+    SlicedSearch(std::vector<std::wstring> pictures, size_t perSlice) : m_pictures(std::move(pictures)), m_perSlice(perSlice) {}
+    bool Continue(const SearchSlice& slice, std::vector<std::wstring>& found) override {
+        for (size_t taken = 0; taken < m_perSlice && m_next < m_pictures.size(); ++taken) {
+            if (slice.abandon && slice.abandon()) return false;
+            found.push_back(m_pictures[m_next++]);
+        }
+        return m_next == m_pictures.size();
+    }
+
+private:
+    std::vector<std::wstring> m_pictures;
+    size_t m_perSlice;
+    size_t m_next = 0;
+};
+
 // Stands in for the display: records what the worker hands over and owns the placeholders.
 class RecordingHost : public DisplayWorkerHost {
 public:
@@ -20,10 +40,11 @@ public:
     }
     int PictureSource() const override { return source; }
     int IntervalSeconds() const override { return 10; }
-    std::vector<std::wstring> BuildPictureList(int listSource) override {
+    std::unique_ptr<PictureSearch> StartPictureSearch(int listSource) override {
         std::lock_guard<std::mutex> guard(lock);
         builtSources.push_back(listSource);
-        return pictures;
+        if (picturesPerSlice > 0) return std::make_unique<SlicedSearch>(pictures, picturesPerSlice);
+        return std::make_unique<FixedPictureSearch>(pictures);
     }
     void ShowPlaceholder(HBITMAP placeholder) override {
         std::lock_guard<std::mutex> guard(lock);
@@ -41,9 +62,11 @@ public:
         ++rotations;
     }
     bool TakeOwnRebuildRequest() override { return ownRebuildRequest.exchange(false); }
+    bool IsShown() const override { return seen.load(); }
 
     std::atomic<int> source{1};
     std::vector<std::wstring> pictures;
+    size_t picturesPerSlice = 0;  // 0: the whole list at once
     mutable std::mutex lock;
     std::vector<int> builtSources;
     std::vector<HBITMAP> placeholders;
@@ -51,6 +74,7 @@ public:
     std::vector<std::wstring> tried;  // every hand-over, also those of files that did not decode
     int rotations = 0;
     std::atomic<bool> ownRebuildRequest{false};
+    std::atomic<bool> seen{true};  // whether the display is shown
 };
 
 class DisplayWorkerTest : public ::testing::Test {
@@ -70,15 +94,20 @@ TEST_F(DisplayWorkerTest, FolderOfThreePicturesTickByTick) {
     host.pictures = {L"Z:\\a.png", L"Z:\\b.png", L"Z:\\c.png"};
     DisplayWorker worker;
 
-    worker.RunPass(host);  // builds the list behind the loading picture
+    // The first pass builds the list behind the loading picture and shows the first picture at
+    // once.
+    worker.RunPass(host);
     EXPECT_EQ(host.builtSources, std::vector<int>{1});
     EXPECT_EQ(host.placeholders.size(), 1u);
-    EXPECT_TRUE(host.shown.empty());
+    EXPECT_EQ(host.shown, std::vector<std::wstring>{L"Z:\\a.png"});
 
-    worker.RunPass(host);  // the index moves on before it is used
-    EXPECT_EQ(host.shown, std::vector<std::wstring>{L"Z:\\b.png"});
+    // The next three come a second apart, then one every interval.
     for (int pass = 0; pass < 40; ++pass) worker.RunPass(host);
-    EXPECT_EQ(host.shown, (std::vector<std::wstring>{L"Z:\\b.png", L"Z:\\c.png", L"Z:\\a.png", L"Z:\\b.png"}));
+    EXPECT_EQ(host.shown, (std::vector<std::wstring>{L"Z:\\a.png", L"Z:\\b.png", L"Z:\\c.png", L"Z:\\a.png"}));
+    for (int pass = 0; pass < 90; ++pass) worker.RunPass(host);
+    EXPECT_EQ(host.shown.size(), 4u) << "a change before the interval of 10 seconds";
+    for (int pass = 0; pass < 15; ++pass) worker.RunPass(host);
+    EXPECT_EQ(host.shown.back(), L"Z:\\b.png");
     EXPECT_EQ(host.placeholders.size(), 1u);
 }
 
@@ -96,7 +125,6 @@ TEST_F(DisplayWorkerTest, EmptyListShowsTheEmptyPictureUntilARebuildIsRequested)
     worker.RunPass(host);
     EXPECT_EQ(host.builtSources, (std::vector<int>{2, 2}));
     EXPECT_EQ(host.placeholders.size(), 3u);
-    worker.RunPass(host);
     EXPECT_EQ(host.shown, std::vector<std::wstring>{L"Z:\\new.jpg"});
 }
 
@@ -156,7 +184,7 @@ TEST_F(DisplayWorkerTest, ThreadDeliversAndStopsWhenAsked) {
     std::lock_guard<std::mutex> guard(host.lock);
     EXPECT_EQ(host.placeholders.size(), 1u);
     ASSERT_FALSE(host.shown.empty());
-    EXPECT_EQ(host.shown[0], L"Z:\\b.png");
+    EXPECT_EQ(host.shown[0], L"Z:\\a.png");
 }
 
 // Two displays, one worker each: a request of the settings dialog reaches both, whichever looks
@@ -202,16 +230,18 @@ TEST_F(DisplayWorkerTest, PicturesThatDoNotDecodeAreSkippedAndDropped) {
     RecordingHost host;
     host.pictures = {L"Z:\\a.png", L"Z:\\b broken.jpg", L"Z:\\c broken.jpg", L"Z:\\d.png", L"Z:\\e broken.jpg"};
     DisplayWorker worker;
-    worker.RunPass(host);  // the list
-    worker.RunPass(host);  // index 1 is due: b and c fail, d is shown in the same pass
-    EXPECT_EQ(host.tried, (std::vector<std::wstring>{L"Z:\\b broken.jpg", L"Z:\\c broken.jpg", L"Z:\\d.png"}));
-    EXPECT_EQ(host.shown, std::vector<std::wstring>{L"Z:\\d.png"});
+    worker.RunPass(host);  // the list, and a at once
+    for (int pass = 0; pass < 15; ++pass) worker.RunPass(host);
+    // At the next change b and c fail, and d is shown in the same pass.
+    EXPECT_EQ(host.tried,
+              (std::vector<std::wstring>{L"Z:\\a.png", L"Z:\\b broken.jpg", L"Z:\\c broken.jpg", L"Z:\\d.png"}));
+    EXPECT_EQ(host.shown, (std::vector<std::wstring>{L"Z:\\a.png", L"Z:\\d.png"}));
     EXPECT_EQ(worker.Pictures(), (std::vector<std::wstring>{L"Z:\\a.png", L"Z:\\d.png", L"Z:\\e broken.jpg"}));
 
-    for (int pass = 0; pass < 40; ++pass) worker.RunPass(host);
+    for (int pass = 0; pass < 25; ++pass) worker.RunPass(host);
     // e fails at its turn and the rotation goes on with a; only the pictures are ever shown.
     EXPECT_EQ(host.shown,
-              (std::vector<std::wstring>{L"Z:\\d.png", L"Z:\\a.png", L"Z:\\d.png", L"Z:\\a.png"}));
+              (std::vector<std::wstring>{L"Z:\\a.png", L"Z:\\d.png", L"Z:\\a.png", L"Z:\\d.png"}));
     EXPECT_EQ(worker.Pictures(), (std::vector<std::wstring>{L"Z:\\a.png", L"Z:\\d.png"}));
     EXPECT_EQ(host.placeholders.size(), 1u) << "only the loading picture";
 }
@@ -225,6 +255,79 @@ TEST_F(DisplayWorkerTest, AListOfNothingButBrokenFilesEndsOnTheEmptyPicture) {
     EXPECT_EQ(host.tried.size(), 2u) << "each broken file is tried once";
     EXPECT_TRUE(worker.Pictures().empty());
     EXPECT_EQ(host.placeholders.size(), 2u) << "loading, then the empty picture";
+}
+
+// A hidden display decodes nothing: the schedule goes on, and the picture due when the display
+// shows again is the one handed over then.
+TEST_F(DisplayWorkerTest, AHiddenDisplayDecodesOnlyWhenItShowsAgain) {
+    RecordingHost host;
+    host.pictures = {L"Z:\\a.png", L"Z:\\b.png", L"Z:\\c.png"};
+    DisplayWorker worker;
+    worker.RunPass(host);
+    worker.RunPass(host);
+    ASSERT_EQ(host.tried, std::vector<std::wstring>{L"Z:\\a.png"});
+
+    host.seen = false;
+    for (int pass = 0; pass < 25; ++pass) worker.RunPass(host);  // b and c fall due meanwhile
+    EXPECT_EQ(host.tried.size(), 1u) << "a hidden display decoded pictures";
+    EXPECT_EQ(worker.Pictures().size(), 3u);
+
+    host.seen = true;
+    worker.RunPass(host);
+    EXPECT_EQ(host.tried, (std::vector<std::wstring>{L"Z:\\a.png", L"Z:\\c.png"})) << "the picture due is shown at once";
+    // The rotation goes on from there.
+    for (int pass = 0; pass < 12; ++pass) worker.RunPass(host);
+    EXPECT_EQ(host.tried.back(), L"Z:\\a.png");
+}
+
+// A list that takes several passes to search: the first picture found is shown at once, the
+// rotation goes on with what was found so far, and the complete list is in its order of showing.
+TEST_F(DisplayWorkerTest, ASearchOfSeveralPassesShowsItsFirstPictureAtOnce) {
+    RecordingHost host;
+    host.pictures = {L"Z:\\m.png", L"Z:\\c.png", L"Z:\\x.png", L"Z:\\a.png", L"Z:\\q.png", L"Z:\\b.png"};
+    host.picturesPerSlice = 1;
+    DisplayWorker worker;
+    worker.RunPass(host);
+    EXPECT_TRUE(worker.IsSearching());
+    EXPECT_EQ(host.shown, std::vector<std::wstring>{L"Z:\\m.png"}) << "the first picture found waited for the search";
+    EXPECT_EQ(host.placeholders.size(), 1u);
+    for (int pass = 0; pass < 4; ++pass) worker.RunPass(host);
+    EXPECT_TRUE(worker.IsSearching());
+    EXPECT_EQ(worker.Pictures().size(), 5u);
+    worker.RunPass(host);
+    EXPECT_FALSE(worker.IsSearching());
+    EXPECT_EQ(worker.Pictures(), (std::vector<std::wstring>{L"Z:\\a.png", L"Z:\\b.png", L"Z:\\c.png", L"Z:\\m.png",
+                                                           L"Z:\\q.png", L"Z:\\x.png"}));
+    EXPECT_EQ(host.builtSources, std::vector<int>{1});
+    EXPECT_EQ(host.placeholders.size(), 1u) << "no empty picture while the search ran";
+}
+
+// A new source or a rebuild request abandons a running search: the next pass starts anew.
+TEST_F(DisplayWorkerTest, ARebuildRequestOrANewSourceAbandonsASearch) {
+    RecordingHost host;
+    std::vector<std::wstring> many;
+    for (int i = 0; i < 100; ++i) many.push_back(L"Z:\\picture " + std::to_wstring(i) + L".png");
+    host.pictures = many;
+    host.picturesPerSlice = 3;
+    DisplayWorker worker;
+    worker.RunPass(host);
+    worker.RunPass(host);
+    ASSERT_TRUE(worker.IsSearching());
+
+    host.pictures = {L"Z:\\other.png"};
+    RequestPictureListRebuild();
+    worker.RunPass(host);
+    EXPECT_EQ(host.builtSources, (std::vector<int>{1, 1}));
+    EXPECT_FALSE(worker.IsSearching());
+    EXPECT_EQ(worker.Pictures(), std::vector<std::wstring>{L"Z:\\other.png"});
+
+    host.pictures = many;
+    RequestPictureListRebuild();
+    worker.RunPass(host);
+    ASSERT_TRUE(worker.IsSearching());
+    host.source = 2;
+    worker.RunPass(host);
+    EXPECT_EQ(host.builtSources, (std::vector<int>{1, 1, 1, 2}));
 }
 
 TEST_F(DisplayWorkerTest, TheProgramsStopFlagEndsTheThread) {

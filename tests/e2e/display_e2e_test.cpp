@@ -174,3 +174,37 @@ TEST_F(DisplayE2eTest, TrayIconComesBackWhenTheShellLosesIt) {
 }
 
 }  // namespace
+
+#include <iostream>
+
+namespace {
+
+// A restarted taskbar announces itself with "TaskbarCreated" to every top-level window: the icon
+// comes back at once, without waiting for the five-second watchdog.
+TEST_F(DisplayE2eTest, TrayIconComesBackWhenTheTaskbarAnnouncesItself) {
+    RunningProgram orbelin(CopyProgramTo(m_folder.Path(), L"Orbelin_portable.exe"));
+    HWND mainWindow = orbelin.WaitForWindow(L"Orbelin", L"Orbelin", kStartTimeoutMs);
+    ASSERT_NE(mainWindow, nullptr);
+    ASSERT_NE(orbelin.WaitForWindow(L"Brimwhistle-Clock___QRWERREQWR", nullptr, kStartTimeoutMs), nullptr);
+    ASSERT_TRUE(WaitUntil([&] { return TrayIconPresent(mainWindow); }, 5000));
+    const UINT taskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
+
+    // Three rounds, each much shorter than the watchdog's period, so the watchdog cannot have
+    // brought the icon back in all of them.
+    for (int round = 0; round < 3; ++round) {
+        SCOPED_TRACE(round);
+        NOTIFYICONDATAW data{};
+        data.cbSize = sizeof(data);
+        data.hWnd = mainWindow;
+        data.uID = 107;
+        ASSERT_TRUE(Shell_NotifyIconW(NIM_DELETE, &data));
+        ASSERT_FALSE(TrayIconPresent(mainWindow));
+        const DWORD announced = GetTickCount();
+        PostMessageW(HWND_BROADCAST, taskbarCreated, 0, 0);
+        EXPECT_TRUE(WaitUntil([&] { return TrayIconPresent(mainWindow); }, 1500)) << "the icon did not come back";
+        std::cout << "icon back " << GetTickCount() - announced << " ms after the announcement\n";
+    }
+    EXPECT_EQ(orbelin.Close(15000), std::optional<DWORD>(0));
+}
+
+}  // namespace

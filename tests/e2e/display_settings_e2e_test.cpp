@@ -319,4 +319,75 @@ TEST_F(DisplaySettingsE2eTest, TheTrayIconRestoresAMinimisedDialog) {
     EXPECT_EQ(program->Close(kExitTimeoutMs), std::optional<DWORD>(kClosedExitCode));
 }
 
+// A program in full screen in front of a display: the display hides and costs next to nothing
+// until the program leaves; a window over half the screen changes nothing.
+TEST_F(DisplaySettingsE2eTest, AFullScreenProgramInFrontHidesTheDisplay) {
+    auto program = Start(L"start_tray=1\r\n");
+    ASSERT_NE(m_display, nullptr);
+    ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(m_display) != FALSE; }, kStartTimeoutMs));
+    const std::wstring fixture = FixtureProgramPath(L"full_screen_window.exe");
+    {
+        RunningProgram halfScreen(fixture, L"half");
+        ASSERT_NE(halfScreen.WaitForWindow(L"OrbelinFullScreenFixture", nullptr, kStartTimeoutMs), nullptr);
+        Sleep(1500);
+        EXPECT_TRUE(IsWindowVisible(m_display)) << "a window over half the screen hid the display";
+    }
+    // What the display costs while it is shown, for comparison.
+    const std::optional<double> shownStart = LinuxProcessorTimeMs(m_folder.Path());
+    Sleep(3000);
+    const std::optional<double> shownEnd = LinuxProcessorTimeMs(m_folder.Path());
+
+    auto fullScreen = std::make_unique<RunningProgram>(fixture);
+    ASSERT_NE(fullScreen->WaitForWindow(L"OrbelinFullScreenFixture", nullptr, kStartTimeoutMs), nullptr);
+    const DWORD shownAt = GetTickCount();
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(m_display); }, 3000)) << "the display stayed in front";
+    std::cout << "display hidden " << GetTickCount() - shownAt << " ms after the full-screen window appeared\n";
+    const std::optional<double> hiddenStart = LinuxProcessorTimeMs(m_folder.Path());
+    Sleep(3000);
+    const std::optional<double> hiddenEnd = LinuxProcessorTimeMs(m_folder.Path());
+    EXPECT_FALSE(IsWindowVisible(m_display)) << "the display came back while the program was in full screen";
+    ASSERT_TRUE(shownStart && shownEnd && hiddenStart && hiddenEnd) << "the program's processor time cannot be read";
+    const double shownCost = *shownEnd - *shownStart;
+    const double hiddenCost = *hiddenEnd - *hiddenStart;
+    std::cout << "processor time over 3 s: shown " << shownCost << " ms, hidden " << hiddenCost << " ms\n";
+    EXPECT_LT(hiddenCost, 150.0) << "a hidden display kept the processor busy";
+
+    fullScreen.reset();  // the program leaves full screen
+    EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(m_display) != FALSE; }, 3000)) << "the display did not come back";
+    EXPECT_EQ(program->Close(kExitTimeoutMs), std::optional<DWORD>(kClosedExitCode));
+}
+
+// On the desktop a display is out of sight behind any maximised window that covers it.
+TEST_F(DisplaySettingsE2eTest, AMaximisedWindowHidesADesktopDisplay) {
+    RunningProgram shell(FixtureProgramPath(L"desktop_shell.exe"));
+    HWND host = shell.WaitForWindow(L"Progman", L"Program Manager", kStartTimeoutMs);
+    ASSERT_NE(host, nullptr);
+    auto program = Start(L"start_tray=1\r\nm_new_on_top_state=2\r\ncx=200\r\npoint_x=300\r\npoint_y=300\r\n");
+    ASSERT_NE(m_display, nullptr);
+    HWND display = nullptr;
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            display = program->WaitForWindow(kDisplayWindowClass, nullptr, 100);
+            return display != nullptr && IsAttachedTo(display, host) && IsWindowVisible(display);
+        },
+        kStartTimeoutMs));
+    {
+        RunningProgram maximized(FixtureProgramPath(L"full_screen_window.exe"), L"maximized");
+        HWND window = maximized.WaitForWindow(L"OrbelinFullScreenFixture", nullptr, kStartTimeoutMs);
+        ASSERT_NE(window, nullptr);
+        ASSERT_TRUE(WaitUntil([&] { return IsZoomed(window) != FALSE; }, kChangeTimeoutMs));
+        // The maximised window need not be in front: any window over a desktop display hides it.
+        OtherForegroundWindow other;
+        other.TakeForeground();
+        EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(display); }, 3000)) << "the covered display kept drawing";
+        Sleep(600);
+        EXPECT_FALSE(IsWindowVisible(display));
+        // Minimised, the window covers nothing any more.
+        ShowWindow(window, SW_MINIMIZE);
+        EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(display) != FALSE; }, 3000));
+    }
+    EXPECT_EQ(program->Close(kExitTimeoutMs), std::optional<DWORD>(kClosedExitCode));
+    shell.Close(5000);
+}
+
 }  // namespace

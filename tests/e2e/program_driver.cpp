@@ -352,3 +352,63 @@ bool ClickToolbarButton(HWND toolbar, int index) {
     PostMessageW(toolbar, WM_LBUTTONUP, 0, middle);
     return true;
 }
+
+namespace {
+
+// The files of /proc report no size: read them to their end.
+std::optional<std::string> ReadProcFile(const std::wstring& path) {
+    UniqueHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.IsValid()) return std::nullopt;
+    std::string text;
+    char chunk[4096];
+    DWORD read = 0;
+    while (ReadFile(file.Get(), chunk, sizeof(chunk), &read, nullptr) && read > 0) text.append(chunk, read);
+    return text;
+}
+
+}  // namespace
+
+std::optional<double> LinuxProcessorTimeMs(const std::wstring& commandLinePart) {
+    WIN32_FIND_DATAW entry;
+    HANDLE find = FindFirstFileW(L"Z:\\proc\\*", &entry);
+    if (find == INVALID_HANDLE_VALUE) return std::nullopt;
+    std::optional<double> found;
+    do {
+        if (entry.cFileName[0] < L'0' || entry.cFileName[0] > L'9') continue;
+        const std::wstring folder = std::wstring(L"Z:\\proc\\") + entry.cFileName;
+        const std::optional<std::string> commandLine = ReadProcFile(folder + L"\\cmdline");
+        if (!commandLine) continue;
+        // Wine shows the program's command line there (ASCII paths are all this needs).
+        const std::wstring wide(commandLine->begin(), commandLine->end());
+        // Programs of the Z: drive may show under their Linux path there.
+        std::wstring linuxForm = commandLinePart;
+        if (linuxForm.size() >= 2 && (linuxForm[0] == L'Z' || linuxForm[0] == L'z') && linuxForm[1] == L':') {
+            linuxForm.erase(0, 2);
+        }
+        for (wchar_t& character : linuxForm) {
+            if (character == L'\\') character = L'/';
+        }
+        if (wide.find(commandLinePart) == std::wstring::npos && wide.find(linuxForm) == std::wstring::npos) continue;
+        const std::optional<std::string> stat = ReadProcFile(folder + L"\\stat");
+        if (!stat) continue;
+        // After the command name in parentheses: state, then 10 fields, then utime and stime.
+        const std::string& fields = *stat;
+        const size_t close = fields.rfind(')');
+        if (close == std::string::npos) continue;
+        std::vector<std::string> words;
+        size_t at = close + 2;
+        while (at < fields.size() && words.size() < 13) {
+            const size_t end = fields.find(' ', at);
+            words.push_back(fields.substr(at, end == std::string::npos ? std::string::npos : end - at));
+            if (end == std::string::npos) break;
+            at = end + 1;
+        }
+        if (words.size() < 13) continue;
+        constexpr double kMsPerClockTick = 10.0;  // the kernel counts in hundredths of a second
+        found = (std::stod(words[11]) + std::stod(words[12])) * kMsPerClockTick;
+        break;
+    } while (FindNextFileW(find, &entry));
+    FindClose(find);
+    return found;
+}

@@ -155,6 +155,12 @@ HWND OpenTrayMenu(const RunningProgram& program, HWND mainWindow, DWORD timeoutM
 // no presses means Escape. Returns true when the menu closed within `timeoutMs`.
 bool ChooseMenuItem(const RunningProgram& program, HWND menu, int downPresses, DWORD timeoutMs);
 
+// The processor time (user and system, in milliseconds) that the Linux process running a program
+// of this Wine session has used, found by a part of its command line (the program's unique path).
+// Under Wine another process's GetProcessTimes answers nothing, so this reads /proc through the
+// Z: drive. Nothing when no such process is found.
+std::optional<double> LinuxProcessorTimeMs(const std::wstring& commandLinePart);
+
 // Keeps the per-user settings folder and file as they were before the test.
 class PerUserSettingsGuard {
 public:

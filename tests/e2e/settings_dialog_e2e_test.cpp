@@ -481,10 +481,11 @@ TEST_F(SettingsDialogE2eTest, ToolbarButtonsDoWhatTheirPlaceShows) {
     ASSERT_NE(mainWindow, nullptr);
     LeftClickTrayIcon(mainWindow);
     ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(m_dialog) != FALSE; }, kChangeTimeoutMs));
+    // From the top: the menu bar, the quick toolbar, the footer toolbar.
     const std::vector<HWND> toolbars = ToolbarsOf(m_dialog);
-    ASSERT_EQ(toolbars.size(), 2u) << "the quick toolbar at the top and the footer toolbar at the bottom";
-    HWND quickToolbar = toolbars[0];
-    HWND footerToolbar = toolbars[1];
+    ASSERT_EQ(toolbars.size(), 3u);
+    HWND quickToolbar = toolbars[1];
+    HWND footerToolbar = toolbars[2];
     ASSERT_EQ(SendMessageW(quickToolbar, TB_BUTTONCOUNT, 0, 0), 4);
     ASSERT_EQ(SendMessageW(footerToolbar, TB_BUTTONCOUNT, 0, 0), 2);
 

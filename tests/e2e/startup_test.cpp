@@ -130,7 +130,7 @@ TEST_F(StartupTest, SetupModesEndAtOnceWithoutSettings) {
         {L"Orbelin_p_uninstall.exe", L""},
         {L"Orbelin_portable.exe", L"-?uninstall"},
         {L"Orbelin_portable.exe", L"-?PORTABLE_INSTALL"},
-        {L"Orbelin_portable.exe", L"Glimmerpane"},
+        // "Glimmerpane" opens the browser window and runs until it is closed: browser_e2e_tests.
     };
     for (const auto& testCase : cases) {
         SCOPED_TRACE(std::string(testCase.fileName, testCase.fileName + wcslen(testCase.fileName)) + " " +

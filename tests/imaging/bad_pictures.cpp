@@ -8,7 +8,7 @@ void PutLittleEndian(std::vector<uint8_t>& bytes, uint32_t value, int count) {
     for (int i = 0; i < count; ++i) bytes.push_back(static_cast<uint8_t>(value >> (8 * i)));
 }
 
-std::vector<uint8_t> BmpClaiming(int32_t width, int32_t height) {
+std::vector<uint8_t> BmpClaiming(int32_t width, int32_t height, uint16_t planes = 1) {
     std::vector<uint8_t> bytes = {'B', 'M'};
     PutLittleEndian(bytes, 54 + 64, 4);
     PutLittleEndian(bytes, 0, 4);
@@ -16,7 +16,7 @@ std::vector<uint8_t> BmpClaiming(int32_t width, int32_t height) {
     PutLittleEndian(bytes, 40, 4);
     PutLittleEndian(bytes, static_cast<uint32_t>(width), 4);
     PutLittleEndian(bytes, static_cast<uint32_t>(height), 4);
-    PutLittleEndian(bytes, 1, 2);
+    PutLittleEndian(bytes, planes, 2);
     PutLittleEndian(bytes, 32, 2);
     for (int i = 0; i < 6; ++i) PutLittleEndian(bytes, 0, 4);
     bytes.resize(bytes.size() + 64, 0x7F);
@@ -49,14 +49,25 @@ std::vector<BadPicture> BadPictures() {
     pictures.push_back(
         {"GIF claiming 65535 x 65535", {'G', 'I', 'F', '8',  '9',  'a',  0xFF, 0xFF, 0xFF, 0xFF, 0,    0,    0, ',', 0,
                                         0,   0,   0,   0xFF, 0xFF, 0xFF, 0xFF, 0,    2,    2,    0x4C, 0x01, 0, ';'}});
-    // The encoded JPEG with the size in its frame header changed to 60000 x 60000.
-    std::vector<uint8_t> hugeJpeg = jpeg;
-    for (size_t i = 2; i + 9 < hugeJpeg.size(); ++i) {
-        if (hugeJpeg[i] == 0xFF && (hugeJpeg[i + 1] == 0xC0 || hugeJpeg[i + 1] == 0xC2)) {
-            hugeJpeg[i + 5] = 0xEA, hugeJpeg[i + 6] = 0x60, hugeJpeg[i + 7] = 0xEA, hugeJpeg[i + 8] = 0x60;
-            break;
+    pictures.push_back({"BMP with two planes claiming 60000 x 60000", BmpClaiming(60000, 60000, 2)});
+    // A logical screen of 0 x 0 leaves the size to the decoder, which meets a frame of 40000 x
+    // 40000 with a few bytes of picture data.
+    pictures.push_back({"GIF with an empty screen and a 40000 x 40000 frame",
+                        {'G', 'I', 'F', '8',  '9',  'a',  0,    0, 0, 0, 0,    0,    0, ',', 0,
+                         0,   0,   0,   0x40, 0x9C, 0x40, 0x9C, 0, 2, 2, 0x4C, 0x01, 0, ';'}});
+    // The encoded JPEG with the size in its frame header changed.
+    const auto jpegClaiming = [&jpeg](uint32_t width, uint32_t height) {
+        std::vector<uint8_t> bytes = jpeg;
+        for (size_t i = 2; i + 9 < bytes.size(); ++i) {
+            if (bytes[i] == 0xFF && (bytes[i + 1] == 0xC0 || bytes[i + 1] == 0xC2)) {
+                bytes[i + 5] = static_cast<uint8_t>(height >> 8), bytes[i + 6] = static_cast<uint8_t>(height);
+                bytes[i + 7] = static_cast<uint8_t>(width >> 8), bytes[i + 8] = static_cast<uint8_t>(width);
+                break;
+            }
         }
-    }
-    pictures.push_back({"JPEG claiming 60000 x 60000", hugeJpeg});
+        return bytes;
+    };
+    pictures.push_back({"JPEG claiming 60000 x 60000", jpegClaiming(60000, 60000)});
+    pictures.push_back({"JPEG whose height a DNL segment should set", jpegClaiming(120, 0)});
     return pictures;
 }

@@ -6,7 +6,7 @@
 
 #include "bad_pictures.h"
 #include "common/test_files.h"
-#include "imaging/picture_header.h"
+#include "imaging/decoding_budget.h"
 #include "imaging/texture_square.h"
 #include "imaging_test_support.h"
 

@@ -191,10 +191,12 @@ TEST_F(BuiltArchiveTest, MarkersStandWholeOnlyAroundTheArchive) {
 
 TEST_F(BuiltArchiveTest, HasElevenNamedSectionsAndOneNameless) {
     EXPECT_EQ(m_archive->SectionCount(), 12);
+    // German and English name each other; every other section gives the name of the language
+    // list first and the language's own name second.
     const wchar_t* names[] = {
-        L"Deutsch\tGerman", L"English\tEnglisch", L"Dansk\tDanish",    L"繁體中文\tChinese-Traditional",
-        L"한국어\tKorean",  L"Русский\tRussian",  L"Español\tSpanish", L"Français\tFrench",
-        L"Ελληνικά\tGreek", L"Bosanski\tBosnian", L"Italiano\tItalian"};
+        L"Deutsch\tGerman", L"English\tEnglisch", L"Danish\tDansk",    L"Chinese-Traditional\t繁體中文",
+        L"Korean\t한국어",  L"Russian\tРусский",  L"Spanish\tEspañol", L"French\tFrançais",
+        L"Greek\tΕλληνικά", L"Bosnian\tBosanski", L"Italian\tItaliano"};
     for (int section = 0; section < 11; ++section) {
         SCOPED_TRACE(section);
         EXPECT_EQ(Str(m_archive->NameLine(section)), names[section]);

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "common/test_files.h"
+#include "lang/language_archive.h"
 #include "lzari_encoder.h"
 
 std::vector<uint8_t> Utf16LeBytes(const std::wstring& text) {
@@ -18,6 +19,11 @@ std::vector<uint8_t> Utf16LeBytes(const std::wstring& text) {
 std::unique_ptr<LanguageArchive> ArchiveFromText(const std::wstring& text) {
     const std::vector<uint8_t> payload = EncodeLzari(Utf16LeBytes(text));
     return LanguageArchive::FromPayload(payload.data(), payload.size());
+}
+
+bool LoadBuiltProgramArchive() {
+    const char* program = std::getenv("ORBELIN_EXE");
+    return program != nullptr && LoadLanguageArchiveFromFile(WindowsPathFromHost(program));
 }
 
 std::string Narrow(const std::wstring& text) {

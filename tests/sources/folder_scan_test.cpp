@@ -248,3 +248,93 @@ TEST(FolderScanTest, StopRequestEndsTheScanWithWhatWasFound) {
 }
 
 }  // namespace
+
+namespace {
+
+// The folder search a few entries at a time: several slices, every picture of the tree found
+// once, and the pictures in their order of showing are the list of a complete scan.
+TEST(FolderSearchTest, SlicesFindWhatACompleteScanFinds) {
+    TestFolder folder(L"sources_search_slices");
+    std::vector<std::wstring> expected;
+    MakeTree(folder.Path(), expected);
+    PictureList complete;
+    ScanPictureFolder(complete, folder.Path());
+    ASSERT_EQ(PathsOf(complete), Sorted(expected));
+
+    FolderSearch search(folder.Path());
+    std::vector<std::wstring> found;
+    SearchSlice slice;
+    slice.maxEntries = 3;
+    int slices = 0;
+    size_t foundAfterFirstSlices = 0;
+    while (!search.Continue(slice, found)) {
+        ASSERT_LT(++slices, 1000) << "the search does not end";
+        if (slices == 3) foundAfterFirstSlices = found.size();
+    }
+    EXPECT_TRUE(search.IsDone());
+    EXPECT_GT(slices, 5);
+    EXPECT_GT(foundAfterFirstSlices, 0u) << "nothing found in the first slices";
+    EXPECT_LT(foundAfterFirstSlices, expected.size());
+    EXPECT_EQ(found.size(), expected.size()) << "a picture found twice or missed";
+    EXPECT_EQ(InShowingOrder(found), PathsOf(complete));
+}
+
+TEST(FolderSearchTest, AnAbandonedSliceEndsAtOnceAndTheSearchGoesOnLater) {
+    TestFolder folder(L"sources_search_abandon");
+    std::vector<std::wstring> expected;
+    MakeTree(folder.Path(), expected);
+    FolderSearch search(folder.Path());
+    std::vector<std::wstring> found;
+    int asked = 0;
+    SearchSlice abandoned;
+    abandoned.abandon = [&] { return ++asked > 4; };
+    EXPECT_FALSE(search.Continue(abandoned, found));
+    EXPECT_EQ(asked, 5) << "the slice did not end when it was abandoned";
+    EXPECT_FALSE(search.IsDone());
+    EXPECT_TRUE(search.Continue(SearchSlice{}, found));
+    EXPECT_EQ(InShowingOrder(found), Sorted(expected));
+}
+
+TEST(FolderSearchTest, AFolderDeletedDuringTheSearchEndsItCleanly) {
+    TestFolder folder(L"sources_search_removed");
+    const std::wstring tree = FullPath(folder / L"tree");
+    ASSERT_TRUE(CreateDirectoryW(tree.c_str(), nullptr));
+    for (const wchar_t* sub : {L"\\a", L"\\b", L"\\a\\d"}) {
+        ASSERT_TRUE(CreateDirectoryW((tree + sub).c_str(), nullptr));
+        for (const wchar_t* name : {L"\\1.png", L"\\2.png", L"\\3.png"}) {
+            ASSERT_TRUE(WritePicture(tree + sub + name, 40, 40, kPng));
+        }
+    }
+    FolderSearch search(tree);
+    std::vector<std::wstring> found;
+    SearchSlice slice;
+    slice.maxEntries = 2;
+    ASSERT_FALSE(search.Continue(slice, found));
+    RemoveTree(tree);
+    int slices = 0;
+    while (!search.Continue(slice, found)) ASSERT_LT(++slices, 100) << "the search does not end";
+    EXPECT_LE(found.size(), 9u);
+    for (const std::wstring& path : found) EXPECT_EQ(path.rfind(tree, 0), 0u) << Narrow(path);
+}
+
+TEST(FolderSearchTest, ATimeSliceEndsInTime) {
+    TestFolder folder(L"sources_search_time");
+    for (int i = 0; i < 300; ++i) {
+        ASSERT_TRUE(WriteFileBytes(folder / (L"file" + std::to_wstring(i) + L".txt"), std::string("text")));
+    }
+    // A test of each file that takes 2 ms: a slice of 30 ms handles about 15 of them.
+    int tested = 0;
+    FolderSearch search(folder.Path(), [&](const std::wstring&) {
+        ++tested;
+        Sleep(2);
+        return false;
+    });
+    std::vector<std::wstring> found;
+    SearchSlice slice;
+    slice.milliseconds = 30;
+    EXPECT_FALSE(search.Continue(slice, found));
+    EXPECT_GT(tested, 0);
+    EXPECT_LT(tested, 100) << "the slice ran far beyond its time";
+}
+
+}  // namespace

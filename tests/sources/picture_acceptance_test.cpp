@@ -1,11 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <optional>
 
 #include "common/message_box.h"
 #include "common/test_files.h"
-#include "imaging/picture_header.h"
+#include "imaging/decoding_budget.h"
+#include "sources/folder_scan.h"
 #include "sources/picture_acceptance.h"
+#include "sources/picture_list.h"
 #include "sources/sources_test_support.h"
 
 namespace {
@@ -14,28 +17,31 @@ TEST(PictureAcceptanceTest, ListedSizes) {
     struct Case {
         uint32_t width;
         uint32_t height;
-        uint64_t fileBytes;
         bool listed;
     };
     const Case cases[] = {
-        {33, 33, 1000, true},
-        {32, 32, 1000, false},
-        {1000, 32, 1000, false},
-        {32, 1000, 1000, false},
-        {33, 1000, 1000, true},
-        {0, 0, 1000, false},
-        {kMaxPictureSide, 2048, 1000, true},
-        {kMaxPictureSide + 1, 40, 1000, false},
-        {40, kMaxPictureSide + 1, 1000, false},
-        {8193, 8192, 1000, false},  // one row over the largest pixel count
-        {8192, 8192, 1000, true},
-        {40, 40, kMaxPictureFileBytes, true},
-        {40, 40, kMaxPictureFileBytes + 1, false},
-        {0xFFFFFFFFu, 0xFFFFFFFFu, 1000, false},
+        {33, 33, true},
+        {32, 32, false},
+        {1000, 32, false},
+        {32, 1000, false},
+        {33, 1000, true},
+        {0, 0, false},
+        {4000, 3000, true},    // 12 megapixels
+        {12000, 9000, true},   // a 108-megapixel phone photo
+        {16320, 12240, true},  // a 200-megapixel one
+        {30000, 6000, true},   // a stitched panorama
+        {65535, 4000, true},   // the widest JPEG panorama
+        {kMaxDecodedSide, 1000, true},
+        {kMaxDecodedSide + 1, 40, false},
+        {40, kMaxDecodedSide + 1, false},
+        {16384, 16384, true},   // the whole decoding budget
+        {16384, 16385, false},  // one row over it
+        {60000, 60000, false},  // a hostile header
+        {0xFFFFFFFFu, 0xFFFFFFFFu, false},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(std::to_string(c.width) + " x " + std::to_string(c.height) + ", " + std::to_string(c.fileBytes));
-        EXPECT_EQ(IsListedPictureSize(c.width, c.height, c.fileBytes), c.listed);
+        SCOPED_TRACE(std::to_string(c.width) + " x " + std::to_string(c.height));
+        EXPECT_EQ(IsListedPictureSize(c.width, c.height), c.listed);
     }
 }
 
@@ -67,8 +73,9 @@ TEST(PictureAcceptanceTest, HeaderAndDecodingAgreeOnFixtures) {
         {L"bmp_named.jpg", kBmp, 33, 33, true, true, {}},
         {L"bmp_1000x32.bmp", kBmp, 1000, 32, false, true, {}},
         {L"bmp_33x40.png", kBmp, 33, 40, true, true, {}},
-        {L"tiff_33.tif", kTiff, 33, 33, true, false, {}},
-        {L"tiff_32.tif", kTiff, 32, 32, false, false, {}},
+        {L"tiff_33.tif", kTiff, 33, 33, true, true, {}},
+        {L"tiff_32.tif", kTiff, 32, 32, false, true, {}},
+        {L"tiff_40x33.dat", kTiff, 40, 33, true, true, {}},
         // Content that no decoder claims is refused from its first bytes; content that starts
         // like a picture but has no readable header goes to the decoder.
         {L"text.jpg", nullptr, 0, 0, false, true, "This is a text file, not a picture.\r\n"},
@@ -78,7 +85,7 @@ TEST(PictureAcceptanceTest, HeaderAndDecodingAgreeOnFixtures) {
                      "AVI LIST",
                      16) +
              std::string(1 << 21, '\x5a')},
-        {L"bm_text.bmp", nullptr, 0, 0, false, false, "BMW cars are bought by many people\r\n"},
+        {L"bm_text.bmp", nullptr, 0, 0, false, true, "BMW cars are bought by many people\r\n"},
         {L"png_signature_only.png", nullptr, 0, 0, false, false, "\x89PNG\r\n\x1a\n"},
         {L"tiff_signature_only.tif", nullptr, 0, 0, false, false, std::string("II*\0", 4)},
     };
@@ -173,6 +180,53 @@ TEST(PictureAcceptanceTest, GifSizeIsItsLogicalScreen) {
         EXPECT_EQ(IsPictureByHeader(path), std::optional<bool>(c.accepted));
         EXPECT_EQ(IsAcceptedPicture(path), c.accepted);
     }
+}
+
+// The first bytes of a photo file: JFIF header, an Exif segment of camera data, the frame header
+// with the photo's size, and the start of its scan. The scan reads no further.
+std::string PhotoHeader(uint32_t width, uint32_t height) {
+    std::string bytes("\xFF\xD8\xFF\xE0\x00\x10JFIF\x00\x01\x01\x00\x00\x01\x00\x01\x00\x00", 20);
+    bytes += std::string(
+                 "\xFF\xE1\x20\x00"
+                 "Exif\x00\x00",
+                 10) +
+             std::string(0x2000 - 8, 'x');
+    bytes += std::string("\xFF\xC0\x00\x11\x08", 5);
+    for (uint32_t side : {height, width}) bytes += {static_cast<char>(side >> 8), static_cast<char>(side & 0xFF)};
+    bytes += std::string("\x03\x01\x22\x00\x02\x11\x01\x03\x11\x01", 10);
+    bytes += std::string("\xFF\xDA\x00\x0C\x03\x01\x00\x02\x11\x03\x11\x00\x3F\x00", 14) + std::string(4096, '\x5A');
+    return bytes;
+}
+
+// Real photos of today's phones and stitched panoramas are listed (from their headers, as the
+// folder scan meets them); a header claiming a picture far beyond the decoding budget is not.
+TEST(PictureAcceptanceTest, LargePhotosAreListed) {
+    TestFolder folder(L"sources_acceptance_photos");
+    const struct {
+        const wchar_t* name;
+        std::string bytes;
+        bool listed;
+    } cases[] = {
+        {L"phone_108mp.jpg", PhotoHeader(12000, 9000), true},
+        {L"phone_200mp.jpg", PhotoHeader(16320, 12240), true},
+        {L"panorama_30000x6000.jpg", PhotoHeader(30000, 6000), true},
+        {L"panorama_65535x4000.jpg", PhotoHeader(65535, 4000), true},
+        {L"hostile_60000x60000.jpg", PhotoHeader(60000, 60000), false},
+        {L"hostile_65535x65535.jpg", PhotoHeader(65535, 65535), false},
+    };
+    std::vector<std::wstring> expected;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(Narrow(c.name));
+        const std::wstring path = folder / c.name;
+        ASSERT_TRUE(WriteFileBytes(path, c.bytes));
+        EXPECT_EQ(IsPictureByHeader(path), std::optional<bool>(c.listed));
+        EXPECT_EQ(IsAcceptedPicture(path), c.listed);
+        if (c.listed) expected.push_back(path);
+    }
+    PictureList list;
+    ScanPictureFolder(list, folder.Path());
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(PathsOf(list), expected);
 }
 
 TEST(PictureAcceptanceTest, MissingFileOrFolderIsNoPicture) {

@@ -1,0 +1,71 @@
+#include "sources/shown_pictures.h"
+
+#include <map>
+
+void ShownPictures::Replace(std::vector<ShownPicture> pictures, bool resetThumbnails) {
+    std::lock_guard<std::mutex> lock(m_lock);
+    if (!resetThumbnails) {
+        std::map<std::wstring, const ShownPicture*> previous;
+        for (const ShownPicture& picture : m_pictures) previous[picture.key] = &picture;
+        for (ShownPicture& picture : pictures) {
+            const auto found = previous.find(picture.key);
+            if (found == previous.end()) continue;
+            picture.imageIndex = found->second->imageIndex;
+            picture.width = found->second->width;
+            picture.height = found->second->height;
+        }
+    }
+    m_pictures = std::move(pictures);
+}
+
+void ShownPictures::Clear() {
+    std::lock_guard<std::mutex> lock(m_lock);
+    m_pictures.clear();
+}
+
+size_t ShownPictures::Count() const {
+    std::lock_guard<std::mutex> lock(m_lock);
+    return m_pictures.size();
+}
+
+bool ShownPictures::At(int index, ShownPicture& picture) const {
+    std::lock_guard<std::mutex> lock(m_lock);
+    if (index < 0 || static_cast<size_t>(index) >= m_pictures.size()) return false;
+    picture = m_pictures[index];
+    return true;
+}
+
+std::vector<ShownPicture> ShownPictures::All() const {
+    std::lock_guard<std::mutex> lock(m_lock);
+    return m_pictures;
+}
+
+std::wstring ShownPictures::PathAt(int index) const {
+    std::lock_guard<std::mutex> lock(m_lock);
+    if (index < 0 || static_cast<size_t>(index) >= m_pictures.size()) return L"???";
+    return m_pictures[index].path;
+}
+
+int ShownPictures::ImageAt(int index) const {
+    std::lock_guard<std::mutex> lock(m_lock);
+    if (index < 0 || static_cast<size_t>(index) >= m_pictures.size()) return -1;
+    return m_pictures[index].imageIndex;
+}
+
+void ShownPictures::SetImageAt(int index, int imageIndex) {
+    std::lock_guard<std::mutex> lock(m_lock);
+    if (index < 0 || static_cast<size_t>(index) >= m_pictures.size()) return;
+    m_pictures[index].imageIndex = imageIndex;
+}
+
+void ShownPictures::SetSizeAt(int index, UINT width, UINT height) {
+    std::lock_guard<std::mutex> lock(m_lock);
+    if (index < 0 || static_cast<size_t>(index) >= m_pictures.size()) return;
+    m_pictures[index].width = width;
+    m_pictures[index].height = height;
+}
+
+void ShownPictures::ResetImages() {
+    std::lock_guard<std::mutex> lock(m_lock);
+    for (ShownPicture& picture : m_pictures) picture.imageIndex = -1;
+}

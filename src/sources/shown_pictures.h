@@ -1,0 +1,64 @@
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "imaging/thumbs_list_view.h"
+#include "sources/picture_selection_set.h"
+
+// One picture as the list view shows it.
+struct ShownPicture {
+    std::wstring path;
+    std::wstring key;
+    uint64_t bytes = 0;
+    bool isFolder = false;
+    int imageIndex = -1;  // thumbnail state: -1 none yet, -2 being made or failed, else the image
+    UINT width = 0;       // the size the shell reported with its thumbnail (0 otherwise)
+    UINT height = 0;
+};
+
+// The pictures the list view shows, numbered 0, 1, 2 ... in picture set order. The dialog's
+// thread rebuilds it while the thumbnail thread reads paths and writes thumbnail states, so
+// every access holds its lock.
+class ShownPictures {
+public:
+    // Replaces the sequence. Without `resetThumbnails` a picture that was shown before keeps its
+    // thumbnail state.
+    void Replace(std::vector<ShownPicture> pictures, bool resetThumbnails);
+    void Clear();
+    size_t Count() const;
+    // A copy of the picture at `index`; false for an index beyond the sequence.
+    bool At(int index, ShownPicture& picture) const;
+    std::vector<ShownPicture> All() const;
+
+    // For the thumbnail view; an index beyond the sequence reads "???" / -1 and changes nothing.
+    std::wstring PathAt(int index) const;
+    int ImageAt(int index) const;
+    void SetImageAt(int index, int imageIndex);
+    void SetSizeAt(int index, UINT width, UINT height);
+    void ResetImages();
+
+private:
+    mutable std::mutex m_lock;
+    std::vector<ShownPicture> m_pictures;
+};
+
+// The thumbnail list view bound to the picture selection dialog's shown pictures.
+class CThumsListView2 : public CThumsListView {
+public:
+    explicit CThumsListView2(ShownPictures& pictures) : m_pictures(pictures) {}
+    ~CThumsListView2() override { StopWorker(); }
+
+    std::wstring ItemPath(int index) override { return m_pictures.PathAt(index); }
+    void SetItemImage(int index, int imageIndex) override { m_pictures.SetImageAt(index, imageIndex); }
+    int ItemImage(int index) override { return m_pictures.ImageAt(index); }
+    void SetItemSize(int index, UINT width, UINT height) override { m_pictures.SetSizeAt(index, width, height); }
+    void ResetItemImages() override { m_pictures.ResetImages(); }
+
+private:
+    ShownPictures& m_pictures;
+};

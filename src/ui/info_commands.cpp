@@ -1,0 +1,191 @@
+#include "ui/info_commands.h"
+
+#include <shellapi.h>
+
+#include <string>
+
+#include "common/module_path.h"
+#include "lang/language_archive.h"
+#include "res/resource.h"
+#include "settings/ini_file.h"
+#include "settings/settings_location.h"
+#include "settings/settings_paths.h"
+#include "setup/admin_probe.h"
+#include "setup/self_delete_batch.h"
+#include "ui/info_command_texts.h"
+#include "ui/info_menu.h"
+#include "ui/mapi_mail.h"
+#include "ui/web_address.h"
+#include "ui/zip_file.h"
+
+namespace {
+
+// The individual picture list holds at most this many pictures; the info box names it.
+constexpr int kIndividualPictureLimit = 32;
+constexpr const wchar_t* kArchiveEntryName = L"Orbelin_install.exe";
+
+std::wstring TemporaryFolder() {
+    wchar_t folder[MAX_PATH + 1] = L"";
+    const DWORD length = GetTempPathW(MAX_PATH + 1, folder);
+    return length > 0 && length <= MAX_PATH ? std::wstring(folder, length) : std::wstring();
+}
+
+bool GermanInterface() { return CurrentLanguageIndex() == kLanguageGerman; }
+
+std::wstring ProgramPage() { return LangHeaderString(ProgramPageHeaderText(GermanInterface())); }
+
+bool ShellOpen(const std::wstring& target) {
+    const HINSTANCE result = ShellExecuteW(nullptr, L"open", target.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+    return reinterpret_cast<INT_PTR>(result) > 32;
+}
+
+void ShowInfoBox(HWND dialog) {
+    const std::wstring text =
+        InfoBoxText(LangString(1), LangString(2), LangString(3), LangString(4), kIndividualPictureLimit);
+    MessageBoxW(dialog, text.c_str(), LangString(90).c_str(), MB_OK);
+}
+
+MailTexts RecommendMail() {
+    return ComposeRecommendMail(LangString(240), LangString(241), kProgramName, ProgramPage());
+}
+
+void SendProgramByMail(HWND dialog) {
+    if (dialog == nullptr || !IsWindow(dialog)) return;
+    const std::wstring archive = MailArchivePath();
+    const std::string entryName(kArchiveEntryName, kArchiveEntryName + wcslen(kArchiveEntryName));
+    if (TemporaryFolder().empty() || !WriteSingleFileZip(archive, ProgramFilePath(), entryName)) {
+        const std::wstring text = L"Error ;) The archive could not be written:\r\n" + archive;
+        MessageBoxW(dialog, text.c_str(), L"Error", MB_OK | MB_ICONERROR);
+        return;
+    }
+    SendMailThroughMapi(dialog, RecommendMail(), archive, FileNameOfPath(archive));
+}
+
+// Starts `program` with `parameters` and `verb` (null: the default one); false when it could
+// not be started. The caller handles a failure: no system error box.
+bool StartProgram(const std::wstring& program, const wchar_t* verb, const wchar_t* parameters) {
+    if (program.empty()) return false;
+    SHELLEXECUTEINFOW start{};
+    start.cbSize = sizeof(start);
+    start.fMask = SEE_MASK_FLAG_NO_UI;
+    start.lpVerb = verb;
+    start.lpFile = program.c_str();
+    start.lpParameters = parameters;
+    start.nShow = SW_SHOWNORMAL;
+    return ShellExecuteExW(&start) != FALSE;
+}
+
+// Starts the installed program's uninstaller in this copy's place. The entry names this very
+// file (its letter case aside), so this file is the one started.
+void Uninstall(bool allUsers, const InfoCommandHost& host) {
+    const Installation& installation = RememberedInstallation();
+    if (installation.kind == InstallKind::kNotInstalled || !host.startInPlace) return;
+    const std::wstring program = ProgramFilePath();
+    if (!UninstallStringNamesProgram(installation.uninstallString, program)) return;
+    const bool started =
+        host.startInPlace([&] { return StartProgram(program, allUsers ? L"runas" : nullptr, L" -?uninstall"); });
+    if (started) PostQuitMessage(kReplacedQuitCode);
+}
+
+void Restart(const InfoCommandHost& host) {
+    if (!host.startInPlace) return;
+    const std::wstring program = ProgramFilePath();
+    if (!host.startInPlace([&] { return StartProgram(program, nullptr, nullptr); })) return;
+    PostQuitMessage(kRestartQuitCode);
+    PostQuitMessage(kReplacedQuitCode);
+}
+
+// The uninstall page: an administrator's process opens it through an Internet shortcut
+// handed to the desktop shell, so that the browser does not run with administrator rights.
+void OpenUninstallPage(const std::wstring& temporaryFolder) {
+    const std::wstring address = UninstallPageAddress(WebRoot());
+    if (ProcessIsAdministrator() && !temporaryFolder.empty()) {
+        const std::wstring shortcut = temporaryFolder + L"kestrova_tmp_link.url";
+        const std::wstring target = ReplaceMakerHosts(address, CurrentWebRegion());
+        const std::string content = "[InternetShortcut]\r\nURL=" + std::string(target.begin(), target.end()) + "\r\n";
+        HANDLE file =
+            CreateFileW(shortcut.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file != INVALID_HANDLE_VALUE) {
+            DWORD written = 0;
+            WriteFile(file, content.data(), static_cast<DWORD>(content.size()), &written, nullptr);
+            CloseHandle(file);
+            ShellExecuteW(nullptr, L"open", L"explorer.exe", shortcut.c_str(), nullptr, SW_SHOWMAXIMIZED);
+            return;
+        }
+    }
+    OpenWebAddress(address, SW_SHOWMAXIMIZED);
+}
+
+// Removes this portable copy: the program file and its settings file go once the program has
+// ended, by a batch file that then deletes itself.
+void RemovePortableCopy(const InfoCommandHost& host) {
+    // An installed copy is removed by its uninstaller, which also takes its entries away.
+    if (RememberedInstallation().kind != InstallKind::kNotInstalled) return;
+    const std::wstring question = LangString(202) + L"?";
+    const std::wstring caption = LangString(202);
+    if (MessageBoxW(host.dialog, question.c_str(), caption.c_str(), MB_TOPMOST | MB_ICONQUESTION | MB_YESNOCANCEL) !=
+        IDYES) {
+        return;
+    }
+    const std::wstring temporaryFolder = TemporaryFolder();
+    const std::wstring batch = SelfDeleteBatchPath(temporaryFolder);
+    // Without a batch that can delete the files, the copy stays and keeps running.
+    if (temporaryFolder.empty() || !WriteSelfDeletingBatch(batch, ProgramFilePath(), SettingsPath())) return;
+    if (host.setStartWithWindows) host.setStartWithWindows(0);
+    if (!StartSelfDeletingBatch(batch)) {
+        DeleteFileW(batch.c_str());
+        return;
+    }
+    OpenUninstallPage(temporaryFolder);
+    Sleep(100);
+    PostQuitMessage(0);
+}
+
+}  // namespace
+
+std::wstring MailArchivePath() { return TemporaryFolder() + kProgramName + L".zip"; }
+
+bool ExecuteInfoCommand(int commandId, const InfoCommandHost& host) {
+    const bool german = GermanInterface();
+    switch (commandId) {
+        case IDM_INFO:
+            ShowInfoBox(host.dialog);
+            return true;
+        case IDM_RECOMMEND:
+            SendMailThroughMapi(host.dialog, RecommendMail(), std::wstring(), std::wstring());
+            return true;
+        case IDM_SEND_PROGRAM:
+            SendProgramByMail(host.dialog);
+            return true;
+        case IDM_UNINSTALL_USER:
+        case IDM_UNINSTALL_ALL_USERS:
+            Uninstall(commandId == IDM_UNINSTALL_ALL_USERS, host);
+            return true;
+        case IDM_OPEN_PROGRAM_FOLDER:
+            ShellOpen(FolderOfPath(ProgramFilePath()));
+            return true;
+        case IDM_OPEN_SETTINGS_FOLDER:
+            ShellOpen(FolderOfPath(SettingsPath()));
+            return true;
+        case IDM_OPEN_SETTINGS_FILE:
+            ShellOpen(SettingsPath());
+            return true;
+        case IDM_REMOVE_PORTABLE:
+            RemovePortableCopy(host);
+            return true;
+        case IDM_HOMEPAGE:
+            OpenWebAddress(HomepageAddress(WebRoot(), german));
+            return true;
+        case IDM_HISTORY:
+            OpenWebAddress(HistoryAddress(WebRoot()));
+            return true;
+        case IDM_LICENSE:
+            OpenWebAddress(LicenseAddress(ProgramPage(), german));
+            return true;
+        case IDM_RESTART:
+            Restart(host);
+            return true;
+        default:
+            return false;
+    }
+}

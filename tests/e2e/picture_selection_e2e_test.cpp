@@ -1,0 +1,204 @@
+// The picture selection dialog in the running program: opened by the settings dialog for the
+// individual list, filled through its file chooser, driving what the display shows.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "common/shell_open_recorder.h"
+#include "e2e/orbelin_ui.h"
+#include "e2e/program_driver.h"
+#include "imaging/gdiplus_api.h"
+#include "imaging/picture_holder.h"
+#include "imaging/png_output.h"
+#include "settings/settings_text.h"
+
+namespace {
+
+constexpr DWORD kStartTimeoutMs = 30000;
+constexpr DWORD kExitTimeoutMs = 15000;
+constexpr DWORD kChangeTimeoutMs = 10000;
+
+constexpr const wchar_t* kPictureDialogTitle = L"Individual picture selection";
+constexpr int kPicturesBrowse = 32906;
+constexpr int kPictureList = 1034;
+constexpr int kView128 = 32901;
+constexpr int kViewList = 32900;
+// The file name box of the system's open-file dialog.
+constexpr int kFileNameCombo = 0x47C;
+constexpr int kFileNameEdit = 0x480;
+
+std::wstring SnapshotPath() {
+    wchar_t temporary[MAX_PATH + 1] = L"";
+    GetTempPathW(MAX_PATH + 1, temporary);
+    return std::wstring(temporary) + L"Orbelin_tmp.png";
+}
+
+bool WriteSolidPng(const std::wstring& path, int width, int height, uint32_t argb) {
+    const GdiplusApi& api = Gdiplus();
+    CLSID encoder{};
+    if (api.createBitmapFromScan0 == nullptr || FindEncoder(L"image/png", &encoder) < 0) return false;
+    std::vector<uint32_t> pixels(static_cast<size_t>(width) * height, argb);
+    GpBitmap* bitmap = nullptr;
+    if (api.createBitmapFromScan0(width, height, width * 4, kPixelFormat32bppArgb,
+                                  reinterpret_cast<BYTE*>(pixels.data()), &bitmap) != kGpOk) {
+        return false;
+    }
+    const bool saved = api.saveImageToFile(AsImage(bitmap), path.c_str(), &encoder, nullptr) == kGpOk;
+    api.disposeImage(AsImage(bitmap));
+    return saved;
+}
+
+// Magenta pixels among every second one of a PNG snapshot; -1 when it does not decode.
+int CountMagentaPixels(const std::wstring& path) {
+    PictureHolder picture;
+    if (!picture.LoadFile(path.c_str()) || picture.Image() == nullptr) return -1;
+    auto* bitmap = reinterpret_cast<GpBitmap*>(picture.Image());
+    int count = 0;
+    for (UINT y = 0; y < picture.Height(); y += 2) {
+        for (UINT x = 0; x < picture.Width(); x += 2) {
+            GpArgb pixel = 0;
+            if (Gdiplus().bitmapGetPixel(bitmap, x, y, &pixel) != 0 || (pixel >> 24) == 0) continue;
+            if (((pixel >> 16) & 0xFF) > 150 && (pixel & 0xFF) > 150 && ((pixel >> 8) & 0xFF) < 80) ++count;
+        }
+    }
+    return count;
+}
+
+// A visible dialog of the program owned by `owner`, with `title` unless null.
+HWND WaitForOwnedDialog(const RunningProgram& program, HWND owner, const wchar_t* title, DWORD timeoutMs) {
+    HWND found = nullptr;
+    WaitUntil(
+        [&] {
+            for (HWND window : program.TopLevelWindows()) {
+                wchar_t className[64] = L"";
+                wchar_t text[256] = L"";
+                GetClassNameW(window, className, 64);
+                GetWindowTextW(window, text, 256);
+                if (lstrcmpW(className, kDialogClass) == 0 && IsWindowVisible(window) &&
+                    GetWindow(window, GW_OWNER) == owner && (title == nullptr || lstrcmpW(text, title) == 0)) {
+                    found = window;
+                    return true;
+                }
+            }
+            return false;
+        },
+        timeoutMs);
+    return found;
+}
+
+class PictureSelectionE2eTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_FALSE(BuiltProgramPath().empty()) << "ORBELIN_EXE is not set"; }
+
+    std::unique_ptr<RunningProgram> Start(const std::wstring& settingsLines) {
+        auto program = std::make_unique<RunningProgram>(PreparePortableCopy(m_folder.Path(), settingsLines));
+        if (!program->Started()) return program;
+        m_dialog = program->WaitForWindow(kDialogClass, kPortableDialogTitle, kStartTimeoutMs);
+        m_display = program->WaitForWindow(kDisplayWindowClass, nullptr, kStartTimeoutMs);
+        return program;
+    }
+
+    std::wstring SettingsFile() const { return m_folder / L"Orbelin.ini"; }
+
+    // Chooses the individual list in the settings dialog; with the stored list empty the picture
+    // selection dialog opens, owned by the settings dialog.
+    HWND ChooseIndividualSource(const RunningProgram& program) {
+        const DialogDriver dialog(m_dialog);
+        dialog.ChooseEntry(kSourceCombo, 2);
+        EXPECT_EQ(WaitForSettingValue(SettingsFile(), L"img_id", L"2", kChangeTimeoutMs), L"2");
+        return WaitForOwnedDialog(program, m_dialog, kPictureDialogTitle, kChangeTimeoutMs);
+    }
+
+    PerUserSettingsGuard m_perUserSettings;
+    TestFolder m_folder{L"pictures_e2e"};
+    HWND m_dialog = nullptr;
+    HWND m_display = nullptr;
+};
+
+TEST_F(PictureSelectionE2eTest, IndividualSourceWithAnEmptyListOpensTheDialogAndItsButtonsWriteTheViewMode) {
+    auto program = Start(L"start_tray=1\r\nimg_id=0\r\n");
+    ASSERT_NE(m_dialog, nullptr);
+    HWND pictures = ChooseIndividualSource(*program);
+    ASSERT_NE(pictures, nullptr) << "no picture selection dialog";
+    EXPECT_NE(GetDlgItem(pictures, kPictureList), nullptr);
+
+    // The view buttons write the mode at once.
+    const struct {
+        int command;
+        const wchar_t* mode;
+    } buttons[] = {{kView128, L"1"}, {kViewList, L"0"}};
+    for (const auto& button : buttons) {
+        SCOPED_TRACE(button.command);
+        PostMessageW(pictures, WM_COMMAND, MAKEWPARAM(button.command, BN_CLICKED), 0);
+        EXPECT_EQ(WaitForSettingValue(SettingsFile(), L"m_list_mode", button.mode, kChangeTimeoutMs), button.mode);
+    }
+
+    // Hidden by OK, shown again by "..." while the individual list is the source.
+    PostMessageW(pictures, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(pictures); }, kChangeTimeoutMs));
+    DialogDriver(m_dialog).Click(kSourceMoreButton);
+    EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(pictures) != FALSE; }, kChangeTimeoutMs));
+
+    EXPECT_EQ(program->Close(kExitTimeoutMs), std::optional<DWORD>(kClosedExitCode));
+}
+
+TEST_F(PictureSelectionE2eTest, AListMadeWithTheFileChooserDrivesTheDisplay) {
+    TestFolder folder(L"magenta");
+    const std::wstring picture = folder / L"magenta.png";
+    ASSERT_TRUE(WriteSolidPng(picture, 240, 240, 0xFFFF00FF));
+    auto program = Start(L"start_tray=1\r\nimg_id=0\r\ncx=200\r\n");
+    ASSERT_NE(m_dialog, nullptr);
+    ASSERT_NE(m_display, nullptr);
+    HWND pictures = ChooseIndividualSource(*program);
+    ASSERT_NE(pictures, nullptr) << "no picture selection dialog";
+
+    // "....": the system's file chooser, owned by the picture dialog; the file's path is typed
+    // into its name box and OK pressed.
+    PostMessageW(pictures, WM_COMMAND, MAKEWPARAM(kPicturesBrowse, BN_CLICKED), 0);
+    HWND chooser = WaitForOwnedDialog(*program, pictures, nullptr, kChangeTimeoutMs);
+    ASSERT_NE(chooser, nullptr) << "no file chooser";
+    HWND nameBox = GetDlgItem(chooser, kFileNameCombo);
+    if (nameBox == nullptr) nameBox = GetDlgItem(chooser, kFileNameEdit);
+    ASSERT_NE(nameBox, nullptr) << "the chooser has no file name box";
+    SendMessageW(nameBox, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(picture.c_str()));
+    PostMessageW(chooser, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(chooser, IDOK)));
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(chooser) || !IsWindowVisible(chooser); }, kChangeTimeoutMs));
+
+    // Stored at once (the encoded list is the one line of its section), and shown in the list.
+    const std::wstring stored = EncodeSettingText(picture + L"\r\n");
+    EXPECT_TRUE(
+        WaitUntil([&] { return ReadIniValue(SettingsFile(), L"Protected_User_Images_code", stored) != L"<missing>"; },
+                  kChangeTimeoutMs))
+        << "the list was not stored";
+    EXPECT_EQ(SendMessageW(GetDlgItem(pictures, kPictureList), LVM_GETITEMCOUNT, 0, 0), 1);
+
+    // The display takes the list: the magenta picture reaches the object.
+    const DialogDriver dialog(m_dialog);
+    ShellOpenRecorder opener({L".png"});
+    const std::wstring snapshot = SnapshotPath();
+    size_t snapshotsTaken = 0;
+    int magenta = 0;
+    EXPECT_TRUE(WaitUntil(
+        [&] {
+            DeleteFileW(snapshot.c_str());
+            dialog.Click(kPngButton);
+            ++snapshotsTaken;
+            if (opener.WaitForOpened(snapshotsTaken, 10000).size() < snapshotsTaken) return false;
+            magenta = CountMagentaPixels(snapshot);
+            return magenta > 200;
+        },
+        30000))
+        << "the listed picture did not reach the object; magenta pixels: " << magenta;
+    DeleteFileW(snapshot.c_str());
+
+    EXPECT_EQ(program->Close(kExitTimeoutMs), std::optional<DWORD>(kClosedExitCode));
+}
+
+}  // namespace

@@ -1,0 +1,445 @@
+// The picture selection dialog, made in the test process as the program makes it and driven
+// with real messages: drops, toolbar commands, keys.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <commctrl.h>
+#include <ole2.h>
+
+#include <algorithm>
+#include <cwctype>
+#include <string>
+#include <vector>
+
+#include "common/active_dialog.h"
+#include "common/process_flags.h"
+#include "common/test_files.h"
+#include "res/resource.h"
+#include "settings/app_config.h"
+#include "settings/ini_file.h"
+#include "sources/individual_list.h"
+#include "sources/individual_list_text.h"
+#include "sources/picture_dialog_support.h"
+#include "sources/picture_selection_dialog.h"
+#include "sources/sources_test_support.h"
+
+namespace {
+
+constexpr DWORD kWaitMs = 10000;
+
+std::wstring Lower(std::wstring text) {
+    for (wchar_t& c : text) c = static_cast<wchar_t>(std::towlower(c));
+    return text;
+}
+
+// Every test: its own folder and settings file, a fresh dialog shown on screen.
+class PictureDialogTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_WIN95_CLASSES | ICC_BAR_CLASSES | ICC_LISTVIEW_CLASSES};
+        InitCommonControlsEx(&controls);
+        OleInitialize(nullptr);
+        PictureDialogFixtureBase::LoadLanguageTexts();
+    }
+
+    void SetUp() override {
+        SetSettingsPath(m_folder / L"Orbelin.ini");
+        // The list view mode: the details list, so that tests of the list do not wait for
+        // thumbnails of large cells.
+        IniWriteInt(L"m_list_mode", 0);
+        GlobalAppConfig().listMode.Hold(2);
+    }
+
+    void TearDown() override {
+        Dialog().Destroy();
+        SetActiveDialog(nullptr);
+    }
+
+    CMeineBilderDlg& Dialog() { return ThePictureSelectionDialog(); }
+
+    HWND Open() {
+        Dialog().ShowPictureSelection(nullptr);
+        PumpFor(50);
+        return Dialog().Window();
+    }
+
+    // `count` pictures named picture00.png, picture01.png ... in a folder of the test.
+    std::vector<std::wstring> MakePictures(int count, const std::wstring& prefix = L"picture") {
+        std::vector<std::wstring> paths;
+        for (int i = 0; i < count; ++i) {
+            wchar_t name[64];
+            swprintf(name, 64, L"%ls%02d.png", prefix.c_str(), i);
+            const std::wstring path = m_folder / name;
+            EXPECT_TRUE(WriteSolidPng(path, 48 + i, 40, 0xFF2060A0)) << Narrow(path);
+            paths.push_back(path);
+        }
+        return paths;
+    }
+
+    std::vector<std::wstring> ShownPaths() const {
+        std::vector<std::wstring> paths;
+        for (const ShownPicture& picture : ThePictureSelectionDialog().Shown()) paths.push_back(picture.path);
+        return paths;
+    }
+
+    static std::vector<std::wstring> StoredPaths() {
+        return IndividualListCandidates(IniReadCodeSection(kIndividualListKey));
+    }
+
+    void Drop(const std::vector<std::wstring>& paths) {
+        SendMessageW(Dialog().Window(), WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop(paths)), 0);
+    }
+
+    void Command(int id) { SendMessageW(Dialog().Window(), WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); }
+
+    void Select(int item, bool selected) {
+        LVITEMW state{};
+        state.stateMask = LVIS_SELECTED;
+        state.state = selected ? LVIS_SELECTED : 0;
+        SendMessageW(Dialog().ListView(), LVM_SETITEMSTATE, item, reinterpret_cast<LPARAM>(&state));
+    }
+
+    TestFolder m_folder{L"picture_dialog"};
+};
+
+TEST_F(PictureDialogTest, ShowsItsControlsTextsAndAnEmptyStatusLine) {
+    HWND dialog = Open();
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_TRUE(IsWindowVisible(dialog));
+    wchar_t title[256] = L"";
+    GetWindowTextW(dialog, title, 256);
+    EXPECT_STREQ(title, L"Individual picture selection");
+    EXPECT_TRUE(GetWindowLongPtrW(dialog, GWL_EXSTYLE) & WS_EX_ACCEPTFILES);
+    EXPECT_TRUE(GetWindowLongPtrW(dialog, GWL_STYLE) & WS_THICKFRAME) << "resizable";
+
+    wchar_t info[1024] = L"";
+    GetDlgItemTextW(dialog, IDC_PICTURES_INFO, info, 1024);
+    EXPECT_EQ(std::wstring(info),
+              L"Please place your individual pictures on the window (drag && drop), you can use up to 32 pictures or "
+              L"use the \"...\" button.\r\nWith the delete button you can remove single or several marked images "
+              L"from the list (no deletion)!");
+
+    // The toolbar from its resource: Reset, Delete, a separator and the four view buttons.
+    HWND toolbar = Dialog().Toolbar();
+    ASSERT_NE(toolbar, nullptr);
+    EXPECT_EQ(GetDlgCtrlID(toolbar), IDC_PICTURES_TOOLBAR);
+    const struct {
+        int command;
+        const wchar_t* label;
+        int image;
+    } buttons[] = {{IDC_PICTURES_RESET, L"[Reset]", 0},
+                   {IDC_PICTURES_DELETE, L"[Delete]", 0},
+                   {0, L"", -1},
+                   {IDC_PICTURES_VIEW_512, L"[512]", 1},
+                   {IDC_PICTURES_VIEW_256, L"[256]", 2},
+                   {IDC_PICTURES_VIEW_128, L"[128]", 3},
+                   {IDC_PICTURES_VIEW_LIST, L"", 4}};
+    ASSERT_EQ(SendMessageW(toolbar, TB_BUTTONCOUNT, 0, 0), 7);
+    for (int i = 0; i < 7; ++i) {
+        SCOPED_TRACE(i);
+        TBBUTTON button{};
+        SendMessageW(toolbar, TB_GETBUTTON, i, reinterpret_cast<LPARAM>(&button));
+        EXPECT_EQ(button.idCommand, buttons[i].command);
+        if (buttons[i].command == 0) {
+            EXPECT_TRUE(button.fsStyle & BTNS_SEP);
+            continue;
+        }
+        EXPECT_EQ(button.iBitmap, buttons[i].image);
+        wchar_t label[64] = L"";
+        SendMessageW(toolbar, TB_GETBUTTONTEXTW, buttons[i].command, reinterpret_cast<LPARAM>(label));
+        EXPECT_STREQ(label, buttons[i].label);
+    }
+    // The mode in use (0, the list) cannot be chosen again; the others can.
+    EXPECT_FALSE(SendMessageW(toolbar, TB_ISBUTTONENABLED, IDC_PICTURES_VIEW_LIST, 0));
+    EXPECT_TRUE(SendMessageW(toolbar, TB_ISBUTTONENABLED, IDC_PICTURES_VIEW_128, 0));
+
+    // Three columns: "Folder", the size, the folder of the lower-case path.
+    HWND header = reinterpret_cast<HWND>(SendMessageW(Dialog().ListView(), LVM_GETHEADER, 0, 0));
+    EXPECT_EQ(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0), 3);
+    EXPECT_EQ(SendMessageW(Dialog().ListView(), LVM_GETCOLUMNWIDTH, 0, 0), 330);
+    EXPECT_EQ(SendMessageW(Dialog().ListView(), LVM_GETCOLUMNWIDTH, 1, 0), 90);
+
+    // An empty list: no items, the count 0 and the size of zero bytes.
+    EXPECT_EQ(SendMessageW(Dialog().ListView(), LVM_GETITEMCOUNT, 0, 0), 0);
+    EXPECT_EQ(StatusText(Dialog().StatusBar()), L"Ready // Items:0 0.0 byte");
+}
+
+TEST_F(PictureDialogTest, DroppingFortyPicturesKeepsTheFirst32InDropOrderAndSaysSoOnce) {
+    std::vector<std::wstring> pictures = MakePictures(40);
+    // Dropped last name first, so that drop order and list order differ.
+    std::reverse(pictures.begin(), pictures.end());
+    ASSERT_NE(Open(), nullptr);
+    const unsigned rebuildsBefore = g_pictureListRebuildCount;
+
+    MessageBoxAnswerer answerer(Dialog().Window());
+    Drop(pictures);
+    const std::vector<SeenMessageBox> boxes = answerer.Stop();
+
+    ASSERT_EQ(boxes.size(), 1u) << "the limit message, once";
+    EXPECT_EQ(boxes[0].caption, L"Info!");
+    EXPECT_EQ(boxes[0].text, L"Currently up to 32 images");
+
+    std::vector<std::wstring> expected(pictures.begin(), pictures.begin() + 32);
+    std::sort(expected.begin(), expected.end(),
+              [](const std::wstring& a, const std::wstring& b) { return Lower(a) < Lower(b); });
+    EXPECT_EQ(ShownPaths(), expected);
+    EXPECT_EQ(StoredPaths(), expected);
+    EXPECT_EQ(SendMessageW(Dialog().ListView(), LVM_GETITEMCOUNT, 0, 0), 32);
+    EXPECT_NE(g_pictureListRebuildCount, rebuildsBefore) << "the displays build their lists again";
+    EXPECT_EQ(StatusText(Dialog().StatusBar()).rfind(L"Ready // Items:32 ", 0), 0u);
+
+    // A further drop on the full list is refused as a whole, with the message again.
+    MessageBoxAnswerer again(Dialog().Window());
+    Drop({pictures[39]});
+    EXPECT_EQ(again.Stop().size(), 1u);
+    EXPECT_EQ(ShownPaths(), expected);
+}
+
+TEST_F(PictureDialogTest, OneFileGivenTwiceOrInOtherLetterCaseIsOneEntry) {
+    const std::vector<std::wstring> pictures = MakePictures(1, L"Twice");
+    std::wstring upper = pictures[0];
+    for (wchar_t& c : upper) c = static_cast<wchar_t>(std::towupper(c));
+    ASSERT_NE(Open(), nullptr);
+
+    Drop({pictures[0], upper, pictures[0]});
+    Drop({upper});
+
+    EXPECT_EQ(ShownPaths(), pictures) << "one entry, in the letter case it came first in";
+    EXPECT_EQ(StoredPaths(), pictures);
+}
+
+TEST_F(PictureDialogTest, TheListIsInLowerCasePathOrderWhateverTheOrderOfAdding) {
+    ASSERT_TRUE(CreateDirectoryW((m_folder / L"Sub").c_str(), nullptr));
+    const std::wstring names[] = {L"b.png", L"Sub\\a.png", L"C.png", L"a.png", L"B2.png"};
+    std::vector<std::wstring> paths;
+    for (const std::wstring& name : names) {
+        paths.push_back(m_folder / name);
+        ASSERT_TRUE(WriteSolidPng(paths.back(), 40, 40, 0xFF808080));
+    }
+    ASSERT_NE(Open(), nullptr);
+    for (const std::wstring& path : paths) Drop({path});
+
+    // By lower-case paths: "a", "b", "b2", "c", "sub\a" (a capital letter does not sort first).
+    const std::vector<std::wstring> expected = {m_folder / L"a.png", m_folder / L"b.png", m_folder / L"B2.png",
+                                                m_folder / L"C.png", m_folder / L"Sub\\a.png"};
+    EXPECT_EQ(ShownPaths(), expected);
+    EXPECT_EQ(StoredPaths(), expected);
+    HWND list = Dialog().ListView();
+    ASSERT_EQ(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0), 5);
+    for (int i = 0; i < 5; ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(ListItemText(list, i, 0), expected[i]);
+        const std::wstring lowerFolder = Lower(expected[i].substr(0, expected[i].find_last_of(L'\\') + 1));
+        EXPECT_EQ(ListItemText(list, i, 2), lowerFolder);
+    }
+    // A 40 x 40 PNG is a few hundred bytes: "<n>.0 byte".
+    const std::wstring size = ListItemText(list, 0, 1);
+    EXPECT_NE(size.find(L".0 byte"), std::wstring::npos) << Narrow(size);
+}
+
+TEST_F(PictureDialogTest, TheStoredListIsLoadedAtTheFirstShow) {
+    const std::vector<std::wstring> pictures = MakePictures(3);
+    std::wstring stored;
+    // Stored out of order, with a missing file, a short piece and a last line without its end.
+    stored += pictures[2] + L"\r\n" + (m_folder / L"gone.png") + L"\r\nab\r\n" + pictures[0] + L"\r\n" + pictures[1];
+    ASSERT_TRUE(IniWriteCodeSection(kIndividualListKey, stored));
+    ASSERT_NE(Open(), nullptr);
+    EXPECT_EQ(ShownPaths(), (std::vector<std::wstring>{pictures[0], pictures[2]}));
+    EXPECT_EQ(StatusText(Dialog().StatusBar()).rfind(L"Ready // Items:2 ", 0), 0u);
+}
+
+TEST_F(PictureDialogTest, DeleteWithNothingSelectedKeepsEverythingAndStoresAgain) {
+    const std::vector<std::wstring> pictures = MakePictures(4);
+    ASSERT_NE(Open(), nullptr);
+    Drop(pictures);
+    ASSERT_EQ(ShownPaths(), pictures);
+    // Something else wrote the stored list meanwhile: Delete stores the dialog's list again.
+    ASSERT_TRUE(IniWriteCodeSection(kIndividualListKey, L""));
+
+    Command(IDC_PICTURES_DELETE);
+    EXPECT_EQ(ShownPaths(), pictures);
+    EXPECT_EQ(StoredPaths(), pictures);
+
+    // With two selected, those two go; the files stay on disk.
+    Select(1, true);
+    Select(3, true);
+    Command(IDC_PICTURES_DELETE);
+    EXPECT_EQ(ShownPaths(), (std::vector<std::wstring>{pictures[0], pictures[2]}));
+    EXPECT_EQ(StoredPaths(), (std::vector<std::wstring>{pictures[0], pictures[2]}));
+    EXPECT_TRUE(FileExists(pictures[1]));
+    EXPECT_TRUE(FileExists(pictures[3]));
+}
+
+TEST_F(PictureDialogTest, TheDeleteKeyHeldDownRemovesTheSelectionOnce) {
+    const std::vector<std::wstring> pictures = MakePictures(5);
+    HWND dialog = Open();
+    ASSERT_NE(dialog, nullptr);
+    Drop(pictures);
+    HWND list = Dialog().ListView();
+    const auto deleteKey = [&](bool repeated) {
+        MSG message{};
+        message.hwnd = list;
+        message.message = WM_KEYDOWN;
+        message.wParam = VK_DELETE;
+        message.lParam =
+            1 | (static_cast<LPARAM>(MapVirtualKeyW(VK_DELETE, MAPVK_VK_TO_VSC)) << 16) | (repeated ? (1 << 30) : 0);
+        PictureDialogKeyHook(message);
+    };
+
+    // Not the active dialog: the key belongs to some other window.
+    SendMessageW(dialog, WM_ACTIVATE, WA_INACTIVE, 0);
+    Select(0, true);
+    deleteKey(false);
+    EXPECT_EQ(ShownPaths().size(), 5u);
+
+    // Active: the first press removes the selection; the repeats of the held key remove
+    // nothing more, even when the selection changed meanwhile.
+    SendMessageW(dialog, WM_ACTIVATE, WA_ACTIVE, 0);
+    ASSERT_EQ(ActiveDialog(), dialog);
+    Select(0, true);
+    deleteKey(false);
+    EXPECT_EQ(ShownPaths(), (std::vector<std::wstring>{pictures[1], pictures[2], pictures[3], pictures[4]}));
+    Select(0, true);
+    for (int i = 0; i < 5; ++i) deleteKey(true);
+    EXPECT_EQ(ShownPaths().size(), 4u);
+    // Released and pressed again: the next selection goes.
+    deleteKey(false);
+    EXPECT_EQ(ShownPaths(), (std::vector<std::wstring>{pictures[2], pictures[3], pictures[4]}));
+    EXPECT_EQ(StoredPaths(), ShownPaths());
+
+    // Deactivated again: the record is cleared and the key does nothing here.
+    SendMessageW(dialog, WM_ACTIVATE, WA_INACTIVE, 0);
+    EXPECT_EQ(ActiveDialog(), nullptr);
+    Select(0, true);
+    deleteKey(false);
+    EXPECT_EQ(ShownPaths().size(), 3u);
+}
+
+TEST_F(PictureDialogTest, ResetEmptiesTheListAndTheStoredList) {
+    const std::vector<std::wstring> pictures = MakePictures(3);
+    ASSERT_NE(Open(), nullptr);
+    Drop(pictures);
+    ASSERT_EQ(StoredPaths(), pictures);
+
+    Command(IDC_PICTURES_RESET);
+    EXPECT_TRUE(ShownPaths().empty());
+    EXPECT_TRUE(StoredPaths().empty());
+    EXPECT_EQ(IniReadCodeSection(kIndividualListKey), L"");
+    EXPECT_EQ(SendMessageW(Dialog().ListView(), LVM_GETITEMCOUNT, 0, 0), 0);
+    EXPECT_EQ(StatusText(Dialog().StatusBar()), L"Ready // Items:0 0.0 byte");
+    for (const std::wstring& picture : pictures) EXPECT_TRUE(FileExists(picture));
+}
+
+TEST_F(PictureDialogTest, OkEscapeAndTheCloseBoxHideAndKeepTheList) {
+    const std::vector<std::wstring> pictures = MakePictures(2);
+    HWND dialog = Open();
+    ASSERT_NE(dialog, nullptr);
+    Drop(pictures);
+    const struct {
+        const char* name;
+        UINT message;
+        WPARAM wParam;
+    } ways[] = {{"OK", WM_COMMAND, MAKEWPARAM(IDC_PICTURES_OK, BN_CLICKED)},
+                {"Escape", WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED)},
+                {"close box", WM_SYSCOMMAND, SC_CLOSE}};
+    for (const auto& way : ways) {
+        SCOPED_TRACE(way.name);
+        Dialog().ShowPictureSelection(nullptr);
+        ASSERT_TRUE(IsWindowVisible(dialog));
+        SendMessageW(dialog, way.message, way.wParam, 0);
+        EXPECT_TRUE(PumpUntil([&] { return !IsWindowVisible(dialog); }, kWaitMs));
+        EXPECT_TRUE(IsWindow(dialog)) << "hidden, never destroyed";
+        EXPECT_EQ(Dialog().Window(), dialog);
+        EXPECT_EQ(ShownPaths(), pictures);
+    }
+}
+
+TEST_F(PictureDialogTest, BadInputLeavesTheListAndTheStoredListConsistent) {
+    const std::vector<std::wstring> pictures = MakePictures(2);
+    // A folder, a text file named like a picture, a missing file, a picture too large to decode,
+    // a picture of 32 x 32, a path of 259 characters and a name outside the ANSI code page.
+    const std::wstring folder = m_folder / L"a folder.png";
+    ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+    const std::wstring text = m_folder / L"text.jpg";
+    ASSERT_TRUE(WriteFileBytes(text, std::string("not a picture at all")));
+    const std::wstring huge = m_folder / L"huge.png";
+    ASSERT_TRUE(WritePngClaimingSize(huge, 20000, 20000));
+    const std::wstring small = m_folder / L"small.png";
+    ASSERT_TRUE(WriteSolidPng(small, 32, 32, 0xFF000000));
+    std::wstring longPath = m_folder / L"";
+    longPath += std::wstring(259 - longPath.size() - 4, L'x') + L".png";
+    ASSERT_EQ(longPath.size(), 259u);
+    ASSERT_TRUE(WriteSolidPng(longPath, 40, 40, 0xFF00FF00));
+    const std::wstring foreign = m_folder / L"\u0416\u4E2D\u00E9\u263A.png";
+    ASSERT_TRUE(WriteSolidPng(foreign, 40, 40, 0xFF0000FF));
+    ASSERT_NE(Open(), nullptr);
+
+    MessageBoxAnswerer answerer(Dialog().Window());
+    Drop({folder, text, m_folder / L"missing.png", huge, small, pictures[0], longPath, foreign, pictures[1]});
+    EXPECT_TRUE(answerer.Stop().empty()) << "no message for files that are left out";
+
+    std::vector<std::wstring> expected = {pictures[0], pictures[1], longPath, foreign};
+    std::sort(expected.begin(), expected.end(),
+              [](const std::wstring& a, const std::wstring& b) { return Lower(a) < Lower(b); });
+    EXPECT_EQ(ShownPaths(), expected);
+    EXPECT_EQ(StoredPaths(), expected);
+
+    // A listed file deleted later is not shown and leaves the stored list at the next store.
+    ASSERT_TRUE(DeleteFileW(pictures[0].c_str()));
+    Command(IDC_PICTURES_DELETE);
+    expected.erase(std::find(expected.begin(), expected.end(), pictures[0]));
+    EXPECT_EQ(ShownPaths(), expected);
+    EXPECT_EQ(StoredPaths(), expected);
+}
+
+TEST_F(PictureDialogTest, TheStoredListIsEmptyWhenItNamesNoExistingFile) {
+    const std::vector<std::wstring> pictures = MakePictures(1);
+    const struct {
+        const char* name;
+        std::wstring stored;
+        bool empty;
+    } cases[] = {
+        {"nothing stored", L"", true},
+        {"missing files and short pieces", (m_folder / L"gone.png") + L"\r\nab\r\n", true},
+        {"a folder", m_folder.Path() + L"\r\n", true},
+        {"a last path without its line end", pictures[0], true},
+        {"one existing file", (m_folder / L"gone.png") + L"\r\n" + pictures[0] + L"\r\n", false},
+    };
+    for (const auto& row : cases) {
+        SCOPED_TRACE(row.name);
+        ASSERT_TRUE(IniWriteCodeSection(kIndividualListKey, row.stored));
+        EXPECT_EQ(StoredIndividualListIsEmpty(), row.empty);
+    }
+}
+
+TEST_F(PictureDialogTest, ResizingLaysTheControlsOutAgain) {
+    HWND dialog = Open();
+    ASSERT_NE(dialog, nullptr);
+    const auto clientRectOf = [&](HWND window) {
+        RECT rect{};
+        GetWindowRect(window, &rect);
+        MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&rect), 2);
+        return rect;
+    };
+    for (const SIZE size : {SIZE{900, 700}, SIZE{500, 400}}) {
+        SCOPED_TRACE(size.cx);
+        SetWindowPos(dialog, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER);
+        PumpFor(30);
+        RECT client{};
+        GetClientRect(dialog, &client);
+        const RECT list = clientRectOf(Dialog().ListView());
+        const RECT status = clientRectOf(Dialog().StatusBar());
+        const RECT ok = clientRectOf(GetDlgItem(dialog, IDC_PICTURES_OK));
+        const RECT toolbar = clientRectOf(Dialog().Toolbar());
+        EXPECT_EQ(status.bottom, client.bottom);
+        EXPECT_EQ(status.right - status.left, client.right);
+        EXPECT_EQ(status.bottom - status.top, 24);
+        EXPECT_LE(list.bottom, status.top);
+        EXPECT_GT(list.bottom, status.top - 20) << "the list reaches down to the status bar";
+        EXPECT_EQ(client.right - list.right, list.left) << "equal margins";
+        EXPECT_EQ(client.right - ok.right, list.left) << "OK keeps to the right edge";
+        EXPECT_LE(toolbar.bottom, list.top);
+    }
+}
+
+}  // namespace
