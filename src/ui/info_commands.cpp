@@ -11,6 +11,7 @@
 #include "settings/settings_location.h"
 #include "settings/settings_paths.h"
 #include "setup/admin_probe.h"
+#include "setup/browser_module.h"
 #include "setup/self_delete_batch.h"
 #include "ui/info_command_texts.h"
 #include "ui/info_menu.h"
@@ -178,6 +179,9 @@ bool ExecuteInfoCommand(int commandId, const InfoCommandHost& host) {
             return true;
         case IDM_HISTORY:
             OpenWebAddress(HistoryAddress(WebRoot()));
+            return true;
+        case IDM_CHECK_FOR_UPDATES:
+            StartBrowserWindowProcess();
             return true;
         case IDM_LICENSE:
             OpenWebAddress(LicenseAddress(ProgramPage(), german));
