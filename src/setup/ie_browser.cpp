@@ -8,6 +8,7 @@
 #include "res/resource.h"
 #include "settings/settings_paths.h"
 #include "setup/browser_emulation.h"
+#include "setup/dialog_object.h"
 
 namespace {
 
@@ -92,7 +93,14 @@ void CIeAddressBar::GoToTypedAddress() {
     const size_t first = address.find_first_not_of(L" \t");
     const size_t last = address.find_last_not_of(L" \t");
     if (first == std::wstring::npos) return;
-    m_owner.Navigate(address.substr(first, last - first + 1));
+    address = address.substr(first, last - first + 1);
+    // One Enter can arrive twice, as the field's end of editing and as the frame's default
+    // button: the second request of the same key press goes nowhere.
+    const LONG keyPress = GetMessageTime();
+    if (address == m_lastTypedAddress && keyPress == m_lastTypedTime) return;
+    m_lastTypedAddress = address;
+    m_lastTypedTime = keyPress;
+    m_owner.Navigate(address);
 }
 
 void CIeAddressBar::Layout(int width) {
@@ -112,14 +120,10 @@ void CIeAddressBar::Layout(int width) {
 }
 
 INT_PTR CALLBACK CIeAddressBar::DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_INITDIALOG) {
-        SetWindowLongPtrW(window, DWLP_USER, lParam);
-        reinterpret_cast<CIeAddressBar*>(lParam)->m_window = window;
-    }
-    auto* bar = reinterpret_cast<CIeAddressBar*>(GetWindowLongPtrW(window, DWLP_USER));
+    auto* bar = DialogObject<CIeAddressBar>(window, message, lParam);
     if (bar == nullptr) return FALSE;
+    if (message == WM_INITDIALOG) bar->m_window = window;
     if (message == WM_NCDESTROY) {
-        SetWindowLongPtrW(window, DWLP_USER, 0);
         bar->m_window = nullptr;
         return FALSE;
     }
@@ -218,14 +222,10 @@ void CIeBrowser18::Layout() {
 }
 
 INT_PTR CALLBACK CIeBrowser18::DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_INITDIALOG) {
-        SetWindowLongPtrW(window, DWLP_USER, lParam);
-        reinterpret_cast<CIeBrowser18*>(lParam)->m_window = window;
-    }
-    auto* browser = reinterpret_cast<CIeBrowser18*>(GetWindowLongPtrW(window, DWLP_USER));
+    auto* browser = DialogObject<CIeBrowser18>(window, message, lParam);
     if (browser == nullptr) return FALSE;
+    if (message == WM_INITDIALOG) browser->m_window = window;
     if (message == WM_NCDESTROY) {
-        SetWindowLongPtrW(window, DWLP_USER, 0);
         browser->m_window = nullptr;
         if (browser->m_beingDeleted) return FALSE;
         // The window is gone: its object leaves the process's list (and is deleted) now.

@@ -60,6 +60,8 @@ private:
     CIeBrowser18& m_owner;
     HWND m_window = nullptr;
     int m_height = 0;
+    std::wstring m_lastTypedAddress;
+    LONG m_lastTypedTime = 0;
 };
 
 // One browser page: its dialog hosts the control, generates the program's own pages, and hands

@@ -7,6 +7,7 @@
 #include "maker.h"
 #include "res/resource.h"
 #include "setup/browser_page_content.h"
+#include "setup/dialog_object.h"
 #include "setup/ie_browser.h"
 #include "ui/web_address.h"
 #include "version.h"
@@ -264,15 +265,10 @@ void CIeBrowserTab18::ShowUpdateOutcome(const std::wstring& html) {
 void CIeBrowserTab18::EndProgramForUpdate() { m_owner.EndForUpdate(); }
 
 INT_PTR CALLBACK CIeBrowserTab18::DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_INITDIALOG) {
-        auto* page = reinterpret_cast<CIeBrowserTab18*>(lParam);
-        SetWindowLongPtrW(window, DWLP_USER, lParam);
-        page->m_window = window;
-    }
-    auto* page = reinterpret_cast<CIeBrowserTab18*>(GetWindowLongPtrW(window, DWLP_USER));
+    auto* page = DialogObject<CIeBrowserTab18>(window, message, lParam);
     if (page == nullptr) return FALSE;
+    if (message == WM_INITDIALOG) page->m_window = window;
     if (message == WM_NCDESTROY) {
-        SetWindowLongPtrW(window, DWLP_USER, 0);
         page->m_window = nullptr;
         page->m_host = nullptr;
         return FALSE;
