@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "common/message_box_watcher.h"
+#include "common/web_traffic_guard.h"
 #include "e2e/orbelin_ui.h"
 #include "e2e/program_driver.h"
 #include "res/resource.h"
@@ -21,60 +22,6 @@ constexpr DWORD kExitTimeoutMs = 20000;
 constexpr const wchar_t* kBrowserTitle = L"Glimmerpane";
 
 std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
-
-// The browser control loads the maker's update page as soon as the window opens. Under test, all
-// web traffic of the prefix goes to a proxy on a closed port of this machine, so that no page is
-// ever requested from the network; the current user's proxy settings are restored afterwards.
-class WebTrafficToClosedLoopbackPort {
-public:
-    WebTrafficToClosedLoopbackPort() {
-        for (Saved& saved : m_saved) saved.value = Read(saved.name);
-        const DWORD enable = 1;
-        RegSetKeyValueW(HKEY_CURRENT_USER, kKey, L"ProxyEnable", REG_DWORD, &enable, sizeof(enable));
-        Write(L"ProxyServer", L"127.0.0.1:9");
-        Write(L"ProxyOverride", L"");
-    }
-    ~WebTrafficToClosedLoopbackPort() {
-        for (const Saved& saved : m_saved) {
-            if (saved.value) {
-                RegSetKeyValueW(HKEY_CURRENT_USER, kKey, saved.name, saved.type(saved.name), saved.value->data(),
-                                static_cast<DWORD>(saved.value->size()));
-            } else {
-                RegDeleteKeyValueW(HKEY_CURRENT_USER, kKey, saved.name);
-            }
-        }
-    }
-    WebTrafficToClosedLoopbackPort(const WebTrafficToClosedLoopbackPort&) = delete;
-    WebTrafficToClosedLoopbackPort& operator=(const WebTrafficToClosedLoopbackPort&) = delete;
-
-private:
-    static constexpr const wchar_t* kKey = L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
-    struct Saved {
-        const wchar_t* name;
-        std::optional<std::vector<BYTE>> value;
-        DWORD type(const wchar_t* valueName) const {
-            return lstrcmpW(valueName, L"ProxyEnable") == 0 ? REG_DWORD : REG_SZ;
-        }
-    };
-    static std::optional<std::vector<BYTE>> Read(const wchar_t* name) {
-        DWORD bytes = 0;
-        if (RegGetValueW(HKEY_CURRENT_USER, kKey, name, RRF_RT_ANY, nullptr, nullptr, &bytes) != ERROR_SUCCESS) {
-            return std::nullopt;
-        }
-        std::vector<BYTE> value(bytes);
-        if (RegGetValueW(HKEY_CURRENT_USER, kKey, name, RRF_RT_ANY, nullptr, value.data(), &bytes) != ERROR_SUCCESS) {
-            return std::nullopt;
-        }
-        value.resize(bytes);
-        return value;
-    }
-    static void Write(const wchar_t* name, const std::wstring& text) {
-        RegSetKeyValueW(HKEY_CURRENT_USER, kKey, name, REG_SZ, text.c_str(),
-                        static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
-    }
-
-    Saved m_saved[3] = {{L"ProxyEnable", {}}, {L"ProxyServer", {}}, {L"ProxyOverride", {}}};
-};
 
 // The text of a control of another process: GetWindowText would give only its caption.
 std::wstring TextOf(HWND window) {

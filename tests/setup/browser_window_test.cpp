@@ -5,17 +5,23 @@
 #include <ole2.h>
 
 #include <algorithm>
+#include <atomic>
+#include <thread>
 
 #include "common/message_box_watcher.h"
 #include "common/module_path.h"
 #include "common/test_files.h"
+#include "common/web_traffic_guard.h"
 #include "lang/language_archive.h"
 #include "res/resource.h"
 #include "settings/settings_paths.h"
 #include "setup/browser_emulation.h"
 #include "setup/browser_language.h"
+#include "setup/browser_module.h"
 #include "setup/ie_browser.h"
 #include "setup/setup_test_support.h"
+#include "ui/web_address.h"
+#include "ui/web_root.h"
 
 namespace {
 
@@ -272,6 +278,38 @@ TEST(SettingsFileToRead, TheFileTheProgramWouldUseWithoutWritingAny) {
     EXPECT_EQ(SettingsFileToRead(program, temp, appData), perUser);
     SetFileAttributesW(beside.c_str(), FILE_ATTRIBUTE_NORMAL);
     EXPECT_FALSE(FileExists(appData)) << "looking for the file made a folder";
+}
+
+TEST_F(BrowserWindowTest, TheUninstallPageRunsInAWindowUntilItIsClosed) {
+    WebTrafficToClosedLoopbackPort noWebTraffic;
+    // The window runs its own loop on this thread; another thread looks at it and closes it.
+    std::wstring shownAddress;
+    std::atomic<bool> closed{false};
+    std::thread user([&] {
+        const ULONGLONG deadline = GetTickCount64() + 30000;
+        HWND frame = nullptr;
+        while (GetTickCount64() < deadline && (frame = FindWindowW(L"#32770", L"Glimmerpane")) == nullptr) Sleep(50);
+        if (frame == nullptr) return;
+        HWND list = nullptr;
+        for (HWND part = nullptr;
+             list == nullptr && (part = FindWindowExW(frame, part, L"#32770", nullptr)) != nullptr;) {
+            list = FindWindowExW(part, nullptr, L"ComboBoxEx32", nullptr);
+        }
+        HWND field = reinterpret_cast<HWND>(SendMessageW(list, CBEM_GETEDITCONTROL, 0, 0));
+        while (GetTickCount64() < deadline && GetWindowTextLengthW(field) == 0) Sleep(50);
+        wchar_t text[1024] = L"";
+        SendMessageW(field, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text));
+        shownAddress = text;
+        closed = PostMessageW(frame, WM_CLOSE, 0, 0) != FALSE;
+    });
+    const bool shown = ShowUninstallPageWindow();
+    user.join();
+    EXPECT_TRUE(shown);
+    EXPECT_TRUE(closed);
+    EXPECT_EQ(shownAddress, UninstallPageAddress(WebRoot()));
+    EXPECT_NE(shownAddress.find(L"?seite=Freeware/Orbelin/Uninstall"), std::wstring::npos) << Narrow(shownAddress);
+    EXPECT_TRUE(OpenBrowserWindows().empty());
+    EXPECT_EQ(SiteObjectsAlive(), 0);
 }
 
 }  // namespace
