@@ -8,11 +8,11 @@
 #include <cwchar>
 #include <vector>
 
+#include "bench_display.h"
 #include "bench_report.h"
 #include "common/process_flags.h"
 #include "display/win_alpha_uhr.h"
 #include "settings/app_config.h"
-#include "settings/ini_file.h"
 
 namespace {
 
@@ -27,11 +27,12 @@ double ProcessCpuMilliseconds() {
 
 double CpuWhilePumping(DWORD milliseconds) {
     const double start = ProcessCpuMilliseconds();
+    // Sleeps until a message comes, as the program's message loop does.
     const DWORD begin = GetTickCount();
-    while (GetTickCount() - begin < milliseconds) {
+    for (DWORD elapsed = 0; elapsed < milliseconds; elapsed = GetTickCount() - begin) {
         MSG message;
         while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, milliseconds - elapsed, QS_ALLINPUT);
     }
     return ProcessCpuMilliseconds() - start;
 }
@@ -64,18 +65,7 @@ int wmain(int argc, wchar_t** argv) {
         if (!ReadCountArgument(argv[i], L"seconds=", secondsArgument)) photoFolder = argv[i];
     }
     const DWORD seconds = static_cast<DWORD>(secondsArgument);
-    wchar_t settings[MAX_PATH];
-    GetTempPathW(MAX_PATH, settings);
-    wcscat(settings, L"orbelin_cpu_bench.ini");
-    SetSettingsPath(settings);
-
-    WNDCLASSW windowClass{};
-    windowClass.lpfnWndProc = DefWindowProcW;
-    windowClass.lpszClassName = L"OrbelinCpuBench";
-    RegisterClassW(&windowClass);
-    HWND host = CreateWindowExW(0, windowClass.lpszClassName, L"host", WS_OVERLAPPEDWINDOW, 0, 0, 10, 10, nullptr,
-                                nullptr, nullptr, nullptr);
-    CWinAlphaUhr::SetRenderHostWindow(host);
+    BenchDisplayHost host(L"cpu_bench");
     {
         CWinAlphaUhr display;
         display.CreateDisplay(400, nullptr);
@@ -91,7 +81,5 @@ int wmain(int argc, wchar_t** argv) {
         MeasureShownAndHidden(display, seconds, "display_cpu_hidden_photos_per_10s");
         display.StopWorker();
     }
-    DestroyWindow(host);
-    DeleteFileW(settings);
     return 0;
 }

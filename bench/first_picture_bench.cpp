@@ -10,11 +10,11 @@
 #include <string>
 #include <vector>
 
+#include "bench_display.h"
 #include "bench_report.h"
 #include "common/process_flags.h"
 #include "display/win_alpha_uhr.h"
 #include "settings/app_config.h"
-#include "settings/ini_file.h"
 
 namespace {
 
@@ -25,11 +25,7 @@ double MillisecondsToFirstPicture(const std::wstring& folder) {
     display->Config().pictureSource.Hold(1);
     Stopwatch clock;
     display->CreateDisplay(200, nullptr);
-    while (display->Scene().PicturesTaken() == 0 && clock.Milliseconds() < 120000) {
-        MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 2, QS_ALLINPUT);
-    }
+    while (display->Scene().PicturesTaken() == 0 && clock.Milliseconds() < 120000) PumpMessagesFor(1);
     const double elapsed = clock.Milliseconds();
     display->StopWorker();
     return elapsed;
@@ -47,17 +43,7 @@ int wmain(int argc, wchar_t** argv) {
         std::fwprintf(stderr, L"usage: first_picture_bench <large tree> <small tree> [rounds=<n>]\n");
         return 2;
     }
-    wchar_t settings[MAX_PATH];
-    GetTempPathW(MAX_PATH, settings);
-    wcscat(settings, L"orbelin_first_picture_bench.ini");
-    SetSettingsPath(settings);
-    WNDCLASSW windowClass{};
-    windowClass.lpfnWndProc = DefWindowProcW;
-    windowClass.lpszClassName = L"OrbelinFirstPictureBench";
-    RegisterClassW(&windowClass);
-    HWND host = CreateWindowExW(0, windowClass.lpszClassName, L"host", WS_OVERLAPPEDWINDOW, 0, 0, 10, 10, nullptr,
-                                nullptr, nullptr, nullptr);
-    CWinAlphaUhr::SetRenderHostWindow(host);
+    BenchDisplayHost host(L"first_picture_bench");
 
     std::vector<double> large, small;
     MillisecondsToFirstPicture(folders[1]);  // warm up: GDI+, the sample pictures, the file cache
@@ -66,7 +52,5 @@ int wmain(int argc, wchar_t** argv) {
         small.push_back(MillisecondsToFirstPicture(folders[1]));
     }
     PrintBenchLine("first_picture_20000_tree", large, small, "ms");
-    DestroyWindow(host);
-    DeleteFileW(settings);
     return 0;
 }

@@ -6,13 +6,15 @@
 #include <windows.h>
 #include <psapi.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <cwchar>
 #include <string>
 #include <vector>
 
+#include "bench_display.h"
 #include "bench_report.h"
 #include "display/win_alpha_uhr.h"
-#include "settings/ini_file.h"
 
 namespace {
 
@@ -28,15 +30,6 @@ MemoryUse CurrentMemoryUse() {
     return {counters.WorkingSetSize / 1048576.0, counters.PagefileUsage / 1048576.0};
 }
 
-void PumpFor(DWORD milliseconds) {
-    const DWORD start = GetTickCount();
-    do {
-        MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 2, QS_ALLINPUT);
-    } while (GetTickCount() - start < milliseconds);
-}
-
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -49,42 +42,34 @@ int wmain(int argc, wchar_t** argv) {
         std::fwprintf(stderr, L"usage: memory_soak_bench <picture file>... [pictures=<n>]\n");
         return 2;
     }
-    wchar_t settings[MAX_PATH];
-    GetTempPathW(MAX_PATH, settings);
-    wcscat(settings, L"orbelin_memory_soak_bench.ini");
-    SetSettingsPath(settings);
-    WNDCLASSW windowClass{};
-    windowClass.lpfnWndProc = DefWindowProcW;
-    windowClass.lpszClassName = L"OrbelinMemorySoakBench";
-    RegisterClassW(&windowClass);
-    HWND host = CreateWindowExW(0, windowClass.lpszClassName, L"host", WS_OVERLAPPEDWINDOW, 0, 0, 10, 10, nullptr,
-                                nullptr, nullptr, nullptr);
-    CWinAlphaUhr::SetRenderHostWindow(host);
+    BenchDisplayHost host(L"memory_soak_bench");
     CWinAlphaUhr display;
     display.CreateDisplay(400, nullptr);
-    PumpFor(500);
+    PumpMessagesFor(500);
 
     const auto showPictures = [&](int count, int& shown) {
         for (int i = 0; i < count; ++i, ++shown) {
             display.ShowPicture(files[static_cast<size_t>(shown) % files.size()]);
             const int taken = display.Scene().PicturesTaken();
             const DWORD start = GetTickCount();
-            while (display.Scene().PicturesTaken() == taken && GetTickCount() - start < 5000) PumpFor(5);
+            while (display.Scene().PicturesTaken() == taken && GetTickCount() - start < 5000) PumpMessagesFor(5);
         }
     };
     int shown = 0;
     showPictures(10, shown);
-    PumpFor(500);
+    PumpMessagesFor(500);
     const MemoryUse afterTen = CurrentMemoryUse();
-    showPictures(pictureCount - 10, shown);
-    PumpFor(500);
+    for (int done = 10; done < pictureCount; done += 100) {
+        showPictures(std::min(100, pictureCount - done), shown);
+        const MemoryUse now = CurrentMemoryUse();
+        std::fprintf(stderr, "after %d: %.1f MB, %.1f MB\n", shown, now.workingSetMb, now.pagefileMb);
+    }
+    PumpMessagesFor(500);
     const MemoryUse afterAll = CurrentMemoryUse();
     const std::string workingSet = "display_working_set_after_" + std::to_string(pictureCount) + "_pictures";
     const std::string pagefile = "display_pagefile_after_" + std::to_string(pictureCount) + "_pictures";
     PrintBenchLine(workingSet.c_str(), {afterAll.workingSetMb}, {afterTen.workingSetMb}, "MB");
     PrintBenchLine(pagefile.c_str(), {afterAll.pagefileMb}, {afterTen.pagefileMb}, "MB");
     display.StopWorker();
-    DestroyWindow(host);
-    DeleteFileW(settings);
     return 0;
 }
