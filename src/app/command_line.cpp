@@ -67,3 +67,9 @@ StartOptions EvaluateStartOptions(const std::vector<CommandLineToken>& tokens) {
     options.miniBrowser = HasFlag(tokens, L"Glimmerpane");
     return options;
 }
+
+StartOptions ReadStartOptions(std::wstring_view commandLine) {
+    StartOptions options = EvaluateStartOptions(SplitCommandLine(commandLine));
+    options.update = ParseUpdateStartArguments(commandLine);
+    return options;
+}

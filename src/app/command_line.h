@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "common/token_split.h"
+#include "setup/update_start_arguments.h"
 
 // One word of the command line: "name" or "name:value" (the first ":" splits).
 using CommandLineToken = SplitToken;
@@ -27,6 +28,12 @@ struct StartOptions {
     bool miniBrowser = false;             // "Glimmerpane"
     std::optional<int> preselectedLanguage;  // "m_lang_id:<n>"
     std::wstring uninstallPath;              // "-?UNPATH:<path>"
+    // Path="<program file>" Version="<version>": a received update takes that program's place.
+    std::optional<UpdateStartRequest> update;
 };
 
 StartOptions EvaluateStartOptions(const std::vector<CommandLineToken>& tokens);
+
+// All options of a command line: the tokens' options, and the update's arguments, whose quoted
+// values keep their blanks and colons.
+StartOptions ReadStartOptions(std::wstring_view commandLine);

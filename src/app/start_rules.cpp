@@ -13,6 +13,7 @@ FileNameRequest FileNameStartRequest(std::wstring_view fileName) {
 
 StartMode DecideStartMode(const StartOptions& options, FileNameRequest fileNameRequest) {
     if (options.miniBrowser) return StartMode::kMiniBrowser;
+    if (options.update) return StartMode::kUpdate;
 
     bool install = options.installRequest;
     bool uninstall = options.uninstallRequest;

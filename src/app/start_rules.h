@@ -6,7 +6,7 @@
 #include "app/command_line.h"
 
 // The ways a process of the program can run; exactly one per process.
-enum class StartMode { kNormal, kInstall, kUninstall, kPortableInstall, kMiniBrowser };
+enum class StartMode { kNormal, kInstall, kUninstall, kPortableInstall, kMiniBrowser, kUpdate };
 
 // What the program file's own name asks for when the command line asked for nothing.
 enum class FileNameRequest { kNone, kInstall, kUninstall, kPortableInstall };
@@ -17,8 +17,9 @@ enum class FileNameRequest { kNone, kInstall, kUninstall, kPortableInstall };
 FileNameRequest FileNameStartRequest(std::wstring_view fileName);
 
 // Combines the command line and the file name into the start mode. The browser window wins
-// over everything, then install, uninstall and portable install in that order. The file name
-// counts only when the command line asked neither to install nor to uninstall.
+// over everything, then the start of a received update, then install, uninstall and portable
+// install in that order. The file name counts only when the command line asked neither to
+// install nor to uninstall.
 StartMode DecideStartMode(const StartOptions& options, FileNameRequest fileNameRequest);
 
 // The language index for a Windows language id (only its primary language counts): German 0,

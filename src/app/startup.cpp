@@ -20,6 +20,7 @@
 #include "settings/settings_location.h"
 #include "settings/settings_paths.h"
 #include "setup/setup_modes.h"
+#include "setup/update_install.h"
 
 namespace {
 
@@ -104,11 +105,9 @@ int RunProgram(HINSTANCE instance, const wchar_t* commandLine) {
 
     if (!LoadLanguageArchive()) return 0;
 
-    if (commandLine != nullptr && commandLine[0] != L'\0') {
-        g_startFlags = EvaluateStartOptions(SplitCommandLine(commandLine));
-    }
+    if (commandLine != nullptr && commandLine[0] != L'\0') g_startFlags = ReadStartOptions(commandLine);
     const StartMode mode = DecideStartMode(g_startFlags, FileNameStartRequest(FileNameOfPath(ProgramFilePath())));
-    if (mode == StartMode::kMiniBrowser) return RunMiniBrowser();
+    if (mode == StartMode::kUpdate) return RunUpdateInstall(*g_startFlags.update);
 
     const std::wstring className = LoadResourceText(instance, IDS_APP_CLASS);
     const std::wstring title = className;
@@ -116,6 +115,8 @@ int RunProgram(HINSTANCE instance, const wchar_t* commandLine) {
 
     const int detectedLanguage = LanguageIndexForLanguageId(GetUserDefaultLangID());
     SetCurrentLanguageIndex(detectedLanguage);
+    // The browser window runs instead of the program, in the language the program would use.
+    if (mode == StartMode::kMiniBrowser) return RunMiniBrowser();
 
     const SetupRequest setupRequest{g_startFlags.forAllUsers, g_startFlags.preselectedLanguage,
                                     g_startFlags.uninstallPath};

@@ -123,3 +123,16 @@
 #define IDC_SETUP_UNINSTALL_GROUP 1205 // text 202
 #define IDC_SETUP_BANNER 3031          // the header banner
 #define IDC_SETUP_ICON 1206            // shell icon 16747 at 32 x 32
+
+// The browser window "Glimmerpane": the page that hosts the browser control, the frame and the
+// address bar; the page template (an HTML resource); the settings dialog's command that opens
+// the window; the language text of that command.
+#define IDD_BROWSER_CONTROL 133
+#define IDD_BROWSER_FRAME 134
+#define IDD_ADDRESS_BAR 135
+#define IDR_BROWSER_PAGE 166
+#define IDC_BROWSER_CONTROL 3301     // the control's host window in dialog 133
+#define IDC_BROWSER_ADDRESS 3302     // ComboBoxEx32 list of addresses in dialog 135
+#define IDC_BROWSER_STATUS 3303      // status text (the page title) in dialog 135
+#define IDM_CHECK_FOR_UPDATES 32801  // opens the browser window on the update page
+#define IDT_CHECK_FOR_UPDATES 247    // language text "Check for updates" (a text id, not a resource)

@@ -10,6 +10,7 @@
 #include "settings/ini_file.h"
 #include "settings/settings_location.h"
 #include "settings/settings_paths.h"
+#include "setup/browser_module.h"
 #include "setup/self_delete_batch.h"
 #include "setup/uninstall_page.h"
 #include "ui/info_command_texts.h"
@@ -157,6 +158,9 @@ bool ExecuteInfoCommand(int commandId, const InfoCommandHost& host) {
             return true;
         case IDM_HISTORY:
             OpenWebAddress(HistoryAddress(WebRoot()));
+            return true;
+        case IDM_CHECK_FOR_UPDATES:
+            StartBrowserWindowProcess();
             return true;
         case IDM_LICENSE:
             OpenWebAddress(LicenseAddress(ProgramPage(), german));

@@ -77,6 +77,7 @@ HMENU BuildInfoMenu(const Installation& installation) {
     AppendItem(info, IDC_FAQ, LangString(244) + L"\t(# ?)");
     AppendItem(info, IDM_HOMEPAGE, LangString(246));
     AppendItem(info, IDM_HISTORY, LangString(245));
+    AppendItem(info, IDM_CHECK_FOR_UPDATES, LangString(IDT_CHECK_FOR_UPDATES));
     AppendItem(info, IDM_LICENSE, LangString(22));
     AppendSeparator(info);
     AppendItem(info, IDM_RESTART, LangString(19));
@@ -105,6 +106,7 @@ int AttachInfoMenuIcons(CWinCmdBar2& bar) {
         {IDC_FAQ, 14},
         {IDM_HOMEPAGE, 14},
         {IDM_HISTORY, 14},
+        {IDM_CHECK_FOR_UPDATES, 14},
         {IDM_LICENSE, 14},
         {IDC_DONATE, 14},
         {IDM_RESTART, 16739},

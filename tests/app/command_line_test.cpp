@@ -134,4 +134,22 @@ TEST(EvaluateStartOptions, FirstMatchingTokenIsUsed) {
     EXPECT_EQ(options.preselectedLanguage, 3);
 }
 
+TEST(ReadStartOptions, TheUpdateStartKeepsItsQuotedPath) {
+    // The splitter cuts a token at its first colon; the update's quoted values keep theirs.
+    const std::wstring commandLine = L"Path=\"C:\\Program Files\\Orbelin\\Orbelin.exe\" Version=\"2.0.1\" ";
+    const std::vector<CommandLineToken> tokens = SplitCommandLine(commandLine);
+    ASSERT_FALSE(tokens.empty());
+    EXPECT_EQ(tokens[0].name, L"Path=C");
+
+    const StartOptions options = ReadStartOptions(commandLine);
+    ASSERT_TRUE(options.update.has_value());
+    EXPECT_EQ(options.update->programPath, L"C:\\Program Files\\Orbelin\\Orbelin.exe");
+    EXPECT_EQ(options.update->version, L"2.0.1");
+    EXPECT_FALSE(options.miniBrowser);
+
+    EXPECT_FALSE(ReadStartOptions(L"-bg Glimmerpane:33").update.has_value());
+    EXPECT_TRUE(ReadStartOptions(L"-bg Glimmerpane:33").miniBrowser);
+    EXPECT_TRUE(ReadStartOptions(L"-bg Glimmerpane:33").background);
+}
+
 }  // namespace

@@ -39,6 +39,11 @@ TEST(DecideStartMode, CommandLineAndFileName) {
     StartOptions browser;
     browser.miniBrowser = true;
     browser.installRequest = true;
+    StartOptions update;
+    update.update = UpdateStartRequest{L"C:\\Orbelin\\Orbelin.exe", L"2.0"};
+    update.installRequest = true;
+    StartOptions browserAndUpdate = update;
+    browserAndUpdate.miniBrowser = true;
 
     const struct {
         const char* label;
@@ -58,6 +63,9 @@ TEST(DecideStartMode, CommandLineAndFileName) {
         {"portable request in a setup file", portable, FileNameRequest::kInstall, StartMode::kInstall},
         {"portable request", portable, FileNameRequest::kNone, StartMode::kPortableInstall},
         {"browser beats everything", browser, FileNameRequest::kUninstall, StartMode::kMiniBrowser},
+        // A received update takes the place of the program, whatever else its command line says.
+        {"update start", update, FileNameRequest::kInstall, StartMode::kUpdate},
+        {"browser beats the update start", browserAndUpdate, FileNameRequest::kNone, StartMode::kMiniBrowser},
     };
     for (const auto& testCase : cases) {
         SCOPED_TRACE(testCase.label);

@@ -37,7 +37,7 @@ std::vector<HWND> VisibleMessageBoxes(DWORD processId) {
 // Records each box once (the text of a message box is its static control 0xFFFF) and presses
 // its button on every pass until it is gone: a press that arrives while the box is still being
 // set up can be lost.
-void AnswerMessageBoxes(DWORD processId, std::vector<HWND>& recorded, std::vector<SeenMessageBox>& seen) {
+void AnswerMessageBoxes(DWORD processId, std::vector<HWND>& recorded, std::vector<SeenMessageBox>& seen, int button) {
     for (HWND box : VisibleMessageBoxes(processId)) {
         bool known = false;
         for (HWND other : recorded) known = known || other == box;
@@ -45,11 +45,12 @@ void AnswerMessageBoxes(DWORD processId, std::vector<HWND>& recorded, std::vecto
             seen.push_back({WindowText(box), WindowText(GetDlgItem(box, 0xFFFF))});
             recorded.push_back(box);
         }
-        PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, IDOK)));
+        PostMessageW(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(GetDlgItem(box, button)));
     }
 }
 
-std::vector<SeenMessageBox> RunAnsweringMessageBoxes(const std::function<void()>& task, DWORD timeoutMs) {
+std::vector<SeenMessageBox> RunAnsweringMessageBoxes(const std::function<void()>& task, DWORD timeoutMs, int button) {
     std::atomic<bool> done{false};
     std::thread worker([&] {
         task();
@@ -59,7 +60,7 @@ std::vector<SeenMessageBox> RunAnsweringMessageBoxes(const std::function<void()>
     std::vector<SeenMessageBox> seen;
     const DWORD start = GetTickCount();
     while (!done && GetTickCount() - start < timeoutMs) {
-        AnswerMessageBoxes(GetCurrentProcessId(), recorded, seen);
+        AnswerMessageBoxes(GetCurrentProcessId(), recorded, seen, button);
         MSG message;
         while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
         Sleep(20);

@@ -136,6 +136,7 @@ const struct {
     {244, L"FAQ"},
     {245, L"History"},
     {246, L"Homepage"},
+    {247, L"Check for updates"},
 };
 
 class BuiltArchiveTest : public ::testing::Test {
@@ -218,7 +219,7 @@ TEST_F(BuiltArchiveTest, EnglishHasExactlyTheProgramsTexts) {
         if (text != nullptr && text[0] != L'\0') definedIds.insert(id);
     }
     EXPECT_EQ(definedIds, expectedIds);
-    EXPECT_EQ(definedIds.size(), 95u);
+    EXPECT_EQ(definedIds.size(), 96u);
 
     for (int id : {2, 3}) {
         const std::wstring text = Str(m_archive->SectionText(kLanguageEnglish, id));
@@ -254,7 +255,8 @@ TEST_F(BuiltArchiveTest, EveryLanguageTranslatesEveryTextWithItsPlaceholders) {
             }
             EXPECT_EQ(std::wstring(text).back() == L' ', std::wstring(english).back() == L' ') << "trailing blank";
         }
-        EXPECT_EQ(translated, section == kLanguageDanish ? 74 : 95);
+        // Danish lacks 22 texts, among them "Check for updates" (247), and stays at 77 %.
+        EXPECT_EQ(translated, section == kLanguageDanish ? 74 : 96);
     }
 }
 

@@ -98,6 +98,7 @@ TEST_F(InfoMenuTest, ShapeFollowsTheInstallation) {
     const std::vector<std::wstring> tail = {L"1053 FAQ\t(# ?)",
                                             L"1058 Homepage",
                                             L"1059 History",
+                                            L"32801 Check for updates",
                                             L"7778 License",
                                             L"-",
                                             L"32814 Restart the Program",
@@ -238,13 +239,49 @@ TEST_F(InfoMenuTest, ShellIconsAreAttachedAsTheSystemHasThem) {
     const struct {
         int command;
         int shellIcon;
-    } icons[] = {{IDM_INFO, 1001}, {IDM_RESTART, 16739}, {IDC_EXIT, 28}, {IDM_HOMEPAGE, 14}, {IDC_DONATE, 14}};
+    } icons[] = {{IDM_INFO, 1001},   {IDM_RESTART, 16739}, {IDC_EXIT, 28},
+                 {IDM_HOMEPAGE, 14}, {IDC_DONATE, 14},     {IDM_CHECK_FOR_UPDATES, 14}};
     for (const auto& icon : icons) {
         SCOPED_TRACE(icon.command);
         HICON shellIcon = static_cast<HICON>(
             LoadImageW(GetModuleHandleW(L"shell32.dll"), MAKEINTRESOURCEW(icon.shellIcon), IMAGE_ICON, 16, 16, 0));
         EXPECT_EQ(bar.ImageOf(icon.command) >= 0, shellIcon != nullptr);
         if (shellIcon != nullptr) DestroyIcon(shellIcon);
+    }
+}
+
+TEST_F(InfoMenuTest, CheckForUpdatesFollowsHistoryInEveryLanguage) {
+    // Danish has no translation of the item yet and shows the English text.
+    const struct {
+        int language;
+        const wchar_t* history;
+        const wchar_t* label;
+    } rows[] = {
+        {kLanguageEnglish, L"History", L"Check for updates"},
+        {kLanguageGerman, L"Versionsgeschichte", L"Nach Updates suchen"},
+        {kLanguageFrench, nullptr, L"Rechercher des mises \u00e0 jour"},
+        {kLanguageDanish, L"Versionshistorik", L"Check for updates"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.language);
+        SetCurrentLanguageIndex(row.language);
+        HMENU bar = BuildInfoMenu(Installation{});
+        ASSERT_NE(bar, nullptr);
+        HMENU info = GetSubMenu(bar, 0);
+        int history = -1;
+        for (int i = 0; i < GetMenuItemCount(info); ++i) {
+            if (GetMenuItemID(info, i) == IDM_HISTORY) history = i;
+        }
+        ASSERT_GE(history, 0);
+        EXPECT_EQ(GetMenuItemID(info, history + 1), static_cast<UINT>(IDM_CHECK_FOR_UPDATES));
+        wchar_t text[128] = L"";
+        GetMenuStringW(info, history + 1, text, 128, MF_BYPOSITION);
+        EXPECT_STREQ(text, row.label);
+        if (row.history != nullptr) {
+            GetMenuStringW(info, history, text, 128, MF_BYPOSITION);
+            EXPECT_STREQ(text, row.history);
+        }
+        DestroyMenu(bar);
     }
 }
 
