@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "common/proc_address.h"
+#include "imaging/picture_bytes.h"
 
 namespace {
 
@@ -19,13 +20,8 @@ constexpr IID kExtractImageInterface = {0xbb2e617c, 0x0920, 0x11d1, {0x9a, 0x0b,
 constexpr DWORD kThumbnailCacheFlags = 0x40 | 0x04;  // WTS_SCALETOREQUESTEDSIZE | WTS_FORCEEXTRACTION
 constexpr DWORD kExtractFlags = IEIFLAG_CACHE | IEIFLAG_OFFLINE | IEIFLAG_QUALITY;  // 0x20A
 
-struct Releaser {
-    void operator()(IUnknown* object) const {
-        if (object != nullptr) object->Release();
-    }
-};
 template <typename Interface>
-using ComPtr = std::unique_ptr<Interface, Releaser>;
+using ComPtr = std::unique_ptr<Interface, ComReleaser>;
 
 struct IdListFreer {
     void operator()(ITEMIDLIST* list) const { CoTaskMemFree(list); }

@@ -3,6 +3,7 @@
 
 #include <ctime>
 
+#include "common/com_pointer.h"
 #include "lang/language_archive.h"
 #include "maker.h"
 #include "res/resource.h"
@@ -19,27 +20,6 @@ constexpr UINT kShowOwnPageMessage = WM_APP + 18;
 
 constexpr const wchar_t* kAutoUpdateOption = L"autoupdate";
 constexpr int kAutoUpdateText = 203;
-
-// Owns one COM interface pointer for the length of a function.
-template <typename Interface>
-class ComPointer {
-public:
-    ComPointer() = default;
-    ~ComPointer() {
-        if (m_pointer != nullptr) m_pointer->Release();
-    }
-    ComPointer(const ComPointer&) = delete;
-    ComPointer& operator=(const ComPointer&) = delete;
-
-    Interface** Receive() { return &m_pointer; }
-    void** ReceiveVoid() { return reinterpret_cast<void**>(&m_pointer); }
-    Interface* operator->() const { return m_pointer; }
-    Interface* Get() const { return m_pointer; }
-    explicit operator bool() const { return m_pointer != nullptr; }
-
-private:
-    Interface* m_pointer = nullptr;
-};
 
 // Owns a BSTR.
 class BstrText {

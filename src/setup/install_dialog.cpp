@@ -55,63 +55,15 @@ InstallDialogSetup SystemInstallDialogSetup(bool portable, bool forAllUsersReque
     return setup;
 }
 
-InstallDialog::~InstallDialog() {
-    if (m_dialog != nullptr && !m_modal) DestroyWindow(m_dialog);
-    ReleaseDialogPictures(m_banner, m_icon);
-}
+InstallDialog::InstallDialog(InstallDialogSetup setup)
+    : SetupDialogWindow(IDD_INSTALL), m_setup(std::move(setup)) {}
 
 std::wstring InstallDialog::ElevationParameters(int language, bool forAllUsers) {
     return L" m_lang_id:" + std::to_wstring(language) + L" -?install" + (forAllUsers ? L" forall" : L"");
 }
 
-int InstallDialog::RunModal() {
-    m_modal = true;
-    const INT_PTR result = DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_INSTALL), nullptr,
-                                           DialogProc, reinterpret_cast<LPARAM>(this));
-    m_dialog = nullptr;
-    return result == IDOK ? IDOK : IDCANCEL;
-}
-
-HWND InstallDialog::CreateModeless() {
-    m_modal = false;
-    return CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_INSTALL), nullptr, DialogProc,
-                              reinterpret_cast<LPARAM>(this));
-}
-
-INT_PTR CALLBACK InstallDialog::DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_INITDIALOG) {
-        auto* self = reinterpret_cast<InstallDialog*>(lParam);
-        SetWindowLongPtrW(dialog, DWLP_USER, lParam);
-        self->m_dialog = dialog;
-        self->Initialize();
-        return TRUE;
-    }
-    auto* self = reinterpret_cast<InstallDialog*>(GetWindowLongPtrW(dialog, DWLP_USER));
-    if (self == nullptr) return FALSE;
-    if (message == WM_NCDESTROY) {
-        SetWindowLongPtrW(dialog, DWLP_USER, 0);
-        self->m_dialog = nullptr;
-        return FALSE;
-    }
-    return self->HandleMessage(message, wParam, lParam);
-}
-
-INT_PTR InstallDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM) {
-    switch (message) {
-        case WM_COMMAND:
-            OnCommand(LOWORD(wParam), HIWORD(wParam));
-            return TRUE;
-        case WM_CLOSE:
-            End(IDCANCEL);
-            return TRUE;
-        default:
-            return FALSE;
-    }
-}
-
 void InstallDialog::Initialize() {
     if (m_setup.preselectedLanguage) SetCurrentLanguageIndex(*m_setup.preselectedLanguage);
-    ShowDialogPictures(m_dialog, m_banner, m_icon);
     FillLanguageList(m_dialog, IDC_SETUP_LANGUAGE);
     FillFolderList();
     SetTexts();
@@ -162,27 +114,8 @@ bool InstallDialog::IsChecked(int id) const { return IsDlgButtonChecked(m_dialog
 
 void InstallDialog::Check(int id, bool checked) { CheckDlgButton(m_dialog, id, checked ? BST_CHECKED : BST_UNCHECKED); }
 
-void InstallDialog::End(int result) {
-    m_result = result;
-    m_ended = true;
-    if (m_modal) {
-        EndDialog(m_dialog, result);
-    } else {
-        ShowWindow(m_dialog, SW_HIDE);
-    }
-}
-
 void InstallDialog::OnCommand(int id, int code) {
     switch (id) {
-        case IDC_SETUP_LANGUAGE:
-            if (code == CBN_SELCHANGE) {
-                const int language = SelectedLanguage(m_dialog, IDC_SETUP_LANGUAGE);
-                if (language >= 0 && language != CurrentLanguageIndex()) {
-                    SetCurrentLanguageIndex(language);
-                    SetTexts();
-                }
-            }
-            break;
         case IDC_SETUP_PORTABLE:
             if (code == BN_CLICKED) OnPortable();
             break;

@@ -6,9 +6,9 @@
 #include <optional>
 #include <string>
 
-#include "imaging/dum_bitmap.h"
 #include "setup/install_rules.h"
 #include "setup/installation.h"
+#include "setup/setup_dialog_parts.h"
 
 // The installation dialog (193): language, folder, the check boxes, "Install" and "Cancel".
 
@@ -30,34 +30,20 @@ struct InstallDialogSetup {
 InstallDialogSetup SystemInstallDialogSetup(bool portable, bool forAllUsersRequested,
                                             std::optional<int> preselectedLanguage);
 
-class InstallDialog {
+class InstallDialog : public SetupDialogWindow {
 public:
-    explicit InstallDialog(InstallDialogSetup setup) : m_setup(std::move(setup)) {}
-    ~InstallDialog();
-    InstallDialog(const InstallDialog&) = delete;
-    InstallDialog& operator=(const InstallDialog&) = delete;
-
-    // Shows the dialog modally until it ends; returns IDOK after an installation, else IDCANCEL.
-    int RunModal();
-
-    // The same dialog without a modal loop of its own, for a caller that runs the messages
-    // (tests); it ends as the modal one would (see Ended).
-    HWND CreateModeless();
-    HWND Window() const { return m_dialog; }
-    bool Ended() const { return m_ended; }
-    int Result() const { return m_result; }
+    // The dialog ends with IDOK after an installation, else IDCANCEL.
+    explicit InstallDialog(InstallDialogSetup setup);
 
     // The parameters of the elevated start: " m_lang_id:" + language + " -?install", and
     // " forall" when installing for all users.
     static std::wstring ElevationParameters(int language, bool forAllUsers);
 
 private:
-    static INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
-    INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
-    void Initialize();
-    void SetTexts();
+    void Initialize() override;
+    void SetTexts() override;
+    void OnCommand(int id, int code) override;
     void FillFolderList();
-    void OnCommand(int id, int code);
     void OnPortable();
     void OnNeedsAdministrator(int boxId);
     void OnChooseFolder();
@@ -65,13 +51,6 @@ private:
     void OnInstall();
     bool IsChecked(int id) const;
     void Check(int id, bool checked);
-    void End(int result);
 
     InstallDialogSetup m_setup;
-    HWND m_dialog = nullptr;
-    bool m_modal = false;
-    bool m_ended = false;
-    int m_result = IDCANCEL;
-    CDumBitmap m_banner;
-    HICON m_icon = nullptr;
 };

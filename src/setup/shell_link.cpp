@@ -6,27 +6,7 @@
 
 #include <vector>
 
-namespace {
-
-// Releases a COM interface when it goes.
-template <typename Interface>
-class ComPointer {
-public:
-    ComPointer() = default;
-    ~ComPointer() {
-        if (m_pointer != nullptr) m_pointer->Release();
-    }
-    ComPointer(const ComPointer&) = delete;
-    ComPointer& operator=(const ComPointer&) = delete;
-    Interface** Receive() { return &m_pointer; }
-    Interface* operator->() const { return m_pointer; }
-    Interface* Get() const { return m_pointer; }
-
-private:
-    Interface* m_pointer = nullptr;
-};
-
-}  // namespace
+#include "common/com_pointer.h"
 
 bool CreateShellLink(const std::wstring& linkPath, const ShellLinkContent& content) {
     ComPointer<IShellLinkW> link;

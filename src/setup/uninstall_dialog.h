@@ -5,7 +5,7 @@
 #include <functional>
 #include <string>
 
-#include "imaging/dum_bitmap.h"
+#include "setup/setup_dialog_parts.h"
 
 // The uninstall dialog (194): the language, the installation folder (shown, not editable),
 // "Uninstall" and "Cancel".
@@ -19,34 +19,15 @@ struct UninstallDialogSetup {
     std::function<void()> openUninstallPage;
 };
 
-class UninstallDialog {
+class UninstallDialog : public SetupDialogWindow {
 public:
-    explicit UninstallDialog(UninstallDialogSetup setup) : m_setup(std::move(setup)) {}
-    ~UninstallDialog();
-    UninstallDialog(const UninstallDialog&) = delete;
-    UninstallDialog& operator=(const UninstallDialog&) = delete;
-
-    // Shows the dialog modally until it ends; returns IDOK after the removal, else IDCANCEL.
-    int RunModal();
-
-    // The same dialog for a caller that runs the messages (tests).
-    HWND CreateModeless();
-    HWND Window() const { return m_dialog; }
-    bool Ended() const { return m_ended; }
-    int Result() const { return m_result; }
+    // The dialog ends with IDOK after the removal, else IDCANCEL.
+    explicit UninstallDialog(UninstallDialogSetup setup);
 
 private:
-    static INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
-    void Initialize();
-    void SetTexts();
-    void OnCommand(int id, int code);
-    void End(int result);
+    void Initialize() override;
+    void SetTexts() override;
+    void OnCommand(int id, int code) override;
 
     UninstallDialogSetup m_setup;
-    HWND m_dialog = nullptr;
-    bool m_modal = false;
-    bool m_ended = false;
-    int m_result = IDCANCEL;
-    CDumBitmap m_banner;
-    HICON m_icon = nullptr;
 };
