@@ -4,12 +4,12 @@
 // - refusing an offer of 48 MiB, past the 32 MiB limit, against only reading the fields of its
 //   page: the refusal decodes nothing, so it costs no more than finding the fields.
 #include <windows.h>
-#include <wincrypt.h>
 
 #include <string>
 #include <vector>
 
 #include "bench_report.h"
+#include "setup/setup_test_support.h"
 #include "setup/update_fields.h"
 #include "setup/update_offer.h"
 
@@ -17,45 +17,14 @@ namespace {
 
 constexpr uint64_t kTime = 1765432100;
 
-// The platform's encoder; the program decodes with the platform's decoder.
-std::wstring Base64Of(const std::vector<uint8_t>& bytes) {
-    DWORD length = 0;
-    const DWORD flags = CRYPT_STRING_BASE64 | CRYPT_STRING_NOCRLF;
-    if (!CryptBinaryToStringW(bytes.data(), static_cast<DWORD>(bytes.size()), flags, nullptr, &length)) return L"";
-    std::wstring text(length, L'\0');
-    if (!CryptBinaryToStringW(bytes.data(), static_cast<DWORD>(bytes.size()), flags, text.data(), &length)) return L"";
-    text.resize(length);
-    return text;
-}
-
-std::vector<uint8_t> SomeBytes(size_t size) {
-    std::vector<uint8_t> bytes(size);
-    uint32_t state = 7;
-    for (uint8_t& byte : bytes) {
-        state = state * 1103515245u + 12345u;
-        byte = static_cast<uint8_t>(state >> 16);
-    }
-    return bytes;
-}
-
-std::wstring OfferPage(const std::vector<uint8_t>& program) {
-    const std::wstring base64 = Base64Of(program);
-    const std::string time = std::to_string(kTime);
-    return L"<html><body><pre>\r\nVersion-Info=2.0.0\r\nNew-Version-SHA256=" +
-           Sha256Hex(program.data(), program.size()) + L"\r\nNew-Version-Base64_len=" + std::to_wstring(base64.size()) +
-           L"\r\nNew-Version-len=" + std::to_wstring(program.size()) + L"\r\nNew-Version=" + base64 +
-           L"\r\ntime_base_64=" + Base64Of(std::vector<uint8_t>(time.begin(), time.end())) +
-           L"\r\n</pre></body></html>\r\n";
-}
-
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
     int rounds = 9;
     for (int i = 1; i < argc; ++i) ReadCountArgument(argv[i], L"rounds=", rounds);
 
-    const std::vector<uint8_t> program = SomeBytes(4 * 1024 * 1024);
-    const std::wstring page = OfferPage(program);
+    const std::vector<uint8_t> program = SomeProgramBytes(4 * 1024 * 1024);
+    const std::wstring page = OfferDocument(GoodOffer(program, kTime), L"\r\n");
     std::vector<double> check, digest;
     for (int round = 0; round < rounds; ++round) {
         Stopwatch work;
@@ -71,7 +40,7 @@ int wmain(int argc, wchar_t** argv) {
     }
     PrintBenchLine("update_offer_check_4MiB", check, digest, "ms");
 
-    const std::wstring oversized = OfferPage(SomeBytes(48 * 1024 * 1024));
+    const std::wstring oversized = OfferDocument(GoodOffer(SomeProgramBytes(48 * 1024 * 1024), kTime), L"\r\n");
     std::vector<double> refusal, reading;
     for (int round = 0; round < rounds; ++round) {
         Stopwatch work;

@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "common/message_box.h"
+#include "common/system_folders.h"
 #include "common/unique_handle.h"
 #include "common/whole_file.h"
 #include "lang/language_archive.h"
@@ -51,14 +52,7 @@ std::wstring ReadTranslationFile(const std::wstring& path) {
 }
 
 std::wstring TranslationTemplatePath() {
-    std::vector<wchar_t> folder(MAX_PATH + 1, L'\0');
-    DWORD length = GetTempPathW(static_cast<DWORD>(folder.size()), folder.data());
-    if (length >= folder.size()) {
-        folder.assign(length + 1, L'\0');
-        length = GetTempPathW(static_cast<DWORD>(folder.size()), folder.data());
-    }
-    const std::wstring temporaryFolder(folder.data(), length < folder.size() ? length : 0);
-    return temporaryFolder + TranslationTemplateFileName(HeaderTextOrEmpty(19));
+    return TemporaryFolderPath() + TranslationTemplateFileName(HeaderTextOrEmpty(19));
 }
 
 void ExportTranslationTemplate() {

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "common/proc_address.h"
+#include "common/system_folders.h"
 #include "imaging/png_output.h"
 #include "render/gl_3d_clock.h"
 
@@ -35,9 +36,7 @@ DWORD WINAPI OpenSnapshot(void* parameter) {
 }  // namespace
 
 std::wstring GL3DClock::SnapshotPath() {
-    wchar_t folder[MAX_PATH + 1] = L"";
-    const DWORD length = GetTempPathW(MAX_PATH + 1, folder);
-    return std::wstring(folder, length <= MAX_PATH ? length : 0) + L"Orbelin_tmp.png";
+    return TemporaryFolderPath() + L"Orbelin_tmp.png";
 }
 
 void GL3DClock::TakeSnapshot(uint8_t alpha) {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "common/module_path.h"
+#include "common/system_folders.h"
 #include "common/unique_handle.h"
 #include "settings/ini_file.h"
 #include "settings/settings_paths.h"
@@ -141,13 +142,8 @@ int LocateSettingsFileForProcess(int detectedLanguage) {
     SettingsLocationInput input;
 
     input.modulePath = ProgramFilePath();
-    std::vector<wchar_t> buffer(32768, L'\0');
-
-    const DWORD tempLength = GetTempPathW(static_cast<DWORD>(buffer.size()), buffer.data());
-    input.tempFolder.assign(buffer.data(), tempLength < buffer.size() ? tempLength : 0);
-
-    wchar_t appData[MAX_PATH] = L"";
-    if (SHGetSpecialFolderPathW(nullptr, appData, CSIDL_APPDATA, FALSE)) input.appDataFolder = appData;
+    input.tempFolder = TemporaryFolderPath();
+    input.appDataFolder = ShellFolderPath(CSIDL_APPDATA);
     input.now = static_cast<int64_t>(time(nullptr));
 
     const SettingsLocation location = LocateSettingsFile(input);

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "common/module_path.h"
+#include "common/system_folders.h"
 #include "settings/ini_file.h"
 #include "settings/settings_location.h"
 #include "settings/settings_paths.h"
@@ -30,11 +31,7 @@ std::wstring SettingsFileToRead(const std::wstring& programPath, const std::wstr
 }
 
 int BrowserLanguage(int detectedLanguage) {
-    std::vector<wchar_t> temp(32768, L'\0');
-    const DWORD tempLength = GetTempPathW(static_cast<DWORD>(temp.size()), temp.data());
-    wchar_t appData[MAX_PATH] = L"";
-    if (!SHGetSpecialFolderPathW(nullptr, appData, CSIDL_APPDATA, FALSE)) appData[0] = L'\0';
-    const std::wstring file = SettingsFileToRead(
-        ProgramFilePath(), std::wstring(temp.data(), tempLength < temp.size() ? tempLength : 0), appData);
+    const std::wstring file =
+        SettingsFileToRead(ProgramFilePath(), TemporaryFolderPath(), ShellFolderPath(CSIDL_APPDATA));
     return IniReadInt(kProgramSection, L"lng", detectedLanguage, -1, -1, file);
 }

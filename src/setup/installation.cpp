@@ -8,6 +8,7 @@
 #include "app/autostart.h"
 #include "app/running_copy_signal.h"
 #include "common/module_path.h"
+#include "common/system_folders.h"
 #include "common/unique_handle.h"
 #include "lang/language_archive.h"
 #include "settings/ini_file.h"
@@ -21,12 +22,6 @@
 #include "ui/web_root.h"
 
 namespace {
-
-std::wstring SpecialFolder(int id) {
-    wchar_t folder[MAX_PATH] = L"";
-    if (!SHGetSpecialFolderPathW(nullptr, folder, id, FALSE)) return std::wstring();
-    return folder;
-}
 
 bool IsFolder(const std::wstring& path) {
     const DWORD attributes = GetFileAttributesW(path.c_str());
@@ -111,16 +106,10 @@ int ShowSetupMessage(HWND owner, const std::wstring& text, UINT buttons) {
     return MessageBoxW(owner, text.c_str(), L"", buttons);
 }
 
-std::wstring TemporaryFolderPath() {
-    wchar_t folder[MAX_PATH + 1] = L"";
-    const DWORD length = GetTempPathW(MAX_PATH + 1, folder);
-    return length > 0 && length <= MAX_PATH ? std::wstring(folder, length) : std::wstring();
-}
-
 ShellFolders ShellFoldersFor(bool allUsers) {
     ShellFolders folders;
-    folders.desktop = SpecialFolder(allUsers ? CSIDL_COMMON_DESKTOPDIRECTORY : CSIDL_DESKTOPDIRECTORY);
-    const std::wstring programs = SpecialFolder(allUsers ? CSIDL_COMMON_PROGRAMS : CSIDL_PROGRAMS);
+    folders.desktop = ShellFolderPath(allUsers ? CSIDL_COMMON_DESKTOPDIRECTORY : CSIDL_DESKTOPDIRECTORY);
+    const std::wstring programs = ShellFolderPath(allUsers ? CSIDL_COMMON_PROGRAMS : CSIDL_PROGRAMS);
     if (!programs.empty()) folders.startMenuFolder = PathInFolder(programs, kStartMenuFolderName);
     return folders;
 }
@@ -137,8 +126,8 @@ FolderListInput SystemFolderListInput(bool administrator, bool portable, bool fo
     FolderListInput input;
     input.administrator = administrator;
     input.portable = portable;
-    input.programFilesFolder = SpecialFolder(CSIDL_PROGRAM_FILES);
-    input.appDataFolder = SpecialFolder(CSIDL_APPDATA);
+    input.programFilesFolder = ShellFolderPath(CSIDL_PROGRAM_FILES);
+    input.appDataFolder = ShellFolderPath(CSIDL_APPDATA);
     const DWORD drives = GetLogicalDrives();
     for (int letter = 0; letter < 26; ++letter) {
         if ((drives & (1u << letter)) == 0) continue;
@@ -277,7 +266,7 @@ InstallResult InstallProgram(HWND owner, const InstallChoices& choices) {
     // 6. The installed program's settings, only in a settings file that is new: the settings of
     // an earlier installation (or of an earlier start of the program) stay exactly as they are.
     const std::wstring settings = InstalledSettingsPath(
-        folder, choices.portable, Exists(PathInFolder(folder, kInstalledSettingsName)), SpecialFolder(CSIDL_APPDATA));
+        folder, choices.portable, Exists(PathInFolder(folder, kInstalledSettingsName)), ShellFolderPath(CSIDL_APPDATA));
     CreateDirectoryW(FolderOfPath(settings).c_str(), nullptr);
     if (!Exists(settings) && PrepareUnicodeIniFile(settings)) {
         WriteInstallKeys(settings, choices, folder, administrator);

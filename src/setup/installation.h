@@ -70,5 +70,3 @@ void ReportRunningCopy(HWND owner, const std::wstring& programPath);
 // A message box without caption text, as every message of the installer and uninstaller.
 int ShowSetupMessage(HWND owner, const std::wstring& text, UINT buttons = MB_OK);
 
-// The temporary folder with its trailing backslash; empty when the system names none.
-std::wstring TemporaryFolderPath();

@@ -1,6 +1,7 @@
 // The installer, portable installer and uninstaller start modes.
 #include <windows.h>
 
+#include "common/system_folders.h"
 #include "lang/language_archive.h"
 #include "settings/ini_file.h"
 #include "setup/admin_probe.h"

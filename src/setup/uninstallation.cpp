@@ -7,6 +7,7 @@
 
 #include "app/autostart.h"
 #include "common/module_path.h"
+#include "common/system_folders.h"
 #include "lang/language_archive.h"
 #include "settings/ini_file.h"
 #include "settings/settings_location.h"
@@ -48,12 +49,6 @@ std::wstring DeleteRecordedShortcut(const std::wstring& recorded, const std::wst
     if (!link || !SamePath(link->target, program)) return std::wstring();
     if (!DeleteFileW(recorded.c_str())) return std::wstring();
     return FolderOfPath(recorded);
-}
-
-std::wstring AppDataFolder() {
-    wchar_t folder[MAX_PATH] = L"";
-    if (!SHGetSpecialFolderPathW(nullptr, folder, CSIDL_APPDATA, FALSE)) return std::wstring();
-    return folder;
 }
 
 }  // namespace
@@ -133,7 +128,7 @@ bool RemoveInstallation(HWND owner, const std::wstring& folder) {
     RemoveDirectoryW(folder.c_str());
     // An installed program that is not portable keeps its settings in the user's folder.
     if (!portable) {
-        const std::wstring settings = InstalledSettingsPath(folder, false, false, AppDataFolder());
+        const std::wstring settings = InstalledSettingsPath(folder, false, false, ShellFolderPath(CSIDL_APPDATA));
         DeleteFileW(settings.c_str());
         RemoveDirectoryW(FolderOfPath(settings).c_str());
     }

@@ -3,6 +3,7 @@
 #include <shellapi.h>
 
 #include "common/module_path.h"
+#include "common/system_folders.h"
 #include "common/unique_handle.h"
 #include "lang/language_archive.h"
 #include "maker.h"
@@ -37,20 +38,13 @@ bool WriteWholeFile(const std::wstring& path, const std::vector<uint8_t>& bytes)
     return written;
 }
 
-std::wstring TempFolder() {
-    std::vector<wchar_t> buffer(32768, L'\0');
-    const DWORD length = GetTempPathW(static_cast<DWORD>(buffer.size()), buffer.data());
-    if (length == 0 || length >= buffer.size()) return std::wstring();
-    return std::wstring(buffer.data(), length);
-}
-
 }  // namespace
 
 UpdateFiles UpdateFilesOfThisProgram() {
     const std::wstring updateName = std::wstring(kProgramName) + L"_Autoupdate.exe";
     UpdateFiles files;
     files.programPath = ProgramFilePath();
-    files.updateFile = WithTrailingBackslash(TempFolder()) + updateName;
+    files.updateFile = TemporaryFolderPath() + updateName;
     files.writeTestFile = WithTrailingBackslash(FolderOfPath(files.programPath)) + updateName;
     return files;
 }

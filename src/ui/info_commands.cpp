@@ -5,6 +5,7 @@
 #include <string>
 
 #include "common/module_path.h"
+#include "common/system_folders.h"
 #include "lang/language_archive.h"
 #include "res/resource.h"
 #include "settings/ini_file.h"
@@ -24,12 +25,6 @@ namespace {
 // The individual picture list holds at most this many pictures; the info box names it.
 constexpr int kIndividualPictureLimit = 32;
 constexpr const wchar_t* kArchiveEntryName = L"Orbelin_install.exe";
-
-std::wstring TemporaryFolder() {
-    wchar_t folder[MAX_PATH + 1] = L"";
-    const DWORD length = GetTempPathW(MAX_PATH + 1, folder);
-    return length > 0 && length <= MAX_PATH ? std::wstring(folder, length) : std::wstring();
-}
 
 bool GermanInterface() { return CurrentLanguageIndex() == kLanguageGerman; }
 
@@ -54,7 +49,7 @@ void SendProgramByMail(HWND dialog) {
     if (dialog == nullptr || !IsWindow(dialog)) return;
     const std::wstring archive = MailArchivePath();
     const std::string entryName(kArchiveEntryName, kArchiveEntryName + wcslen(kArchiveEntryName));
-    if (TemporaryFolder().empty() || !WriteSingleFileZip(archive, ProgramFilePath(), entryName)) {
+    if (TemporaryFolderPath().empty() || !WriteSingleFileZip(archive, ProgramFilePath(), entryName)) {
         const std::wstring text = L"Error ;) The archive could not be written:\r\n" + archive;
         MessageBoxW(dialog, text.c_str(), L"Error", MB_OK | MB_ICONERROR);
         return;
@@ -107,7 +102,7 @@ void RemovePortableCopy(const InfoCommandHost& host) {
         IDYES) {
         return;
     }
-    const std::wstring temporaryFolder = TemporaryFolder();
+    const std::wstring temporaryFolder = TemporaryFolderPath();
     const std::wstring batch = SelfDeleteBatchPath(temporaryFolder);
     // Without a batch that can delete the files, the copy stays and keeps running.
     if (temporaryFolder.empty() || !WriteSelfDeletingBatch(batch, ProgramFilePath(), SettingsPath())) return;
@@ -123,7 +118,7 @@ void RemovePortableCopy(const InfoCommandHost& host) {
 
 }  // namespace
 
-std::wstring MailArchivePath() { return TemporaryFolder() + kProgramName + L".zip"; }
+std::wstring MailArchivePath() { return TemporaryFolderPath() + kProgramName + L".zip"; }
 
 bool ExecuteInfoCommand(int commandId, const InfoCommandHost& host) {
     const bool german = GermanInterface();

@@ -33,17 +33,7 @@ bool RegistryKeyExists(HKEY root, const std::wstring& key) {
     return true;
 }
 
-std::wstring ShellFolderPath(int csidl) {
-    wchar_t folder[MAX_PATH] = L"";
-    SHGetSpecialFolderPathW(nullptr, folder, csidl, FALSE);
-    return folder;
-}
-
-std::wstring TemporaryFolderOfPrefix() {
-    wchar_t folder[MAX_PATH + 1] = L"";
-    GetTempPathW(MAX_PATH + 1, folder);
-    return folder;
-}
+std::wstring TemporaryFolderOfPrefix() { return TemporaryFolderPath(); }
 
 ShellPlaces ShellPlacesFor(bool allUsers) {
     ShellPlaces places;

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "common/system_folders.h"
 #include "common/test_files.h"
 
 // What an installation of the program changes outside its own folder - the uninstall entries,
@@ -27,8 +28,7 @@ std::optional<StoredValue> ReadRegistryValue(HKEY root, const std::wstring& key,
 std::optional<std::wstring> ReadRegistryText(HKEY root, const std::wstring& key, const std::wstring& name);
 bool RegistryKeyExists(HKEY root, const std::wstring& key);
 
-// A shell folder of this prefix (CSIDL_...).
-std::wstring ShellFolderPath(int csidl);
+// The temporary folder of this prefix, with its trailing backslash.
 std::wstring TemporaryFolderOfPrefix();
 
 // Where an installation puts its shortcuts, per user or for all users.

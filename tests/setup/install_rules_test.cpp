@@ -7,13 +7,9 @@
 #include <string>
 #include <vector>
 
-namespace {
+#include "setup/setup_test_support.h"
 
-std::string Narrow(const std::wstring& text) {
-    std::string narrow;
-    for (wchar_t c : text) narrow += c < 128 ? static_cast<char>(c) : '?';
-    return narrow;
-}
+namespace {
 
 FolderListInput TypicalInput() {
     FolderListInput input;

@@ -12,17 +12,12 @@
 #include "common/unique_handle.h"
 #include "setup/install_rules.h"
 #include "setup/installation.h"
+#include "setup/setup_test_support.h"
 #include "setup/shell_link.h"
 #include "setup/uninstall_entry.h"
 #include "setup/uninstallation.h"
 
 namespace {
-
-std::string Narrow(const std::wstring& text) {
-    std::string narrow;
-    for (wchar_t c : text) narrow += c < 128 ? static_cast<char>(c) : '?';
-    return narrow;
-}
 
 class ComThread {
 public:
