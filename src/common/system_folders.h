@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include <cwchar>
 #include <string>
 #include <vector>
 
@@ -24,4 +25,26 @@ inline std::wstring ShellFolderPath(int folderId) {
     wchar_t folder[MAX_PATH] = L"";
     if (!SHGetSpecialFolderPathW(nullptr, folder, folderId, FALSE)) return std::wstring();
     return folder;
+}
+
+// Makes a new, empty folder of this program's own under the temporary folder, named `prefix`
+// followed by a number nobody can have taken before us (the folder must not exist yet: a name
+// somebody else made first is passed over, never entered). Returns its path with a trailing
+// backslash, or empty when none could be made. The caller removes the folder when done.
+inline std::wstring CreateOwnTemporaryFolder(const wchar_t* prefix) {
+    const std::wstring temporaryFolder = TemporaryFolderPath();
+    if (temporaryFolder.empty()) return std::wstring();
+    LARGE_INTEGER counter{};
+    QueryPerformanceCounter(&counter);
+    unsigned long long seed = static_cast<unsigned long long>(counter.QuadPart) ^
+                              (static_cast<unsigned long long>(GetCurrentProcessId()) << 32);
+    for (int attempt = 0; attempt < 64; ++attempt) {
+        seed = seed * 6364136223846793005ULL + 1442695040888963407ULL;
+        wchar_t name[32];
+        swprintf(name, 32, L"%08lx", static_cast<unsigned long>(seed >> 33));
+        const std::wstring folder = temporaryFolder + prefix + name;
+        if (CreateDirectoryW(folder.c_str(), nullptr)) return folder + L"\\";
+        if (GetLastError() != ERROR_ALREADY_EXISTS) return std::wstring();
+    }
+    return std::wstring();
 }

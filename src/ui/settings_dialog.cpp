@@ -38,7 +38,13 @@ int CALLBACK FolderBrowserCallback(HWND browser, UINT message, LPARAM, LPARAM da
     if (message != BFFM_INITIALIZED) return 0;
     const auto* storedFolder = reinterpret_cast<const std::wstring*>(data);
     if (storedFolder != nullptr && !storedFolder->empty()) {
-        SendMessageW(browser, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(storedFolder->c_str()));
+        const auto folder = reinterpret_cast<LPARAM>(storedFolder->c_str());
+        // Wine's chooser matches each folder of the path against records that carry the folders'
+        // time stamps; its first walk down the path, which fills the tree as it goes, now and then
+        // stops short of the folder (about every other time here). A second walk finds it.
+        if (!SendMessageW(browser, BFFM_SETSELECTIONW, TRUE, folder)) {
+            SendMessageW(browser, BFFM_SETSELECTIONW, TRUE, folder);
+        }
     }
     SetWindowLongPtrW(browser, GWL_STYLE, GetWindowLongPtrW(browser, GWL_STYLE) | WS_MAXIMIZEBOX);
     return 0;

@@ -391,6 +391,56 @@ std::optional<RECT> ToolbarButtonRect(HWND toolbar, int index) {
     return rect;
 }
 
+std::optional<std::wstring> TreeItemText(HWND tree, HTREEITEM item) {
+    // The tree fills the item record and its text in memory lent to the program's own process.
+    DWORD processId = 0;
+    GetWindowThreadProcessId(tree, &processId);
+    UniqueHandle process(OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, processId));
+    if (!process.IsValid()) return std::nullopt;
+    constexpr size_t kTextCapacity = MAX_PATH;
+    constexpr size_t kLentSize = sizeof(TVITEMW) + kTextCapacity * sizeof(wchar_t);
+    auto* lent = static_cast<uint8_t*>(
+        VirtualAllocEx(process.Get(), nullptr, kLentSize, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+    if (lent == nullptr) return std::nullopt;
+    TVITEMW query{};
+    query.mask = TVIF_TEXT | TVIF_HANDLE;
+    query.hItem = item;
+    query.pszText = reinterpret_cast<wchar_t*>(lent + sizeof(TVITEMW));
+    query.cchTextMax = static_cast<int>(kTextCapacity);
+    std::vector<wchar_t> text(kTextCapacity, L'\0');
+    DWORD_PTR answered = 0;
+    const bool read =
+        WriteProcessMemory(process.Get(), lent, &query, sizeof(query), nullptr) &&
+        WriteProcessMemory(process.Get(), lent + sizeof(TVITEMW), text.data(), sizeof(wchar_t), nullptr) &&
+        SendMessageTimeoutW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(lent), SMTO_NORMAL, kAnswerTimeoutMs,
+                            &answered) &&
+        answered != 0 &&
+        ReadProcessMemory(process.Get(), lent + sizeof(TVITEMW), text.data(), kTextCapacity * sizeof(wchar_t),
+                          nullptr);
+    VirtualFreeEx(process.Get(), lent, 0, MEM_RELEASE);
+    if (!read) return std::nullopt;
+    text.back() = L'\0';
+    return std::wstring(text.data());
+}
+
+std::vector<std::wstring> SelectedTreeItemPath(HWND tree) {
+    std::vector<std::wstring> path;
+    DWORD_PTR item = 0;
+    SendMessageTimeoutW(tree, TVM_GETNEXTITEM, TVGN_CARET, 0, SMTO_NORMAL, kAnswerTimeoutMs, &item);
+    while (item != 0) {
+        const std::optional<std::wstring> text = TreeItemText(tree, reinterpret_cast<HTREEITEM>(item));
+        if (!text) return {};
+        path.push_back(*text);
+        DWORD_PTR parent = 0;
+        if (!SendMessageTimeoutW(tree, TVM_GETNEXTITEM, TVGN_PARENT, static_cast<LPARAM>(item), SMTO_NORMAL,
+                                 kAnswerTimeoutMs, &parent)) {
+            return {};
+        }
+        item = parent;
+    }
+    return path;
+}
+
 bool ClickToolbarButton(HWND toolbar, int index) {
     const std::optional<RECT> rect = ToolbarButtonRect(toolbar, index);
     if (!rect) return false;

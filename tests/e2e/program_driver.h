@@ -1,6 +1,7 @@
 #pragma once
 
 #include <windows.h>
+#include <commctrl.h>
 
 #include <functional>
 #include <optional>
@@ -120,6 +121,13 @@ std::optional<RECT> ToolbarButtonRect(HWND toolbar, int index);
 // Presses and releases the left mouse button over the middle of that button, as a click on it
 // does. False when the button's place cannot be read.
 bool ClickToolbarButton(HWND toolbar, int index);
+
+// The texts of the selected item of a tree view of the program and of its parents, the selected
+// item first (a folder chooser's tree: the chosen folder, then the folders above it); empty when
+// nothing is selected or the tree cannot be read.
+// The text of one item of a tree view of the program; nothing when it cannot be read.
+std::optional<std::wstring> TreeItemText(HWND tree, HTREEITEM item);
+std::vector<std::wstring> SelectedTreeItemPath(HWND tree);
 
 // A visible window of the test that holds the foreground while it lives, as the window a user
 // works in before turning to the program.

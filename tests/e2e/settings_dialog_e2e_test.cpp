@@ -724,16 +724,27 @@ TEST_F(SettingsDialogE2eTest, ChooserStartsAtTheStoredFolderAndStoresTheChoice) 
     ASSERT_TRUE(dialog.IsEnabled(kSourceMoreButton));
     const std::wstring storedFolder = EncodeSettingText(pictures.Path());
 
+    const std::wstring folderName = pictures.Path().substr(pictures.Path().find_last_of(L'\\') + 1);
+    // Whether the chooser's selected folder ends in these folders (the innermost first).
+    const auto selectionEndsIn = [](HWND tree, const std::vector<std::wstring>& innermostFolders) {
+        std::vector<std::wstring> selected = SelectedTreeItemPath(tree);
+        if (selected.size() < innermostFolders.size()) return false;
+        selected.resize(innermostFolders.size());
+        return selected == innermostFolders;
+    };
+    const auto press = [](HWND tree, UINT key) {
+        SendMessageW(tree, WM_KEYDOWN, key, 1 | (static_cast<LPARAM>(MapVirtualKeyW(key, MAPVK_VK_TO_VSC)) << 16));
+    };
+
     // The chooser opens at the stored folder. Cancel changes nothing; OK on its first subfolder
     // (reached with the keys: open the folder, go down one) stores that one.
     const struct {
         const char* name;
-        std::vector<UINT> keys;
         int button;
         std::wstring stored;
     } choices[] = {
-        {"Cancel", {VK_RIGHT, VK_DOWN}, IDCANCEL, storedFolder},
-        {"OK", {VK_RIGHT, VK_DOWN}, IDOK, EncodeSettingText(pictures / L"more")},
+        {"Cancel", IDCANCEL, storedFolder},
+        {"OK", IDOK, EncodeSettingText(pictures / L"more")},
     };
     for (const auto& choice : choices) {
         SCOPED_TRACE(choice.name);
@@ -743,10 +754,23 @@ TEST_F(SettingsDialogE2eTest, ChooserStartsAtTheStoredFolderAndStoresTheChoice) 
         ASSERT_NE(chooser, nullptr) << "no folder chooser";
         HWND folderTree = FindWindowExW(chooser, nullptr, WC_TREEVIEWW, nullptr);
         ASSERT_NE(folderTree, nullptr) << "the chooser has no folder tree";
-        for (const UINT key : choice.keys) {
-            SendMessageW(folderTree, WM_KEYDOWN, key,
-                         1 | (static_cast<LPARAM>(MapVirtualKeyW(key, MAPVK_VK_TO_VSC)) << 16));
-        }
+        // The chooser may stand on the stored folder only some time after it appeared: keys sent
+        // before that land elsewhere.
+        ASSERT_TRUE(WaitUntil([&] { return selectionEndsIn(folderTree, {folderName}); }, kChangeTimeoutMs))
+            << "the chooser stands on " << ::testing::PrintToString(SelectedTreeItemPath(folderTree))
+            << ", not on the stored folder";
+        press(folderTree, VK_RIGHT);
+        ASSERT_TRUE(WaitUntil(
+            [&] {
+                const LRESULT selected = SendMessageW(folderTree, TVM_GETNEXTITEM, TVGN_CARET, 0);
+                return SendMessageW(folderTree, TVM_GETNEXTITEM, TVGN_CHILD, selected) != 0;
+            },
+            kChangeTimeoutMs))
+            << "the stored folder did not open";
+        press(folderTree, VK_DOWN);
+        ASSERT_TRUE(WaitUntil([&] { return selectionEndsIn(folderTree, {L"more", folderName}); }, kChangeTimeoutMs))
+            << "the chooser stands on " << ::testing::PrintToString(SelectedTreeItemPath(folderTree))
+            << ", not on the stored folder's subfolder";
         PressDialogButton(chooser, choice.button);
         EXPECT_TRUE(WaitUntil([&] { return !IsWindow(chooser) || !IsWindowVisible(chooser); }, kChangeTimeoutMs));
         // The settings dialog answers again once the chooser is gone.

@@ -1,0 +1,40 @@
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <set>
+#include <string>
+
+#include "common/system_folders.h"
+
+namespace {
+
+bool FolderIsEmpty(const std::wstring& folder) {
+    WIN32_FIND_DATAW entry;
+    HANDLE search = FindFirstFileW((folder + L"*").c_str(), &entry);
+    if (search == INVALID_HANDLE_VALUE) return false;
+    bool empty = true;
+    do {
+        const std::wstring name = entry.cFileName;
+        if (name != L"." && name != L"..") empty = false;
+    } while (FindNextFileW(search, &entry));
+    FindClose(search);
+    return empty;
+}
+
+}  // namespace
+
+TEST(OwnTemporaryFolder, EachCallMakesANewEmptyFolderInsideTheTemporaryFolder) {
+    const std::wstring temporaryFolder = TemporaryFolderPath();
+    ASSERT_FALSE(temporaryFolder.empty());
+    std::set<std::wstring> made;
+    for (int i = 0; i < 20; ++i) {
+        const std::wstring folder = CreateOwnTemporaryFolder(L"OrbelinTest-");
+        ASSERT_FALSE(folder.empty());
+        EXPECT_EQ(folder.compare(0, temporaryFolder.size(), temporaryFolder), 0) << folder;
+        EXPECT_EQ(folder.back(), L'\\');
+        EXPECT_TRUE(FolderIsEmpty(folder)) << folder;
+        EXPECT_TRUE(made.insert(folder).second) << "made twice: " << folder;
+    }
+    for (const auto& folder : made) EXPECT_TRUE(RemoveDirectoryW(folder.c_str())) << folder;
+}
