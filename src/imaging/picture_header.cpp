@@ -153,9 +153,36 @@ bool IsFrameMarker(uint8_t marker) {
     return marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
 }
 
-// Walks the segments from the start-of-image marker to the first frame header, seeking over
-// each segment by its length, and reads the frame's height and width there. Decoders skip junk
-// that this walk stops at, so whatever ends the walk early leaves the answer to the decoder.
+enum class MarkerSearch { kFound, kEndOfData, kTooFar };
+
+// Moves `position` to the 0xFF that introduces the next marker, looking for it as a JPEG
+// decoder does between segments: bytes other than 0xFF are skipped, so are further 0xFF fill
+// bytes, and 0xFF followed by 0 (a stuffed zero, no marker). Reads the data in small chunks.
+MarkerSearch FindNextMarker(const HeaderByteReader& read, uint64_t& position) {
+    uint8_t chunk[256];
+    bool previousWasFF = false;
+    while (position < kMaxJpegHeaderBytes) {
+        const size_t count = read(position, chunk, sizeof chunk);
+        if (count == 0) return MarkerSearch::kEndOfData;
+        for (size_t i = 0; i < count; ++i) {
+            if (previousWasFF && chunk[i] != 0xFF && chunk[i] != 0x00) {
+                position += i - 1;  // i is 0 when the 0xFF ended the previous chunk
+                return MarkerSearch::kFound;
+            }
+            previousWasFF = chunk[i] == 0xFF;
+        }
+        position += count;
+    }
+    return MarkerSearch::kTooFar;
+}
+
+// Walks the segments from the start-of-image marker to the first frame header the way a JPEG
+// decoder reads them, seeking over each segment by its length and skipping whatever lies between
+// segments (junk bytes, fill bytes, stuffed zeros) up to the next marker, and reads the frame's
+// height and width there. So the size the walk finds is the size the decoder allocates; where
+// the walk finds none, the decoder finds none either and refuses the file at its headers: a scan,
+// the end of the image or a second start marker before any frame, a segment or frame header cut
+// short.
 PictureHeader ReadJpeg(const HeaderByteReader& read) {
     uint64_t position = 2;
     int orientation = kOrientationAsStored;
@@ -164,25 +191,32 @@ PictureHeader ReadJpeg(const HeaderByteReader& read) {
         header.orientation = orientation;
         return header;
     };
-    for (int step = 0; step < kMaxJpegSegments; ++step) {
+    const auto undecided = [&] { return withOrientation(Undecided(PictureFormat::kJpeg)); };
+    for (;;) {
+        if (position >= kMaxJpegHeaderBytes) return withOrientation(NotAPicture(PictureFormat::kJpeg));
         uint8_t segment[4];
-        if (!ReadExactly(read, position, segment, sizeof segment)) break;
-        if (segment[0] != 0xFF) break;
-        const uint8_t marker = segment[1];
-        if (marker == 0xFF) {  // a fill byte before the marker
-            position += 1;
-            continue;
+        const size_t count = read(position, segment, sizeof segment);
+        if (count < 2 || segment[0] != 0xFF || segment[1] == 0xFF || segment[1] == 0x00) {
+            switch (FindNextMarker(read, position)) {
+                case MarkerSearch::kFound:
+                    continue;
+                case MarkerSearch::kEndOfData:
+                    return undecided();
+                case MarkerSearch::kTooFar:
+                    return withOrientation(NotAPicture(PictureFormat::kJpeg));
+            }
         }
+        const uint8_t marker = segment[1];
         if (marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7)) {  // markers without a length
             position += 2;
             continue;
         }
-        if (marker == 0x00 || marker == 0xD8 || marker == 0xD9 || marker == 0xDA) break;
+        if (marker == 0xD8 || marker == 0xD9 || marker == 0xDA) return undecided();
+        if (count < sizeof segment) return undecided();
         const uint32_t length = BigEndian16(segment + 2);
-        if (length < 2) break;
         if (IsFrameMarker(marker)) {
             uint8_t frame[5];  // precision, height, width
-            if (length < 2 + sizeof frame || !ReadExactly(read, position + 4, frame, sizeof frame)) break;
+            if (length < 2 + sizeof frame || !ReadExactly(read, position + 4, frame, sizeof frame)) return undecided();
             return withOrientation(Stated(PictureFormat::kJpeg, BigEndian16(frame + 3), BigEndian16(frame + 1)));
         }
         if (marker == 0xE1 && !exifSeen) {
@@ -195,9 +229,9 @@ PictureHeader ReadJpeg(const HeaderByteReader& read) {
                     ReadFirstTiffDirectory(read, position + 4 + sizeof name, position + 2 + length).orientation;
             }
         }
-        position += 2 + uint64_t{length};
+        // A length below 2 covers less than its own field: decoders read on after the field.
+        position += 2 + uint64_t{std::max<uint32_t>(length, 2)};
     }
-    return withOrientation(Undecided(PictureFormat::kJpeg));
 }
 
 // The byte-order mark, the offset of the first image directory, and in that directory the size
@@ -221,7 +255,7 @@ PictureHeader ReadPictureHeader(const HeaderByteReader& read) {
     if (startsWith("\x89PNG\r\n\x1a\n", 8)) return ReadPng(read);
     if (startsWith("GIF87a", 6) || startsWith("GIF89a", 6)) return ReadGif(read);
     if (startsWith("BM", 2)) return ReadBmp(read);
-    if (startsWith("\xFF\xD8\xFF", 3)) return ReadJpeg(read);
+    if (startsWith("\xFF\xD8", 2)) return ReadJpeg(read);
     if (startsWith("II*\0", 4) || startsWith("MM\0*", 4)) return ReadTiff(read);
     return {};
 }

@@ -18,13 +18,16 @@
 // - kNotAPicture: content that starts with a format's signature but whose header breaks that
 //   format's rules in a way no decoder accepts (a BMP header of an unknown size, with other
 //   than one plane, an unknown bit count, a negative width or a height of -2^31; a PNG whose
-//   first chunk is not a 13-byte IHDR, or whose side exceeds 2^31 - 1). Neither listed nor
-//   decoded.
-// - kUndecided: everything the header alone cannot settle, left to the decoder rather than
-//   accepted or refused on a guess: content of none of these formats, a header cut short, a
-//   side stated as zero (a JPEG whose height a later DNL segment sets, a GIF with an empty
-//   logical screen), a JPEG frame header that the segment walk does not reach (junk between
-//   segments, a scan first, too many segments), a TIFF without plain size tags.
+//   first chunk is not a 13-byte IHDR, or whose side exceeds 2^31 - 1), and a JPEG whose first
+//   frame header lies further into the file than kMaxJpegHeaderBytes. Neither listed nor decoded.
+// - kUndecided: everything the header alone cannot settle: content of none of these formats, a
+//   header cut short, a side stated as zero (a JPEG whose height a later DNL segment sets, a GIF
+//   with an empty logical screen), a JPEG without a frame header before its first scan or its
+//   end, a TIFF without plain size tags. Such a file is decoded only once its decoder has told
+//   the size (decoder_frame_size.h).
+//
+// A JPEG's segments are walked as a decoder reads them, junk and fill bytes between segments
+// included, so that the size found is the one the decoder allocates.
 //
 // Besides the size, the header tells how the picture is turned to show upright: the EXIF
 // orientation (tag 0x0112) of a JPEG's Exif segment or of a TIFF's first image directory, read
@@ -51,9 +54,10 @@ struct PictureHeader {
     uint32_t UprightHeight() const { return OrientationSwapsSides(orientation) ? width : height; }
 };
 
-// JPEG segments and TIFF directory entries a header walk passes before it gives up: real files
-// have a few dozen.
-inline constexpr int kMaxJpegSegments = 4096;
+// How far into a JPEG file its walk looks for the first frame header: cameras write it within
+// the first megabyte or so, after metadata segments of at most 64 KiB each.
+inline constexpr uint64_t kMaxJpegHeaderBytes = 64ull * 1024 * 1024;
+// TIFF directory entries a header walk passes before it gives up: real files have a few dozen.
 inline constexpr int kMaxTiffEntries = 4096;
 // The EXIF orientation tag.
 inline constexpr uint32_t kOrientationTag = 0x0112;
