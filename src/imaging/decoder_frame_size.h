@@ -14,9 +14,9 @@
 // The decoder asked is the system's imaging component (WIC), for the first frame of the
 // picture; GDI+ decodes a picture only after that. On Windows the decoders read the size from
 // the picture's headers. Under Wine the decoders of JPEG, PNG and GIF decode the whole picture
-// before the size can be asked, and the icon decoder decodes the first icon: for JPEG, PNG and
-// GIF the program's own header reading therefore follows the formats as far as their decoders
-// do, so that what it leaves open is content their decoders refuse at its headers.
+// before the size can be asked, and the icon decoder decodes the first icon: the program's own
+// header reading (picture_header.h) therefore follows these formats as far as their decoders do,
+// so that what it leaves open of them is content their decoders refuse at its headers.
 
 // The first frame's size; nothing when WIC is missing, no decoder takes the content, or the
 // decoder fails at it.

@@ -26,16 +26,18 @@ PictureHeader Stated(PictureFormat format, uint32_t width, uint32_t height) {
     return {HeaderVerdict::kSized, format, width, height};
 }
 
-// Signature, then the first chunk, which must be IHDR of 13 bytes: width and height, each at
-// most 2^31 - 1.
-PictureHeader ReadPng(const HeaderByteReader& read) {
+constexpr uint8_t kPngSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+
+// The PNG signature at `start`, then the first chunk, which must be IHDR of 13 bytes: width and
+// height, each at most 2^31 - 1.
+PictureHeader ReadPngAt(const HeaderByteReader& read, uint64_t start, PictureFormat format) {
     uint8_t chunk[16];
-    if (!ReadExactly(read, 8, chunk, sizeof chunk)) return Undecided(PictureFormat::kPng);
-    if (BigEndian32(chunk) != 13 || std::memcmp(chunk + 4, "IHDR", 4) != 0) return NotAPicture(PictureFormat::kPng);
+    if (!ReadExactly(read, start + sizeof kPngSignature, chunk, sizeof chunk)) return Undecided(format);
+    if (BigEndian32(chunk) != 13 || std::memcmp(chunk + 4, "IHDR", 4) != 0) return NotAPicture(format);
     const uint32_t width = BigEndian32(chunk + 8);
     const uint32_t height = BigEndian32(chunk + 12);
-    if (width > 0x7FFFFFFFu || height > 0x7FFFFFFFu) return NotAPicture(PictureFormat::kPng);
-    return Stated(PictureFormat::kPng, width, height);
+    if (width > 0x7FFFFFFFu || height > 0x7FFFFFFFu) return NotAPicture(format);
+    return Stated(format, width, height);
 }
 
 // The logical screen size that follows the six signature bytes.
@@ -61,36 +63,58 @@ bool IsBmpBitCount(uint32_t bitCount, bool infoHeader) {
     }
 }
 
-// The file header (14 bytes), then BITMAPCOREHEADER (12 bytes, unsigned 16-bit sizes) or one of
-// the BITMAPINFOHEADER family (40, 52, 56, 108 or 124 bytes, and the OS/2 header of 64 bytes that
+// A DIB header at `start`: BITMAPCOREHEADER (12 bytes, unsigned 16-bit sizes) or one of the
+// BITMAPINFOHEADER family (40, 52, 56, 108 or 124 bytes, and the OS/2 header of 64 bytes that
 // starts alike: signed 32-bit sizes, a negative height marks a top-down bitmap). One plane and a
-// bit count Windows knows; anything else that starts with "BM" (a text about cars, say) is no
-// picture.
-PictureHeader ReadBmp(const HeaderByteReader& read) {
+// bit count Windows knows; anything else is no picture. An icon's DIB counts the rows of its
+// mask in its height too (`withMaskRows`): the picture has half of them.
+PictureHeader ReadDibAt(const HeaderByteReader& read, uint64_t start, PictureFormat format, bool withMaskRows) {
+    const uint32_t rowsPerPictureRow = withMaskRows ? 2 : 1;
     uint8_t core[12];
-    if (!ReadExactly(read, 14, core, 4)) return Undecided(PictureFormat::kBmp);
+    if (!ReadExactly(read, start, core, 4)) return Undecided(format);
     const uint32_t headerSize = LittleEndian32(core);
     if (headerSize == 12) {
-        if (!ReadExactly(read, 14, core, sizeof core)) return Undecided(PictureFormat::kBmp);
+        if (!ReadExactly(read, start, core, sizeof core)) return Undecided(format);
         if (LittleEndian16(core + 8) != 1 || !IsBmpBitCount(LittleEndian16(core + 10), false)) {
-            return NotAPicture(PictureFormat::kBmp);
+            return NotAPicture(format);
         }
-        return Stated(PictureFormat::kBmp, LittleEndian16(core + 4), LittleEndian16(core + 6));
+        return Stated(format, LittleEndian16(core + 4), LittleEndian16(core + 6) / rowsPerPictureRow);
     }
     const uint32_t knownSizes[] = {40, 52, 56, 64, 108, 124};
     if (std::find(std::begin(knownSizes), std::end(knownSizes), headerSize) == std::end(knownSizes)) {
-        return NotAPicture(PictureFormat::kBmp);
+        return NotAPicture(format);
     }
     uint8_t info[16];  // size, width, height, planes, bit count
-    if (!ReadExactly(read, 14, info, sizeof info)) return Undecided(PictureFormat::kBmp);
+    if (!ReadExactly(read, start, info, sizeof info)) return Undecided(format);
     if (LittleEndian16(info + 12) != 1 || !IsBmpBitCount(LittleEndian16(info + 14), true)) {
-        return NotAPicture(PictureFormat::kBmp);
+        return NotAPicture(format);
     }
     const int32_t width = static_cast<int32_t>(LittleEndian32(info + 4));
     const int32_t height = static_cast<int32_t>(LittleEndian32(info + 8));
-    if (width < 0 || height == INT32_MIN) return NotAPicture(PictureFormat::kBmp);
+    if (width < 0 || height == INT32_MIN) return NotAPicture(format);
     const uint32_t rows = static_cast<uint32_t>(height < 0 ? -height : height);
-    return Stated(PictureFormat::kBmp, static_cast<uint32_t>(width), rows);
+    return Stated(format, static_cast<uint32_t>(width), rows / rowsPerPictureRow);
+}
+
+// The file header (14 bytes), then the DIB header. Anything else that starts with "BM" (a text
+// about cars, say) is no picture.
+PictureHeader ReadBmp(const HeaderByteReader& read) { return ReadDibAt(read, 14, PictureFormat::kBmp, false); }
+
+// An icon file: a directory (reserved 0, type 1, the number of icons) whose first 16-byte entry
+// says where the first icon lies, and there a PNG file or a DIB. The first icon is the one the
+// decoders show; under Wine the icon decoder decodes it whole before it can tell its size, so
+// its size is read here. A directory without icons is left to the decoder.
+PictureHeader ReadIco(const HeaderByteReader& read) {
+    uint8_t directory[6 + 16];
+    if (!ReadExactly(read, 0, directory, sizeof directory)) return Undecided(PictureFormat::kIco);
+    if (LittleEndian16(directory + 4) == 0) return Undecided(PictureFormat::kIco);
+    const uint64_t iconStart = LittleEndian32(directory + 6 + 12);
+    uint8_t signature[sizeof kPngSignature];
+    if (!ReadExactly(read, iconStart, signature, sizeof signature)) return Undecided(PictureFormat::kIco);
+    if (std::memcmp(signature, kPngSignature, sizeof signature) == 0) {
+        return ReadPngAt(read, iconStart, PictureFormat::kIco);
+    }
+    return ReadDibAt(read, iconStart, PictureFormat::kIco, true);
 }
 
 // What the first image directory of a TIFF structure says: ImageWidth (256) and ImageLength
@@ -252,11 +276,12 @@ PictureHeader ReadPictureHeader(const HeaderByteReader& read) {
     auto startsWith = [&](const char* magic, size_t length) {
         return count >= length && std::memcmp(signature, magic, length) == 0;
     };
-    if (startsWith("\x89PNG\r\n\x1a\n", 8)) return ReadPng(read);
+    if (startsWith("\x89PNG\r\n\x1a\n", 8)) return ReadPngAt(read, 0, PictureFormat::kPng);
     if (startsWith("GIF87a", 6) || startsWith("GIF89a", 6)) return ReadGif(read);
     if (startsWith("BM", 2)) return ReadBmp(read);
     if (startsWith("\xFF\xD8", 2)) return ReadJpeg(read);
     if (startsWith("II*\0", 4) || startsWith("MM\0*", 4)) return ReadTiff(read);
+    if (startsWith("\0\0\1\0", 4)) return ReadIco(read);
     return {};
 }
 

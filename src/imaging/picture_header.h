@@ -6,7 +6,7 @@
 
 #include "imaging/picture_orientation.h"
 
-// What the header of a JPEG, PNG, GIF, BMP or TIFF file says, found from the file's content
+// What the header of a JPEG, PNG, GIF, BMP, TIFF or icon file says, found from the file's content
 // (never its name) by reading only the few bytes that hold it. Two callers rely on it: the
 // folder scan takes its answer as the picture test instead of decoding every file, and every
 // decode checks it first, because a decoder allocates the whole picture from the size a header
@@ -18,8 +18,9 @@
 // - kNotAPicture: content that starts with a format's signature but whose header breaks that
 //   format's rules in a way no decoder accepts (a BMP header of an unknown size, with other
 //   than one plane, an unknown bit count, a negative width or a height of -2^31; a PNG whose
-//   first chunk is not a 13-byte IHDR, or whose side exceeds 2^31 - 1), and a JPEG whose first
-//   frame header lies further into the file than kMaxJpegHeaderBytes. Neither listed nor decoded.
+//   first chunk is not a 13-byte IHDR, or whose side exceeds 2^31 - 1; an icon whose first icon
+//   is neither a PNG nor a DIB by these rules), and a JPEG whose first frame header lies further
+//   into the file than kMaxJpegHeaderBytes. Neither listed nor decoded.
 // - kUndecided: everything the header alone cannot settle: content of none of these formats, a
 //   header cut short, a side stated as zero (a JPEG whose height a later DNL segment sets, a GIF
 //   with an empty logical screen), a JPEG without a frame header before its first scan or its
@@ -27,7 +28,8 @@
 //   the size (decoder_frame_size.h).
 //
 // A JPEG's segments are walked as a decoder reads them, junk and fill bytes between segments
-// included, so that the size found is the one the decoder allocates.
+// included, so that the size found is the one the decoder allocates. An icon file's size is the
+// size of its first icon, the one decoders show.
 //
 // Besides the size, the header tells how the picture is turned to show upright: the EXIF
 // orientation (tag 0x0112) of a JPEG's Exif segment or of a TIFF's first image directory, read
@@ -37,7 +39,7 @@
 // read (fewer at the end of the file, 0 past it or on a read error).
 using HeaderByteReader = std::function<size_t(uint64_t offset, uint8_t* buffer, size_t count)>;
 
-enum class PictureFormat { kNone, kJpeg, kPng, kGif, kBmp, kTiff };
+enum class PictureFormat { kNone, kJpeg, kPng, kGif, kBmp, kTiff, kIco };
 
 enum class HeaderVerdict { kUndecided, kSized, kNotAPicture };
 

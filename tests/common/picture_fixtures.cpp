@@ -176,11 +176,8 @@ void PutLittleEndian(std::vector<uint8_t>& bytes, uint32_t value, int count) {
     for (int i = 0; i < count; ++i) bytes.push_back(static_cast<uint8_t>(value >> (8 * i)));
 }
 
-}  // namespace
-
-std::vector<uint8_t> IconFile(int side, uint32_t argb) {
-    const uint32_t maskStride = (static_cast<uint32_t>(side) + 31) / 32 * 4;
-    const uint32_t imageBytes = 40 + static_cast<uint32_t>(side) * side * 4 + maskStride * side;
+// The icon directory of one icon of `imageBytes` bytes that follows it.
+std::vector<uint8_t> IconDirectory(int side, uint32_t imageBytes) {
     std::vector<uint8_t> bytes;
     PutLittleEndian(bytes, 0, 2);  // reserved
     PutLittleEndian(bytes, 1, 2);  // an icon
@@ -193,6 +190,21 @@ std::vector<uint8_t> IconFile(int side, uint32_t argb) {
     PutLittleEndian(bytes, 32, 2);  // bits a pixel
     PutLittleEndian(bytes, imageBytes, 4);
     PutLittleEndian(bytes, 6 + 16, 4);
+    return bytes;
+}
+
+}  // namespace
+
+std::vector<uint8_t> IconFileOfPng(const std::vector<uint8_t>& png) {
+    std::vector<uint8_t> bytes = IconDirectory(256, static_cast<uint32_t>(png.size()));
+    for (uint8_t byte : png) bytes.push_back(byte);
+    return bytes;
+}
+
+std::vector<uint8_t> IconFile(int side, uint32_t argb) {
+    const uint32_t maskStride = (static_cast<uint32_t>(side) + 31) / 32 * 4;
+    const uint32_t imageBytes = 40 + static_cast<uint32_t>(side) * side * 4 + maskStride * side;
+    std::vector<uint8_t> bytes = IconDirectory(side, imageBytes);
     // The image: a bottom-up DIB whose height counts the colour rows and the mask rows.
     PutLittleEndian(bytes, 40, 4);
     PutLittleEndian(bytes, static_cast<uint32_t>(side), 4);

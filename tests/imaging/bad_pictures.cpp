@@ -66,6 +66,7 @@ std::vector<BadPicture> BadPictures() {
     std::vector<uint8_t> junkAfterStart = stating20000;
     junkAfterStart.insert(junkAfterStart.begin() + 2, uint8_t{0x5A});
     pictures.push_back({"JPEG stating 20000 x 16000 with one junk byte after its start marker", junkAfterStart});
+    pictures.push_back({"icon whose PNG claims 20000 x 16000", IconFileOfPng(PngClaimingSize(20000, 16000))});
     pictures.push_back(
         {"JPEG stating 20000 x 16000 behind 5000 comment segments", WithCommentSegments(stating20000, 5000)});
     return pictures;

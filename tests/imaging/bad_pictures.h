@@ -14,5 +14,5 @@ struct BadPicture {
 // 60000 x 60000 pixels (about 14 GB decoded) or more; headers that leave the size to the decoder
 // (a JPEG whose height a DNL segment never sets, a GIF with an empty screen and a huge frame);
 // small JPEG files stating 20000 x 16000 (over the decoding budget) behind junk bytes or many
-// segments; and a BMP header that breaks the format's rules.
+// segments; an icon whose PNG claims as much; and a BMP header that breaks the format's rules.
 std::vector<BadPicture> BadPictures();

@@ -23,15 +23,15 @@ namespace {
 
 PictureHeader HeaderOf(const std::vector<uint8_t>& bytes) { return ReadPictureHeader(bytes.data(), bytes.size()); }
 
-// An icon is a picture the header reader does not read: its decoder tells its size, from the
-// file and from memory, and it is then decoded and shown like any picture.
-TEST(DecoderFrameSizeTest, AnIconIsSizedByItsDecoderAndThenShown) {
+// The decoder tells the size of a picture whose header left it open, from the file and from
+// memory; the header keeps its orientation. (Icons, whose first icon the header reader sizes
+// itself, stand for such pictures here.)
+TEST(DecoderFrameSizeTest, TheDecoderSizesWhatTheHeaderLeftOpen) {
     TestFolder folder(L"decoder_frame_size_icon");
     const std::vector<uint8_t> icon = IconFile(48, 0xFFE00000);
     const std::wstring path = folder / L"red.ico";
     ASSERT_TRUE(WriteFileBytes(path, icon));
-    const PictureHeader header = HeaderOf(icon);
-    ASSERT_EQ(header.verdict, HeaderVerdict::kUndecided);
+    ASSERT_EQ(HeaderOf(icon).verdict, HeaderVerdict::kSized);
 
     for (const std::optional<PictureSize>& size :
          {DecoderFrameSize(path.c_str()), DecoderFrameSize(icon.data(), icon.size())}) {
@@ -39,14 +39,17 @@ TEST(DecoderFrameSizeTest, AnIconIsSizedByItsDecoderAndThenShown) {
         EXPECT_EQ(size->width, 48u);
         EXPECT_EQ(size->height, 48u);
     }
+    PictureHeader open;
+    open.orientation = 6;
     for (const PictureHeader& settled :
-         {SettleHeaderSize(header, path.c_str()), SettleHeaderSize(header, icon.data(), icon.size())}) {
+         {SettleHeaderSize(open, path.c_str()), SettleHeaderSize(open, icon.data(), icon.size())}) {
         EXPECT_EQ(settled.verdict, HeaderVerdict::kSized);
         EXPECT_EQ(settled.width, 48u);
         EXPECT_EQ(settled.height, 48u);
-        EXPECT_EQ(settled.orientation, kOrientationAsStored);
+        EXPECT_EQ(settled.orientation, 6);
     }
 
+    // And the icon shows like any picture.
     PictureHolder holder;
     ASSERT_TRUE(holder.LoadFile(path.c_str()));
     EXPECT_EQ(holder.Width(), 48u);
@@ -109,7 +112,7 @@ TEST(DecoderFrameSizeTest, TheQuestionTakesTheLargeDecodeTurn) {
     std::atomic<bool> answered{false};
     PictureHeader settled;
     std::thread asking([&] {
-        settled = SettleHeaderSize(HeaderOf(icon), icon.data(), icon.size());
+        settled = SettleHeaderSize(PictureHeader{}, icon.data(), icon.size());
         answered = true;
     });
     std::this_thread::sleep_for(std::chrono::milliseconds(200));

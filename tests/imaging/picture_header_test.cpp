@@ -104,6 +104,18 @@ Bytes Jpeg(uint32_t width, uint32_t height, int frameMarker = 0xC0) {
 // Where the size fields of Jpeg()'s frame header end.
 constexpr size_t kJpegFrameSizeEnd = 2 + 18 + 71 + 9;
 
+// An icon file of one icon whose image is `image` (a PNG file or a DIB without file header).
+Bytes Ico(const Bytes& image, uint32_t count = 1) {
+    Bytes bytes = {0, 0, 1, 0};
+    AppendLittle16(bytes, count);
+    Append(bytes, {48, 48, 0, 0, 1, 0, 32, 0});
+    AppendLittle32(bytes, static_cast<uint32_t>(image.size()));
+    AppendLittle32(bytes, 22);
+    bytes.insert(bytes.end(), image.begin(), image.end());
+    return bytes;
+}
+Bytes Dib(const Bytes& bmp) { return Bytes(bmp.begin() + 14, bmp.end()); }
+
 struct TiffEntry {
     uint32_t tag, type, count, value;
 };
@@ -238,6 +250,18 @@ std::vector<Case> AllCases() {
         Undecided("tiff directory inside the file header", Tiff(true, {{256, 4, 1, 40}, {257, 4, 1, 40}}, 4), F::kTiff),
         Undecided("tiff directory outside the file", Bytes{'I', 'I', '*', 0, 0xFF, 0xFF, 0xFF, 0x7F}, F::kTiff),
         Undecided("BigTIFF is left to the decoder", Bytes{'I', 'I', 43, 0, 8, 0, 0, 0, 0, 0, 0, 0}, F::kNone),
+        // Icons: the size of the first icon, whose DIB height counts its mask rows too
+        Sized("icon of a DIB", Ico(Dib(BmpInfo(48, 96, 40, 1, 32))), F::kIco, 48, 48),
+        Sized("icon of a core DIB", Ico(Dib(BmpCore(32, 64))), F::kIco, 32, 32),
+        Sized("icon of a PNG", Ico(Png(256, 256)), F::kIco, 256, 256),
+        Sized("icon of a PNG claiming 20000 x 16000", Ico(Png(20000, 16000)), F::kIco, 20000, 16000),
+        Sized("icon of a DIB claiming 60000 x 60000", Ico(Dib(BmpInfo(60000, 120000))), F::kIco, 60000, 60000),
+        Undecided("icon directory without icons", Ico(Png(40, 40), 0), F::kIco),
+        Undecided("icon cut in its directory", Cut(Ico(Png(40, 40)), 20), F::kIco),
+        Undecided("icon cut before its image", Cut(Ico(Png(40, 40)), 25), F::kIco),
+        NotAPicture("icon whose image is neither PNG nor DIB", Ico(Text("not an image at all, 40 bytes long....")),
+                    F::kIco),
+        NotAPicture("icon DIB with two planes", Ico(Dib(BmpInfo(48, 96, 40, 2, 32))), F::kIco),
         // Other content
         Undecided("empty", Bytes{}, F::kNone),
         Undecided("text", Text("This is not a picture, whatever its name says.\r\n"), F::kNone),

@@ -92,9 +92,9 @@ TEST(PictureAcceptanceTest, HeaderAndDecodingAgreeOnFixtures) {
         {L"bm_text.bmp", nullptr, 0, 0, false, true, "BMW cars are bought by many people\r\n"},
         {L"png_signature_only.png", nullptr, 0, 0, false, false, "\x89PNG\r\n\x1a\n"},
         {L"tiff_signature_only.tif", nullptr, 0, 0, false, false, std::string("II*\0", 4)},
-        // Icons: the decoder tells their size before they are decoded.
-        {L"icon_48.ico", nullptr, 0, 0, true, false, AsText(IconFile(48, 0xFF208040))},
-        {L"icon_32.ico", nullptr, 0, 0, false, false, AsText(IconFile(32, 0xFF208040))},
+        // Icons: the size of the first icon.
+        {L"icon_48.ico", nullptr, 0, 0, true, true, AsText(IconFile(48, 0xFF208040))},
+        {L"icon_32.ico", nullptr, 0, 0, false, true, AsText(IconFile(32, 0xFF208040))},
         // The size behind junk between segments is read as the decoder reads it.
         {L"junk_before_table_20000x16000.jpg", nullptr, 0, 0, false, true,
          AsText(WithJunkBeforeFirstTable(SmallJpegStatingSize(20000, 16000)))},
