@@ -127,6 +127,7 @@ std::vector<std::wstring> CWinAlphaUhr::BuildPictureList(int source) {
 }
 
 HWND CWinAlphaUhr::CreateDisplay(int size, HWND ownerDialog, bool debug) {
+    size = kDisplaySizeRange.Clamp(size);
     m_width = size;
     m_height = size;
     m_pictureSource = m_config.pictureSource.Value();
@@ -225,7 +226,7 @@ void CWinAlphaUhr::EnsureWindow() {
 void CWinAlphaUhr::SetDisplaySize(int size) {
     m_moveAnnounced = true;
     if (size == m_width) return;
-    m_width = std::clamp(size, 128, 1500);
+    m_width = kDisplaySizeRange.Clamp(size);
     m_height = GlobalAppConfig().objectType.Value() == 1 ? m_width : static_cast<int>(m_width * 0.25);
 }
 

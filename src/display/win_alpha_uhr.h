@@ -30,8 +30,9 @@ public:
     // The window that carries every display's render target (the program's hidden main window).
     static void SetRenderHostWindow(HWND hostWindow);
 
-    // Starts the worker, creates the window, the frame timer and the render target. Returns the
-    // window handle, or null when the display already had a window.
+    // Starts the worker, creates the window (of `size` brought into the size slider's range),
+    // the frame timer and the render target. Returns the window handle, or null when the display
+    // already had a window.
     HWND CreateDisplay(int size, HWND ownerDialog, bool debug = false);
     // Creates or re-creates the window as the stacking mode requires; every frame calls it.
     void EnsureWindow();

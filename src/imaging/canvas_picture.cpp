@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "common/unique_handle.h"
+#include "imaging/decoder_frame_size.h"
 #include "imaging/decoding_budget.h"
 #include "imaging/gdiplus_api.h"
 #include "imaging/gdiplus_canvas.h"
@@ -73,7 +74,7 @@ HBITMAP LoadCanvasPictureFile(const wchar_t* path, const PictureCanvas& canvas) 
     UniqueHandle file(OpenPictureFile(path));
     LARGE_INTEGER size{};
     if (!file.IsValid() || !GetFileSizeEx(file.Get(), &size) || size.QuadPart < 0) return nullptr;
-    const PictureHeader header = PictureFileReader(file.Get()).ReadHeader();
+    const PictureHeader header = SettleHeaderSize(PictureFileReader(file.Get()).ReadHeader(), path);
     switch (ChooseDecodeRoute(header, static_cast<uint64_t>(size.QuadPart))) {
         case DecodeRoute::kRefuse:
             return nullptr;
@@ -98,7 +99,8 @@ HBITMAP LoadCanvasPictureFile(const wchar_t* path, const PictureCanvas& canvas) 
 }
 
 HBITMAP LoadCanvasPictureBytes(const PictureBytes& bytes, const PictureCanvas& canvas) {
-    const PictureHeader header = ReadPictureHeader(bytes.Data(), bytes.Size());
+    const PictureHeader header =
+        SettleHeaderSize(ReadPictureHeader(bytes.Data(), bytes.Size()), bytes.Data(), bytes.Size());
     HBITMAP result = nullptr;
     switch (ChooseDecodeRoute(header, bytes.Size())) {
         case DecodeRoute::kRefuse:

@@ -15,9 +15,10 @@
 // GDI+ decodes whole through WIC one row at a time (decoding_budget.h). A picture whose pixels
 // GDI+ cannot hand out is drawn by GDI+ instead.
 
-// Returns null, changing nothing, when the file cannot be opened or read (also when a file whose
-// header tells no size is larger than the program reads into memory, or memory does not allow),
-// when it does not decode, or when its header claims a picture larger than the decoding budget.
+// Returns null, changing nothing, when the file cannot be opened or read (or memory does not
+// allow), when it does not decode, or when the picture is larger than the decoding budget: as
+// its header states it, or, where the header leaves the size open, as its decoder tells it
+// before decoding (decoder_frame_size.h; no answer counts as no picture).
 HBITMAP LoadCanvasPictureFile(const wchar_t* path, const PictureCanvas& canvas);
 
 // The same from bytes in a block, except that bytes which do not decode give the empty canvas

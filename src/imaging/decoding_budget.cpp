@@ -6,6 +6,10 @@ bool IsLargePicture(const PictureHeader& header) {
     return header.IsSized() && uint64_t{header.width} * header.height > kLargePicturePixels;
 }
 
+bool NeedsTurn(const PictureHeader& header) {
+    return header.verdict == HeaderVerdict::kUndecided || IsLargePicture(header);
+}
+
 }  // namespace
 
 bool FitsDecodingBudget(uint32_t width, uint32_t height) {
@@ -19,7 +23,6 @@ bool MayDecode(const PictureHeader& header) {
         case HeaderVerdict::kSized:
             return FitsDecodingBudget(header.width, header.height);
         case HeaderVerdict::kUndecided:
-            return true;
         case HeaderVerdict::kNotAPicture:
             break;
     }
@@ -28,7 +31,7 @@ bool MayDecode(const PictureHeader& header) {
 
 DecodeRoute ChooseDecodeRoute(const PictureHeader& header, uint64_t fileBytes) {
     if (!MayDecode(header)) return DecodeRoute::kRefuse;
-    if (IsLargePicture(header) || (header.IsSized() && fileBytes > kMaxPictureFileBytes)) {
+    if (IsLargePicture(header) || fileBytes > kMaxPictureFileBytes) {
         return DecodeRoute::kReducing;
     }
     return DecodeRoute::kWhole;
@@ -36,6 +39,6 @@ DecodeRoute ChooseDecodeRoute(const PictureHeader& header, uint64_t fileBytes) {
 
 std::unique_lock<std::mutex> TakeDecodeTurn(const PictureHeader& header) {
     static std::mutex largeDecodes;
-    if (!IsLargePicture(header)) return {};
+    if (!NeedsTurn(header)) return {};
     return std::unique_lock<std::mutex>(largeDecodes);
 }

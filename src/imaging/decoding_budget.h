@@ -36,8 +36,9 @@ inline constexpr uint64_t kMaxPictureFileBytes = 256ull * 1024 * 1024;
 // Both sides non-zero, neither over kMaxDecodedSide, and at most kMaxDecodedPixels.
 bool FitsDecodingBudget(uint32_t width, uint32_t height);
 
-// Whether the decoder may be given a picture whose header says this: a size within the budget,
-// or a header that leaves the size to the decoder; never a header that is no picture.
+// Whether the decoder may be given a picture whose header says this: only a size within the
+// budget. A header that leaves the size open is first settled by asking the decoder for the size
+// (decoder_frame_size.h); until then it may not be decoded.
 bool MayDecode(const PictureHeader& header);
 
 enum class DecodeRoute {
@@ -47,11 +48,11 @@ enum class DecodeRoute {
 };
 
 // The way a picture with this header, in a file of `fileBytes` bytes, is decoded for the texture
-// square. A header that leaves the size open goes to GDI+ (which refuses a file over
-// kMaxPictureFileBytes).
+// square. A header that leaves the size open is refused: settle it first.
 DecodeRoute ChooseDecodeRoute(const PictureHeader& header, uint64_t fileBytes);
 
 // The turn a decode of a picture with this header holds while it runs: large pictures (over
-// kLargePicturePixels) take turns, one at a time in the process; for any other picture the lock
-// returned owns nothing and nobody waits.
+// kLargePicturePixels) take turns, one at a time in the process, and so does every decode of a
+// picture whose size is still open (asking the decoder for it may decode the whole picture); for
+// any other picture the lock returned owns nothing and nobody waits.
 std::unique_lock<std::mutex> TakeDecodeTurn(const PictureHeader& header);

@@ -26,16 +26,18 @@ PictureHeader Stated(PictureFormat format, uint32_t width, uint32_t height) {
     return {HeaderVerdict::kSized, format, width, height};
 }
 
-// Signature, then the first chunk, which must be IHDR of 13 bytes: width and height, each at
-// most 2^31 - 1.
-PictureHeader ReadPng(const HeaderByteReader& read) {
+constexpr uint8_t kPngSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+
+// The PNG signature at `start`, then the first chunk, which must be IHDR of 13 bytes: width and
+// height, each at most 2^31 - 1.
+PictureHeader ReadPngAt(const HeaderByteReader& read, uint64_t start, PictureFormat format) {
     uint8_t chunk[16];
-    if (!ReadExactly(read, 8, chunk, sizeof chunk)) return Undecided(PictureFormat::kPng);
-    if (BigEndian32(chunk) != 13 || std::memcmp(chunk + 4, "IHDR", 4) != 0) return NotAPicture(PictureFormat::kPng);
+    if (!ReadExactly(read, start + sizeof kPngSignature, chunk, sizeof chunk)) return Undecided(format);
+    if (BigEndian32(chunk) != 13 || std::memcmp(chunk + 4, "IHDR", 4) != 0) return NotAPicture(format);
     const uint32_t width = BigEndian32(chunk + 8);
     const uint32_t height = BigEndian32(chunk + 12);
-    if (width > 0x7FFFFFFFu || height > 0x7FFFFFFFu) return NotAPicture(PictureFormat::kPng);
-    return Stated(PictureFormat::kPng, width, height);
+    if (width > 0x7FFFFFFFu || height > 0x7FFFFFFFu) return NotAPicture(format);
+    return Stated(format, width, height);
 }
 
 // The logical screen size that follows the six signature bytes.
@@ -61,36 +63,58 @@ bool IsBmpBitCount(uint32_t bitCount, bool infoHeader) {
     }
 }
 
-// The file header (14 bytes), then BITMAPCOREHEADER (12 bytes, unsigned 16-bit sizes) or one of
-// the BITMAPINFOHEADER family (40, 52, 56, 108 or 124 bytes, and the OS/2 header of 64 bytes that
+// A DIB header at `start`: BITMAPCOREHEADER (12 bytes, unsigned 16-bit sizes) or one of the
+// BITMAPINFOHEADER family (40, 52, 56, 108 or 124 bytes, and the OS/2 header of 64 bytes that
 // starts alike: signed 32-bit sizes, a negative height marks a top-down bitmap). One plane and a
-// bit count Windows knows; anything else that starts with "BM" (a text about cars, say) is no
-// picture.
-PictureHeader ReadBmp(const HeaderByteReader& read) {
+// bit count Windows knows; anything else is no picture. An icon's DIB counts the rows of its
+// mask in its height too (`withMaskRows`): the picture has half of them.
+PictureHeader ReadDibAt(const HeaderByteReader& read, uint64_t start, PictureFormat format, bool withMaskRows) {
+    const uint32_t rowsPerPictureRow = withMaskRows ? 2 : 1;
     uint8_t core[12];
-    if (!ReadExactly(read, 14, core, 4)) return Undecided(PictureFormat::kBmp);
+    if (!ReadExactly(read, start, core, 4)) return Undecided(format);
     const uint32_t headerSize = LittleEndian32(core);
     if (headerSize == 12) {
-        if (!ReadExactly(read, 14, core, sizeof core)) return Undecided(PictureFormat::kBmp);
+        if (!ReadExactly(read, start, core, sizeof core)) return Undecided(format);
         if (LittleEndian16(core + 8) != 1 || !IsBmpBitCount(LittleEndian16(core + 10), false)) {
-            return NotAPicture(PictureFormat::kBmp);
+            return NotAPicture(format);
         }
-        return Stated(PictureFormat::kBmp, LittleEndian16(core + 4), LittleEndian16(core + 6));
+        return Stated(format, LittleEndian16(core + 4), LittleEndian16(core + 6) / rowsPerPictureRow);
     }
     const uint32_t knownSizes[] = {40, 52, 56, 64, 108, 124};
     if (std::find(std::begin(knownSizes), std::end(knownSizes), headerSize) == std::end(knownSizes)) {
-        return NotAPicture(PictureFormat::kBmp);
+        return NotAPicture(format);
     }
     uint8_t info[16];  // size, width, height, planes, bit count
-    if (!ReadExactly(read, 14, info, sizeof info)) return Undecided(PictureFormat::kBmp);
+    if (!ReadExactly(read, start, info, sizeof info)) return Undecided(format);
     if (LittleEndian16(info + 12) != 1 || !IsBmpBitCount(LittleEndian16(info + 14), true)) {
-        return NotAPicture(PictureFormat::kBmp);
+        return NotAPicture(format);
     }
     const int32_t width = static_cast<int32_t>(LittleEndian32(info + 4));
     const int32_t height = static_cast<int32_t>(LittleEndian32(info + 8));
-    if (width < 0 || height == INT32_MIN) return NotAPicture(PictureFormat::kBmp);
+    if (width < 0 || height == INT32_MIN) return NotAPicture(format);
     const uint32_t rows = static_cast<uint32_t>(height < 0 ? -height : height);
-    return Stated(PictureFormat::kBmp, static_cast<uint32_t>(width), rows);
+    return Stated(format, static_cast<uint32_t>(width), rows / rowsPerPictureRow);
+}
+
+// The file header (14 bytes), then the DIB header. Anything else that starts with "BM" (a text
+// about cars, say) is no picture.
+PictureHeader ReadBmp(const HeaderByteReader& read) { return ReadDibAt(read, 14, PictureFormat::kBmp, false); }
+
+// An icon file: a directory (reserved 0, type 1, the number of icons) whose first 16-byte entry
+// says where the first icon lies, and there a PNG file or a DIB. The first icon is the one the
+// decoders show; under Wine the icon decoder decodes it whole before it can tell its size, so
+// its size is read here. A directory without icons is left to the decoder.
+PictureHeader ReadIco(const HeaderByteReader& read) {
+    uint8_t directory[6 + 16];
+    if (!ReadExactly(read, 0, directory, sizeof directory)) return Undecided(PictureFormat::kIco);
+    if (LittleEndian16(directory + 4) == 0) return Undecided(PictureFormat::kIco);
+    const uint64_t iconStart = LittleEndian32(directory + 6 + 12);
+    uint8_t signature[sizeof kPngSignature];
+    if (!ReadExactly(read, iconStart, signature, sizeof signature)) return Undecided(PictureFormat::kIco);
+    if (std::memcmp(signature, kPngSignature, sizeof signature) == 0) {
+        return ReadPngAt(read, iconStart, PictureFormat::kIco);
+    }
+    return ReadDibAt(read, iconStart, PictureFormat::kIco, true);
 }
 
 // What the first image directory of a TIFF structure says: ImageWidth (256) and ImageLength
@@ -153,9 +177,36 @@ bool IsFrameMarker(uint8_t marker) {
     return marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
 }
 
-// Walks the segments from the start-of-image marker to the first frame header, seeking over
-// each segment by its length, and reads the frame's height and width there. Decoders skip junk
-// that this walk stops at, so whatever ends the walk early leaves the answer to the decoder.
+enum class MarkerSearch { kFound, kEndOfData, kTooFar };
+
+// Moves `position` to the 0xFF that introduces the next marker, looking for it as a JPEG
+// decoder does between segments: bytes other than 0xFF are skipped, so are further 0xFF fill
+// bytes, and 0xFF followed by 0 (a stuffed zero, no marker). Reads the data in small chunks.
+MarkerSearch FindNextMarker(const HeaderByteReader& read, uint64_t& position) {
+    uint8_t chunk[256];
+    bool previousWasFF = false;
+    while (position < kMaxJpegHeaderBytes) {
+        const size_t count = read(position, chunk, sizeof chunk);
+        if (count == 0) return MarkerSearch::kEndOfData;
+        for (size_t i = 0; i < count; ++i) {
+            if (previousWasFF && chunk[i] != 0xFF && chunk[i] != 0x00) {
+                position += i - 1;  // i is 0 when the 0xFF ended the previous chunk
+                return MarkerSearch::kFound;
+            }
+            previousWasFF = chunk[i] == 0xFF;
+        }
+        position += count;
+    }
+    return MarkerSearch::kTooFar;
+}
+
+// Walks the segments from the start-of-image marker to the first frame header the way a JPEG
+// decoder reads them, seeking over each segment by its length and skipping whatever lies between
+// segments (junk bytes, fill bytes, stuffed zeros) up to the next marker, and reads the frame's
+// height and width there. So the size the walk finds is the size the decoder allocates; where
+// the walk finds none, the decoder finds none either and refuses the file at its headers: a scan,
+// the end of the image or a second start marker before any frame, a segment or frame header cut
+// short.
 PictureHeader ReadJpeg(const HeaderByteReader& read) {
     uint64_t position = 2;
     int orientation = kOrientationAsStored;
@@ -164,25 +215,32 @@ PictureHeader ReadJpeg(const HeaderByteReader& read) {
         header.orientation = orientation;
         return header;
     };
-    for (int step = 0; step < kMaxJpegSegments; ++step) {
+    const auto undecided = [&] { return withOrientation(Undecided(PictureFormat::kJpeg)); };
+    for (;;) {
+        if (position >= kMaxJpegHeaderBytes) return withOrientation(NotAPicture(PictureFormat::kJpeg));
         uint8_t segment[4];
-        if (!ReadExactly(read, position, segment, sizeof segment)) break;
-        if (segment[0] != 0xFF) break;
-        const uint8_t marker = segment[1];
-        if (marker == 0xFF) {  // a fill byte before the marker
-            position += 1;
-            continue;
+        const size_t count = read(position, segment, sizeof segment);
+        if (count < 2 || segment[0] != 0xFF || segment[1] == 0xFF || segment[1] == 0x00) {
+            switch (FindNextMarker(read, position)) {
+                case MarkerSearch::kFound:
+                    continue;
+                case MarkerSearch::kEndOfData:
+                    return undecided();
+                case MarkerSearch::kTooFar:
+                    return withOrientation(NotAPicture(PictureFormat::kJpeg));
+            }
         }
+        const uint8_t marker = segment[1];
         if (marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7)) {  // markers without a length
             position += 2;
             continue;
         }
-        if (marker == 0x00 || marker == 0xD8 || marker == 0xD9 || marker == 0xDA) break;
+        if (marker == 0xD8 || marker == 0xD9 || marker == 0xDA) return undecided();
+        if (count < sizeof segment) return undecided();
         const uint32_t length = BigEndian16(segment + 2);
-        if (length < 2) break;
         if (IsFrameMarker(marker)) {
             uint8_t frame[5];  // precision, height, width
-            if (length < 2 + sizeof frame || !ReadExactly(read, position + 4, frame, sizeof frame)) break;
+            if (length < 2 + sizeof frame || !ReadExactly(read, position + 4, frame, sizeof frame)) return undecided();
             return withOrientation(Stated(PictureFormat::kJpeg, BigEndian16(frame + 3), BigEndian16(frame + 1)));
         }
         if (marker == 0xE1 && !exifSeen) {
@@ -195,9 +253,9 @@ PictureHeader ReadJpeg(const HeaderByteReader& read) {
                     ReadFirstTiffDirectory(read, position + 4 + sizeof name, position + 2 + length).orientation;
             }
         }
-        position += 2 + uint64_t{length};
+        // A length below 2 covers less than its own field: decoders read on after the field.
+        position += 2 + uint64_t{std::max<uint32_t>(length, 2)};
     }
-    return withOrientation(Undecided(PictureFormat::kJpeg));
 }
 
 // The byte-order mark, the offset of the first image directory, and in that directory the size
@@ -218,11 +276,12 @@ PictureHeader ReadPictureHeader(const HeaderByteReader& read) {
     auto startsWith = [&](const char* magic, size_t length) {
         return count >= length && std::memcmp(signature, magic, length) == 0;
     };
-    if (startsWith("\x89PNG\r\n\x1a\n", 8)) return ReadPng(read);
+    if (startsWith("\x89PNG\r\n\x1a\n", 8)) return ReadPngAt(read, 0, PictureFormat::kPng);
     if (startsWith("GIF87a", 6) || startsWith("GIF89a", 6)) return ReadGif(read);
     if (startsWith("BM", 2)) return ReadBmp(read);
-    if (startsWith("\xFF\xD8\xFF", 3)) return ReadJpeg(read);
+    if (startsWith("\xFF\xD8", 2)) return ReadJpeg(read);
     if (startsWith("II*\0", 4) || startsWith("MM\0*", 4)) return ReadTiff(read);
+    if (startsWith("\0\0\1\0", 4)) return ReadIco(read);
     return {};
 }
 

@@ -6,7 +6,7 @@
 
 #include "imaging/picture_orientation.h"
 
-// What the header of a JPEG, PNG, GIF, BMP or TIFF file says, found from the file's content
+// What the header of a JPEG, PNG, GIF, BMP, TIFF or icon file says, found from the file's content
 // (never its name) by reading only the few bytes that hold it. Two callers rely on it: the
 // folder scan takes its answer as the picture test instead of decoding every file, and every
 // decode checks it first, because a decoder allocates the whole picture from the size a header
@@ -18,13 +18,18 @@
 // - kNotAPicture: content that starts with a format's signature but whose header breaks that
 //   format's rules in a way no decoder accepts (a BMP header of an unknown size, with other
 //   than one plane, an unknown bit count, a negative width or a height of -2^31; a PNG whose
-//   first chunk is not a 13-byte IHDR, or whose side exceeds 2^31 - 1). Neither listed nor
-//   decoded.
-// - kUndecided: everything the header alone cannot settle, left to the decoder rather than
-//   accepted or refused on a guess: content of none of these formats, a header cut short, a
-//   side stated as zero (a JPEG whose height a later DNL segment sets, a GIF with an empty
-//   logical screen), a JPEG frame header that the segment walk does not reach (junk between
-//   segments, a scan first, too many segments), a TIFF without plain size tags.
+//   first chunk is not a 13-byte IHDR, or whose side exceeds 2^31 - 1; an icon whose first icon
+//   is neither a PNG nor a DIB by these rules), and a JPEG whose first frame header lies further
+//   into the file than kMaxJpegHeaderBytes. Neither listed nor decoded.
+// - kUndecided: everything the header alone cannot settle: content of none of these formats, a
+//   header cut short, a side stated as zero (a JPEG whose height a later DNL segment sets, a GIF
+//   with an empty logical screen), a JPEG without a frame header before its first scan or its
+//   end, a TIFF without plain size tags. Such a file is decoded only once its decoder has told
+//   the size (decoder_frame_size.h).
+//
+// A JPEG's segments are walked as a decoder reads them, junk and fill bytes between segments
+// included, so that the size found is the one the decoder allocates. An icon file's size is the
+// size of its first icon, the one decoders show.
 //
 // Besides the size, the header tells how the picture is turned to show upright: the EXIF
 // orientation (tag 0x0112) of a JPEG's Exif segment or of a TIFF's first image directory, read
@@ -34,7 +39,7 @@
 // read (fewer at the end of the file, 0 past it or on a read error).
 using HeaderByteReader = std::function<size_t(uint64_t offset, uint8_t* buffer, size_t count)>;
 
-enum class PictureFormat { kNone, kJpeg, kPng, kGif, kBmp, kTiff };
+enum class PictureFormat { kNone, kJpeg, kPng, kGif, kBmp, kTiff, kIco };
 
 enum class HeaderVerdict { kUndecided, kSized, kNotAPicture };
 
@@ -51,9 +56,10 @@ struct PictureHeader {
     uint32_t UprightHeight() const { return OrientationSwapsSides(orientation) ? width : height; }
 };
 
-// JPEG segments and TIFF directory entries a header walk passes before it gives up: real files
-// have a few dozen.
-inline constexpr int kMaxJpegSegments = 4096;
+// How far into a JPEG file its walk looks for the first frame header: cameras write it within
+// the first megabyte or so, after metadata segments of at most 64 KiB each.
+inline constexpr uint64_t kMaxJpegHeaderBytes = 64ull * 1024 * 1024;
+// TIFF directory entries a header walk passes before it gives up: real files have a few dozen.
 inline constexpr int kMaxTiffEntries = 4096;
 // The EXIF orientation tag.
 inline constexpr uint32_t kOrientationTag = 0x0112;

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <mutex>
 
+#include "imaging/decoder_frame_size.h"
 #include "imaging/decoding_budget.h"
 
 namespace {
@@ -54,7 +55,8 @@ bool PictureHolder::LoadResource(const wchar_t* name, const wchar_t* type, HMODU
 
 void PictureHolder::DecodeHeldBytes() {
     const GdiplusApi& api = Gdiplus();
-    const PictureHeader header = ReadPictureHeader(m_bytes.Data(), m_bytes.Size());
+    const PictureHeader header =
+        SettleHeaderSize(ReadPictureHeader(m_bytes.Data(), m_bytes.Size()), m_bytes.Data(), m_bytes.Size());
     m_orientation = header.orientation;
     if (!MayDecode(header)) return;
     StreamOwner stream = MakeStreamOnBytes(m_bytes);

@@ -20,7 +20,8 @@ public:
     // Returns false, keeping the held picture, when the file cannot be opened or GDI+ has no
     // decoder entry point. Otherwise replaces the held picture and returns true, also when the
     // file does not decode, is larger than the program reads, or its header is no picture or
-    // claims a picture larger than the decoding budget (then the holder is empty). GDI+ decodes
+    // claims a picture larger than the decoding budget, or leaves the size open and the decoder
+    // tells none or one over the budget (decoder_frame_size.h; then the holder is empty). GDI+ decodes
     // the whole picture, and under Wine holds the codec's copy besides its own while it loads;
     // large pictures take turns with other large decodes (decoding_budget.h).
     bool LoadFile(const wchar_t* path);

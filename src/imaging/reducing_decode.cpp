@@ -10,6 +10,7 @@
 #include "imaging/picture_orientation.h"
 #include "imaging/picture_bytes.h"
 #include "imaging/square_reduction.h"
+#include "imaging/wic_access.h"
 
 namespace {
 
@@ -26,35 +27,6 @@ struct DECLSPEC_NOVTABLE IWICBitmapSourceTransform : public IUnknown {
 // {3B16811B-6A43-4EC9-B713-3D5A0C13B940}
 constexpr IID kSourceTransformInterface = {
     0x3b16811b, 0x6a43, 0x4ec9, {0xb7, 0x13, 0x3d, 0x5a, 0x0c, 0x13, 0xb9, 0x40}};
-
-template <typename Interface>
-using ComOwner = std::unique_ptr<Interface, ComReleaser>;
-
-// Joins the calling thread to COM for one decode, unless it already lives in an apartment (then
-// COM works there as it is and the thread's apartment is left alone).
-class ComApartment {
-public:
-    ComApartment() : m_result(CoInitializeEx(nullptr, COINIT_MULTITHREADED)) {}
-    ~ComApartment() {
-        if (SUCCEEDED(m_result)) CoUninitialize();
-    }
-    ComApartment(const ComApartment&) = delete;
-    ComApartment& operator=(const ComApartment&) = delete;
-
-    bool Works() const { return SUCCEEDED(m_result) || m_result == RPC_E_CHANGED_MODE; }
-
-private:
-    HRESULT m_result;
-};
-
-ComOwner<IWICImagingFactory> MakeFactory() {
-    IWICImagingFactory* factory = nullptr;
-    if (FAILED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
-                                reinterpret_cast<void**>(&factory)))) {
-        return nullptr;
-    }
-    return ComOwner<IWICImagingFactory>(factory);
-}
 
 // The row layouts the reduction reads as WIC names them; none for any other format.
 std::optional<RowFormat> RowFormatOf(const WICPixelFormatGUID& format) {
@@ -214,53 +186,43 @@ std::vector<uint32_t> DecodeSmallerByCodec(IWICImagingFactory& factory, IWICBitm
 // Decodes the first frame of the picture in `stream` onto the canvas.
 std::vector<uint32_t> DecodeOntoCanvas(IWICImagingFactory& factory, IWICStream& stream, const PictureCanvas& canvas,
                                        int orientation) {
-    IWICBitmapDecoder* decoderPointer = nullptr;
-    if (FAILED(factory.CreateDecoderFromStream(&stream, nullptr, WICDecodeMetadataCacheOnDemand, &decoderPointer))) {
-        return {};
-    }
-    ComOwner<IWICBitmapDecoder> decoder(decoderPointer);
-    IWICBitmapFrameDecode* framePointer = nullptr;
-    if (FAILED(decoder->GetFrame(0, &framePointer))) return {};
-    ComOwner<IWICBitmapFrameDecode> frame(framePointer);
+    const WicFrame first = FirstWicFrame(factory, stream);
+    if (first.frame == nullptr) return {};
+    IWICBitmapFrameDecode& frame = *first.frame;
     UINT width = 0, height = 0;
-    if (FAILED(frame->GetSize(&width, &height)) || !FitsDecodingBudget(width, height)) return {};
+    if (FAILED(frame.GetSize(&width, &height)) || !FitsDecodingBudget(width, height)) return {};
 
-    std::vector<uint32_t> square = DecodeSmallerByCodec(factory, *frame, width, height, canvas, orientation);
+    std::vector<uint32_t> square = DecodeSmallerByCodec(factory, frame, width, height, canvas, orientation);
     if (!square.empty()) return square;
 
     SquareReduction reduction = ReductionOnto(canvas, width, height, orientation);
-    ComOwner<IWICColorContext> profile = EmbeddedProfile(factory, *frame);
-    ComOwner<IWICBitmapSource> converted = profile ? ConvertedToSrgb(factory, *frame, *profile) : nullptr;
-    if (!FeedRows(factory, converted ? *converted : *frame, reduction)) return {};
+    ComOwner<IWICColorContext> profile = EmbeddedProfile(factory, frame);
+    ComOwner<IWICBitmapSource> converted = profile ? ConvertedToSrgb(factory, frame, *profile) : nullptr;
+    if (!FeedRows(factory, converted ? *converted : frame, reduction)) return {};
     return reduction.TakeSquare();
 }
 
-template <typename Initialize>
-std::vector<uint32_t> DecodeOntoCanvasFrom(Initialize initialize, const PictureCanvas& canvas, int orientation) {
+template <typename MakeStream>
+std::vector<uint32_t> DecodeOntoCanvasFrom(MakeStream makeStream, const PictureCanvas& canvas, int orientation) {
     ComApartment apartment;  // first in, last out: every COM object below is gone before it leaves
     if (!apartment.Works()) return {};
-    ComOwner<IWICImagingFactory> factory = MakeFactory();
+    ComOwner<IWICImagingFactory> factory = MakeWicFactory();
     if (factory == nullptr) return {};
-    IWICStream* streamPointer = nullptr;
-    if (FAILED(factory->CreateStream(&streamPointer))) return {};
-    ComOwner<IWICStream> stream(streamPointer);
-    if (FAILED(initialize(*stream))) return {};
+    ComOwner<IWICStream> stream = makeStream(*factory);
+    if (stream == nullptr) return {};
     return DecodeOntoCanvas(*factory, *stream, canvas, orientation);
 }
 
 }  // namespace
 
 std::vector<uint32_t> DecodeOntoCanvasFromFile(const wchar_t* path, const PictureCanvas& canvas, int orientation) {
-    return DecodeOntoCanvasFrom(
-        [path](IWICStream& stream) { return stream.InitializeFromFilename(path, GENERIC_READ); }, canvas, orientation);
+    return DecodeOntoCanvasFrom([path](IWICImagingFactory& factory) { return MakeWicFileStream(factory, path); },
+                                canvas, orientation);
 }
 
 std::vector<uint32_t> DecodeOntoCanvasFromMemory(const uint8_t* bytes, size_t count, const PictureCanvas& canvas,
                                                  int orientation) {
-    if (bytes == nullptr || count > MAXDWORD) return {};
     return DecodeOntoCanvasFrom(
-        [bytes, count](IWICStream& stream) {
-            return stream.InitializeFromMemory(const_cast<BYTE*>(bytes), static_cast<DWORD>(count));
-        },
-        canvas, orientation);
+        [bytes, count](IWICImagingFactory& factory) { return MakeWicMemoryStream(factory, bytes, count); }, canvas,
+        orientation);
 }

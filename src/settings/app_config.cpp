@@ -9,7 +9,7 @@ AppConfig& GlobalAppConfig() {
 
 void AppConfig::SetImageTimerFromSlider(int position) {
     imageTimer.Set(position);
-    imageTimer.Hold(ClampSettingValue(imageTimer.Value(), 5, 60));
+    imageTimer.Hold(imageTimer.Range().Clamp(imageTimer.Value()));
 }
 
 LoadedSettings LoadAllSettings(AppConfig& app, const DisplayConfigSlots& displays, const SettingsLoadHooks& hooks) {
@@ -20,7 +20,7 @@ LoadedSettings LoadAllSettings(AppConfig& app, const DisplayConfigSlots& display
     app.objectType.Load();
     displays[0]->pictureSource.Hold(0);
     displays[0]->pictureSource.Load();
-    app.imageMode.Load(0, 1);
+    app.imageMode.Load();
     app.imageFolder.Load(kEncodedPathCapacity);
     app.deactivateMode.Load();
     app.deactivateSeconds.Load();

@@ -52,7 +52,7 @@ void LoadDisplayConfig(DisplayConfig& display, AppConfig& app, DisplayWindowHost
     app.subfolder.Load();
     app.imageTimer.Load();
     app.stackingMode.Load();  // the display takes its stacking mode from it when it is created
-    display.rotationSpeed = app.rotateSpeed.Load(1, 100);
+    display.rotationSpeed = app.rotateSpeed.Load();
 
     if (host != nullptr && !host->HasDisplayWindow()) host->CreateDisplayWindow(display.size.Value());
 }

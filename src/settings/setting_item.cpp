@@ -12,8 +12,8 @@ void IntSetting::Write(int value) {
     IniWriteInt(m_key.c_str(), value);
 }
 
-int IntSetting::Load(int low, int high) {
-    m_value = IniReadInt(kProgramSection, m_key.c_str(), m_value, low, high, SettingsPath());
+int IntSetting::Load() {
+    m_value = m_range.Clamp(IniReadInt(kProgramSection, m_key.c_str(), m_value, -1, -1, SettingsPath()));
     return m_value;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <climits>
 #include <string>
 
 #include "settings/ini_file.h"
@@ -8,9 +9,20 @@
 // writes it to the file at once; setting the value it already holds writes nothing. Reading
 // uses the held value as the default for a missing key.
 
+// The values an integer setting takes in memory: what its control offers. A value read from the
+// file outside them is brought to the nearer end before anything uses it. The file keeps what it
+// holds: reading never writes, and the value reaches the file when a control changes it.
+struct SettingRange {
+    int low = INT_MIN;
+    int high = INT_MAX;
+
+    int Clamp(int value) const { return value < low ? low : value > high ? high : value; }
+};
+
 class IntSetting {
 public:
-    IntSetting(std::wstring key, int defaultValue) : m_baseKey(std::move(key)), m_key(m_baseKey), m_value(defaultValue) {}
+    IntSetting(std::wstring key, int defaultValue, SettingRange range = {})
+        : m_baseKey(std::move(key)), m_key(m_baseKey), m_value(defaultValue), m_range(range) {}
 
     const std::wstring& Key() const { return m_key; }
     // The key becomes the base key followed by `suffix` (the display slot's suffix).
@@ -24,13 +36,15 @@ public:
     void Write(int value);
     // Changes the held value without touching the file (defaults, clamping in memory).
     void Hold(int value) { m_value = value; }
-    // Reads the value from the file; clamped to [low, high] unless either is -1.
-    int Load(int low = -1, int high = -1);
+    // Reads the value from the file and holds it within the setting's range.
+    int Load();
+    const SettingRange& Range() const { return m_range; }
 
 private:
     std::wstring m_baseKey;
     std::wstring m_key;
     int m_value;
+    SettingRange m_range;
 };
 
 class TextSetting {

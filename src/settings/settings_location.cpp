@@ -9,6 +9,7 @@
 #include "common/module_path.h"
 #include "common/system_folders.h"
 #include "common/unique_handle.h"
+#include "settings/app_config.h"
 #include "settings/ini_file.h"
 #include "settings/settings_paths.h"
 
@@ -150,5 +151,9 @@ int LocateSettingsFileForProcess(int detectedLanguage) {
     SetSettingsPath(location.path);
     SetSettingsInProgramFolder(location.inProgramFolder);
 
-    return IniReadInt(L"lng", detectedLanguage);
+    return StartLanguage(IniReadInt(L"lng", detectedLanguage), detectedLanguage);
+}
+
+int StartLanguage(int storedLanguage, int detectedLanguage) {
+    return kLanguageRange.Clamp(storedLanguage) == storedLanguage ? storedLanguage : detectedLanguage;
 }

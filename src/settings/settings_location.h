@@ -30,7 +30,11 @@ SettingsLocation LocateSettingsFile(const SettingsLocationInput& input);
 // Returns false when the file could not be read or rewritten; true when it is (now) UTF-16.
 bool ConvertSettingsFileToUnicode(const std::wstring& path);
 
+// The language a start uses: the stored one when it is one of the languages the program offers,
+// else the detected one.
+int StartLanguage(int storedLanguage, int detectedLanguage);
+
 // Start-up step of a normal start: locates the settings file for this process, makes it the
 // file of every access operation and returns the value stored as "lng", or `detectedLanguage`
-// when none is stored. The caller checks that the value names a language.
+// when none is stored or the stored one is none of the languages the program offers.
 int LocateSettingsFileForProcess(int detectedLanguage);

@@ -33,5 +33,5 @@ std::wstring SettingsFileToRead(const std::wstring& programPath, const std::wstr
 int BrowserLanguage(int detectedLanguage) {
     const std::wstring file =
         SettingsFileToRead(ProgramFilePath(), TemporaryFolderPath(), ShellFolderPath(CSIDL_APPDATA));
-    return IniReadInt(kProgramSection, L"lng", detectedLanguage, -1, -1, file);
+    return StartLanguage(IniReadInt(kProgramSection, L"lng", detectedLanguage, -1, -1, file), detectedLanguage);
 }

@@ -13,5 +13,5 @@ std::wstring SettingsFileToRead(const std::wstring& programPath, const std::wstr
                                 const std::wstring& appDataFolder);
 
 // The language index for this process's browser window: the stored "lng" of that file, read
-// only, or `detectedLanguage` when none is stored.
+// only, or `detectedLanguage` when none is stored or the stored one is none the program offers.
 int BrowserLanguage(int detectedLanguage);

@@ -258,16 +258,15 @@ void SettingsDialog::LoadDisplayIntoControls() {
     CheckDlgButton(m_dialog, IDC_DISABLE, g_displaysDisabled ? BST_CHECKED : BST_UNCHECKED);
     CheckDlgButton(m_dialog, IDC_SUBFOLDER, app.subfolder.Value() ? BST_CHECKED : BST_UNCHECKED);
 
-    const auto setSlider = [this](int id, int low, int high, int position) {
-        SendDlgItemMessageW(m_dialog, id, TBM_SETRANGEMIN, FALSE, low);
-        SendDlgItemMessageW(m_dialog, id, TBM_SETRANGEMAX, TRUE, high);
+    const auto setSlider = [this](int id, const SettingRange& range, int position) {
+        SendDlgItemMessageW(m_dialog, id, TBM_SETRANGEMIN, FALSE, range.low);
+        SendDlgItemMessageW(m_dialog, id, TBM_SETRANGEMAX, TRUE, range.high);
         SendDlgItemMessageW(m_dialog, id, TBM_SETPOS, TRUE, position);
     };
-    app.rotateSpeed.Hold(ClampSettingValue(app.rotateSpeed.Value(), 1, 100));
-    setSlider(IDC_SIZE_SLIDER, 128, 1500, display.Width());
-    setSlider(IDC_OPACITY, 10, 100, config.transparency.Value());
-    setSlider(IDC_ROTATE_SPEED, 1, 100, app.rotateSpeed.Value());
-    setSlider(IDC_INTERVAL, 5, 60, app.imageTimer.Value());
+    setSlider(IDC_SIZE_SLIDER, kDisplaySizeRange, display.Width());
+    setSlider(IDC_OPACITY, kTransparencyRange, config.transparency.Value());
+    setSlider(IDC_ROTATE_SPEED, kRotateSpeedRange, app.rotateSpeed.Value());
+    setSlider(IDC_INTERVAL, kImageTimerRange, app.imageTimer.Value());
     SetItemText(IDC_SIZE_LABEL, SizeLabel(display.Width()));
     SetItemText(IDC_OPACITY_LABEL, OpacityLabel(config.transparency.Value()));
     SetItemText(IDC_ROTATE_SPEED_LABEL, PercentLabel(app.rotateSpeed.Value()));

@@ -125,3 +125,94 @@ std::vector<uint8_t> OrientedMarkerJpeg(int uprightWidth, int uprightHeight, int
     if (jpeg.empty()) return {};
     return WithExifOrientation(jpeg, static_cast<uint32_t>(orientation), bigEndian);
 }
+
+std::vector<uint8_t> JpegStatingSize(const std::vector<uint8_t>& jpeg, uint32_t width, uint32_t height) {
+    std::vector<uint8_t> bytes = jpeg;
+    for (size_t i = 2; i + 9 < bytes.size(); ++i) {
+        if (bytes[i] == 0xFF && (bytes[i + 1] == 0xC0 || bytes[i + 1] == 0xC2)) {
+            bytes[i + 5] = static_cast<uint8_t>(height >> 8), bytes[i + 6] = static_cast<uint8_t>(height);
+            bytes[i + 7] = static_cast<uint8_t>(width >> 8), bytes[i + 8] = static_cast<uint8_t>(width);
+            break;
+        }
+    }
+    return bytes;
+}
+
+std::vector<uint8_t> SmallJpegStatingSize(uint32_t width, uint32_t height) {
+    constexpr int kWidth = 120, kHeight = 90;
+    std::vector<uint32_t> pixels(kWidth * kHeight);
+    uint32_t noise = 12345;
+    for (uint32_t& pixel : pixels) {
+        noise = noise * 1103515245u + 12345u;
+        pixel = 0xFF000000u | (noise >> 8 & 0xFFFFFF);
+    }
+    return JpegStatingSize(EncodePixels(kWidth, kHeight, pixels, L"image/jpeg"), width, height);
+}
+
+std::vector<uint8_t> WithJunkBeforeFirstTable(const std::vector<uint8_t>& jpeg) {
+    std::vector<uint8_t> bytes = jpeg;
+    for (size_t i = 2; i + 1 < bytes.size(); ++i) {
+        if (bytes[i] == 0xFF && bytes[i + 1] == 0xDB) {
+            bytes.insert(bytes.begin() + static_cast<std::ptrdiff_t>(i), uint8_t{0x00});
+            break;
+        }
+    }
+    return bytes;
+}
+
+std::vector<uint8_t> WithCommentSegments(const std::vector<uint8_t>& jpeg, int count) {
+    if (jpeg.size() < 2) return jpeg;
+    std::vector<uint8_t> bytes(jpeg.begin(), jpeg.begin() + 2);
+    for (int i = 0; i < count; ++i) {
+        for (uint8_t byte : {0xFF, 0xFE, 0x00, 0x02}) bytes.push_back(byte);
+    }
+    for (size_t i = 2; i < jpeg.size(); ++i) bytes.push_back(jpeg[i]);
+    return bytes;
+}
+
+namespace {
+
+void PutLittleEndian(std::vector<uint8_t>& bytes, uint32_t value, int count) {
+    for (int i = 0; i < count; ++i) bytes.push_back(static_cast<uint8_t>(value >> (8 * i)));
+}
+
+// The icon directory of one icon of `imageBytes` bytes that follows it.
+std::vector<uint8_t> IconDirectory(int side, uint32_t imageBytes) {
+    std::vector<uint8_t> bytes;
+    PutLittleEndian(bytes, 0, 2);  // reserved
+    PutLittleEndian(bytes, 1, 2);  // an icon
+    PutLittleEndian(bytes, 1, 2);  // one image
+    bytes.push_back(static_cast<uint8_t>(side >= 256 ? 0 : side));
+    bytes.push_back(static_cast<uint8_t>(side >= 256 ? 0 : side));
+    bytes.push_back(0);             // no palette
+    bytes.push_back(0);             // reserved
+    PutLittleEndian(bytes, 1, 2);   // planes
+    PutLittleEndian(bytes, 32, 2);  // bits a pixel
+    PutLittleEndian(bytes, imageBytes, 4);
+    PutLittleEndian(bytes, 6 + 16, 4);
+    return bytes;
+}
+
+}  // namespace
+
+std::vector<uint8_t> IconFileOfPng(const std::vector<uint8_t>& png) {
+    std::vector<uint8_t> bytes = IconDirectory(256, static_cast<uint32_t>(png.size()));
+    for (uint8_t byte : png) bytes.push_back(byte);
+    return bytes;
+}
+
+std::vector<uint8_t> IconFile(int side, uint32_t argb) {
+    const uint32_t maskStride = (static_cast<uint32_t>(side) + 31) / 32 * 4;
+    const uint32_t imageBytes = 40 + static_cast<uint32_t>(side) * side * 4 + maskStride * side;
+    std::vector<uint8_t> bytes = IconDirectory(side, imageBytes);
+    // The image: a bottom-up DIB whose height counts the colour rows and the mask rows.
+    PutLittleEndian(bytes, 40, 4);
+    PutLittleEndian(bytes, static_cast<uint32_t>(side), 4);
+    PutLittleEndian(bytes, static_cast<uint32_t>(side) * 2, 4);
+    PutLittleEndian(bytes, 1, 2);
+    PutLittleEndian(bytes, 32, 2);
+    for (int i = 0; i < 6; ++i) PutLittleEndian(bytes, 0, 4);
+    for (int i = 0; i < side * side; ++i) PutLittleEndian(bytes, argb, 4);
+    bytes.resize(bytes.size() + static_cast<size_t>(maskStride) * side, 0);  // every pixel shown
+    return bytes;
+}

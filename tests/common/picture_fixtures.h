@@ -38,3 +38,27 @@ std::vector<uint8_t> WithExifOrientation(const std::vector<uint8_t>& jpeg, uint3
 
 // The marked picture, stored for `orientation` and encoded as a JPEG carrying it.
 std::vector<uint8_t> OrientedMarkerJpeg(int uprightWidth, int uprightHeight, int orientation, bool bigEndian = false);
+
+// Pictures whose header misleads: their decoder allocates and fills the whole size the header
+// states, whatever little picture data follows (decoders fill a picture whose data ends early).
+
+// `jpeg` (a baseline or progressive JPEG) with the size in its frame header changed to
+// width x height.
+std::vector<uint8_t> JpegStatingSize(const std::vector<uint8_t>& jpeg, uint32_t width, uint32_t height);
+
+// A JPEG of about 5 KB, encoded by GDI+ from a noisy 120 x 90 picture, whose frame header states
+// width x height.
+std::vector<uint8_t> SmallJpegStatingSize(uint32_t width, uint32_t height);
+
+// `jpeg` with one junk byte (0x00) before its first quantisation table: JPEG decoders skip bytes
+// between segments up to the next marker.
+std::vector<uint8_t> WithJunkBeforeFirstTable(const std::vector<uint8_t>& jpeg);
+
+// `jpeg` with `count` empty comment segments right after its start marker.
+std::vector<uint8_t> WithCommentSegments(const std::vector<uint8_t>& jpeg, int count);
+
+// An icon file (".ico") of one 32-bit icon of side x side pixels in `argb` (0xAARRGGBB).
+std::vector<uint8_t> IconFile(int side, uint32_t argb);
+
+// An icon file whose one icon is `png`, a PNG file (as icons of 256 pixels are stored).
+std::vector<uint8_t> IconFileOfPng(const std::vector<uint8_t>& png);

@@ -115,7 +115,7 @@ TEST_F(DisplayWindowTest, DisabledDisplaysCreateNoWindowAndDrawNothing) {
 TEST_F(DisplayWindowTest, SizeChangesAreKeptWithinTheSliderRange) {
     CWinAlphaUhr display;
     display.CreateDisplay(100, nullptr);
-    EXPECT_EQ(display.Width(), 100) << "the stored size is used as read at creation";
+    EXPECT_EQ(display.Width(), 128) << "a size below the slider's range is brought into it at creation";
     display.SetDisplaySize(90);
     EXPECT_EQ(display.Width(), 128);
     display.SetDisplaySize(5000);

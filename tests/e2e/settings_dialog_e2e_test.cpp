@@ -3,6 +3,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cwctype>
 #include <memory>
 #include <optional>
@@ -325,6 +326,75 @@ TEST_F(SettingsDialogE2eTest, ControlsShowTheStoredSettings) {
         WaitUntil([&] { return WindowRect(m_display).right - WindowRect(m_display).left == 300; }, kChangeTimeoutMs));
 
     EXPECT_EQ(program->Close(kExitTimeoutMs), std::optional<DWORD>(kClosedExitCode));
+}
+
+// A settings file written by hand or by another tool may hold any number. Each start uses the
+// values within the ranges of the dialog's controls: the window has a size the size slider
+// offers and stands at most half off the screen, the controls show what is used, and the program
+// ends when asked (a display of 16000 x 16000 pixels, as "cx=16000" made before, drew so slowly
+// and took so much memory that it did not). The file keeps what it holds: it changes when a
+// control does.
+TEST_F(SettingsDialogE2eTest, StoredValuesOutsideTheControlsRangesStartWithinThem) {
+    const std::wstring huge = L"99999999999999999999";
+    const struct {
+        const char* what;
+        std::wstring lines;
+        int size;
+        int interval;
+        const wchar_t* intervalLabel;
+        int opacity;
+    } cases[] = {
+        {"cx=16000", L"cx=16000", 1500, 10, L"10 sec.", 75},
+        {"cx=-5", L"cx=-5", 128, 10, L"10 sec.", 75},
+        {"m_image_timer=0", L"m_image_timer=0", 400, 5, L"5 sec.", 75},
+        {"huge numbers",
+         L"cx=" + huge + L"\r\nm_image_timer=" + huge + L"\r\ntransparency=" + huge + L"\r\npoint_x=" + huge +
+             L"\r\npoint_y=-" + huge + L"\r\nm_clock_3d_type=" + huge,
+         1500, 60, L"60 sec.", 100},
+    };
+    const RECT screen{GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN),
+                      GetSystemMetrics(SM_XVIRTUALSCREEN) + GetSystemMetrics(SM_CXVIRTUALSCREEN),
+                      GetSystemMetrics(SM_YVIRTUALSCREEN) + GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::wstring lines = L"start_tray=1\r\n" + c.lines + L"\r\n";
+        auto program = Start(lines);
+        ASSERT_NE(m_dialog, nullptr);
+        ASSERT_NE(m_display, nullptr);
+        ASSERT_EQ(WaitForSettingValue(SettingsFile(), L"start_tray", L"2", kStartTimeoutMs), L"2");
+
+        // The first composed frame gives the window its square size.
+        EXPECT_TRUE(WaitUntil(
+            [&] {
+                const RECT rect = WindowRect(m_display);
+                return rect.right - rect.left == c.size && rect.bottom - rect.top == c.size;
+            },
+            kChangeTimeoutMs))
+            << "the display is " << WindowRect(m_display).right - WindowRect(m_display).left << " pixels wide";
+        const RECT rect = WindowRect(m_display);
+        EXPECT_GE(rect.left, screen.left - c.size / 2);
+        EXPECT_LE(rect.right, screen.right + c.size / 2);
+        EXPECT_GE(rect.top, screen.top - c.size / 2);
+        EXPECT_LE(rect.bottom, screen.bottom + c.size / 2);
+
+        const DialogDriver dialog(m_dialog);
+        EXPECT_EQ(dialog.SliderPosition(kSizeSlider), c.size);
+        EXPECT_EQ(dialog.Text(kSizeLabel), std::to_wstring(c.size));
+        EXPECT_EQ(dialog.SliderPosition(kIntervalSlider), c.interval);
+        EXPECT_EQ(dialog.Text(kIntervalLabel), c.intervalLabel);
+        EXPECT_EQ(dialog.SliderPosition(kOpacitySlider), c.opacity);
+        EXPECT_GE(dialog.Selection(kObjectCombo), 0) << "the object list shows an entry";
+
+        EXPECT_EQ(program->Close(kExitTimeoutMs), std::optional<DWORD>(kClosedExitCode));
+        // Only the start counter was written: the values stay as they were stored.
+        for (size_t start = 0; start < c.lines.size();) {
+            const size_t end = std::min(c.lines.find(L"\r\n", start), c.lines.size());
+            const std::wstring line = c.lines.substr(start, end - start);
+            const size_t equals = line.find(L'=');
+            EXPECT_EQ(Value(line.substr(0, equals).c_str()), line.substr(equals + 1)) << Narrow(line);
+            start = end + 2;
+        }
+    }
 }
 
 TEST_F(SettingsDialogE2eTest, EachChangeAppliesAndIsWrittenAtOnce) {

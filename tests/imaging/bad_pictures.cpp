@@ -1,5 +1,6 @@
 #include "bad_pictures.h"
 
+#include "common/picture_fixtures.h"
 #include "imaging_test_support.h"
 
 namespace {
@@ -55,19 +56,18 @@ std::vector<BadPicture> BadPictures() {
     pictures.push_back({"GIF with an empty screen and a 40000 x 40000 frame",
                         {'G', 'I', 'F', '8',  '9',  'a',  0,    0, 0, 0, 0,    0,    0, ',', 0,
                          0,   0,   0,   0x40, 0x9C, 0x40, 0x9C, 0, 2, 2, 0x4C, 0x01, 0, ';'}});
-    // The encoded JPEG with the size in its frame header changed.
-    const auto jpegClaiming = [&jpeg](uint32_t width, uint32_t height) {
-        std::vector<uint8_t> bytes = jpeg;
-        for (size_t i = 2; i + 9 < bytes.size(); ++i) {
-            if (bytes[i] == 0xFF && (bytes[i + 1] == 0xC0 || bytes[i + 1] == 0xC2)) {
-                bytes[i + 5] = static_cast<uint8_t>(height >> 8), bytes[i + 6] = static_cast<uint8_t>(height);
-                bytes[i + 7] = static_cast<uint8_t>(width >> 8), bytes[i + 8] = static_cast<uint8_t>(width);
-                break;
-            }
-        }
-        return bytes;
-    };
-    pictures.push_back({"JPEG claiming 60000 x 60000", jpegClaiming(60000, 60000)});
-    pictures.push_back({"JPEG whose height a DNL segment should set", jpegClaiming(120, 0)});
+    pictures.push_back({"JPEG claiming 60000 x 60000", JpegStatingSize(jpeg, 60000, 60000)});
+    pictures.push_back({"JPEG whose height a DNL segment should set", JpegStatingSize(jpeg, 120, 0)});
+    // 320 megapixels, over the budget, in 5 KB: decoded, it takes 1 GB and more. Decoders skip the
+    // junk byte and the many segments to the frame header.
+    const std::vector<uint8_t> stating20000 = SmallJpegStatingSize(20000, 16000);
+    pictures.push_back({"JPEG stating 20000 x 16000 with one junk byte before its first table",
+                        WithJunkBeforeFirstTable(stating20000)});
+    std::vector<uint8_t> junkAfterStart = stating20000;
+    junkAfterStart.insert(junkAfterStart.begin() + 2, uint8_t{0x5A});
+    pictures.push_back({"JPEG stating 20000 x 16000 with one junk byte after its start marker", junkAfterStart});
+    pictures.push_back({"icon whose PNG claims 20000 x 16000", IconFileOfPng(PngClaimingSize(20000, 16000))});
+    pictures.push_back(
+        {"JPEG stating 20000 x 16000 behind 5000 comment segments", WithCommentSegments(stating20000, 5000)});
     return pictures;
 }

@@ -39,8 +39,9 @@ TEST(DecodingBudgetTest, TakesRealPhotosAndRefusesHostileHeaders) {
         EXPECT_EQ(FitsDecodingBudget(c.width, c.height), c.fits);
         EXPECT_EQ(MayDecode(SizedHeader(c.width, c.height)), c.fits);
     }
-    EXPECT_TRUE(MayDecode(PictureHeader{})) << "a header that tells no size is left to the decoder";
-    EXPECT_TRUE(MayDecode({HeaderVerdict::kUndecided, PictureFormat::kJpeg, 0, 0})) << "a JPEG sized by DNL";
+    // A header that tells no size is decoded only once the decoder has told the size.
+    EXPECT_FALSE(MayDecode(PictureHeader{}));
+    EXPECT_FALSE(MayDecode({HeaderVerdict::kUndecided, PictureFormat::kJpeg, 0, 0})) << "a JPEG sized by DNL";
     EXPECT_FALSE(MayDecode({HeaderVerdict::kNotAPicture, PictureFormat::kBmp, 0, 0}));
 }
 
@@ -64,8 +65,8 @@ TEST(DecodingBudgetTest, LargePicturesAndLargeFilesGoTheReducingWay) {
          DecodeRoute::kWhole},
         {"hostile header", SizedHeader(60000, 60000), smallFile, DecodeRoute::kRefuse},
         {"no picture", noPicture, smallFile, DecodeRoute::kRefuse},
-        {"size left to the decoder", undecided, smallFile, DecodeRoute::kWhole},
-        {"size left to the decoder, file too large to read", undecided, kMaxPictureFileBytes + 1, DecodeRoute::kWhole},
+        {"size left open", undecided, smallFile, DecodeRoute::kRefuse},
+        {"size left open, file too large to read", undecided, kMaxPictureFileBytes + 1, DecodeRoute::kRefuse},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -73,25 +74,32 @@ TEST(DecodingBudgetTest, LargePicturesAndLargeFilesGoTheReducingWay) {
     }
 }
 
-// Two large decodes never overlap; small ones never wait.
+// Two large decodes never overlap, nor does a large one with a decode whose size is still open
+// (asking the decoder for it may decode the whole picture); small ones and pictures that are
+// not decoded at all never wait.
 TEST(DecodingBudgetTest, LargeDecodesTakeTurns) {
     const PictureHeader large = SizedHeader(12000, 9000);
     const PictureHeader small = SizedHeader(4000, 3000);
-    std::unique_lock<std::mutex> first = TakeDecodeTurn(large);
-    ASSERT_TRUE(first.owns_lock());
-    EXPECT_FALSE(TakeDecodeTurn(small).owns_lock()) << "a small picture takes no turn";
-    EXPECT_FALSE(TakeDecodeTurn(PictureHeader{}).owns_lock());
+    const PictureHeader sizeOpen{HeaderVerdict::kUndecided, PictureFormat::kJpeg, 0, 0};
+    const PictureHeader noPicture{HeaderVerdict::kNotAPicture, PictureFormat::kPng, 0, 0};
+    for (const PictureHeader& waiting : {large, sizeOpen}) {
+        SCOPED_TRACE(waiting.IsSized() ? "large picture" : "size open");
+        std::unique_lock<std::mutex> first = TakeDecodeTurn(large);
+        ASSERT_TRUE(first.owns_lock());
+        EXPECT_FALSE(TakeDecodeTurn(small).owns_lock()) << "a small picture takes no turn";
+        EXPECT_FALSE(TakeDecodeTurn(noPicture).owns_lock()) << "no picture, no decode";
 
-    std::atomic<bool> secondHasTurn{false};
-    std::thread second([&] {
-        const std::unique_lock<std::mutex> turn = TakeDecodeTurn(large);
-        secondHasTurn = true;
-    });
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    EXPECT_FALSE(secondHasTurn.load()) << "the second large decode waits for the first";
-    first.unlock();
-    second.join();
-    EXPECT_TRUE(secondHasTurn.load());
+        std::atomic<bool> secondHasTurn{false};
+        std::thread second([&] {
+            const std::unique_lock<std::mutex> turn = TakeDecodeTurn(waiting);
+            secondHasTurn = turn.owns_lock();
+        });
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        EXPECT_FALSE(secondHasTurn.load()) << "the second decode waits for the first";
+        first.unlock();
+        second.join();
+        EXPECT_TRUE(secondHasTurn.load());
+    }
 }
 
 }  // namespace

@@ -2,11 +2,12 @@
 // full-size copy of the picture.
 
 #include <windows.h>
-#include <psapi.h>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <functional>
 #include <string>
 #include <thread>
 #include <utility>
@@ -14,7 +15,11 @@
 
 #include "generated_pictures.h"
 #include "common/message_box.h"
+#include "common/process_memory.h"
 #include "common/test_files.h"
+#include "imaging/canvas_picture.h"
+#include "imaging/decoding_budget.h"
+#include "imaging/picture_canvas.h"
 #include "imaging/picture_holder.h"
 #include "imaging/texture_picture.h"
 #include "imaging/texture_square.h"
@@ -66,17 +71,6 @@ std::vector<uint8_t> BandedPhoto(int width, int height) {
         if (blockY * 8 < height / 10) return kGreen;
         return blockX * 8 < width / 2 ? kRed : kBlue;
     });
-}
-
-struct MemoryUse {
-    uint64_t workingSet = 0;
-    uint64_t peakWorkingSet = 0;
-};
-MemoryUse CurrentMemoryUse() {
-    PROCESS_MEMORY_COUNTERS counters{};
-    counters.cb = sizeof(counters);
-    GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof(counters));
-    return {counters.WorkingSetSize, counters.PeakWorkingSetSize};
 }
 
 // A 108-megapixel phone photo, 12000 x 9000, lands on the square, and its
@@ -252,6 +246,61 @@ TEST(LargePictureTest, PictureHolderTakesLargePhotosWithinTheBudget) {
     EXPECT_EQ(holder.Height(), 4000u);
     EXPECT_TRUE(holder.LoadFile(hostile.c_str()));
     EXPECT_EQ(holder.Image(), nullptr);
+}
+
+// A 5 KB JPEG whose frame header states 20000 x 16000 (320 megapixels, over the budget) behind
+// one junk byte before its first table: decoders skip the junk and decode the stated size (under
+// Wine 1.8 GB at the peak). Every way the program decodes a file refuses it without decoding it:
+// texture squares from the file and from memory, the thumbnail cells of the picture selection
+// list, and the picture loader behind the acceptance test of the folder scan and the dialogs.
+// The process's peak working set stays below what one full-size copy of the largest picture the
+// budget allows takes.
+TEST(LargePictureTest, AJpegStatingTooMuchBehindJunkIsRefusedOnEveryRoute) {
+    TestFolder folder(L"large_picture_junk");
+    const std::vector<uint8_t> bytes = WithJunkBeforeFirstTable(SmallJpegStatingSize(20000, 16000));
+    ASSERT_GT(bytes.size(), 1000u);
+    ASSERT_LT(bytes.size(), 12000u);
+    const std::wstring path = folder / L"stating_20000x16000.jpg";
+    ASSERT_TRUE(WriteFileBytes(path, bytes));
+    const uint64_t budgetCopy = 4 * kMaxDecodedPixels;
+
+    const struct {
+        const char* route;
+        std::function<bool()> refuses;
+    } routes[] = {
+        {"texture square from the file",
+         [&] {
+             HBITMAP texture = LoadTexturePictureFile(path.c_str(), kAspectKeep);
+             if (texture != nullptr) DeleteObject(texture);
+             return texture == nullptr;
+         }},
+        {"texture square from memory",
+         [&] {
+             HBITMAP texture = LoadTexturePictureMemory(bytes.data(), bytes.size(), kAspectKeep);
+             const TopDownPixels pixels = ReadTopDownPixels(texture);
+             DeleteObject(texture);
+             return !pixels.pixels.empty() && std::all_of(pixels.pixels.begin(), pixels.pixels.end(),
+                                                          [](uint32_t pixel) { return pixel == kGrey; });
+         }},
+        {"thumbnail cell",
+         [&] {
+             HBITMAP cell = LoadCanvasPictureFile(path.c_str(), ThumbnailCanvas(256));
+             if (cell != nullptr) DeleteObject(cell);
+             return cell == nullptr;
+         }},
+        {"picture loader",
+         [&] {
+             PictureHolder holder;
+             return holder.LoadFile(path.c_str()) && holder.Image() == nullptr && holder.Width() == 0;
+         }},
+    };
+    for (const auto& route : routes) {
+        SCOPED_TRACE(route.route);
+        const MemoryUse before = CurrentMemoryUse();
+        EXPECT_TRUE(route.refuses());
+        const uint64_t rise = PeakRiseSince(before);
+        EXPECT_LT(rise, budgetCopy) << "peak rose by " << rise / 1000000 << " MB";
+    }
 }
 
 }  // namespace

@@ -104,6 +104,18 @@ Bytes Jpeg(uint32_t width, uint32_t height, int frameMarker = 0xC0) {
 // Where the size fields of Jpeg()'s frame header end.
 constexpr size_t kJpegFrameSizeEnd = 2 + 18 + 71 + 9;
 
+// An icon file of one icon whose image is `image` (a PNG file or a DIB without file header).
+Bytes Ico(const Bytes& image, uint32_t count = 1) {
+    Bytes bytes = {0, 0, 1, 0};
+    AppendLittle16(bytes, count);
+    Append(bytes, {48, 48, 0, 0, 1, 0, 32, 0});
+    AppendLittle32(bytes, static_cast<uint32_t>(image.size()));
+    AppendLittle32(bytes, 22);
+    bytes.insert(bytes.end(), image.begin(), image.end());
+    return bytes;
+}
+Bytes Dib(const Bytes& bmp) { return Bytes(bmp.begin() + 14, bmp.end()); }
+
 struct TiffEntry {
     uint32_t tag, type, count, value;
 };
@@ -222,8 +234,8 @@ std::vector<Case> AllCases() {
         Sized("jpeg of a 200-megapixel phone", Jpeg(16320, 12240), F::kJpeg, 16320, 12240),
         Undecided("jpeg height defined later by DNL (0)", Jpeg(640, 0), F::kJpeg),
         Undecided("jpeg zero width", Jpeg(0, 480), F::kJpeg),
-        Undecided("jpeg, only the start marker", JpegStart(), F::kNone),
-        Undecided("jpeg start marker without a following marker", Bytes{0xFF, 0xD8, 0x00, 0x10}, F::kNone),
+        Undecided("jpeg, only the start marker", JpegStart(), F::kJpeg),
+        Undecided("jpeg start marker without a following marker", Bytes{0xFF, 0xD8, 0x00, 0x10}, F::kJpeg),
         // TIFF
         Sized("tiff little-endian", TiffSized(true, 33, 65552), F::kTiff, 33, 65552),
         Sized("tiff big-endian", TiffSized(false, 9000, 4), F::kTiff, 9000, 4),
@@ -238,6 +250,18 @@ std::vector<Case> AllCases() {
         Undecided("tiff directory inside the file header", Tiff(true, {{256, 4, 1, 40}, {257, 4, 1, 40}}, 4), F::kTiff),
         Undecided("tiff directory outside the file", Bytes{'I', 'I', '*', 0, 0xFF, 0xFF, 0xFF, 0x7F}, F::kTiff),
         Undecided("BigTIFF is left to the decoder", Bytes{'I', 'I', 43, 0, 8, 0, 0, 0, 0, 0, 0, 0}, F::kNone),
+        // Icons: the size of the first icon, whose DIB height counts its mask rows too
+        Sized("icon of a DIB", Ico(Dib(BmpInfo(48, 96, 40, 1, 32))), F::kIco, 48, 48),
+        Sized("icon of a core DIB", Ico(Dib(BmpCore(32, 64))), F::kIco, 32, 32),
+        Sized("icon of a PNG", Ico(Png(256, 256)), F::kIco, 256, 256),
+        Sized("icon of a PNG claiming 20000 x 16000", Ico(Png(20000, 16000)), F::kIco, 20000, 16000),
+        Sized("icon of a DIB claiming 60000 x 60000", Ico(Dib(BmpInfo(60000, 120000))), F::kIco, 60000, 60000),
+        Undecided("icon directory without icons", Ico(Png(40, 40), 0), F::kIco),
+        Undecided("icon cut in its directory", Cut(Ico(Png(40, 40)), 20), F::kIco),
+        Undecided("icon cut before its image", Cut(Ico(Png(40, 40)), 25), F::kIco),
+        NotAPicture("icon whose image is neither PNG nor DIB", Ico(Text("not an image at all, 40 bytes long....")),
+                    F::kIco),
+        NotAPicture("icon DIB with two planes", Ico(Dib(BmpInfo(48, 96, 40, 2, 32))), F::kIco),
         // Other content
         Undecided("empty", Bytes{}, F::kNone),
         Undecided("text", Text("This is not a picture, whatever its name says.\r\n"), F::kNone),
@@ -291,20 +315,6 @@ std::vector<Case> AllCases() {
         Frame(b, 0xC0, 40, 40);
         walkStops("a second start marker", b);
     }
-    for (uint32_t length : {0u, 1u}) {
-        Bytes b = JpegStart();
-        Append(b, {0xFF, 0xE0});
-        AppendBig16(b, length);
-        Frame(b, 0xC0, 40, 40);
-        walkStops("segment length below 2", b);
-    }
-    {
-        Bytes b = JpegStart();
-        Segment(b, 0xE0, 14);
-        b.push_back(0x00);  // junk between segments, which decoders skip
-        Frame(b, 0xC0, 40, 40);
-        walkStops("junk between segments", b);
-    }
     {
         Bytes b = JpegStart();
         Append(b, {0xFF, 0xE1, 0xFF, 0xFF, 1, 2, 3});
@@ -317,17 +327,59 @@ std::vector<Case> AllCases() {
         Append(b, {8, 0, 40, 0, 40, 3});
         walkStops("frame header shorter than its size fields", b);
     }
+
+    // What lies between segments is skipped up to the next marker, as decoders skip it: the
+    // frame header the decoder reads is the one the walk reads.
+    const auto decodersReadOn = [&](const std::string& what, const Bytes& b) {
+        cases.push_back(Sized("jpeg " + what, b, F::kJpeg, 20000, 16000));
+    };
     {
         Bytes b = JpegStart();
-        b.insert(b.end(), 20000, 0xFF);
-        Frame(b, 0xC0, 40, 40);
-        walkStops("more fill bytes than a walk follows", b);
+        Segment(b, 0xE0, 14);
+        b.push_back(0x00);
+        Segment(b, 0xDB, 67);
+        Frame(b, 0xC0, 20000, 16000);
+        decodersReadOn("one junk byte before the first table", b);
     }
     {
         Bytes b = JpegStart();
-        for (int i = 0; i < kMaxJpegSegments; ++i) Segment(b, 0xFE, 0);
-        Frame(b, 0xC0, 40, 40);
-        walkStops("more segments than a walk follows", b);
+        Append(b, {0x5A, 0x00, 0x10});
+        Segment(b, 0xE0, 14);
+        Frame(b, 0xC0, 20000, 16000);
+        decodersReadOn("junk right after the start marker", b);
+    }
+    {
+        Bytes b = JpegStart();
+        Segment(b, 0xE0, 14);
+        Append(b, {0xFF, 0x00, 0x12, 0xFF, 0xFF, 0x00, 0xFF});  // stuffed zeros, junk and fill bytes
+        Frame(b, 0xC2, 20000, 16000);
+        decodersReadOn("stuffed zeros, junk and fill bytes between segments", b);
+    }
+    {
+        Bytes b = JpegStart();
+        Segment(b, 0xE0, 14);
+        b.insert(b.end(), 30000, 0x47);
+        Frame(b, 0xC0, 20000, 16000);
+        decodersReadOn("30000 junk bytes", b);
+    }
+    {
+        Bytes b = JpegStart();
+        b.insert(b.end(), 20000, 0xFF);
+        Frame(b, 0xC0, 20000, 16000);
+        decodersReadOn("20000 fill bytes", b);
+    }
+    for (uint32_t length : {0u, 1u}) {
+        Bytes b = JpegStart();
+        Append(b, {0xFF, 0xE0});
+        AppendBig16(b, length);  // covers less than its own field: decoders read on after the field
+        Frame(b, 0xC0, 20000, 16000);
+        decodersReadOn("segment length " + std::to_string(length), b);
+    }
+    {
+        Bytes b = JpegStart();
+        for (int i = 0; i < 10000; ++i) Segment(b, 0xFE, 0);
+        Frame(b, 0xC0, 20000, 16000);
+        decodersReadOn("10000 comment segments", b);
     }
 
     // Every header cut short before its size is complete is left to the decoder.
@@ -343,7 +395,7 @@ std::vector<Case> AllCases() {
         {"gif", Gif("GIF89a", 640, 480), 10, F::kGif, 6},
         {"bmp info header", BmpInfo(40, 41), 30, F::kBmp, 2},
         {"bmp core header", BmpCore(40, 41), 26, F::kBmp, 2},
-        {"jpeg", Jpeg(40, 50), kJpegFrameSizeEnd, F::kJpeg, 3},
+        {"jpeg", Jpeg(40, 50), kJpegFrameSizeEnd, F::kJpeg, 2},
         {"tiff", TiffSized(true, 40, 50), 8 + 2 + 3 * 12, F::kTiff, 4},
     };
     for (const Whole& whole : wholes) {
@@ -411,6 +463,48 @@ TEST(ReadPictureHeaderTest, WalksReadOnlyWhatHoldsTheSize) {
     EXPECT_EQ(header.width, 6000u);
     EXPECT_EQ(header.height, 4000u);
     EXPECT_LE(tiffReader.bytesRead, 8u + 8 + 2 + 2 * 12);
+}
+
+// Junk between a JPEG's segments is looked through in chunks, not a read per byte; a frame
+// header further in than any camera writes it makes the file no picture, and the walk stops
+// there rather than reading the whole of a large file.
+TEST(ReadPictureHeaderTest, JunkIsReadInChunksAndOnlySoFar) {
+    Bytes junk = JpegStart();
+    junk.insert(junk.end(), 100000, 0x00);
+    Frame(junk, 0xC0, 640, 480);
+    CountingReader junkReader{junk};
+    PictureHeader header = ReadPictureHeader(junkReader.Reader());
+    ASSERT_TRUE(header.IsSized());
+    EXPECT_EQ(header.width, 640u);
+    EXPECT_LE(junkReader.reads, 100000 / 256 + 8);
+
+    // A file of kMaxJpegHeaderBytes and more whose frame header lies beyond that, read through a
+    // reader that makes its bytes up: the start marker, zeros, and then the frame header.
+    for (const uint64_t frameAt : {kMaxJpegHeaderBytes - 64, kMaxJpegHeaderBytes + 64}) {
+        SCOPED_TRACE("frame header at " + std::to_string(frameAt));
+        Bytes frame;
+        Frame(frame, 0xC0, 640, 480);
+        uint64_t highestOffset = 0;
+        const HeaderByteReader reader = [&](uint64_t offset, uint8_t* buffer, size_t count) -> size_t {
+            const uint64_t end = frameAt + frame.size();
+            if (offset >= end) return 0;
+            const size_t available = static_cast<size_t>(std::min<uint64_t>(count, end - offset));
+            for (size_t i = 0; i < available; ++i) {
+                const uint64_t at = offset + i;
+                buffer[i] = at < 2 ? JpegStart()[at] : at < frameAt ? 0 : frame[at - frameAt];
+            }
+            highestOffset = std::max(highestOffset, offset + available);
+            return available;
+        };
+        header = ReadPictureHeader(reader);
+        if (frameAt < kMaxJpegHeaderBytes) {
+            EXPECT_EQ(header.verdict, HeaderVerdict::kSized);
+            EXPECT_EQ(header.width, 640u);
+        } else {
+            EXPECT_EQ(header.verdict, HeaderVerdict::kNotAPicture);
+            EXPECT_LE(highestOffset, kMaxJpegHeaderBytes + 256) << "read no further than the limit and one chunk";
+        }
+    }
 }
 
 // A reader that fails part way through gives no size: the decoder decides.

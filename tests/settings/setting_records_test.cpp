@@ -103,12 +103,12 @@ TEST_F(SettingRecordsTest, StoredValuesAndTheirRules) {
          [](const SettingRecordsTest& t) { return t.m_app.imageMode.Value(); }, 0},
         {L"m_img_mode=9\r\n", "aspect mode 9 becomes 1",
          [](const SettingRecordsTest& t) { return t.m_app.imageMode.Value(); }, 1},
-        {L"m_image_timer=2\r\n", "interval 2 is used as read",
-         [](const SettingRecordsTest& t) { return t.m_app.imageTimer.Value(); }, 2},
+        {L"m_image_timer=2\r\n", "interval 2 becomes 5",
+         [](const SettingRecordsTest& t) { return t.m_app.imageTimer.Value(); }, 5},
         {L"disable=1\r\n", "disable is not read at start",
          [](const SettingRecordsTest& t) { return t.m_displays[0].disabled.Value(); }, 0},
-        {L"cx=abc\r\n", "a non-number reads as 0", [](const SettingRecordsTest& t) { return t.m_displays[0].size.Value(); },
-         0},
+        {L"cx=abc\r\n", "a non-number reads as 0, the smallest size",
+         [](const SettingRecordsTest& t) { return t.m_displays[0].size.Value(); }, 128},
         {L"cx=512px\r\n", "leading digits count", [](const SettingRecordsTest& t) { return t.m_displays[0].height; },
          512},
         {L"cx=600\r\n", "the default left edge centres the loaded size",
@@ -131,6 +131,97 @@ TEST_F(SettingRecordsTest, StoredValuesAndTheirRules) {
         Load();
         EXPECT_EQ(testCase.actual(*this), testCase.expected);
     }
+}
+
+// Every value read from the file is held to the range its control offers before anything uses
+// it; the file is left as it is (it changes when a control does).
+TEST_F(SettingRecordsTest, EveryValueReadIsHeldToTheRangeOfItsControl) {
+    using Check = int (*)(const SettingRecordsTest&);
+    const Check size = [](const SettingRecordsTest& t) { return t.m_displays[0].size.Value(); };
+    const Check height = [](const SettingRecordsTest& t) { return t.m_displays[0].height; };
+    const Check created = [](const SettingRecordsTest& t) { return t.m_hosts[0].createdSizes.at(0); };
+    const Check interval = [](const SettingRecordsTest& t) { return t.m_app.imageTimer.Value(); };
+    const Check transparency = [](const SettingRecordsTest& t) { return t.m_displays[0].transparency.Value(); };
+    const Check opacity = [](const SettingRecordsTest& t) { return static_cast<int>(t.m_displays[0].opacity); };
+    const Check left = [](const SettingRecordsTest& t) { return t.m_displays[0].left.Value(); };
+    const Check top = [](const SettingRecordsTest& t) { return t.m_displays[0].top.Value(); };
+    const Check speed = [](const SettingRecordsTest& t) { return t.m_displays[0].rotationSpeed; };
+    const Check objectType = [](const SettingRecordsTest& t) { return t.m_app.objectType.Value(); };
+    const Check stacking = [](const SettingRecordsTest& t) { return t.m_app.stackingMode.Value(); };
+    const Check source = [](const SettingRecordsTest& t) { return t.m_displays[0].pictureSource.Value(); };
+    const Check deactivateMode = [](const SettingRecordsTest& t) { return t.m_app.deactivateMode.Value(); };
+    const Check deactivateSeconds = [](const SettingRecordsTest& t) { return t.m_app.deactivateSeconds.Value(); };
+    const Check startCount = [](const SettingRecordsTest& t) { return t.m_app.startCount.Value(); };
+    const std::wstring huge = L"99999999999999999999";
+    const struct {
+        std::wstring content;
+        Check actual;
+        int expected;
+    } cases[] = {
+        {L"cx=16000", size, 1500},
+        {L"cx=16000", height, 1500},
+        {L"cx=16000", created, 1500},
+        {L"cx=-5", size, 128},
+        {L"cx=-5", created, 128},
+        {L"cx=" + huge, created, 1500},
+        {L"cx=-" + huge, created, 128},
+        {L"m_image_timer=0", interval, 5},
+        {L"m_image_timer=61", interval, 60},
+        {L"m_image_timer=" + huge, interval, 60},
+        {L"transparency=0", transparency, 10},
+        {L"transparency=0", opacity, 10},
+        {L"transparency=" + huge, opacity, 100},
+        {L"point_x=" + huge, left, 32767},
+        {L"point_x=-" + huge, left, -32768},
+        {L"point_y=-40000", top, -32768},
+        {L"m_rotate_speed=" + huge, speed, 100},
+        {L"m_clock_3d_type=8", objectType, 7},
+        {L"m_clock_3d_type=-1", objectType, 0},
+        {L"m_new_on_top_state=" + huge, stacking, 3},
+        {L"img_id=3", source, 2},
+        {L"img_id=-2", source, 0},
+        {L"m_deactivate_mode=4", deactivateMode, 3},
+        {L"m_deactivate_sec=0", deactivateSeconds, 5},
+        {L"m_deactivate_sec=60", deactivateSeconds, 59},
+        {L"m_img_mode=" + huge, [](const SettingRecordsTest& t) { return t.m_app.imageMode.Value(); }, 1},
+        {L"tray_if_minimize=2", [](const SettingRecordsTest& t) { return t.m_app.trayIfMinimize.Value(); }, 1},
+        {L"m_subfolder=-1", [](const SettingRecordsTest& t) { return t.m_app.subfolder.Value(); }, 0},
+        {L"use_fix_time_format=9", [](const SettingRecordsTest& t) { return t.m_app.timeFormat.Value(); }, 4},
+        {L"start_tray=-5", startCount, 0},
+        {L"start_tray=2147483647", startCount, 2147483646},  // one more start still counts
+        {L"fix_pos=2", [](const SettingRecordsTest& t) { return t.m_displays[0].fixedPosition.Value(); }, 1},
+        {L"show_sec=7", [](const SettingRecordsTest& t) { return t.m_displays[0].showSeconds.Value(); }, 1},
+        {L"m_ddc_align=3", [](const SettingRecordsTest& t) { return t.m_displays[0].textAlign.Value(); }, 2},
+        {L"m_ddc_bold=-1", [](const SettingRecordsTest& t) { return t.m_displays[0].textBold.Value(); }, 0},
+        {L"m_ddc_top_N=5", [](const SettingRecordsTest& t) { return t.m_displays[0].textPlacement.Value(); }, 2},
+        {L"m_ddc_outline=5", [](const SettingRecordsTest& t) { return t.m_displays[0].textOutline.Value(); }, 1},
+    };
+    for (const auto& testCase : cases) {
+        SCOPED_TRACE(std::string(testCase.content.begin(), testCase.content.end()));
+        m_app = AppConfig();
+        m_displays = {};
+        m_hosts = {};
+        UseFile(testCase.content + L"\r\n");
+        const auto before = ReadFileBytes(m_file);
+        Load();
+        EXPECT_EQ(testCase.actual(*this), testCase.expected);
+        EXPECT_EQ(ReadFileBytes(m_file), before) << "reading wrote to the file";
+    }
+
+    // The view mode of the picture selection list, read when that dialog opens.
+    UseFile(L"m_list_mode=9\r\n");
+    EXPECT_EQ(m_app.listMode.Load(), 3);
+}
+
+// The ends of each range are the control's own choices, used as stored.
+TEST_F(SettingRecordsTest, ValuesAtTheEndsOfTheirRangesAreUsedAsStored) {
+    UseFile(L"cx=128\r\ntransparency=100\r\nm_image_timer=60\r\npoint_x=-32768\r\nm_deactivate_sec=59\r\n");
+    Load();
+    EXPECT_EQ(m_displays[0].size.Value(), 128);
+    EXPECT_EQ(m_displays[0].transparency.Value(), 100);
+    EXPECT_EQ(m_app.imageTimer.Value(), 60);
+    EXPECT_EQ(m_displays[0].left.Value(), -32768);
+    EXPECT_EQ(m_app.deactivateSeconds.Value(), 59);
 }
 
 TEST_F(SettingRecordsTest, TextPlacementIsReDefaultedBeforeReading) {

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <ctime>
+#include <string>
 
 #include "common/test_files.h"
 #include "settings/ini_file.h"
@@ -97,6 +99,20 @@ TEST_F(LocateSettingsFileTest, FolderNameCaseDoesNotHideTheTemporaryFolder) {
     for (wchar_t& c : upper) c = static_cast<wchar_t>(towupper(c));
     input.tempFolder = upper;
     EXPECT_EQ(LocateSettingsFile(input).path, UserIni());
+}
+
+// A stored language is used when the language menu offers it; any other number starts the
+// program in the language detected from the system, as no stored language does.
+TEST(StartLanguage, OnlyTheOfferedLanguagesAreTaken) {
+    const struct {
+        int stored, detected, used;
+    } cases[] = {
+        {0, 1, 0}, {10, 1, 10}, {5, 7, 5}, {11, 1, 1}, {-1, 7, 7}, {99, 0, 0}, {INT_MAX, 3, 3}, {INT_MIN, 3, 3},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.stored) + " stored, " + std::to_string(c.detected) + " detected");
+        EXPECT_EQ(StartLanguage(c.stored, c.detected), c.used);
+    }
 }
 
 TEST(ConvertSettingsFileToUnicode, AnsiFileKeepsItsValues) {

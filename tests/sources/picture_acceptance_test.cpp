@@ -5,6 +5,7 @@
 
 #include "common/message_box.h"
 #include "common/picture_fixtures.h"
+#include "common/process_memory.h"
 #include "common/test_files.h"
 #include "imaging/decoding_budget.h"
 #include "sources/folder_scan.h"
@@ -13,6 +14,8 @@
 #include "sources/sources_test_support.h"
 
 namespace {
+
+std::string AsText(const std::vector<uint8_t>& bytes) { return std::string(bytes.begin(), bytes.end()); }
 
 TEST(PictureAcceptanceTest, ListedSizes) {
     struct Case {
@@ -89,6 +92,14 @@ TEST(PictureAcceptanceTest, HeaderAndDecodingAgreeOnFixtures) {
         {L"bm_text.bmp", nullptr, 0, 0, false, true, "BMW cars are bought by many people\r\n"},
         {L"png_signature_only.png", nullptr, 0, 0, false, false, "\x89PNG\r\n\x1a\n"},
         {L"tiff_signature_only.tif", nullptr, 0, 0, false, false, std::string("II*\0", 4)},
+        // Icons: the size of the first icon.
+        {L"icon_48.ico", nullptr, 0, 0, true, true, AsText(IconFile(48, 0xFF208040))},
+        {L"icon_32.ico", nullptr, 0, 0, false, true, AsText(IconFile(32, 0xFF208040))},
+        // The size behind junk between segments is read as the decoder reads it.
+        {L"junk_before_table_20000x16000.jpg", nullptr, 0, 0, false, true,
+         AsText(WithJunkBeforeFirstTable(SmallJpegStatingSize(20000, 16000)))},
+        {L"junk_before_table_640x480.jpg", nullptr, 0, 0, true, true,
+         AsText(WithJunkBeforeFirstTable(SmallJpegStatingSize(640, 480)))},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(Narrow(c.name));
@@ -257,6 +268,35 @@ TEST(PictureAcceptanceTest, LargePhotosAreListed) {
     ScanPictureFolder(list, folder.Path());
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(PathsOf(list), expected);
+}
+
+// A 5 KB JPEG that states 20000 x 16000 (over the decoding budget) behind one junk byte before
+// its first table, or behind thousands of comment segments: its decoder would decode all of it
+// (under Wine 1.8 GB at the peak, for 6 seconds). Neither the acceptance test nor a scan of its
+// folder decodes it, and the process's peak working set stays below one full-size copy of the
+// largest picture the budget allows.
+TEST(PictureAcceptanceTest, AJpegStatingTooMuchBehindJunkIsNotListed) {
+    TestFolder folder(L"sources_acceptance_junk");
+    const std::vector<uint8_t> stating = SmallJpegStatingSize(20000, 16000);
+    const std::wstring junk = folder / L"junk_before_table.jpg";
+    ASSERT_TRUE(WriteFileBytes(junk, WithJunkBeforeFirstTable(stating)));
+    const std::wstring segments = folder / L"many_segments.jpg";
+    ASSERT_TRUE(WriteFileBytes(segments, WithCommentSegments(stating, 5000)));
+    const std::wstring good = folder / L"good.png";
+    ASSERT_TRUE(WritePicture(good, 40, 40, kPng));
+
+    const MemoryUse before = CurrentMemoryUse();
+    for (const std::wstring& path : {junk, segments}) {
+        SCOPED_TRACE(Narrow(path));
+        EXPECT_EQ(IsPictureByHeader(path), std::optional<bool>(false));
+        EXPECT_FALSE(IsPictureByDecoding(path));
+        EXPECT_FALSE(IsAcceptedPicture(path));
+    }
+    PictureList list;
+    ScanPictureFolder(list, folder.Path());
+    EXPECT_EQ(PathsOf(list), std::vector<std::wstring>{good});
+    const uint64_t rise = PeakRiseSince(before);
+    EXPECT_LT(rise, 4 * kMaxDecodedPixels) << "peak rose by " << rise / 1000000 << " MB";
 }
 
 TEST(PictureAcceptanceTest, MissingFileOrFolderIsNoPicture) {

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "common/active_dialog.h"
+#include "common/picture_fixtures.h"
 #include "common/process_flags.h"
 #include "common/test_files.h"
 #include "res/resource.h"
@@ -357,13 +358,16 @@ TEST_F(PictureDialogTest, OkEscapeAndTheCloseBoxHideAndKeepTheList) {
 TEST_F(PictureDialogTest, BadInputLeavesTheListAndTheStoredListConsistent) {
     const std::vector<std::wstring> pictures = MakePictures(2);
     // A folder, a text file named like a picture, a missing file, a picture too large to decode,
-    // a picture of 32 x 32, a path of 259 characters and a name outside the ANSI code page.
+    // a JPEG stating too large a size behind a junk byte, a picture of 32 x 32, a path of 259
+    // characters and a name outside the ANSI code page.
     const std::wstring folder = m_folder / L"a folder.png";
     ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
     const std::wstring text = m_folder / L"text.jpg";
     ASSERT_TRUE(WriteFileBytes(text, std::string("not a picture at all")));
     const std::wstring huge = m_folder / L"huge.png";
     ASSERT_TRUE(WritePngClaimingSize(huge, 20000, 20000));
+    const std::wstring junkJpeg = m_folder / L"junk.jpg";
+    ASSERT_TRUE(WriteFileBytes(junkJpeg, WithJunkBeforeFirstTable(SmallJpegStatingSize(20000, 16000))));
     const std::wstring small = m_folder / L"small.png";
     ASSERT_TRUE(WriteSolidPng(small, 32, 32, 0xFF000000));
     std::wstring longPath = m_folder / L"";
@@ -375,7 +379,7 @@ TEST_F(PictureDialogTest, BadInputLeavesTheListAndTheStoredListConsistent) {
     ASSERT_NE(Open(), nullptr);
 
     MessageBoxAnswerer answerer(Dialog().Window());
-    Drop({folder, text, m_folder / L"missing.png", huge, small, pictures[0], longPath, foreign, pictures[1]});
+    Drop({folder, text, m_folder / L"missing.png", huge, junkJpeg, small, pictures[0], longPath, foreign, pictures[1]});
     EXPECT_TRUE(answerer.Stop().empty()) << "no message for files that are left out";
 
     std::vector<std::wstring> expected = {pictures[0], pictures[1], longPath, foreign};

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <windows.h>
+#include <wincodec.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+
+#include "imaging/picture_bytes.h"
+
+// The system's imaging component (WIC) for one call on any thread: the thread's COM apartment,
+// the factory, a stream over a file or over bytes, and the first frame of a picture. Every
+// function returns null on failure; the caller owns what it returns.
+
+template <typename Interface>
+using ComOwner = std::unique_ptr<Interface, ComReleaser>;
+
+// Joins the calling thread to COM for one call, unless it already lives in an apartment (then
+// COM works there as it is and the thread's apartment is left alone). Made first and destroyed
+// last, so that every COM object of the call is gone before it leaves.
+class ComApartment {
+public:
+    ComApartment() : m_result(CoInitializeEx(nullptr, COINIT_MULTITHREADED)) {}
+    ~ComApartment() {
+        if (SUCCEEDED(m_result)) CoUninitialize();
+    }
+    ComApartment(const ComApartment&) = delete;
+    ComApartment& operator=(const ComApartment&) = delete;
+
+    bool Works() const { return SUCCEEDED(m_result) || m_result == RPC_E_CHANGED_MODE; }
+
+private:
+    HRESULT m_result;
+};
+
+ComOwner<IWICImagingFactory> MakeWicFactory();
+
+// A stream that reads the file, or the bytes in memory (which must outlive the stream).
+ComOwner<IWICStream> MakeWicFileStream(IWICImagingFactory& factory, const wchar_t* path);
+ComOwner<IWICStream> MakeWicMemoryStream(IWICImagingFactory& factory, const uint8_t* bytes, size_t count);
+
+// The first frame of a picture and the decoder it comes from (released after the frame).
+struct WicFrame {
+    ComOwner<IWICBitmapDecoder> decoder;
+    ComOwner<IWICBitmapFrameDecode> frame;
+};
+
+// The first frame of the picture in `stream`, through the decoder WIC chooses by the content;
+// the frame is null when no decoder takes it or the decoder fails. On Windows this reads the
+// picture's headers; under Wine the decoders of JPEG, PNG and GIF decode the whole picture while
+// the decoder is made, and the icon decoder decodes the frame.
+WicFrame FirstWicFrame(IWICImagingFactory& factory, IWICStream& stream);
