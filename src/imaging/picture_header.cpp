@@ -117,6 +117,32 @@ PictureHeader ReadIco(const HeaderByteReader& read) {
     return ReadDibAt(read, iconStart, PictureFormat::kIco, true);
 }
 
+// An enhanced metafile: its header record (type 1, " EMF" at offset 40) states the bounds of
+// what it draws in device pixels, edges included. GDI+ decodes metafiles and WIC has no decoder
+// for them, so their size must come from here.
+PictureHeader ReadEmf(const HeaderByteReader& read) {
+    uint8_t header[44];
+    if (!ReadExactly(read, 0, header, sizeof header)) return Undecided(PictureFormat::kEmf);
+    const auto edge = [&](int offset) { return static_cast<int64_t>(static_cast<int32_t>(LittleEndian32(header + offset))); };
+    const int64_t width = edge(16) - edge(8) + 1, height = edge(20) - edge(12) + 1;
+    if (width <= 0 || height <= 0 || width > UINT32_MAX || height > UINT32_MAX) return Undecided(PictureFormat::kEmf);
+    return Stated(PictureFormat::kEmf, static_cast<uint32_t>(width), static_cast<uint32_t>(height));
+}
+
+// A placeable Windows metafile: its 22-byte header states a bounding box in logical units and
+// how many of them make an inch; the picture's pixels are those of a 96-dpi screen.
+PictureHeader ReadPlaceableWmf(const HeaderByteReader& read) {
+    uint8_t header[16];
+    if (!ReadExactly(read, 0, header, sizeof header)) return Undecided(PictureFormat::kWmf);
+    const auto edge = [&](int offset) { return static_cast<int64_t>(static_cast<int16_t>(LittleEndian16(header + offset))); };
+    const int64_t unitsPerInch = LittleEndian16(header + 14);
+    if (unitsPerInch == 0) return Undecided(PictureFormat::kWmf);
+    const int64_t width = (edge(10) - edge(6)) * 96 / unitsPerInch;
+    const int64_t height = (edge(12) - edge(8)) * 96 / unitsPerInch;
+    if (width <= 0 || height <= 0) return Undecided(PictureFormat::kWmf);
+    return Stated(PictureFormat::kWmf, static_cast<uint32_t>(width), static_cast<uint32_t>(height));
+}
+
 // What the first image directory of a TIFF structure says: ImageWidth (256) and ImageLength
 // (257), each a single SHORT or LONG, and the orientation (274), a single SHORT.
 struct TiffDirectory {
@@ -282,6 +308,12 @@ PictureHeader ReadPictureHeader(const HeaderByteReader& read) {
     if (startsWith("\xFF\xD8", 2)) return ReadJpeg(read);
     if (startsWith("II*\0", 4) || startsWith("MM\0*", 4)) return ReadTiff(read);
     if (startsWith("\0\0\1\0", 4)) return ReadIco(read);
+    if (startsWith("\xD7\xCD\xC6\x9A", 4)) return ReadPlaceableWmf(read);
+    uint8_t emfSignature[4];
+    if (startsWith("\1\0\0\0", 4) && ReadExactly(read, 40, emfSignature, 4) &&
+        std::memcmp(emfSignature, " EMF", 4) == 0) {
+        return ReadEmf(read);
+    }
     return {};
 }
 

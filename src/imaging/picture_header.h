@@ -6,7 +6,7 @@
 
 #include "imaging/picture_orientation.h"
 
-// What the header of a JPEG, PNG, GIF, BMP, TIFF or icon file says, found from the file's content
+// What the header of a JPEG, PNG, GIF, BMP, TIFF, icon or metafile says, found from the file's content
 // (never its name) by reading only the few bytes that hold it. Two callers rely on it: the
 // folder scan takes its answer as the picture test instead of decoding every file, and every
 // decode checks it first, because a decoder allocates the whole picture from the size a header
@@ -39,7 +39,7 @@
 // read (fewer at the end of the file, 0 past it or on a read error).
 using HeaderByteReader = std::function<size_t(uint64_t offset, uint8_t* buffer, size_t count)>;
 
-enum class PictureFormat { kNone, kJpeg, kPng, kGif, kBmp, kTiff, kIco };
+enum class PictureFormat { kNone, kJpeg, kPng, kGif, kBmp, kTiff, kIco, kEmf, kWmf };
 
 enum class HeaderVerdict { kUndecided, kSized, kNotAPicture };
 

@@ -216,3 +216,18 @@ std::vector<uint8_t> IconFile(int side, uint32_t argb) {
     bytes.resize(bytes.size() + static_cast<size_t>(maskStride) * side, 0);  // every pixel shown
     return bytes;
 }
+
+std::vector<uint8_t> EnhancedMetafileFile(int width, int height) {
+    HDC recorder = CreateEnhMetaFileW(nullptr, nullptr, nullptr, nullptr);
+    if (recorder == nullptr) return {};
+    HBRUSH brush = CreateSolidBrush(RGB(30, 140, 200));
+    const RECT area{0, 0, width, height};
+    FillRect(recorder, &area, brush);
+    DeleteObject(brush);
+    HENHMETAFILE metafile = CloseEnhMetaFile(recorder);
+    if (metafile == nullptr) return {};
+    std::vector<uint8_t> bytes(GetEnhMetaFileBits(metafile, 0, nullptr));
+    GetEnhMetaFileBits(metafile, static_cast<UINT>(bytes.size()), bytes.data());
+    DeleteEnhMetaFile(metafile);
+    return bytes;
+}

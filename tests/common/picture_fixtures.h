@@ -60,5 +60,8 @@ std::vector<uint8_t> WithCommentSegments(const std::vector<uint8_t>& jpeg, int c
 // An icon file (".ico") of one 32-bit icon of side x side pixels in `argb` (0xAARRGGBB).
 std::vector<uint8_t> IconFile(int side, uint32_t argb);
 
+// An enhanced metafile (".emf") made by GDI that fills a rectangle of width x height pixels.
+std::vector<uint8_t> EnhancedMetafileFile(int width, int height);
+
 // An icon file whose one icon is `png`, a PNG file (as icons of 256 pixels are stored).
 std::vector<uint8_t> IconFileOfPng(const std::vector<uint8_t>& png);

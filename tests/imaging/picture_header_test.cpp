@@ -116,6 +116,28 @@ Bytes Ico(const Bytes& image, uint32_t count = 1) {
 }
 Bytes Dib(const Bytes& bmp) { return Bytes(bmp.begin() + 14, bmp.end()); }
 
+// An enhanced metafile's header record: its bounds in device pixels (edges included), then a
+// frame, and the " EMF" signature at offset 40.
+Bytes Emf(int32_t left, int32_t top, int32_t right, int32_t bottom) {
+    Bytes bytes;
+    AppendLittle32(bytes, 1);    // EMR_HEADER
+    AppendLittle32(bytes, 108);  // record size
+    for (int32_t edge : {left, top, right, bottom}) AppendLittle32(bytes, static_cast<uint32_t>(edge));
+    for (int i = 0; i < 4; ++i) AppendLittle32(bytes, 0);  // frame in 0.01 mm
+    Append(bytes, {' ', 'E', 'M', 'F'});
+    bytes.resize(108, 0);
+    return bytes;
+}
+// A placeable Windows metafile's header: key, handle, bounding box and units per inch.
+Bytes PlaceableWmf(int16_t left, int16_t top, int16_t right, int16_t bottom, uint16_t unitsPerInch) {
+    Bytes bytes = {0xD7, 0xCD, 0xC6, 0x9A, 0, 0};
+    for (int16_t edge : {left, top, right, bottom}) AppendLittle16(bytes, static_cast<uint16_t>(edge));
+    AppendLittle16(bytes, unitsPerInch);
+    bytes.resize(22, 0);
+    Append(bytes, {1, 0, 9, 0, 0, 3});
+    return bytes;
+}
+
 struct TiffEntry {
     uint32_t tag, type, count, value;
 };
@@ -262,6 +284,19 @@ std::vector<Case> AllCases() {
         NotAPicture("icon whose image is neither PNG nor DIB", Ico(Text("not an image at all, 40 bytes long....")),
                     F::kIco),
         NotAPicture("icon DIB with two planes", Ico(Dib(BmpInfo(48, 96, 40, 2, 32))), F::kIco),
+        // Metafiles: GDI+ decodes them and WIC cannot size them, so the header must.
+        Sized("emf 200 x 100", Emf(0, 0, 199, 99), F::kEmf, 200, 100),
+        Sized("emf away from the origin", Emf(-50, 10, 49, 41), F::kEmf, 100, 32),
+        Sized("emf claiming 60000 x 60000", Emf(0, 0, 59999, 59999), F::kEmf, 60000, 60000),
+        Undecided("emf with empty bounds", Emf(10, 10, 9, 40), F::kEmf),
+        Undecided("emf cut in its header", Cut(Emf(0, 0, 199, 99), 30), F::kNone),
+        Undecided("emf record without the signature", [] { Bytes b = Emf(0, 0, 199, 99); b[41] = 'X'; return b; }(),
+                  F::kNone),
+        Sized("placeable wmf of 2 x 1 inches", PlaceableWmf(0, 0, 2880, 1440, 1440), F::kWmf, 192, 96),
+        Sized("placeable wmf from negative corner", PlaceableWmf(-100, -100, 100, 50, 96), F::kWmf, 200, 150),
+        Undecided("placeable wmf without units per inch", PlaceableWmf(0, 0, 100, 100, 0), F::kWmf),
+        Undecided("placeable wmf with an empty box", PlaceableWmf(100, 0, 100, 100, 96), F::kWmf),
+        Undecided("placeable wmf cut in its header", Cut(PlaceableWmf(0, 0, 100, 100, 96), 12), F::kWmf),
         // Other content
         Undecided("empty", Bytes{}, F::kNone),
         Undecided("text", Text("This is not a picture, whatever its name says.\r\n"), F::kNone),

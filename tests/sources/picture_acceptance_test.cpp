@@ -95,6 +95,9 @@ TEST(PictureAcceptanceTest, HeaderAndDecodingAgreeOnFixtures) {
         // Icons: the size of the first icon.
         {L"icon_48.ico", nullptr, 0, 0, true, true, AsText(IconFile(48, 0xFF208040))},
         {L"icon_32.ico", nullptr, 0, 0, false, true, AsText(IconFile(32, 0xFF208040))},
+        // Metafiles, which GDI+ decodes and WIC cannot size, by the bounds their header states.
+        {L"metafile_200x100.emf", nullptr, 0, 0, true, true, AsText(EnhancedMetafileFile(200, 100))},
+        {L"metafile_30x30.emf", nullptr, 0, 0, false, true, AsText(EnhancedMetafileFile(30, 30))},
         // The size behind junk between segments is read as the decoder reads it.
         {L"junk_before_table_20000x16000.jpg", nullptr, 0, 0, false, true,
          AsText(WithJunkBeforeFirstTable(SmallJpegStatingSize(20000, 16000)))},
