@@ -30,8 +30,9 @@ std::wstring SettingsFileToRead(const std::wstring& programPath, const std::wstr
     return WithTrailingBackslash(appDataFolder) + kProgramName + L"\\" + fileName;
 }
 
-int BrowserLanguage(int detectedLanguage) {
-    const std::wstring file =
-        SettingsFileToRead(ProgramFilePath(), TemporaryFolderPath(), ShellFolderPath(CSIDL_APPDATA));
-    return StartLanguage(IniReadInt(kProgramSection, L"lng", detectedLanguage, -1, -1, file), detectedLanguage);
+int StoredLanguage(const std::wstring& programPath, int fallback) {
+    const std::wstring file = SettingsFileToRead(programPath, TemporaryFolderPath(), ShellFolderPath(CSIDL_APPDATA));
+    return StartLanguage(IniReadInt(kProgramSection, L"lng", fallback, -1, -1, file), fallback);
 }
+
+int BrowserLanguage(int detectedLanguage) { return StoredLanguage(ProgramFilePath(), detectedLanguage); }

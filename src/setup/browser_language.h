@@ -12,6 +12,10 @@
 std::wstring SettingsFileToRead(const std::wstring& programPath, const std::wstring& tempFolder,
                                 const std::wstring& appDataFolder);
 
+// The stored "lng" of the settings file that the program at `programPath` would use, read only;
+// `fallback` when none is stored or the stored one is none the program offers.
+int StoredLanguage(const std::wstring& programPath, int fallback);
+
 // The language index for this process's browser window: the stored "lng" of that file, read
 // only, or `detectedLanguage` when none is stored or the stored one is none the program offers.
 int BrowserLanguage(int detectedLanguage);

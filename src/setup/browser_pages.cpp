@@ -1,19 +1,12 @@
 #include "setup/browser_pages.h"
 
+#include "common/ascii_case.h"
+#include "setup/update_source.h"
+
 namespace {
 
 constexpr std::wstring_view kBlankPage = L"about:blank";
 constexpr std::wstring_view kOptionLink = L"opt-option:";
-
-wchar_t AsciiLower(wchar_t c) { return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c; }
-
-bool StartsWithIgnoringCase(std::wstring_view text, std::wstring_view start) {
-    if (text.size() < start.size()) return false;
-    for (size_t i = 0; i < start.size(); ++i) {
-        if (AsciiLower(text[i]) != AsciiLower(start[i])) return false;
-    }
-    return true;
-}
 
 void ReplaceEvery(std::wstring& text, std::wstring_view placeholder, const std::wstring& content) {
     size_t at = 0;
@@ -55,7 +48,7 @@ std::wstring OptionsContent(const BrowserPageTexts& texts, const std::vector<Bro
 
 PageRequest PageRequestOf(std::wstring_view address) {
     PageRequest request;
-    if (!StartsWithIgnoringCase(address, kBlankPage)) return request;
+    if (!StartsWithIgnoringAsciiCase(address, kBlankPage)) return request;
     const std::wstring_view rest = address.substr(kBlankPage.size());
     if (rest.empty() || rest[0] != L'#') return request;
     const std::wstring_view fragment = rest.substr(1);
@@ -132,6 +125,6 @@ std::wstring ProgramResourceAddress(const std::wstring& programPath, const std::
 }
 
 std::wstring UpdatePageAddress(const std::wstring& webRoot, const std::wstring& programVersion, uint64_t timeNumber) {
-    return webRoot + L"/?seite=Freeware/Orbelin/Update&Program=Orbelin&Version=" + programVersion + L"&time=" +
+    return webRoot + L"/?" + kUpdatePageQuery + L"&Program=Orbelin&Version=" + programVersion + L"&time=" +
            std::to_wstring(timeNumber);
 }

@@ -48,6 +48,16 @@ IDispatch* DispatchOfVariant(const VARIANT& value) {
     return nullptr;
 }
 
+// A number argument: by value, by reference, or a variant by reference that holds one.
+long LongOfVariant(const VARIANT& value) {
+    const VARIANT* inner = &value;
+    if (inner->vt == (VT_VARIANT | VT_BYREF) && inner->pvarVal != nullptr) inner = inner->pvarVal;
+    if (inner->vt == VT_I4) return inner->lVal;
+    if (inner->vt == (VT_I4 | VT_BYREF) && inner->plVal != nullptr) return *inner->plVal;
+    if (inner->vt == VT_INT) return inner->intVal;
+    return 0;
+}
+
 void SetCancel(const VARIANT& value, bool cancel) {
     if (value.vt == (VT_BOOL | VT_BYREF) && value.pboolVal != nullptr)
         *value.pboolVal = cancel ? VARIANT_TRUE : VARIANT_FALSE;
@@ -268,6 +278,16 @@ public:
                 if (count == 2)
                     m_events->OnDocumentComplete(DispatchOfVariant(arguments[1]), TextOfVariant(arguments[0]));
                 break;
+            case DISPID_NAVIGATEERROR:
+                // The control's own error page follows; nothing here cancels it.
+                if (count == 5) {
+                    m_events->OnNavigateError(DispatchOfVariant(arguments[4]), TextOfVariant(arguments[3]),
+                                              LongOfVariant(arguments[1]));
+                }
+                break;
+            case DISPID_SETSECURELOCKICON:
+                if (count == 1) m_events->OnSecureLockIcon(LongOfVariant(arguments[0]));
+                break;
             case DISPID_TITLECHANGE:
                 if (count == 1) m_events->OnTitleChange(TextOfVariant(arguments[0]));
                 break;
@@ -393,6 +413,8 @@ void ControlSite::Close() {
 void ControlSite::SetEvents(BrowserEvents* events) {
     if (m_sink != nullptr) m_sink->SetEvents(events);
 }
+
+IDispatch* ControlSite::EventReceiver() const { return m_sink; }
 
 void ControlSite::FitToHost() {
     if (m_object == nullptr || m_host == nullptr) return;

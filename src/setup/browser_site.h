@@ -23,6 +23,12 @@ public:
     virtual void OnBeforeNavigate(IDispatch* frame, const std::wstring& address, bool& cancel) = 0;
     // A document (of the page or of one of its frames) finished loading.
     virtual void OnDocumentComplete(IDispatch* frame, const std::wstring& address) = 0;
+    // Going to `address` failed for the page or one of its frames (`frame`): `statusCode` is an
+    // HTTP status, an INET_E_ result or a WinINet error code.
+    virtual void OnNavigateError(IDispatch* frame, const std::wstring& address, long statusCode) = 0;
+    // The security state of the page changed (secureLockIcon values: 0 not secure, 1 mixed, 2 to
+    // 6 secure).
+    virtual void OnSecureLockIcon(long state) = 0;
     virtual void OnTitleChange(const std::wstring& title) = 0;
     // The page asks for a window of its own; set `cancel` to refuse it.
     virtual void OnNewWindow(const std::wstring& address, bool& cancel) = 0;
@@ -54,6 +60,10 @@ public:
 
     // Where the browser's events go (may be null: they are dropped).
     void SetEvents(BrowserEvents* events);
+
+    // The object the control sends its DWebBrowserEvents2 to (IDispatch::Invoke with the
+    // event's DISPID and arguments); null when the site is empty. Not AddRef'ed for the caller.
+    IDispatch* EventReceiver() const;
 
     // The control as a web browser; null when it is none. Not AddRef'ed for the caller.
     IWebBrowser2* Browser() const { return m_browser; }

@@ -198,7 +198,21 @@ void CIeBrowser18::Navigate(const std::wstring& address) { m_page.Navigate(addre
 void CIeBrowser18::EndForUpdate() {
     m_endsForUpdate = true;
     m_quitCode = 0;
-    if (m_window != nullptr) DestroyWindow(m_window);
+    // The caller is a part of this window: the window (and with it the caller) goes only after
+    // the call has returned to the message loop.
+    if (m_window != nullptr) PostMessageW(m_window, WM_CLOSE, 0, 0);
+}
+
+int CIeBrowser18::ShowMessageBox(HWND owner, const std::wstring& text, const std::wstring& caption, UINT flags) {
+    ++m_openMessageBoxes;
+    const int answer = MessageBoxW(owner, text.c_str(), caption.c_str(), flags);
+    --m_openMessageBoxes;
+    // A close that came while the box was open: its caller must return before the window goes.
+    if (m_openMessageBoxes == 0 && m_closeDeferred && m_window != nullptr) {
+        m_closeDeferred = false;
+        PostMessageW(m_window, WM_CLOSE, 0, 0);
+    }
+    return answer;
 }
 
 bool CIeBrowser18::PreTranslateMessage(MSG& message) {
@@ -251,6 +265,12 @@ INT_PTR CIeBrowser18::HandleMessage(UINT message, WPARAM wParam, LPARAM) {
             if (LOWORD(wParam) == IDOK) m_addressBar.GoToTypedAddress();
             return TRUE;
         case WM_CLOSE:
+            // A message box of this window runs its own message loop: closing now would take the
+            // objects of its caller away under it.
+            if (m_openMessageBoxes > 0) {
+                m_closeDeferred = true;
+                return TRUE;
+            }
             DestroyWindow(m_window);
             return TRUE;
         case WM_DESTROY:

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -11,6 +12,7 @@
 
 #include "setup/browser_pages.h"
 #include "setup/browser_site.h"
+#include "setup/update_page_trust.h"
 #include "setup/update_receiver.h"
 
 // The "Glimmerpane" browser window: a frame (dialog 134) with an address bar (dialog 135) above
@@ -65,7 +67,8 @@ private:
 };
 
 // One browser page: its dialog hosts the control, generates the program's own pages, and hands
-// every loaded document of the maker's site to the update processing.
+// the documents that the control loads as its top-level page over a trusted connection to the
+// update processing (never a frame's document).
 class CIeBrowserTab18 : public BrowserEvents, public UpdatePageHost {
 public:
     explicit CIeBrowserTab18(CIeBrowser18& owner);
@@ -94,19 +97,28 @@ public:
 
     // A document finished loading from `address` with the text `documentText`: unless the
     // "autoupdate" option is off, the update processing reads it. DocumentComplete calls it with
-    // the document the control loaded.
+    // the top-level document the control loaded, when the page's connection is trusted.
     void OnDocumentText(std::wstring_view address, std::wstring_view documentText);
     UpdateReceiver& Updates() { return m_updates; }
+
+    // Reads the document that the control's `frame` finished and hands it to OnDocumentText.
+    using DocumentReader = std::function<void(IDispatch* frame)>;
+    // Replaces how a finished document is read (by default from the control): for tests, as the
+    // control loads no documents where the system has no HTML engine.
+    void SetDocumentReader(DocumentReader reader) { m_readDocument = std::move(reader); }
 
     // BrowserEvents
     void OnBeforeNavigate(IDispatch* frame, const std::wstring& address, bool& cancel) override;
     void OnDocumentComplete(IDispatch* frame, const std::wstring& address) override;
+    void OnNavigateError(IDispatch* frame, const std::wstring& address, long statusCode) override;
+    void OnSecureLockIcon(long state) override;
     void OnTitleChange(const std::wstring& title) override;
     void OnNewWindow(const std::wstring& address, bool& cancel) override;
     void OnWindowClosing() override;
 
     // UpdatePageHost
     HWND UpdateWindow() const override { return m_window; }
+    int ShowUpdateMessage(const std::wstring& text, const std::wstring& caption, UINT flags) override;
     void ShowUpdateOutcome(const std::wstring& html) override;
     void EndProgramForUpdate() override;
 
@@ -114,9 +126,13 @@ private:
     static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     bool IsOptionOn(const wchar_t* name) const;
+    // Whether `frame` is the control itself, that is the top-level document, not a frame in it.
+    bool IsTopLevel(IDispatch* frame) const;
     // Loads `address` in the control, letting its own BeforeNavigate pass.
     void LoadInControl(const std::wstring& address);
     void ReadDocument(IDispatch* frame);
+    // After an event that may have made the page untrustworthy: a waiting offer goes.
+    void CheckTrust();
     // Goes to `address` once the control's current event has returned.
     void QueueNavigation(const std::wstring& address);
 
@@ -124,6 +140,8 @@ private:
     HWND m_window = nullptr;
     HWND m_host = nullptr;
     UpdateReceiver m_updates;
+    UpdatePageTrust m_trust;
+    DocumentReader m_readDocument;
     std::vector<BrowserOption> m_options;
     std::optional<BrowserPageKind> m_pendingPage;  // written into about:blank once it has loaded
     std::wstring m_ownNavigation;                  // an address this page itself sent the control to
@@ -148,8 +166,13 @@ public:
     CIeBrowserTab18& Page() { return m_page; }
 
     void Navigate(const std::wstring& address);
-    // Ends the program for an update: the window goes and the message loop ends with 0.
+    // Ends the program for an update: the window goes once the current call has returned, and
+    // the message loop ends with 0.
     void EndForUpdate();
+    // Shows a message box of this window, owned by `owner` (this window or one of its parts),
+    // and returns the button pressed. Until it returns, the window and every object of it stay:
+    // a close asked for meanwhile (WM_CLOSE) follows once the box's caller has returned.
+    int ShowMessageBox(HWND owner, const std::wstring& text, const std::wstring& caption, UINT flags);
     // Offers a keyboard message of this window to the control and the dialog navigation; true
     // when one of them took it.
     bool PreTranslateMessage(MSG& message);
@@ -165,6 +188,8 @@ private:
     int m_quitCode = kBrowserClosedQuitCode;
     bool m_endsForUpdate = false;
     bool m_beingDeleted = false;
+    int m_openMessageBoxes = 0;  // message boxes of this window that have not returned
+    bool m_closeDeferred = false;
     CIeAddressBar m_addressBar;
     CIeBrowserTab18 m_page;
 };

@@ -72,7 +72,8 @@ void WriteDocument(IHTMLDocument2* document, const std::wstring& html) {
 
 CIeBrowserTab18::CIeBrowserTab18(CIeBrowser18& owner)
     : m_owner(owner),
-      m_updates(*this, UpdateFilesOfThisProgram(), static_cast<uint64_t>(time(nullptr)), MakerSiteHosts()) {
+      m_updates(*this, UpdateFilesOfThisProgram(), static_cast<uint64_t>(time(nullptr)), MakerSiteHosts()),
+      m_readDocument([this](IDispatch* frame) { ReadDocument(frame); }) {
     m_options.push_back({kAutoUpdateOption, LangString(kAutoUpdateText), true});
 }
 
@@ -158,41 +159,61 @@ void CIeBrowserTab18::OnDocumentText(std::wstring_view address, std::wstring_vie
     m_updates.OnDocument(address, documentText);
 }
 
-void CIeBrowserTab18::OnBeforeNavigate(IDispatch*, const std::wstring& address, bool& cancel) {
-    if (!m_ownNavigation.empty() && address == m_ownNavigation) {
+bool CIeBrowserTab18::IsTopLevel(IDispatch* frame) const {
+    ControlSite* site = Site();
+    return site != nullptr && SameObject(frame, site->Browser());
+}
+
+void CIeBrowserTab18::OnBeforeNavigate(IDispatch* frame, const std::wstring& address, bool& cancel) {
+    const bool ownNavigation = !m_ownNavigation.empty() && address == m_ownNavigation;
+    if (ownNavigation) {
         m_ownNavigation.clear();
+    } else if (PageRequestOf(address).kind != PageRequest::Kind::kNone) {
+        // A link of the program's own pages: the page is made again outside this event.
+        cancel = true;
+        QueueNavigation(address);
         return;
     }
-    const PageRequest request = PageRequestOf(address);
-    if (request.kind == PageRequest::Kind::kNone) return;
-    // A link of the program's own pages: the page is made again outside this event.
-    cancel = true;
-    QueueNavigation(address);
+    // Another page comes: what the connection of the last one showed is over.
+    if (IsTopLevel(frame)) m_trust.OnTopLevelNavigation();
 }
 
 void CIeBrowserTab18::OnDocumentComplete(IDispatch* frame, const std::wstring& address) {
     ControlSite* site = Site();
-    if (site == nullptr) return;
-    const bool topFrame = SameObject(frame, site->Browser());
-    if (topFrame) {
-        m_owner.AddressBar().ShowAddress(address);
-        if (m_pendingPage && PageRequestOf(address).kind != PageRequest::Kind::kNone) {
-            const BrowserPageKind kind = *m_pendingPage;
-            m_pendingPage.reset();
-            ComPointer<IDispatch> documentDispatch;
-            ComPointer<IHTMLDocument2> document;
-            if (SUCCEEDED(site->Browser()->get_Document(documentDispatch.Receive())) && documentDispatch &&
-                SUCCEEDED(documentDispatch->QueryInterface(IID_IHTMLDocument2, document.ReceiveVoid()))) {
-                WriteDocument(document.Get(), PageHtml(kind));
-            }
-            return;
+    // A frame's document is never heard: a page may hold frames of any site.
+    if (site == nullptr || !IsTopLevel(frame)) return;
+    m_owner.AddressBar().ShowAddress(address);
+    if (m_pendingPage && PageRequestOf(address).kind != PageRequest::Kind::kNone) {
+        const BrowserPageKind kind = *m_pendingPage;
+        m_pendingPage.reset();
+        ComPointer<IDispatch> documentDispatch;
+        ComPointer<IHTMLDocument2> document;
+        if (SUCCEEDED(site->Browser()->get_Document(documentDispatch.Receive())) && documentDispatch &&
+            SUCCEEDED(documentDispatch->QueryInterface(IID_IHTMLDocument2, document.ReceiveVoid()))) {
+            WriteDocument(document.Get(), PageHtml(kind));
         }
+        return;
     }
-    ReadDocument(frame);
+    if (!m_trust.Trusted()) return;
+    if (m_readDocument) m_readDocument(frame);
 }
 
-// Reads the text of the document that `frame` loaded, with the address it came from (a frame's
-// own address, not that of the page around it), and hands both to the update processing.
+void CIeBrowserTab18::OnNavigateError(IDispatch* frame, const std::wstring&, long statusCode) {
+    m_trust.OnNavigateError(IsTopLevel(frame), statusCode);
+    CheckTrust();
+}
+
+void CIeBrowserTab18::OnSecureLockIcon(long state) {
+    m_trust.OnSecureLockIcon(state);
+    CheckTrust();
+}
+
+void CIeBrowserTab18::CheckTrust() {
+    if (!m_trust.Trusted()) m_updates.OnPageDistrusted();
+}
+
+// Reads the text of the document that `frame` loaded, with the address it came from (the
+// document's own address, after any redirection), and hands both to the update processing.
 void CIeBrowserTab18::ReadDocument(IDispatch* frame) {
     if (frame == nullptr) return;
     ComPointer<IWebBrowser2> browser;
@@ -243,6 +264,10 @@ void CIeBrowserTab18::ShowUpdateOutcome(const std::wstring& html) {
 }
 
 void CIeBrowserTab18::EndProgramForUpdate() { m_owner.EndForUpdate(); }
+
+int CIeBrowserTab18::ShowUpdateMessage(const std::wstring& text, const std::wstring& caption, UINT flags) {
+    return m_owner.ShowMessageBox(m_window, text, caption, flags);
+}
 
 INT_PTR CALLBACK CIeBrowserTab18::DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     auto* page = DialogObject<CIeBrowserTab18>(window, message, lParam);

@@ -1,15 +1,25 @@
 #include "setup/update_install.h"
 
-#include <shellapi.h>
-
+#include <cwchar>
 #include <vector>
 
 #include "common/module_path.h"
+#include "common/system_folders.h"
 #include "common/unique_handle.h"
+#include "lang/language_archive.h"
+#include "settings/settings_location.h"
+#include "settings/settings_paths.h"
+#include "setup/browser_language.h"
+#include "setup/installation.h"
+#include "setup/program_identity.h"
+#include "setup/self_delete_batch.h"
 
 namespace {
 
 constexpr DWORD kWritablePollMs = 200;
+constexpr int kAutoUpdateText = 203;
+// Attempts at side names before the replacement gives up.
+constexpr int kSideNameAttempts = 64;
 
 bool SamePath(const std::wstring& a, const std::wstring& b) {
     return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()), TRUE) ==
@@ -20,6 +30,8 @@ bool IsExistingFile(const std::wstring& path) {
     const DWORD attributes = GetFileAttributesW(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
+
+bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 std::wstring ImageOfProcess(DWORD processId) {
     UniqueHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
@@ -52,17 +64,72 @@ BOOL CALLBACK AskWindowToClose(HWND window, LPARAM parameter) {
     return TRUE;
 }
 
+std::wstring ReplaceEvery(std::wstring text, const std::wstring& what, const std::wstring& with) {
+    for (size_t at = text.find(what); at != std::wstring::npos; at = text.find(what, at + with.size())) {
+        text.replace(at, what.size(), with);
+    }
+    return text;
+}
+
+// Text `id` with "#APP#" for the program's name and "XX" for `value`.
+std::wstring UpdateText(int id, const std::wstring& value = std::wstring()) {
+    return ReplaceEvery(ReplaceEvery(LangString(id), L"#APP#", kProgramName), L"XX", value);
+}
+
+void ShowUpdateMessage(const std::wstring& text) {
+    MessageBoxW(nullptr, text.c_str(), UpdateMessageCaption().c_str(), MB_OK | MB_ICONERROR);
+}
+
 void ShowFailure(const std::wstring& version, const std::wstring& reason, const std::wstring& programPath) {
-    MessageBoxW(nullptr, UpdateFailureText(version, reason, programPath).c_str(), kUpdateFailureCaption,
-                MB_OK | MB_ICONERROR);
+    ShowUpdateMessage(UpdateFailureText(version, reason, programPath));
+}
+
+// A number for side names that differs from start to start.
+unsigned long SideNameSeed() {
+    LARGE_INTEGER counter{};
+    QueryPerformanceCounter(&counter);
+    return static_cast<unsigned long>(counter.QuadPart) ^ (GetCurrentProcessId() << 16);
+}
+
+// Has the received program file deleted once this process has ended: a running program file
+// cannot delete itself. Only a file in a folder of the receiving program's own is deleted.
+void DeleteReceivedFileLater(const std::wstring& receivedFile) {
+    if (!IsReceivedUpdateFile(receivedFile, TemporaryFolderPath())) return;
+    const std::wstring batch = SelfDeleteBatchPath(WithTrailingBackslash(FolderOfPath(receivedFile)));
+    if (WriteSelfDeletingBatch(batch, receivedFile, std::wstring())) StartSelfDeletingBatch(batch);
 }
 
 }  // namespace
 
+std::wstring UpdateMessageCaption() { return std::wstring(kProgramName) + L" - " + LangString(kAutoUpdateText); }
+
 std::wstring UpdateFailureText(const std::wstring& version, const std::wstring& reason,
                                const std::wstring& programPath) {
-    return L"Orbelin " + version + L" could not be installed: " + reason + L"\r\n\r\nThe program stays as it was:\r\n" +
-           programPath;
+    return UpdateText(kUpdateNotInstalledText, version) + L"\r\n" + reason + L"\r\n\r\n" +
+           UpdateText(kUpdateProgramKeptText) + L"\r\n" + programPath;
+}
+
+std::wstring UpdateOldFileAsideText(const std::wstring& version, const std::wstring& reason,
+                                    const std::wstring& programPath, const std::wstring& keptAs) {
+    return UpdateText(kUpdateNotInstalledText, version) + L"\r\n" + reason + L"\r\n\r\n" +
+           UpdateText(kUpdateOldFileAsideText) + L"\r\n" + keptAs + L"\r\n" + UpdateText(kUpdateRenameItText) +
+           L"\r\n" + programPath;
+}
+
+std::wstring UpdateRefusalReason(UpdateTargetVerdict verdict, const std::wstring& versionText,
+                                 const std::wstring& targetVersion) {
+    switch (verdict) {
+        case UpdateTargetVerdict::kNewFileNotThisProgram:
+        case UpdateTargetVerdict::kVersionTextDisagrees:
+            return UpdateText(kUpdateWrongVersionText, versionText);
+        case UpdateTargetVerdict::kTargetNotThisProgram:
+            return UpdateText(kUpdateTargetForeignText);
+        case UpdateTargetVerdict::kTargetNotOlder:
+            return UpdateText(kUpdateTargetNotOlderText, targetVersion);
+        case UpdateTargetVerdict::kAccepted:
+            break;
+    }
+    return std::wstring();
 }
 
 int AskRunningProgramToEnd(const std::wstring& programPath) {
@@ -82,64 +149,106 @@ bool WaitUntilWritable(const std::wstring& path, DWORD timeoutMs) {
     }
 }
 
-ReplaceResult ReplaceProgramFile(const std::wstring& programPath, const std::wstring& newProgram) {
-    const std::wstring copy = programPath + L".new";
-    const std::wstring previous = programPath + L".old";
-    DeleteFileW(copy.c_str());
-    if (!CopyFileW(newProgram.c_str(), copy.c_str(), FALSE)) {
-        DeleteFileW(copy.c_str());
-        return ReplaceResult::kCopyFailed;
+bool MoveFileWithoutReplacing(const std::wstring& from, const std::wstring& to) {
+    return MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH) != FALSE;
+}
+
+ReplaceOutcome ReplaceProgramFile(const std::wstring& programPath, const std::wstring& newProgram,
+                                  const FileMove& move) {
+    ReplaceOutcome outcome;
+    // Side names that no file has: the copy is made only where nothing is, and the old file's
+    // side name is free too when the copy stands.
+    std::wstring copy;
+    std::wstring previous;
+    unsigned long number = SideNameSeed();
+    for (int attempt = 0; attempt < kSideNameAttempts && copy.empty(); ++attempt, number = number * 69069 + 1) {
+        wchar_t tag[16];
+        swprintf(tag, 16, L".%08lx", number);
+        const std::wstring candidate = programPath + tag + L".update-new";
+        const std::wstring candidatePrevious = programPath + tag + L".update-old";
+        if (Exists(candidatePrevious)) continue;
+        if (CopyFileW(newProgram.c_str(), candidate.c_str(), TRUE)) {
+            copy = candidate;
+            previous = candidatePrevious;
+            break;
+        }
+        const DWORD error = GetLastError();
+        if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS) continue;
+        // The name was free, so whatever a copy broken off half way left there is ours.
+        DeleteFileW(candidate.c_str());
+        return outcome;
     }
-    if (!MoveFileExW(programPath.c_str(), previous.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    if (copy.empty()) return outcome;
+
+    if (!move(programPath, previous)) {
         DeleteFileW(copy.c_str());
-        return ReplaceResult::kSwapFailed;
+        outcome.result = ReplaceResult::kSwapFailed;
+        return outcome;
     }
-    if (!MoveFileExW(copy.c_str(), programPath.c_str(), MOVEFILE_WRITE_THROUGH)) {
-        MoveFileExW(previous.c_str(), programPath.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+    if (!move(copy, programPath)) {
+        const bool restored = move(previous, programPath);
         DeleteFileW(copy.c_str());
-        return ReplaceResult::kSwapFailed;
+        outcome.result = restored ? ReplaceResult::kSwapFailed : ReplaceResult::kOldFileKeptAside;
+        if (!restored) outcome.keptAs = previous;
+        return outcome;
     }
     DeleteFileW(previous.c_str());
-    return ReplaceResult::kReplaced;
+    outcome.result = ReplaceResult::kReplaced;
+    return outcome;
 }
 
 int RunUpdateInstall(const UpdateStartRequest& request) {
     const std::wstring& target = request.programPath;
+    const std::wstring& version = request.version;
+    // The messages speak the language that the program to be replaced stores, if it stores one.
+    SetCurrentLanguageIndex(StoredLanguage(target, CurrentLanguageIndex()));
+
     const std::wstring self = ProgramFilePath();
     if (self.empty() || SamePath(self, target)) {
-        ShowFailure(request.version, L"a program file cannot replace itself.", target);
+        ShowFailure(version, UpdateText(kUpdateReplacesItselfText), target);
         return 0;
     }
     if (!IsExistingFile(target)) {
-        ShowFailure(request.version, L"the program file was not found.", target);
+        ShowFailure(version, UpdateText(kUpdateTargetMissingText), target);
+        return 0;
+    }
+    // Nothing is asked of a running program before both files are known for what they are.
+    const std::optional<ProgramIdentity> targetIdentity = ReadProgramIdentity(target);
+    const UpdateTargetVerdict verdict =
+        CheckUpdateTarget(ReadProgramIdentity(self), targetIdentity, version, kProgramName);
+    if (verdict != UpdateTargetVerdict::kAccepted) {
+        const std::wstring targetVersion = targetIdentity ? ProgramVersionText(targetIdentity->fileVersion) : L"";
+        ShowFailure(version, UpdateRefusalReason(verdict, version, targetVersion), target);
         return 0;
     }
 
     AskRunningProgramToEnd(target);
     if (!WaitUntilWritable(target, kProgramReleaseWaitMs)) {
-        ShowFailure(request.version, L"the running program did not end within 20 seconds.", target);
+        ShowFailure(version, UpdateText(kUpdateProgramKeptRunningText), target);
         return 0;
     }
-    switch (ReplaceProgramFile(target, self)) {
+    const ReplaceOutcome replaced = ReplaceProgramFile(target, self);
+    switch (replaced.result) {
         case ReplaceResult::kReplaced:
             break;
         case ReplaceResult::kCopyFailed:
-            ShowFailure(request.version, L"the new program file could not be copied beside the old one.", target);
+            ShowFailure(version, UpdateText(kUpdateCopyFailedText), target);
             return 0;
         case ReplaceResult::kSwapFailed:
-            ShowFailure(request.version, L"the program file could not be replaced.", target);
+            ShowFailure(version, UpdateText(kUpdateSwapFailedText), target);
+            return 0;
+        case ReplaceResult::kOldFileKeptAside:
+            ShowUpdateMessage(
+                UpdateOldFileAsideText(version, UpdateText(kUpdateSwapFailedText), target, replaced.keptAs));
             return 0;
     }
 
-    SHELLEXECUTEINFOW start{};
-    start.cbSize = sizeof(start);
-    start.fMask = SEE_MASK_NOASYNC | SEE_MASK_FLAG_NO_UI;
-    start.lpFile = target.c_str();
-    start.nShow = SW_SHOWNORMAL;
-    if (!ShellExecuteExW(&start)) {
-        MessageBoxW(nullptr,
-                    (L"Orbelin " + request.version + L" is installed but could not be started:\r\n" + target).c_str(),
-                    kUpdateFailureCaption, MB_OK | MB_ICONERROR);
+    // This process may run with administrator rights (the received file is started with "runas"
+    // when the program's folder needs them): the program starts as the installer starts it, with
+    // the user's ordinary rights.
+    if (!StartInstalledProgram(target)) {
+        ShowUpdateMessage(UpdateText(kUpdateNotStartedText, version) + L"\r\n" + target);
     }
+    DeleteReceivedFileLater(self);
     return 0;
 }

@@ -5,9 +5,9 @@
 
 #include <cwchar>
 
-namespace {
+#include "common/ascii_case.h"
 
-wchar_t AsciiLower(wchar_t c) { return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c; }
+namespace {
 
 std::wstring LowerCase(std::wstring text) {
     for (wchar_t& c : text) c = AsciiLower(c);

@@ -2,9 +2,10 @@
 
 #include <shellapi.h>
 
+#include <algorithm>
+
 #include "common/module_path.h"
 #include "common/system_folders.h"
-#include "common/unique_handle.h"
 #include "lang/language_archive.h"
 #include "maker.h"
 #include "settings/settings_paths.h"
@@ -18,34 +19,32 @@ namespace {
 constexpr const wchar_t* kProgramName = ORBELIN_PROGRAM_NAME;
 constexpr int kAutoUpdateText = 203;
 
-void ShowMessage(HWND owner, const std::wstring& text, const std::wstring& caption, UINT flags = MB_OK) {
-    MessageBoxW(owner, text.c_str(), caption.c_str(), flags);
-}
-
-// Writes the whole file; a file left half written is removed.
-bool WriteWholeFile(const std::wstring& path, const std::vector<uint8_t>& bytes) {
-    bool written = false;
-    {
-        UniqueHandle file(
-            CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!file.IsValid()) return false;
-        DWORD done = 0;
-        written =
-            bytes.empty() || (WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &done, nullptr) &&
-                              done == bytes.size());
+bool HoldsExactly(HANDLE file, const std::vector<uint8_t>& bytes) {
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(file, &size) || static_cast<uint64_t>(size.QuadPart) != bytes.size()) return false;
+    LARGE_INTEGER start{};
+    if (!SetFilePointerEx(file, start, nullptr, FILE_BEGIN)) return false;
+    std::vector<uint8_t> chunk(1 << 16);
+    size_t compared = 0;
+    while (compared < bytes.size()) {
+        const DWORD wanted = static_cast<DWORD>(std::min(chunk.size(), bytes.size() - compared));
+        DWORD read = 0;
+        if (!ReadFile(file, chunk.data(), wanted, &read, nullptr) || read != wanted) return false;
+        if (!std::equal(chunk.begin(), chunk.begin() + read, bytes.begin() + static_cast<ptrdiff_t>(compared))) {
+            return false;
+        }
+        compared += read;
     }
-    if (!written) DeleteFileW(path.c_str());
-    return written;
+    return true;
 }
 
 }  // namespace
 
 UpdateFiles UpdateFilesOfThisProgram() {
-    const std::wstring updateName = std::wstring(kProgramName) + L"_Autoupdate.exe";
     UpdateFiles files;
     files.programPath = ProgramFilePath();
-    files.updateFile = TemporaryFolderPath() + updateName;
-    files.writeTestFile = WithTrailingBackslash(FolderOfPath(files.programPath)) + updateName;
+    files.writeTestFile = WithTrailingBackslash(FolderOfPath(files.programPath)) + kReceivedUpdateFileName;
+    files.makeFolder = [] { return CreateOwnTemporaryFolder(kUpdateFolderPrefix); };
     return files;
 }
 
@@ -63,46 +62,99 @@ bool ProgramFolderWritable(const std::wstring& writeTestFile) {
     return existing.IsValid();
 }
 
+UniqueHandle HoldFileWithContent(const std::wstring& path, const std::vector<uint8_t>& bytes) {
+    // No write and no delete sharing: while this handle is open nobody can change the file,
+    // rename or delete it, and it could not be opened while anybody had it open for writing.
+    // Starting it stays possible, as the system opens a program file for reading.
+    UniqueHandle held(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!held.IsValid() || !HoldsExactly(held.Get(), bytes)) return UniqueHandle();
+    return held;
+}
+
+UniqueHandle WriteAndHoldFile(const std::wstring& path, const std::vector<uint8_t>& bytes) {
+    {
+        UniqueHandle file(
+            CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file.IsValid()) return UniqueHandle();
+        DWORD done = 0;
+        const bool written =
+            bytes.empty() || (WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &done, nullptr) &&
+                              done == bytes.size());
+        if (!written) {
+            file.Reset();
+            DeleteFileW(path.c_str());
+            return UniqueHandle();
+        }
+    }
+    // Between the write and this hold another process could have changed the file: what is
+    // held is read back in full.
+    UniqueHandle held = HoldFileWithContent(path, bytes);
+    if (!held.IsValid()) DeleteFileW(path.c_str());
+    return held;
+}
+
 UpdateReceiver::UpdateReceiver(UpdatePageHost& host, UpdateFiles files, uint64_t expectedTime,
                                std::vector<std::wstring> makerHosts)
     : m_host(host), m_files(std::move(files)), m_expectedTime(expectedTime), m_makerHosts(std::move(makerHosts)) {}
 
+UpdateReceiver::~UpdateReceiver() {
+    // The page's window (and its timer) may be gone already: only the files are taken away.
+    m_heldFile.Reset();
+    if (!m_pendingFile.empty()) DeleteFileW(m_pendingFile.c_str());
+    if (!m_pendingFolder.empty()) RemoveDirectoryW(m_pendingFolder.c_str());
+}
+
 void UpdateReceiver::OnDocument(std::wstring_view address, std::wstring_view documentText) {
-    if (!IsMakerUpdateAddress(address, m_makerHosts)) return;
+    if (m_asking || !IsMakerUpdatePageAddress(address, m_makerHosts)) return;
 
     OfferCheck offer = CheckUpdateOffer(ParseUpdateFields(documentText), m_expectedTime);
     if (offer.verdict == OfferVerdict::kNoOffer) return;
     if (offer.verdict == OfferVerdict::kRefused) {
-        ShowMessage(m_host.UpdateWindow(), offer.message.text, offer.message.caption);
+        m_host.ShowUpdateMessage(offer.message.text, offer.message.caption, MB_OK);
         return;
     }
 
+    // One offer waits at a time: the newest.
+    DiscardPending();
     // A folder this process cannot write needs administrator rights for the replacement.
     m_elevated = !ProgramFolderWritable(m_files.writeTestFile);
-    if (!WriteWholeFile(m_files.updateFile, offer.program)) {
-        ShowMessage(m_host.UpdateWindow(), L"Create Error!", L"");
+    const std::wstring folder = m_files.makeFolder ? m_files.makeFolder() : std::wstring();
+    const std::wstring file = folder.empty() ? std::wstring() : folder + kReceivedUpdateFileName;
+    UniqueHandle held = file.empty() ? UniqueHandle() : WriteAndHoldFile(file, offer.program);
+    if (!held.IsValid()) {
+        if (!folder.empty()) RemoveDirectoryW(folder.c_str());
+        m_host.ShowUpdateMessage(L"Create Error!", L"", MB_OK);
         return;
     }
+    m_heldFile = std::move(held);
+    m_pendingFolder = folder;
+    m_pendingFile = file;
+    m_pendingVersion = offer.version;
+    ++m_offerNumber;
     m_host.ShowUpdateOutcome(L"<h4>" + HtmlText(std::wstring(kProgramName) + L" " + offer.version) + L"</h4>" +
                              HtmlText(LangString(kAutoUpdateText)) + L": OK");
-
-    m_pendingVersion = offer.version;
     SetTimer(m_host.UpdateWindow(), kUpdateTimerId, kUpdateStartDelayMs, nullptr);
 }
 
 void UpdateReceiver::OnTimer() {
     KillTimer(m_host.UpdateWindow(), kUpdateTimerId);
-    if (m_pendingVersion.empty()) return;
-    const std::wstring version = std::move(m_pendingVersion);
-    m_pendingVersion.clear();
+    if (m_pendingVersion.empty() || m_asking) return;
+    const unsigned offer = m_offerNumber;
+    const std::wstring version = m_pendingVersion;
 
     // The received file runs only with the user's word, given for the version it claims to be.
     const std::wstring program = kProgramName;
     const std::wstring question = program + L" " + version + L"\r\n\r\n" + L"Install this version of " + program +
                                   L" now? " + program + L" closes and starts again.";
     const std::wstring caption = program + L" - " + LangString(kAutoUpdateText);
-    if (MessageBoxW(m_host.UpdateWindow(), question.c_str(), caption.c_str(), MB_YESNO | MB_ICONQUESTION) != IDYES) {
-        DeleteFileW(m_files.updateFile.c_str());
+    m_asking = true;
+    const int answer = m_host.ShowUpdateMessage(question, caption, MB_YESNO | MB_ICONQUESTION);
+    m_asking = false;
+    // While the question was open the offer may have gone (its page was found untrustworthy).
+    if (m_pendingVersion.empty() || m_offerNumber != offer) return;
+    if (answer != IDYES) {
+        DiscardPending();
         return;
     }
 
@@ -112,12 +164,32 @@ void UpdateReceiver::OnTimer() {
     start.fMask = SEE_MASK_NOASYNC | SEE_MASK_FLAG_NO_UI;
     start.hwnd = m_host.UpdateWindow();
     start.lpVerb = m_elevated ? L"runas" : nullptr;
-    start.lpFile = m_files.updateFile.c_str();
+    start.lpFile = m_pendingFile.c_str();
     start.lpParameters = parameters.c_str();
     start.nShow = SW_SHOWNORMAL;
-    if (ShellExecuteExW(&start)) {
+    const bool started = ShellExecuteExW(&start) != FALSE;
+    // The started program runs from its own image now; the received file is its own to delete.
+    const std::wstring file = m_pendingFile;
+    m_heldFile.Reset();
+    m_pendingVersion.clear();
+    m_pendingFolder.clear();
+    m_pendingFile.clear();
+    if (started) {
         m_host.EndProgramForUpdate();
         return;
     }
-    ShowMessage(m_host.UpdateWindow(), m_files.updateFile, L"Autoupdate-Error1!");
+    m_host.ShowUpdateMessage(file, L"Autoupdate-Error1!", MB_OK);
+}
+
+void UpdateReceiver::OnPageDistrusted() { DiscardPending(); }
+
+void UpdateReceiver::DiscardPending() {
+    if (m_pendingFile.empty()) return;
+    KillTimer(m_host.UpdateWindow(), kUpdateTimerId);
+    m_heldFile.Reset();
+    DeleteFileW(m_pendingFile.c_str());
+    RemoveDirectoryW(m_pendingFolder.c_str());
+    m_pendingVersion.clear();
+    m_pendingFolder.clear();
+    m_pendingFile.clear();
 }

@@ -1,20 +1,8 @@
 #include "setup/update_source.h"
 
-namespace {
+#include "common/ascii_case.h"
 
-wchar_t AsciiLower(wchar_t c) { return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c; }
-
-bool EqualsIgnoringAsciiCase(std::wstring_view a, std::wstring_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
-    }
-    return true;
-}
-
-}  // namespace
-
-bool IsMakerUpdateAddress(std::wstring_view address, const std::vector<std::wstring>& makerHosts) {
+bool IsMakerUpdatePageAddress(std::wstring_view address, const std::vector<std::wstring>& makerHosts) {
     constexpr std::wstring_view kScheme = L"https://";
     if (address.size() < kScheme.size() || !EqualsIgnoringAsciiCase(address.substr(0, kScheme.size()), kScheme)) {
         return false;
@@ -25,6 +13,15 @@ bool IsMakerUpdateAddress(std::wstring_view address, const std::vector<std::wstr
     const size_t authorityEnd = rest.find_first_of(L"/?#\\");
     std::wstring_view host = rest.substr(0, authorityEnd);
     if (host.find(L'@') != std::wstring_view::npos) return false;
+
+    // The page itself: the path "/" and the page's parameter first, whole.
+    const std::wstring_view page = rest.substr(host.size());
+    const std::wstring expectedStart = std::wstring(L"/?") + kUpdatePageQuery;
+    if (page.compare(0, expectedStart.size(), expectedStart) != 0) return false;
+    if (page.size() > expectedStart.size() && page[expectedStart.size()] != L'&' &&
+        page[expectedStart.size()] != L'#') {
+        return false;
+    }
 
     const size_t portMark = host.find(L':');
     if (portMark != std::wstring_view::npos) {

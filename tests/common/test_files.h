@@ -28,6 +28,9 @@ private:
 
 void RemoveTree(const std::wstring& path);
 
+// The names of the entries of `folder` (files and folders, without "." and ".."), sorted.
+std::vector<std::wstring> EntryNamesIn(const std::wstring& folder);
+
 bool WriteFileBytes(const std::wstring& path, const std::vector<uint8_t>& bytes);
 bool WriteFileBytes(const std::wstring& path, const std::string& bytes);
 // Null when the file cannot be read.

@@ -1,15 +1,18 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "common/message_box_watcher.h"
+#include "common/system_folders.h"
 #include "common/web_traffic_guard.h"
 #include "e2e/orbelin_ui.h"
 #include "e2e/program_driver.h"
+#include "lang/language_archive.h"
 #include "res/resource.h"
 #include "setup/browser_emulation.h"
 #include "setup/update_install.h"
@@ -137,9 +140,28 @@ std::wstring NextVersion() {
     return version != nullptr ? std::wstring(version, version + strlen(version)) : std::wstring();
 }
 
+// The files of a folder with their content, the settings file left out (a running program may
+// write it).
+std::vector<std::pair<std::wstring, std::optional<std::vector<uint8_t>>>> FilesOf(const std::wstring& folder) {
+    std::vector<std::pair<std::wstring, std::optional<std::vector<uint8_t>>>> files;
+    for (const std::wstring& name : EntryNamesIn(folder)) {
+        if (name != L"Orbelin.ini") files.emplace_back(name, ReadFileBytes(folder + L"\\" + name));
+    }
+    return files;
+}
+
 class BrowserWindowE2eTest : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_FALSE(BuiltProgramPath().empty()) << "ORBELIN_EXE is not set"; }
+
+    // The update start speaks the language that the program it replaces stores (here none
+    // beside it: the per-user settings'), and the test reads its texts from the program's archive.
+    void UseEnglishForTheUpdateStart() {
+        CreateDirectoryW(PerUserSettingsPath().substr(0, PerUserSettingsPath().find_last_of(L'\\')).c_str(), nullptr);
+        ASSERT_TRUE(WriteFileBytes(PerUserSettingsPath(), Utf16FileBytes(L"[Program]\r\nlng=1\r\n")));
+        ASSERT_TRUE(LoadLanguageArchiveFromFile(BuiltProgramPath()));
+        SetCurrentLanguageIndex(kLanguageEnglish);
+    }
 
     PerUserSettingsGuard m_perUserSettings;
     WebTrafficToClosedLoopbackPort m_noWebTraffic;
@@ -235,9 +257,12 @@ TEST_F(BrowserWindowE2eTest, AReceivedBuildTakesTheRunningProgramsPlace) {
     ASSERT_EQ(FileVersionOf(nextBuild), nextVersion);
     ASSERT_NE(nextVersion, L"1.0.0");
 
-    TestFolder received(L"received");
-    const std::wstring updateFile = received / L"Orbelin_Autoupdate.exe";
+    // Received as the browser window receives it: into a new folder of the program's own.
+    const std::wstring received = CreateOwnTemporaryFolder(kUpdateFolderPrefix);
+    ASSERT_FALSE(received.empty());
+    const std::wstring updateFile = received + kReceivedUpdateFileName;
     ASSERT_TRUE(CopyFileW(nextBuild.c_str(), updateFile.c_str(), FALSE));
+    const auto programFolderBefore = EntryNamesIn(m_folder.Path());
 
     RunningProgram running(program);
     ASSERT_NE(running.WaitForWindow(kMainWindowClass, kMainWindowTitle, kStartTimeoutMs), nullptr);
@@ -250,8 +275,19 @@ TEST_F(BrowserWindowE2eTest, AReceivedBuildTakesTheRunningProgramsPlace) {
 
     EXPECT_EQ(FileVersionOf(program), nextVersion);
     EXPECT_EQ(ReadFileBytes(program), ReadFileBytes(nextBuild));
-    EXPECT_FALSE(FileExists(program + L".new"));
-    EXPECT_FALSE(FileExists(program + L".old"));
+    // No side file is left beside the program.
+    auto programFolderAfter = EntryNamesIn(m_folder.Path());
+    programFolderAfter.erase(std::remove(programFolderAfter.begin(), programFolderAfter.end(), L"Orbelin.ini"),
+                             programFolderAfter.end());
+    auto expectedFolder = programFolderBefore;
+    expectedFolder.erase(std::remove(expectedFolder.begin(), expectedFolder.end(), L"Orbelin.ini"),
+                         expectedFolder.end());
+    EXPECT_EQ(programFolderAfter, expectedFolder);
+    // The received file has done its work and goes once its process has ended.
+    EXPECT_TRUE(WaitUntil([&] { return !FileExists(updateFile); }, kStartTimeoutMs)) << "the received file stayed";
+    EXPECT_TRUE(WaitUntil([&] { return EntryNamesIn(received).empty(); }, kStartTimeoutMs))
+        << "something stayed in the received file's folder";
+    RemoveTree(received.substr(0, received.size() - 1));
 
     // The new version runs from the old place.
     HWND mainWindow =
@@ -267,6 +303,7 @@ TEST_F(BrowserWindowE2eTest, AReceivedBuildTakesTheRunningProgramsPlace) {
 TEST_F(BrowserWindowE2eTest, AProgramFileThatStaysLockedIsKeptAndTheUserIsTold) {
     const std::wstring nextBuild = NextBuildPath();
     ASSERT_FALSE(nextBuild.empty());
+    UseEnglishForTheUpdateStart();
     const std::wstring program = CopyProgramTo(m_folder.Path(), L"Orbelin.exe");
     ASSERT_FALSE(program.empty());
     const auto before = ReadFileBytes(program);
@@ -279,7 +316,7 @@ TEST_F(BrowserWindowE2eTest, AProgramFileThatStaysLockedIsKeptAndTheUserIsTold) 
                                   FILE_ATTRIBUTE_NORMAL, nullptr));
     ASSERT_TRUE(held.IsValid());
 
-    RunningProgram update(updateFile, UpdateStartParameters(program, L"9.9"));
+    RunningProgram update(updateFile, UpdateStartParameters(program, NextVersion()));
     std::vector<HWND> recorded;
     std::vector<SeenMessageBox> seen;
     WaitUntil(
@@ -290,12 +327,97 @@ TEST_F(BrowserWindowE2eTest, AProgramFileThatStaysLockedIsKeptAndTheUserIsTold) 
         kProgramReleaseWaitMs + 20000);
     EXPECT_EQ(update.WaitForExit(1000), std::optional<DWORD>(0));
     ASSERT_EQ(seen.size(), 1u);
-    EXPECT_EQ(seen[0].caption, kUpdateFailureCaption);
-    EXPECT_EQ(seen[0].text, UpdateFailureText(L"9.9", L"the running program did not end within 20 seconds.", program));
+    EXPECT_EQ(seen[0].caption, L"Orbelin - Auto Update");
+    EXPECT_EQ(seen[0].text, UpdateFailureText(NextVersion(), LangString(kUpdateProgramKeptRunningText), program));
+    EXPECT_NE(seen[0].text.find(L"The running program did not end within 20 seconds."), std::wstring::npos);
     held.Reset();
     EXPECT_EQ(ReadFileBytes(program), before);
-    EXPECT_FALSE(FileExists(program + L".new"));
-    EXPECT_FALSE(FileExists(program + L".old"));
+    EXPECT_EQ(EntryNamesIn(m_folder.Path()), std::vector<std::wstring>{L"Orbelin.exe"});
+}
+
+// The update start with a file that it must not replace: it says why, asks no running program to
+// end, and leaves every file as it was, the user's own files beside the target too.
+TEST_F(BrowserWindowE2eTest, TheUpdateStartReplacesOnlyAnOlderOrbelin) {
+    const std::wstring nextBuild = NextBuildPath();
+    const std::wstring nextVersion = NextVersion();
+    ASSERT_FALSE(nextBuild.empty()) << "ORBELIN_NEXT_EXE is not set";
+    UseEnglishForTheUpdateStart();
+    wchar_t system[MAX_PATH] = L"";
+    ASSERT_GT(GetSystemDirectoryW(system, MAX_PATH), 0u);
+    const std::wstring otherProgram = std::wstring(system) + L"\\winver.exe";
+    const std::wstring currentBuild = BuiltProgramPath();
+
+    enum class Target { kTextFile, kOtherProgram, kNextBuild, kCurrentBuild };
+    const struct {
+        const char* name;
+        Target target;
+        bool receivedIsNext;  // the received file: the next build, or this build
+        std::wstring version;
+        std::wstring reason;
+        bool targetRuns;
+    } cases[] = {
+        {"a text file", Target::kTextFile, true, nextVersion,
+         UpdateRefusalReason(UpdateTargetVerdict::kTargetNotThisProgram, nextVersion, L""), false},
+        {"another program under the program's name", Target::kOtherProgram, true, nextVersion,
+         UpdateRefusalReason(UpdateTargetVerdict::kTargetNotThisProgram, nextVersion, L""), false},
+        {"a newer Orbelin", Target::kNextBuild, false, L"1.0.0",
+         UpdateRefusalReason(UpdateTargetVerdict::kTargetNotOlder, L"1.0.0", nextVersion), false},
+        {"the same Orbelin, running", Target::kCurrentBuild, false, L"1.0.0",
+         UpdateRefusalReason(UpdateTargetVerdict::kTargetNotOlder, L"1.0.0", L"1.0.0"), true},
+        {"a version that the received file is not", Target::kCurrentBuild, true, L"9.9",
+         UpdateRefusalReason(UpdateTargetVerdict::kVersionTextDisagrees, L"9.9", L"1.0.0"), false},
+    };
+    for (const auto& testCase : cases) {
+        SCOPED_TRACE(testCase.name);
+        TestFolder folder(L"update target");
+        std::wstring target;
+        switch (testCase.target) {
+            case Target::kTextFile:
+                target = folder / L"notes.txt";
+                ASSERT_TRUE(WriteFileBytes(target, std::string("my notes\r\n")));
+                break;
+            case Target::kOtherProgram:
+                target = folder / L"Orbelin.exe";
+                ASSERT_TRUE(CopyFileW(otherProgram.c_str(), target.c_str(), FALSE));
+                break;
+            case Target::kNextBuild:
+                target = folder / L"Orbelin.exe";
+                ASSERT_TRUE(CopyFileW(nextBuild.c_str(), target.c_str(), FALSE));
+                break;
+            case Target::kCurrentBuild:
+                target = PreparePortableCopy(folder.Path(), L"lng=1");
+                ASSERT_FALSE(target.empty());
+                break;
+        }
+        // Files of the user's own with the names an update once used beside the program.
+        ASSERT_TRUE(WriteFileBytes(target + L".old", std::string("the user's old")));
+        ASSERT_TRUE(WriteFileBytes(target + L".new", std::string("the user's new")));
+        TestFolder received(L"received");
+        const std::wstring updateFile = received / L"Orbelin_Autoupdate.exe";
+        ASSERT_TRUE(CopyFileW((testCase.receivedIsNext ? nextBuild : currentBuild).c_str(), updateFile.c_str(), FALSE));
+
+        std::optional<RunningProgram> running;
+        if (testCase.targetRuns) {
+            running.emplace(target);
+            ASSERT_NE(running->WaitForWindow(kMainWindowClass, kMainWindowTitle, kStartTimeoutMs), nullptr);
+        }
+        const auto before = FilesOf(folder.Path());
+
+        RunningProgram update(updateFile, UpdateStartParameters(target, testCase.version));
+        ASSERT_TRUE(update.Started());
+        const ShownBox box = WaitForMessageBox(update, kStartTimeoutMs);
+        ASSERT_NE(box.window, nullptr) << "no message";
+        EXPECT_EQ(box.caption, L"Orbelin - Auto Update");
+        EXPECT_EQ(box.text, UpdateFailureText(testCase.version, testCase.reason, target));
+        PressButton(box.window, IDOK);
+        EXPECT_EQ(update.WaitForExit(kExitTimeoutMs), std::optional<DWORD>(0));
+
+        EXPECT_EQ(FilesOf(folder.Path()), before) << "a file was changed, added or removed";
+        if (running) {
+            EXPECT_TRUE(running->IsRunning()) << "the running program was asked to end";
+            EXPECT_EQ(running->Close(kExitTimeoutMs), std::optional<DWORD>(kClosedExitCode));
+        }
+    }
 }
 
 }  // namespace

@@ -2,10 +2,13 @@
 
 #include <windows.h>
 #include <commctrl.h>
+#include <exdispid.h>
 #include <ole2.h>
+#include <oleauto.h>
 
 #include <algorithm>
 #include <atomic>
+#include <functional>
 #include <thread>
 
 #include "common/message_box_watcher.h"
@@ -20,6 +23,7 @@
 #include "setup/browser_module.h"
 #include "setup/ie_browser.h"
 #include "setup/setup_test_support.h"
+#include "setup/update_page_trust.h"
 #include "ui/web_address.h"
 #include "ui/web_root.h"
 
@@ -40,6 +44,127 @@ std::wstring TitleOf(HWND window) {
 }
 
 std::wstring ThisProgramFileName() { return FileNameOfPath(ProgramFilePath()); }
+
+// An object the control would hand over as the frame of a document inside the page: any
+// dispatch object other than the control itself.
+class FrameOfThePage final : public IDispatch {
+public:
+    STDMETHODIMP QueryInterface(REFIID id, void** object) override {
+        if (object == nullptr) return E_POINTER;
+        *object = nullptr;
+        if (id != IID_IUnknown && id != IID_IDispatch) return E_NOINTERFACE;
+        *object = static_cast<IDispatch*>(this);
+        return S_OK;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return 2; }
+    STDMETHODIMP_(ULONG) Release() override { return 1; }
+    STDMETHODIMP GetTypeInfoCount(UINT* count) override {
+        *count = 0;
+        return S_OK;
+    }
+    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
+    STDMETHODIMP Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override {
+        return E_NOTIMPL;
+    }
+};
+
+// Sends DWebBrowserEvents2 to a page's site as the control sends them: the arguments last one
+// first, the address, status and cancel flag by reference.
+class ControlEvents {
+public:
+    explicit ControlEvents(CIeBrowserTab18& page)
+        : m_receiver(page.Site()->EventReceiver()), m_control(page.Site()->Browser()) {}
+
+    IDispatch* TopLevel() const { return m_control; }
+    IDispatch* Frame() { return &m_frame; }
+
+    void BeforeNavigate(IDispatch* frame, const std::wstring& address) {
+        Text url(address);
+        VARIANT flags = Number(0);
+        VARIANT empty;
+        VariantInit(&empty);
+        VARIANT_BOOL cancel = VARIANT_FALSE;
+        VARIANT arguments[7] = {CancelFlag(&cancel), ByReference(&empty), ByReference(&empty), ByReference(&empty),
+                                ByReference(&flags), url.Argument(),      Dispatch(frame)};
+        Invoke(DISPID_BEFORENAVIGATE2, arguments, 7);
+    }
+    void DocumentComplete(IDispatch* frame, const std::wstring& address) {
+        Text url(address);
+        VARIANT arguments[2] = {url.Argument(), Dispatch(frame)};
+        Invoke(DISPID_DOCUMENTCOMPLETE, arguments, 2);
+    }
+    void NavigateError(IDispatch* frame, const std::wstring& address, long statusCode) {
+        Text url(address);
+        Text frameName(L"");
+        VARIANT status = Number(statusCode);
+        VARIANT_BOOL cancel = VARIANT_FALSE;
+        VARIANT arguments[5] = {CancelFlag(&cancel), ByReference(&status), frameName.Argument(), url.Argument(),
+                                Dispatch(frame)};
+        Invoke(DISPID_NAVIGATEERROR, arguments, 5);
+    }
+    void SecureLockIcon(long state) {
+        VARIANT arguments[1] = {Number(state)};
+        Invoke(DISPID_SETSECURELOCKICON, arguments, 1);
+    }
+
+private:
+    // A text argument: a variant holding a BSTR, passed by reference.
+    class Text {
+    public:
+        explicit Text(const std::wstring& text) {
+            VariantInit(&m_value);
+            m_value.vt = VT_BSTR;
+            m_value.bstrVal = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
+        }
+        ~Text() { VariantClear(&m_value); }
+        VARIANT Argument() { return ByReference(&m_value); }
+
+    private:
+        VARIANT m_value;
+    };
+    static VARIANT Typed(VARTYPE type) {
+        VARIANT argument;
+        VariantInit(&argument);
+        argument.vt = type;
+        return argument;
+    }
+    static VARIANT ByReference(VARIANT* value) {
+        VARIANT argument = Typed(VT_VARIANT | VT_BYREF);
+        argument.pvarVal = value;
+        return argument;
+    }
+    static VARIANT Number(long value) {
+        VARIANT argument = Typed(VT_I4);
+        argument.lVal = value;
+        return argument;
+    }
+    static VARIANT Dispatch(IDispatch* object) {
+        VARIANT argument = Typed(VT_DISPATCH);
+        argument.pdispVal = object;
+        return argument;
+    }
+    static VARIANT CancelFlag(VARIANT_BOOL* cancel) {
+        VARIANT argument = Typed(VT_BOOL | VT_BYREF);
+        argument.pboolVal = cancel;
+        return argument;
+    }
+    void Invoke(DISPID id, VARIANT* arguments, UINT count) {
+        DISPPARAMS parameters{arguments, nullptr, count, 0};
+        m_receiver->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &parameters, nullptr, nullptr, nullptr);
+    }
+
+    IDispatch* m_receiver;
+    IDispatch* m_control;
+    FrameOfThePage m_frame;
+};
+
+// The boxes among dialogs of this process that carry a message text (the frame is a dialog too).
+std::vector<SeenMessageBox> OnlyMessageBoxes(std::vector<SeenMessageBox> seen) {
+    seen.erase(std::remove_if(seen.begin(), seen.end(), [](const SeenMessageBox& box) { return box.text.empty(); }),
+               seen.end());
+    return seen;
+}
 
 // The browser windows of these tests run in the test program itself: it carries the program's
 // resources (the dialogs, the page template and the language archive).
@@ -261,6 +386,179 @@ TEST_F(BrowserWindowTest, DocumentsReachTheUpdateCheckOnlyWithTheOptionOn) {
     }
 }
 
+constexpr long kInetInvalidCertificate = static_cast<long>(0x800C0019u);
+constexpr long kSecure128Bit = 6;
+
+TEST_F(BrowserWindowTest, OnlyTheTopLevelUpdatePageOverATrustedConnectionIsHeard) {
+    using Step = std::function<void(ControlEvents&)>;
+    const Step navigate = [](ControlEvents& e) { e.BeforeNavigate(e.TopLevel(), kMakerPage); };
+    const Step loaded = [](ControlEvents& e) { e.DocumentComplete(e.TopLevel(), kMakerPage); };
+    const auto lock = [](long state) { return Step([state](ControlEvents& e) { e.SecureLockIcon(state); }); };
+    const auto pageError = [](long status) {
+        return Step([status](ControlEvents& e) { e.NavigateError(e.TopLevel(), kMakerPage, status); });
+    };
+    const auto frameError = [](long status) {
+        return Step([status](ControlEvents& e) { e.NavigateError(e.Frame(), L"https://ads.example/", status); });
+    };
+    const struct {
+        const char* name;
+        std::vector<Step> events;
+        const wchar_t* documentAddress;  // as the loaded document names itself
+        bool heard;
+    } cases[] = {
+        {"the update page over a secure connection", {navigate, lock(kSecure128Bit), loaded}, kMakerPage, true},
+        {"no security state reported", {navigate, loaded}, kMakerPage, true},
+        {"a frame's document",
+         {navigate, lock(kSecure128Bit), [](ControlEvents& e) { e.DocumentComplete(e.Frame(), kMakerPage); }},
+         kMakerPage,
+         false},
+        {"another path of the maker's host",
+         {navigate, lock(kSecure128Bit), loaded},
+         L"https://www.kestrova.eu/forum/?seite=Freeware/Orbelin/Update",
+         false},
+        {"another page of the maker's host",
+         {navigate, lock(kSecure128Bit), loaded},
+         L"https://www.kestrova.eu/?seite=Forum",
+         false},
+        {"a certificate error of the page", {navigate, pageError(kInetInvalidCertificate), loaded}, kMakerPage, false},
+        {"the user went on after a certificate error",
+         {navigate, pageError(12045), navigate, lock(kSecure128Bit), loaded},
+         kMakerPage,
+         false},
+        {"a certificate error of a frame", {navigate, frameError(12037), loaded}, kMakerPage, false},
+        {"a mixed page", {navigate, lock(kSecureLockIconMixed), loaded}, kMakerPage, false},
+        {"mixed, then secure again",
+         {navigate, lock(kSecureLockIconMixed), lock(kSecure128Bit), loaded},
+         kMakerPage,
+         false},
+        {"a page called not secure", {navigate, lock(kSecureLockIconUnsecure), loaded}, kMakerPage, false},
+        {"an earlier page failed", {navigate, pageError(404), navigate, loaded}, kMakerPage, true},
+        {"an earlier page was not secure",
+         {navigate, lock(kSecureLockIconUnsecure), navigate, lock(kSecure128Bit), loaded},
+         kMakerPage,
+         true},
+        {"a frame that was not found", {navigate, frameError(404), loaded}, kMakerPage, true},
+    };
+    for (const auto& testCase : cases) {
+        SCOPED_TRACE(testCase.name);
+        bool heard = false;
+        const auto seen = OnlyMessageBoxes(RunAnsweringMessageBoxes(
+            [&] {
+                OleInitialize(nullptr);
+                CIeBrowser18* browser = OpenBrowserWindow(L"", BrowserWindowRole::kAmongOthers);
+                if (browser != nullptr && browser->Page().Site() != nullptr) {
+                    CIeBrowserTab18& page = browser->Page();
+                    const std::wstring document =
+                        OfferDocument(GoodOffer(SomeProgramBytes(100), page.Updates().ExpectedTime()));
+                    page.SetDocumentReader(
+                        [&](IDispatch*) { page.OnDocumentText(testCase.documentAddress, document); });
+                    ControlEvents events(page);
+                    for (const Step& step : testCase.events) step(events);
+                    heard = page.Updates().StartPending();
+                }
+                if (browser != nullptr) DestroyWindow(browser->Window());
+                OleUninitialize();
+            },
+            20000));
+        EXPECT_EQ(heard, testCase.heard);
+        EXPECT_TRUE(seen.empty()) << Narrow(seen.empty() ? L"" : seen[0].text);
+    }
+}
+
+TEST_F(BrowserWindowTest, AnOfferWaitingForItsStartGoesWhenThePageTurnsMixed) {
+    std::wstring received;
+    bool pendingBefore = false;
+    bool pendingAfter = true;
+    RunAnsweringMessageBoxes(
+        [&] {
+            OleInitialize(nullptr);
+            CIeBrowser18* browser = OpenBrowserWindow(L"", BrowserWindowRole::kAmongOthers);
+            if (browser != nullptr && browser->Page().Site() != nullptr) {
+                CIeBrowserTab18& page = browser->Page();
+                const std::wstring document =
+                    OfferDocument(GoodOffer(SomeProgramBytes(100), page.Updates().ExpectedTime()));
+                page.SetDocumentReader([&](IDispatch*) { page.OnDocumentText(kMakerPage, document); });
+                ControlEvents events(page);
+                events.BeforeNavigate(events.TopLevel(), kMakerPage);
+                events.DocumentComplete(events.TopLevel(), kMakerPage);
+                pendingBefore = page.Updates().StartPending();
+                received = page.Updates().PendingFile();
+                // An insecure part of the page arrives after the document.
+                events.SecureLockIcon(kSecureLockIconMixed);
+                pendingAfter = page.Updates().StartPending();
+            }
+            if (browser != nullptr) DestroyWindow(browser->Window());
+            OleUninitialize();
+        },
+        20000);
+    EXPECT_TRUE(pendingBefore);
+    EXPECT_FALSE(pendingAfter);
+    EXPECT_FALSE(received.empty());
+    EXPECT_FALSE(FileExists(received));
+}
+
+TEST_F(BrowserWindowTest, ClosingTheWindowWhileItAsksWaitsForTheAnswer) {
+    std::atomic<HWND> frame{nullptr};
+    std::atomic<bool> done{false};
+    std::wstring received;
+    int quitCode = -1;
+    std::thread window([&] {
+        OleInitialize(nullptr);
+        CIeBrowser18* browser = OpenBrowserWindow(L"", BrowserWindowRole::kBrowserInstance);
+        if (browser != nullptr) {
+            CIeBrowserTab18& page = browser->Page();
+            page.OnDocumentText(kMakerPage,
+                                OfferDocument(GoodOffer(SomeProgramBytes(100), page.Updates().ExpectedTime())));
+            received = page.Updates().PendingFile();
+            // The start timer's message, at once: the question comes.
+            PostMessageW(page.Window(), WM_TIMER, kUpdateTimerId, 0);
+            frame = browser->Window();
+            quitCode = RunBrowserMessageLoop();
+        }
+        OleUninitialize();
+        done = true;
+    });
+
+    // The question, once it is open.
+    HWND question = nullptr;
+    const ULONGLONG deadline = GetTickCount64() + 20000;
+    while (question == nullptr && !done && GetTickCount64() < deadline) {
+        for (HWND box = nullptr; (box = FindWindowExW(nullptr, box, L"#32770", nullptr)) != nullptr;) {
+            DWORD process = 0;
+            GetWindowThreadProcessId(box, &process);
+            if (process == GetCurrentProcessId() && IsWindowVisible(box) && GetDlgItem(box, 0xFFFF) != nullptr &&
+                TitleOf(box) != L"Glimmerpane") {
+                question = box;
+            }
+        }
+        Sleep(20);
+    }
+    EXPECT_NE(question, nullptr) << "no question was asked";
+    if (question != nullptr) {
+        // The window is asked to close while the question is open: it stays, and so does
+        // everything the question's caller works with.
+        DWORD_PTR result = 0;
+        SendMessageTimeoutW(frame, WM_CLOSE, 0, 0, SMTO_ABORTIFHUNG, 10000, &result);
+        EXPECT_TRUE(IsWindow(frame)) << "the window went while its question was open";
+        EXPECT_TRUE(IsWindow(question));
+        EXPECT_TRUE(FileExists(received));
+    }
+    // The user says no; then the window closes as it was asked to.
+    std::vector<HWND> recorded;
+    std::vector<SeenMessageBox> seen;
+    while (!done && GetTickCount64() < deadline + 20000) {
+        AnswerMessageBoxes(GetCurrentProcessId(), recorded, seen, IDNO);
+        Sleep(20);
+    }
+    window.join();
+    EXPECT_EQ(quitCode, kBrowserClosedQuitCode);
+    EXPECT_FALSE(IsWindow(frame));
+    EXPECT_TRUE(OpenBrowserWindows().empty());
+    EXPECT_FALSE(received.empty());
+    EXPECT_FALSE(FileExists(received)) << "the refused file stayed";
+    EXPECT_EQ(SiteObjectsAlive(), 0);
+}
+
 TEST(SettingsFileToRead, TheFileTheProgramWouldUseWithoutWritingAny) {
     TestFolder folder(L"language");
     const std::wstring program = folder / L"Orbelin.exe";
@@ -290,10 +588,14 @@ TEST_F(BrowserWindowTest, TheUninstallPageRunsInAWindowUntilItIsClosed) {
         HWND frame = nullptr;
         while (GetTickCount64() < deadline && (frame = FindWindowW(L"#32770", L"Glimmerpane")) == nullptr) Sleep(50);
         if (frame == nullptr) return;
+        // The frame shows before its address bar is made: wait for the bar's list too.
         HWND list = nullptr;
-        for (HWND part = nullptr;
-             list == nullptr && (part = FindWindowExW(frame, part, L"#32770", nullptr)) != nullptr;) {
-            list = FindWindowExW(part, nullptr, L"ComboBoxEx32", nullptr);
+        while (GetTickCount64() < deadline && list == nullptr) {
+            for (HWND part = nullptr;
+                 list == nullptr && (part = FindWindowExW(frame, part, L"#32770", nullptr)) != nullptr;) {
+                list = FindWindowExW(part, nullptr, L"ComboBoxEx32", nullptr);
+            }
+            if (list == nullptr) Sleep(50);
         }
         HWND field = reinterpret_cast<HWND>(SendMessageW(list, CBEM_GETEDITCONTROL, 0, 0));
         while (GetTickCount64() < deadline && GetWindowTextLengthW(field) == 0) Sleep(50);

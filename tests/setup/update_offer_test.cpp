@@ -4,6 +4,7 @@
 #include <functional>
 
 #include "setup/browser_page_content.h"
+#include "setup/browser_pages.h"
 #include "setup/setup_test_support.h"
 #include "setup/update_offer.h"
 #include "setup/update_source.h"
@@ -140,7 +141,7 @@ TEST(Sha256Hex, KnownDigests) {
     EXPECT_EQ(Sha256Hex(program.data(), program.size()), Sha256OfBytes(program));
 }
 
-TEST(IsMakerUpdateAddress, OnlyHttpsPagesOfTheMakersHosts) {
+TEST(IsMakerUpdatePageAddress, OnlyTheUpdatePageOfTheMakersHostsOverHttps) {
     const std::vector<std::wstring> hosts = MakerSiteHosts();
     ASSERT_EQ(hosts.size(), 3u);
     const struct {
@@ -148,32 +149,52 @@ TEST(IsMakerUpdateAddress, OnlyHttpsPagesOfTheMakersHosts) {
         bool heard;
     } cases[] = {
         {L"https://www.kestrova.com/?seite=Freeware/Orbelin/Update", true},
-        {L"https://www.kestrova.de/?seite=x", true},
-        {L"https://www.kestrova.eu", true},
-        {L"HTTPS://WWW.KESTROVA.EU/Update", true},
-        {L"https://www.kestrova.com:443/x", true},
-        {L"https://www.kestrova.com#x", true},
-        {L"http://www.kestrova.com/?seite=x", false},
-        {L"ftp://www.kestrova.com/x", false},
-        {L"file:///C:/www.kestrova.com/x", false},
+        {L"https://www.kestrova.de/?seite=Freeware/Orbelin/Update&Program=Orbelin&Version=1.0.0&time=17", true},
+        {L"https://www.kestrova.eu/?seite=Freeware/Orbelin/Update#top", true},
+        {L"HTTPS://WWW.KESTROVA.EU/?seite=Freeware/Orbelin/Update", true},
+        {L"https://www.kestrova.com:443/?seite=Freeware/Orbelin/Update", true},
+        // Other pages of the maker's hosts: another path, another page parameter, the page
+        // parameter not first or not whole, or no page at all.
+        {L"https://www.kestrova.de/?seite=x", false},
+        {L"https://www.kestrova.eu", false},
+        {L"https://www.kestrova.com/", false},
+        {L"https://www.kestrova.com#x", false},
+        {L"https://www.kestrova.com?seite=Freeware/Orbelin/Update", false},
+        {L"https://www.kestrova.com/forum/?seite=Freeware/Orbelin/Update", false},
+        {L"https://www.kestrova.com//?seite=Freeware/Orbelin/Update", false},
+        {L"https://www.kestrova.com/./?seite=Freeware/Orbelin/Update", false},
+        {L"https://www.kestrova.com/index.php?seite=Freeware/Orbelin/Update", false},
+        {L"https://www.kestrova.com\\?seite=Freeware/Orbelin/Update", false},
+        {L"https://www.kestrova.com/?seite=Freeware/Orbelin/UpdateX", false},
+        {L"https://www.kestrova.com/?seite=Freeware/Orbelin/Update/x", false},
+        {L"https://www.kestrova.com/?seite=freeware/orbelin/update", false},
+        {L"https://www.kestrova.com/?seite=Freeware%2FOrbelin%2FUpdate", false},
+        {L"https://www.kestrova.com/?x=1&seite=Freeware/Orbelin/Update", false},
+        {L"https://www.kestrova.com/?seite=Forum&seite=Freeware/Orbelin/Update", false},
+        // Other hosts, schemes and look-alikes.
+        {L"http://www.kestrova.com/?seite=Freeware/Orbelin/Update", false},
+        {L"ftp://www.kestrova.com/?seite=Freeware/Orbelin/Update", false},
+        {L"file:///C:/www.kestrova.com/?seite=Freeware/Orbelin/Update", false},
         {L"about:blank#home", false},
         {L"res://C:\\Orbelin.exe/166", false},
-        {L"https://www.example.net/www.kestrova.com/", false},
-        {L"https://www.kestrova.net/", false},
-        {L"https://kestrova.com/", false},
-        {L"https://www.kestrova.com.evil.example/", false},
-        {L"https://evilwww.kestrova.com/", false},
-        {L"https://www.kestrova.com@evil.example/", false},
-        {L"https://user:pw@www.kestrova.com/", false},
-        {L"https://www.kestrova.com:8443/", false},
-        {L"https://www.kestrova.com:/", false},
-        {L" https://www.kestrova.com/", false},
+        {L"https://www.example.net/www.kestrova.com/?seite=Freeware/Orbelin/Update", false},
+        {L"https://www.kestrova.net/?seite=Freeware/Orbelin/Update", false},
+        {L"https://kestrova.com/?seite=Freeware/Orbelin/Update", false},
+        {L"https://www.kestrova.com.evil.example/?seite=Freeware/Orbelin/Update", false},
+        {L"https://evilwww.kestrova.com/?seite=Freeware/Orbelin/Update", false},
+        {L"https://www.kestrova.com@evil.example/?seite=Freeware/Orbelin/Update", false},
+        {L"https://user:pw@www.kestrova.com/?seite=Freeware/Orbelin/Update", false},
+        {L"https://www.kestrova.com:8443/?seite=Freeware/Orbelin/Update", false},
+        {L"https://www.kestrova.com:/?seite=Freeware/Orbelin/Update", false},
+        {L" https://www.kestrova.com/?seite=Freeware/Orbelin/Update", false},
         {L"", false},
     };
     for (const auto& testCase : cases) {
         SCOPED_TRACE(Narrow(testCase.address));
-        EXPECT_EQ(IsMakerUpdateAddress(testCase.address, hosts), testCase.heard);
+        EXPECT_EQ(IsMakerUpdatePageAddress(testCase.address, hosts), testCase.heard);
     }
+    // The address the browser window asks for is such a page.
+    EXPECT_TRUE(IsMakerUpdatePageAddress(UpdatePageAddress(L"https://www.kestrova.eu", L"1.0.0", 1765432100), hosts));
 }
 
 }  // namespace

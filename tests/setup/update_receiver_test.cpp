@@ -5,7 +5,10 @@
 #include <functional>
 
 #include "common/message_box_watcher.h"
+#include "common/module_path.h"
+#include "common/system_folders.h"
 #include "common/test_files.h"
+#include "common/unique_handle.h"
 #include "setup/browser_page_content.h"
 #include "setup/setup_test_support.h"
 #include "setup/update_receiver.h"
@@ -37,6 +40,9 @@ public:
     ~TestPage() override { DestroyWindow(m_window); }
 
     HWND UpdateWindow() const override { return m_window; }
+    int ShowUpdateMessage(const std::wstring& text, const std::wstring& caption, UINT flags) override {
+        return MessageBoxW(m_window, text.c_str(), caption.c_str(), flags);
+    }
     void ShowUpdateOutcome(const std::wstring& html) override { outcomes.push_back(html); }
     void EndProgramForUpdate() override { ended = true; }
 
@@ -90,9 +96,15 @@ protected:
     void SetUp() override {
         CreateDirectoryW((m_folder / L"program").c_str(), nullptr);
         m_files.programPath = m_folder / L"program\\Orbelin.exe";
-        m_files.updateFile = m_folder / L"Orbelin_Autoupdate.exe";
         m_files.writeTestFile = m_folder / L"program\\Orbelin_Autoupdate.exe";
+        // Each received file gets a new folder, as the program's own temporary folders are.
+        m_files.makeFolder = [this] {
+            const std::wstring folder = m_folder / (L"received" + std::to_wstring(++m_foldersMade));
+            return CreateDirectoryW(folder.c_str(), nullptr) ? folder + L"\\" : std::wstring();
+        };
     }
+    std::wstring ReceivedFolder(int number) { return m_folder / (L"received" + std::to_wstring(number)); }
+    std::wstring ReceivedFile(int number) { return ReceivedFolder(number) + L"\\Orbelin_Autoupdate.exe"; }
 
     // Hands `document` from `address` to a receiver on a thread of its own; `then` runs on that
     // thread afterwards with the page and receiver. Message boxes are answered with `button`.
@@ -114,32 +126,50 @@ protected:
     }
 
     TestFolder m_folder{L"update"};
+    int m_foldersMade = 0;
     UpdateFiles m_files;
     std::vector<std::wstring> m_outcomes;
     bool m_ended = false;
     bool m_elevated = false;
 };
 
-TEST_F(UpdateReceiverTest, AGoodOfferIsWrittenAndStartedWithTheUsersConsent) {
-    const std::wstring fixture = FixturePath(L"start_recorder.exe");
-    const std::optional<std::vector<uint8_t>> program = ReadFileBytes(fixture);
-    ASSERT_TRUE(program.has_value()) << "no start_recorder fixture";
+// The command line that the start_recorder fixture recorded beside `file`; empty when none came.
+std::wstring RecordedCommandLine(const std::wstring& file) {
+    const std::wstring record = file + L".txt";
+    if (!WaitUntilFile(record)) return std::wstring();
+    const auto bytes = ReadFileBytes(record);
+    if (!bytes) return std::wstring();
+    return std::wstring(reinterpret_cast<const wchar_t*>(bytes->data()), bytes->size() / sizeof(wchar_t));
+}
 
-    const std::wstring document = OfferDocument(GoodOffer(*program, kTime), L"\r\n");
+std::vector<uint8_t> StartRecorderBytes() {
+    return ReadFileBytes(FixturePath(L"start_recorder.exe")).value_or(std::vector<uint8_t>{});
+}
+
+TEST_F(UpdateReceiverTest, AGoodOfferIsWrittenAndStartedWithTheUsersConsent) {
+    const std::vector<uint8_t> program = StartRecorderBytes();
+    ASSERT_FALSE(program.empty()) << "no start_recorder fixture";
+
+    const std::wstring document = OfferDocument(GoodOffer(program, kTime), L"\r\n");
     std::optional<std::vector<uint8_t>> writtenBeforeTheStart;
+    std::wstring pendingFile;
     const auto seen = Receive(
         kMakerPage, document,
         [&](TestPage& page, UpdateReceiver& receiver) {
-            writtenBeforeTheStart = ReadFileBytes(m_files.updateFile);
+            pendingFile = receiver.PendingFile();
+            writtenBeforeTheStart = ReadFileBytes(pendingFile);
             EXPECT_TRUE(receiver.StartPending());
             // The real start timer: five seconds, then the question, then the start.
             PumpUntil([&] { return page.ended; }, 15000);
+            EXPECT_TRUE(receiver.PendingFile().empty());
         },
         IDYES);
 
+    // Written into a new folder of its own under the received file's name.
+    EXPECT_EQ(pendingFile, ReceivedFile(1));
     ASSERT_TRUE(writtenBeforeTheStart.has_value());
-    EXPECT_EQ(Sha256OfBytes(*writtenBeforeTheStart), Sha256OfBytes(*program));
-    EXPECT_EQ(*writtenBeforeTheStart, *program);
+    EXPECT_EQ(Sha256OfBytes(*writtenBeforeTheStart), Sha256OfBytes(program));
+    EXPECT_EQ(*writtenBeforeTheStart, program);
     ASSERT_EQ(m_outcomes.size(), 1u);
     EXPECT_EQ(m_outcomes[0].rfind(L"<h4>Orbelin 2.0.0</h4>", 0), 0u) << Narrow(m_outcomes[0]);
 
@@ -152,11 +182,7 @@ TEST_F(UpdateReceiverTest, AGoodOfferIsWrittenAndStartedWithTheUsersConsent) {
     EXPECT_FALSE(FileExists(m_files.writeTestFile)) << "the write test left its file";
 
     // The fixture recorded the command line it was started with.
-    const std::wstring record = m_files.updateFile + L".txt";
-    ASSERT_TRUE(WaitUntilFile(record));
-    const auto bytes = ReadFileBytes(record);
-    ASSERT_TRUE(bytes.has_value());
-    const std::wstring commandLine(reinterpret_cast<const wchar_t*>(bytes->data()), bytes->size() / sizeof(wchar_t));
+    const std::wstring commandLine = RecordedCommandLine(ReceivedFile(1));
     const std::wstring parameters = L"Path=\"" + m_files.programPath + L"\" Version=\"2.0.0\" ";
     EXPECT_EQ(parameters, UpdateStartParameters(m_files.programPath, L"2.0.0"));
     ASSERT_GE(commandLine.size(), parameters.size());
@@ -164,12 +190,122 @@ TEST_F(UpdateReceiverTest, AGoodOfferIsWrittenAndStartedWithTheUsersConsent) {
     EXPECT_NE(commandLine.find(L"Orbelin_Autoupdate.exe"), std::wstring::npos) << Narrow(commandLine);
 }
 
-TEST_F(UpdateReceiverTest, WithoutConsentTheFileGoesAndNothingStarts) {
+TEST_F(UpdateReceiverTest, NoOtherProcessCanChangeTheReceivedFileBeforeItsStart) {
+    const std::vector<uint8_t> program = StartRecorderBytes();
+    ASSERT_FALSE(program.empty()) << "no start_recorder fixture";
+    const std::vector<uint8_t> otherProgram = SomeProgramBytes(program.size());
+    struct Attempt {
+        const char* name;
+        bool succeeded;
+    };
+    std::vector<Attempt> attempts;
+    const auto seen = Receive(
+        kMakerPage, OfferDocument(GoodOffer(program, kTime)),
+        [&](TestPage& page, UpdateReceiver& receiver) {
+            // What another process of the user could do between the check and the start.
+            const std::wstring file = receiver.PendingFile();
+            ASSERT_FALSE(file.empty());
+            {
+                UniqueHandle writer(CreateFileW(file.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+                DWORD written = 0;
+                attempts.push_back({"overwrite", writer.IsValid() && WriteFile(writer.Get(), otherProgram.data(),
+                                                                               static_cast<DWORD>(otherProgram.size()),
+                                                                               &written, nullptr)});
+            }
+            attempts.push_back({"replace", WriteFileBytes(file, otherProgram)});
+            attempts.push_back({"rename", MoveFileW(file.c_str(), (file + L".moved").c_str()) != FALSE});
+            attempts.push_back({"delete", DeleteFileW(file.c_str()) != FALSE});
+            // A rename left a file to put back, whose place an impostor then takes.
+            if (FileExists(file + L".moved")) {
+                WriteFileBytes(file, otherProgram);
+                DeleteFileW((file + L".moved").c_str());
+            }
+            PostMessageW(page.UpdateWindow(), WM_TIMER, kUpdateTimerId, 0);
+            PumpUntil([&] { return page.ended || !receiver.StartPending(); }, 15000);
+        },
+        IDYES);
+    for (const Attempt& attempt : attempts) {
+        SCOPED_TRACE(attempt.name);
+        EXPECT_FALSE(attempt.succeeded) << "another process changed the received file";
+    }
+    // The file that was checked is the file that started.
+    EXPECT_EQ(ReadFileBytes(ReceivedFile(1)), std::optional<std::vector<uint8_t>>(program));
+    ASSERT_EQ(seen.size(), 1u) << Narrow(seen.back().caption);
+    EXPECT_TRUE(m_ended);
+    EXPECT_FALSE(RecordedCommandLine(ReceivedFile(1)).empty()) << "the offered program did not run";
+}
+
+TEST(HoldFileWithContent, HoldsOnlyAFileThatHoldsTheCheckedBytes) {
+    TestFolder folder(L"hold");
+    const std::wstring path = folder / L"Orbelin_Autoupdate.exe";
+    const std::vector<uint8_t> bytes = SomeProgramBytes(200000);
+    std::vector<uint8_t> changed = bytes;
+    changed[150000] ^= 1;
+    std::vector<uint8_t> longer = bytes;
+    longer.push_back(0);
+    const struct {
+        const char* name;
+        std::optional<std::vector<uint8_t>> content;  // none: no file
+        bool held;
+    } cases[] = {
+        {"the same bytes", bytes, true},
+        {"one bit changed", changed, false},
+        {"one byte more", longer, false},
+        {"one byte less", std::vector<uint8_t>(bytes.begin(), bytes.end() - 1), false},
+        {"no file", std::nullopt, false},
+    };
+    for (const auto& testCase : cases) {
+        SCOPED_TRACE(testCase.name);
+        DeleteFileW(path.c_str());
+        if (testCase.content) {
+            ASSERT_TRUE(WriteFileBytes(path, *testCase.content));
+        }
+        EXPECT_EQ(HoldFileWithContent(path, bytes).IsValid(), testCase.held);
+    }
+
+    // A file that another process has open for writing cannot be held: it could still change.
+    ASSERT_TRUE(WriteFileBytes(path, bytes));
+    {
+        UniqueHandle writer(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        ASSERT_TRUE(writer.IsValid());
+        EXPECT_FALSE(HoldFileWithContent(path, bytes).IsValid());
+    }
+    // Held, it can be read (and started) but not written, renamed or deleted.
+    UniqueHandle held = HoldFileWithContent(path, bytes);
+    ASSERT_TRUE(held.IsValid());
+    EXPECT_EQ(ReadFileBytes(path), std::optional<std::vector<uint8_t>>(bytes));
+    EXPECT_FALSE(UniqueHandle(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr))
+                     .IsValid());
+    EXPECT_FALSE(MoveFileW(path.c_str(), (folder / L"other.exe").c_str()));
+    EXPECT_FALSE(DeleteFileW(path.c_str()));
+    held.Reset();
+    EXPECT_TRUE(DeleteFileW(path.c_str()));
+}
+
+TEST(WriteAndHoldFile, WritesOnlyANewFile) {
+    TestFolder folder(L"write_hold");
+    const std::wstring path = folder / L"Orbelin_Autoupdate.exe";
+    const std::vector<uint8_t> bytes = SomeProgramBytes(3000);
+    {
+        UniqueHandle held = WriteAndHoldFile(path, bytes);
+        EXPECT_TRUE(held.IsValid());
+        EXPECT_EQ(ReadFileBytes(path), std::optional<std::vector<uint8_t>>(bytes));
+        // A second write finds the file there and leaves it alone.
+        EXPECT_FALSE(WriteAndHoldFile(path, SomeProgramBytes(10)).IsValid());
+    }
+    EXPECT_EQ(ReadFileBytes(path), std::optional<std::vector<uint8_t>>(bytes));
+    EXPECT_FALSE(WriteAndHoldFile(folder / L"missing\\Orbelin_Autoupdate.exe", bytes).IsValid());
+}
+
+TEST_F(UpdateReceiverTest, WithoutConsentTheFileAndItsFolderGoAndNothingStarts) {
     const std::vector<uint8_t> program = SomeProgramBytes(5000);
     const auto seen = Receive(
         kMakerPage, OfferDocument(GoodOffer(program, kTime)),
         [&](TestPage& page, UpdateReceiver& receiver) {
-            EXPECT_TRUE(FileExists(m_files.updateFile));
+            EXPECT_TRUE(FileExists(ReceivedFile(1)));
             // The start timer's message, sent at once rather than waited for.
             PostMessageW(page.UpdateWindow(), WM_TIMER, kUpdateTimerId, 0);
             PumpUntil([&] { return !receiver.StartPending(); }, 10000);
@@ -179,8 +315,36 @@ TEST_F(UpdateReceiverTest, WithoutConsentTheFileGoesAndNothingStarts) {
         IDNO);
     ASSERT_EQ(seen.size(), 1u);
     EXPECT_NE(seen[0].text.find(L"2.0.0"), std::wstring::npos);
-    EXPECT_FALSE(FileExists(m_files.updateFile));
+    EXPECT_FALSE(FileExists(ReceivedFolder(1)));
     EXPECT_FALSE(m_ended);
+}
+
+TEST_F(UpdateReceiverTest, ANewerOfferTakesTheWaitingOnesPlace) {
+    Receive(kMakerPage, OfferDocument(GoodOffer(SomeProgramBytes(100), kTime)),
+            [&](TestPage&, UpdateReceiver& receiver) {
+                EXPECT_TRUE(FileExists(ReceivedFile(1)));
+                OfferLines second = GoodOffer(SomeProgramBytes(200), kTime);
+                second.versionInfo = L"2.0.1";
+                receiver.OnDocument(kMakerPage, OfferDocument(second));
+                EXPECT_FALSE(FileExists(ReceivedFolder(1)));
+                EXPECT_EQ(receiver.PendingFile(), ReceivedFile(2));
+                EXPECT_EQ(ReadFileBytes(ReceivedFile(2)), std::optional<std::vector<uint8_t>>(SomeProgramBytes(200)));
+            });
+    // A receiver that goes takes its waiting file along.
+    EXPECT_FALSE(FileExists(ReceivedFolder(2)));
+}
+
+TEST_F(UpdateReceiverTest, AnOfferWhosePageIsDistrustedGoes) {
+    Receive(kMakerPage, OfferDocument(GoodOffer(SomeProgramBytes(100), kTime)),
+            [&](TestPage& page, UpdateReceiver& receiver) {
+                ASSERT_TRUE(receiver.StartPending());
+                receiver.OnPageDistrusted();
+                EXPECT_FALSE(receiver.StartPending());
+                EXPECT_FALSE(FileExists(ReceivedFolder(1)));
+                // Its timer finds nothing to ask about.
+                receiver.OnTimer();
+                EXPECT_FALSE(page.ended);
+            });
 }
 
 TEST_F(UpdateReceiverTest, RefusedOffersSayWhyAndWriteNothing) {
@@ -211,7 +375,7 @@ TEST_F(UpdateReceiverTest, RefusedOffersSayWhyAndWriteNothing) {
         // A message box shows a line feed as it is given.
         EXPECT_EQ(seen[0].text, testCase.text);
         EXPECT_FALSE(pending);
-        EXPECT_FALSE(FileExists(m_files.updateFile));
+        EXPECT_EQ(m_foldersMade, 0);
         EXPECT_TRUE(m_outcomes.empty());
     }
 }
@@ -222,28 +386,39 @@ TEST_F(UpdateReceiverTest, NoDigestMeansNoOfferAndNoMessage) {
     offer.programLength = L"1";  // would fail, were it looked at
     const auto seen = Receive(kMakerPage, OfferDocument(offer));
     EXPECT_TRUE(seen.empty());
-    EXPECT_FALSE(FileExists(m_files.updateFile));
+    EXPECT_EQ(m_foldersMade, 0);
 }
 
-TEST_F(UpdateReceiverTest, PagesFromElsewhereAreNotReadAtAll) {
+TEST_F(UpdateReceiverTest, PagesOtherThanTheMakersUpdatePageAreNotReadAtAll) {
     // A perfect offer, and a broken one that would show a message: neither is heard.
     OfferLines broken = GoodOffer(SomeProgramBytes(100), kTime);
     broken.base64Length = L"0";
-    for (const wchar_t* address :
-         {L"http://www.kestrova.com/?seite=Freeware/Orbelin/Update", L"https://www.kestrova.net/",
-          L"https://www.kestrova.com.evil.example/", L"https://www.kestrova.com@evil.example/", L"about:blank"}) {
+    for (const wchar_t* address : {
+             L"http://www.kestrova.com/?seite=Freeware/Orbelin/Update",
+             L"https://www.kestrova.net/?seite=Freeware/Orbelin/Update",
+             L"https://www.kestrova.com.evil.example/?seite=Freeware/Orbelin/Update",
+             L"https://www.kestrova.com@evil.example/?seite=Freeware/Orbelin/Update",
+             L"about:blank",
+             // Other pages of the maker's own hosts.
+             L"https://www.kestrova.com/",
+             L"https://www.kestrova.com/forum/?seite=Freeware/Orbelin/Update",
+             L"https://www.kestrova.de/?seite=Forum/Freeware/Orbelin/Update",
+             L"https://www.kestrova.eu/?seite=Freeware/Orbelin/UpdateX",
+             L"https://www.kestrova.eu/?seite=Freeware/Orbelin/Update/../../Forum",
+             L"https://www.kestrova.com/?x=1&seite=Freeware/Orbelin/Update",
+         }) {
         SCOPED_TRACE(Narrow(address));
         for (const OfferLines& offer : {GoodOffer(SomeProgramBytes(100), kTime), broken}) {
             const auto seen = Receive(address, OfferDocument(offer));
             EXPECT_TRUE(seen.empty());
-            EXPECT_FALSE(FileExists(m_files.updateFile));
+            EXPECT_EQ(m_foldersMade, 0);
             EXPECT_TRUE(m_outcomes.empty());
         }
     }
 }
 
-TEST_F(UpdateReceiverTest, AnUpdateFileThatCannotBeMadeSaysCreateError) {
-    m_files.updateFile = m_folder / L"missing\\Orbelin_Autoupdate.exe";
+TEST_F(UpdateReceiverTest, AFolderThatCannotBeMadeSaysCreateError) {
+    m_files.makeFolder = [] { return std::wstring(); };
     bool pending = true;
     const auto seen = Receive(kMakerPage, OfferDocument(GoodOffer(SomeProgramBytes(100), kTime)),
                               [&](TestPage&, UpdateReceiver& r) { pending = r.StartPending(); });
@@ -256,9 +431,26 @@ TEST_F(UpdateReceiverTest, AnUpdateFileThatCannotBeMadeSaysCreateError) {
 TEST_F(UpdateReceiverTest, AProgramFolderThatCannotBeWrittenAsksForAdministratorRights) {
     // The folder of the write test does not exist, so nothing can be made there.
     m_files.writeTestFile = m_folder / L"missing\\Orbelin_Autoupdate.exe";
-    Receive(kMakerPage, OfferDocument(GoodOffer(SomeProgramBytes(100), kTime)));
+    bool written = false;
+    Receive(kMakerPage, OfferDocument(GoodOffer(SomeProgramBytes(100), kTime)),
+            [&](TestPage&, UpdateReceiver& r) { written = FileExists(r.PendingFile()); });
     EXPECT_TRUE(m_elevated);
-    EXPECT_TRUE(FileExists(m_files.updateFile));
+    EXPECT_TRUE(written);
+}
+
+TEST(UpdateFilesOfThisProgram, ReceivedFilesGoIntoNewFoldersOfTheProgramsOwn) {
+    const UpdateFiles files = UpdateFilesOfThisProgram();
+    EXPECT_EQ(files.programPath, ProgramFilePath());
+    ASSERT_TRUE(files.makeFolder);
+    const std::wstring first = files.makeFolder();
+    const std::wstring second = files.makeFolder();
+    ASSERT_FALSE(first.empty());
+    ASSERT_FALSE(second.empty());
+    EXPECT_NE(first, second);
+    EXPECT_EQ(first.rfind(TemporaryFolderPath(), 0), 0u) << Narrow(first);
+    EXPECT_TRUE(IsReceivedUpdateFile(first + kReceivedUpdateFileName, TemporaryFolderPath())) << Narrow(first);
+    RemoveDirectoryW(first.c_str());
+    RemoveDirectoryW(second.c_str());
 }
 
 TEST(ProgramFolderWritable, TheProbeLeavesNothingAndKeepsWhatWasThere) {
