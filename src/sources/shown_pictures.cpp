@@ -4,16 +4,20 @@
 
 void ShownPictures::Replace(std::vector<ShownPicture> pictures, bool resetThumbnails) {
     std::lock_guard<std::mutex> lock(m_lock);
+    std::map<std::wstring, const ShownPicture*> previous;
     if (!resetThumbnails) {
-        std::map<std::wstring, const ShownPicture*> previous;
         for (const ShownPicture& picture : m_pictures) previous[picture.key] = &picture;
-        for (ShownPicture& picture : pictures) {
-            const auto found = previous.find(picture.key);
-            if (found == previous.end()) continue;
-            picture.imageIndex = found->second->imageIndex;
-            picture.width = found->second->width;
-            picture.height = found->second->height;
+    }
+    for (ShownPicture& picture : pictures) {
+        if (picture.unreachable) {
+            picture.imageIndex = -2;
+            continue;
         }
+        const auto found = previous.find(picture.key);
+        if (found == previous.end() || found->second->unreachable) continue;
+        picture.imageIndex = found->second->imageIndex;
+        picture.width = found->second->width;
+        picture.height = found->second->height;
     }
     m_pictures = std::move(pictures);
 }
@@ -67,5 +71,5 @@ void ShownPictures::SetSizeAt(int index, UINT width, UINT height) {
 
 void ShownPictures::ResetImages() {
     std::lock_guard<std::mutex> lock(m_lock);
-    for (ShownPicture& picture : m_pictures) picture.imageIndex = -1;
+    for (ShownPicture& picture : m_pictures) picture.imageIndex = picture.unreachable ? -2 : -1;
 }

@@ -16,7 +16,10 @@ struct ShownPicture {
     std::wstring key;
     uint64_t bytes = 0;
     bool isFolder = false;
-    int imageIndex = -1;  // thumbnail state: -1 none yet, -2 being made or failed, else the image
+    // Out of reach (missing, on a drive or share not connected, locked, or never checked since
+    // the list was loaded): shown with its path, the size "?" and no thumbnail.
+    bool unreachable = false;
+    int imageIndex = -1;  // thumbnail state: -1 none yet, -2 being made, failed or out of reach, else the image
     UINT width = 0;       // the size the shell reported with its thumbnail (0 otherwise)
     UINT height = 0;
 };
@@ -27,7 +30,8 @@ struct ShownPicture {
 class ShownPictures {
 public:
     // Replaces the sequence. Without `resetThumbnails` a picture that was shown before keeps its
-    // thumbnail state.
+    // thumbnail state, unless it came into reach or went out of it. A picture out of reach gets
+    // no thumbnail (-2).
     void Replace(std::vector<ShownPicture> pictures, bool resetThumbnails);
     void Clear();
     size_t Count() const;

@@ -294,11 +294,16 @@ TEST_F(ThumbnailViewTest, AnUnreadableFileKeepsItsFailedStateAndIsNotTriedAgain)
     PumpFor(600);
     EXPECT_EQ(Dialog().Shown()[0].imageIndex, -2);
 
-    // A file deleted while the thread is at work costs nothing but its thumbnail.
+    // A file deleted while the thread is at work costs nothing but its thumbnail: it stays
+    // listed, marked, until the user removes it.
     ASSERT_TRUE(DeleteFileW(pictures[1].c_str()));
     SwitchView(IDC_PICTURES_VIEW_512, 512);
     PumpFor(300);
-    EXPECT_EQ(SendMessageW(Dialog().ListView(), LVM_GETITEMCOUNT, 0, 0), 1) << "the deleted file is not shown";
+    EXPECT_EQ(SendMessageW(Dialog().ListView(), LVM_GETITEMCOUNT, 0, 0), 2);
+    shown = Dialog().Shown();
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_TRUE(shown[1].unreachable);
+    EXPECT_EQ(shown[1].imageIndex, -2);
 }
 
 TEST_F(ThumbnailViewTest, InASmallWindowOnlyTheVisibleItemsAreMadeFirst) {
