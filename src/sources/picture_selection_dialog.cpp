@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <set>
 
 #include "common/active_dialog.h"
 #include "common/process_flags.h"
@@ -559,6 +560,10 @@ int CMeineBilderDlg::AddPicture(const std::wstring& path, bool allowShellFolder,
 
 void CMeineBilderDlg::RefreshPictureList(bool resetThumbnails) {
     if (m_listView != nullptr) SendMessageW(m_listView, LVM_SETITEMCOUNT, 0, 0);
+    std::set<std::wstring> wasUnreachable;
+    for (const ShownPicture& picture : m_shown.All()) {
+        if (picture.unreachable) wasUnreachable.insert(picture.path);
+    }
     std::vector<ShownPicture> shown;
     for (const SelectedPicture& picture : m_pictures.Pictures()) {
         ShownPicture entry;
@@ -582,8 +587,15 @@ void CMeineBilderDlg::RefreshPictureList(bool resetThumbnails) {
         entry.isFolder = !entry.unreachable && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
         shown.push_back(std::move(entry));
     }
+    // The thumbnails of pictures taken off the list are released; so are those of pictures that
+    // came into reach or went out of it, which are looked at afresh.
+    std::set<std::wstring> keptThumbnails;
+    for (const ShownPicture& picture : shown) {
+        if (!picture.unreachable && wasUnreachable.count(picture.path) == 0) keptThumbnails.insert(picture.path);
+    }
     const int count = static_cast<int>(shown.size());
     m_shown.Replace(std::move(shown), resetThumbnails);
+    if (m_thumbnails) m_thumbnails->KeepThumbnailsOf(keptThumbnails);
     if (m_listView != nullptr) {
         SendMessageW(m_listView, LVM_SETITEMCOUNT, count, 0);
         InvalidateRect(m_listView, nullptr, TRUE);

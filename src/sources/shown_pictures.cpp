@@ -73,3 +73,28 @@ void ShownPictures::ResetImages() {
     std::lock_guard<std::mutex> lock(m_lock);
     for (ShownPicture& picture : m_pictures) picture.imageIndex = picture.unreachable ? -2 : -1;
 }
+
+int ShownPictures::IndexOf(const std::wstring& path) const {
+    std::lock_guard<std::mutex> lock(m_lock);
+    for (size_t i = 0; i < m_pictures.size(); ++i) {
+        if (m_pictures[i].path == path) return static_cast<int>(i);
+    }
+    return -1;
+}
+
+CThumsListView::ItemClaim ShownPictures::Claim(int index, const std::wstring& path) {
+    std::lock_guard<std::mutex> lock(m_lock);
+    if (index < 0 || static_cast<size_t>(index) >= m_pictures.size() || m_pictures[index].path != path) {
+        return CThumsListView::ItemClaim::kOtherPath;
+    }
+    if (m_pictures[index].imageIndex != -1) return CThumsListView::ItemClaim::kNotNeeded;
+    m_pictures[index].imageIndex = -2;
+    return CThumsListView::ItemClaim::kClaimed;
+}
+
+void ShownPictures::RenumberImages(const std::function<int(int)>& renumber) {
+    std::lock_guard<std::mutex> lock(m_lock);
+    for (ShownPicture& picture : m_pictures) {
+        if (picture.imageIndex >= 0) picture.imageIndex = renumber(picture.imageIndex);
+    }
+}

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -45,6 +46,13 @@ public:
     void SetImageAt(int index, int imageIndex);
     void SetSizeAt(int index, UINT width, UINT height);
     void ResetImages();
+    // The index of the picture with this path; -1 when none has it.
+    int IndexOf(const std::wstring& path) const;
+    // In one step: when the picture at `index` has this path and no thumbnail yet (-1), marks it
+    // as being made (-2).
+    CThumsListView::ItemClaim Claim(int index, const std::wstring& path);
+    // Every thumbnail image (0 and above) becomes renumber(image).
+    void RenumberImages(const std::function<int(int)>& renumber);
 
 private:
     mutable std::mutex m_lock;
@@ -62,6 +70,9 @@ public:
     int ItemImage(int index) override { return m_pictures.ImageAt(index); }
     void SetItemSize(int index, UINT width, UINT height) override { m_pictures.SetSizeAt(index, width, height); }
     void ResetItemImages() override { m_pictures.ResetImages(); }
+    int ItemIndexOf(const std::wstring& path) override { return m_pictures.IndexOf(path); }
+    ItemClaim ClaimItem(int index, const std::wstring& path) override { return m_pictures.Claim(index, path); }
+    void RenumberItemImages(const std::function<int(int)>& renumber) override { m_pictures.RenumberImages(renumber); }
 
 private:
     ShownPictures& m_pictures;
