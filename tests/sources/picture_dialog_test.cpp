@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "common/active_dialog.h"
+#include "common/message_box.h"
 #include "common/process_flags.h"
 #include "common/test_files.h"
 #include "common/unique_handle.h"
@@ -22,6 +23,7 @@
 #include "res/resource.h"
 #include "settings/app_config.h"
 #include "settings/ini_file.h"
+#include "settings/settings_text.h"
 #include "sources/individual_list.h"
 #include "sources/individual_list_text.h"
 #include "sources/picture_dialog_support.h"
@@ -717,6 +719,50 @@ TEST_F(PictureDialogTest, FollowsALanguageChange) {
             << Narrow(StatusText(Dialog().StatusBar()));
     }
     SetCurrentLanguageIndex(kLanguageEnglish);
+}
+
+// 32 pictures at paths of 400 characters: more than 65,536 characters once encoded, more than
+// the list used to be read with (it then read as empty and was lost at the next store).
+TEST_F(PictureDialogTest, ThirtyTwoPathsOf400CharactersSurviveAStoreAndARestart) {
+    const std::wstring source = m_folder / L"source.png";
+    ASSERT_TRUE(WriteSolidPng(source, 40, 40, 0xFF3070B0));
+    std::vector<std::wstring> paths;
+    for (int i = 0; i < 32; ++i) {
+        const std::wstring folder = m_folder / (L"long" + std::to_wstring(10 + i));
+        const std::wstring subfolder = folder + L"\\" + std::wstring(200, static_cast<wchar_t>(L'a' + i % 26));
+        std::wstring path = subfolder + L"\\";
+        path += std::wstring(400 - path.size() - 4, L'p') + L".png";
+        ASSERT_EQ(path.size(), 400u);
+        // Made through the long-path form, which every Windows takes.
+        for (const std::wstring& made : {folder, subfolder}) {
+            ASSERT_TRUE(CreateDirectoryW((L"\\\\?\\" + made).c_str(), nullptr)) << GetLastError();
+        }
+        ASSERT_TRUE(CopyFileW(source.c_str(), (L"\\\\?\\" + path).c_str(), FALSE)) << GetLastError();
+        paths.push_back(path);
+    }
+    std::sort(paths.begin(), paths.end(),
+              [](const std::wstring& a, const std::wstring& b) { return Lower(a) < Lower(b); });
+    ASSERT_TRUE(SaveIndividualPictures(paths));
+    ASSERT_GT(EncodeSettingText(IndividualListText(paths)).size(), 65536u);
+
+    // The dialog reads the whole list, stores it again, and after a restart has it still.
+    ASSERT_NE(Open(), nullptr);
+    EXPECT_EQ(ShownPaths(), paths);
+    Command(IDC_PICTURES_DELETE);
+    EXPECT_EQ(StoredPaths(), paths);
+    Dialog().Destroy();
+    ASSERT_NE(Open(), nullptr);
+    EXPECT_EQ(ShownPaths(), paths);
+    if (RunsUnderWine()) {
+        // Wine reaches such paths without the long-path form; a program without long-path support
+        // on Windows shows them marked, out of reach, and keeps them all the same.
+        for (const ShownPicture& picture : Dialog().Shown()) EXPECT_FALSE(picture.unreachable) << Narrow(picture.path);
+        PictureList displayed;
+        LoadIndividualPictures(displayed);
+        EXPECT_EQ(displayed.Count(), 32u);
+    }
+    Command(IDC_PICTURES_DELETE);
+    EXPECT_EQ(StoredPaths(), paths);
 }
 
 }  // namespace
