@@ -750,6 +750,24 @@ TEST_F(PictureDialogTest, ThirtyTwoPathsOf400CharactersSurviveAStoreAndARestart)
     EXPECT_EQ(ShownPaths(), paths);
     Command(IDC_PICTURES_DELETE);
     EXPECT_EQ(StoredPaths(), paths);
+    // In the file itself, as the next start of the program reads it (not from a cache of the
+    // profile functions): the section's one line, up to its "=".
+    const std::optional<std::vector<uint8_t>> bytes = ReadFileBytes(SettingsPath());
+    ASSERT_TRUE(bytes.has_value());
+    // UTF-16 after its mark, as the program keeps it; this test's file began as ANSI text.
+    std::wstring file;
+    if (StartsWithUtf16Mark(*bytes)) {
+        for (size_t i = 2; i + 1 < bytes->size(); i += 2)
+            file += static_cast<wchar_t>((*bytes)[i] | (*bytes)[i + 1] << 8);
+    } else {
+        file.assign(bytes->begin(), bytes->end());
+    }
+    const std::wstring header = L"[" + std::wstring(kIndividualListKey) + L"_code]\r\n";
+    const size_t line = file.find(header);
+    ASSERT_NE(line, std::wstring::npos);
+    const size_t start = line + header.size();
+    const std::wstring stored = file.substr(start, file.find(L'=', start) - start);
+    EXPECT_EQ(IndividualListCandidates(DecodeSettingText(stored)), paths);
     Dialog().Destroy();
     ASSERT_NE(Open(), nullptr);
     EXPECT_EQ(ShownPaths(), paths);
