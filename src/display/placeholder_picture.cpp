@@ -5,10 +5,8 @@
 
 namespace {
 
-std::wstring Text(int id) {
-    const wchar_t* text = LangText(id);
-    return text != nullptr ? text : L"";
-}
+// A copy: the worker thread draws these, and a translation may be replaced meanwhile.
+std::wstring Text(int id) { return LangString(id); }
 
 }  // namespace
 
@@ -34,8 +32,7 @@ HBITMAP MakePlaceholderPicture(CDumBitmap& bitmap, const std::wstring& text) {
         const int blockHeight = measured.bottom - measured.top;
         RECT target{0, (kPlaceholderSize - blockHeight) / 2, kPlaceholderSize,
                     (kPlaceholderSize - blockHeight) / 2 + blockHeight};
-        DrawTextW(memory, text.c_str(), static_cast<int>(text.size()), &target,
-                  DT_CENTER | DT_VCENTER | DT_WORDBREAK);
+        DrawTextW(memory, text.c_str(), static_cast<int>(text.size()), &target, DT_CENTER | DT_VCENTER | DT_WORDBREAK);
         GdiFlush();
         SelectObject(memory, previous);
         DeleteDC(memory);

@@ -2,6 +2,7 @@
 
 #include <ole2.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "imaging/canvas_picture.h"
@@ -17,9 +18,8 @@ constexpr UINT kAddThumbnailMessage = WM_APP + 0x3A2;     // lParam: the Thumbna
 constexpr UINT kSetImageListsMessage = WM_APP + 0x3A3;
 constexpr UINT_PTR kSubclassId = 0x7468756D;  // "thum"
 
+// Between walks while a visible item is still left to look at.
 constexpr DWORD kWalkPauseMs = 50;
-constexpr DWORD kStopWaitMs = 5000;
-constexpr DWORD kForcedExitCode = 1092;
 
 }  // namespace
 
@@ -78,6 +78,15 @@ void CThumsListView::SetItemImage(int, int) {}
 int CThumsListView::ItemImage(int) { return -1; }
 void CThumsListView::SetItemSize(int, UINT, UINT) {}
 void CThumsListView::ResetItemImages() {}
+int CThumsListView::ItemIndexOf(const std::wstring&) { return -1; }
+void CThumsListView::RenumberItemImages(const std::function<int(int)>&) {}
+
+CThumsListView::ItemClaim CThumsListView::ClaimItem(int index, const std::wstring& path) {
+    if (path.empty() || ItemPath(index) != path) return ItemClaim::kOtherPath;
+    if (ItemImage(index) != -1) return ItemClaim::kNotNeeded;
+    SetItemImage(index, -2);
+    return ItemClaim::kClaimed;
+}
 
 void CThumsListView::Attach(HWND listView) {
     m_listView = listView;
@@ -90,6 +99,11 @@ void CThumsListView::Attach(HWND listView) {
 void CThumsListView::SetCellSize(int size) {
     if (!WorkerRunning() && m_listView != nullptr) RemakeImageList(size);
     m_requestedSize = size;
+    WakeWorker();
+}
+
+void CThumsListView::WakeWorker() {
+    if (m_wakeEvent.IsValid()) SetEvent(m_wakeEvent.Get());
 }
 
 void CThumsListView::UseDetailsView() {
@@ -118,17 +132,8 @@ void CThumsListView::StopWorker() {
     SetEvent(m_stopEvent.Get());
     // The thread may be waiting in a SendMessageW to the view: answer sent messages while
     // waiting, or both would wait for ever.
-    const DWORD start = GetTickCount();
     HANDLE thread = m_thread.Get();
-    for (;;) {
-        const DWORD elapsed = GetTickCount() - start;
-        if (elapsed >= kStopWaitMs) {
-            TerminateThread(thread, kForcedExitCode);
-            WaitForSingleObject(thread, kStopWaitMs);
-            break;
-        }
-        const DWORD woke = MsgWaitForMultipleObjects(1, &thread, FALSE, kStopWaitMs - elapsed, QS_SENDMESSAGE);
-        if (woke == WAIT_OBJECT_0) break;
+    while (MsgWaitForMultipleObjects(1, &thread, FALSE, INFINITE, QS_SENDMESSAGE) != WAIT_OBJECT_0) {
         MSG message;
         PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
     }
@@ -142,11 +147,11 @@ void CThumsListView::OnGetDisplayInfo(NMLVDISPINFOW* info) {
     if (info == nullptr || (info->item.mask & LVIF_IMAGE) == 0 || info->item.iSubItem != 0) return;
     const std::wstring path = ItemPath(info->item.iItem);
     std::lock_guard<std::mutex> lock(m_cacheLock);
-    const auto [found, isNew] = m_cache.try_emplace(path);
+    const auto found = m_cache.try_emplace(path).first;
     found->second.itemIndex = info->item.iItem;
     info->item.iImage = found->second.imageIndex >= 0 ? found->second.imageIndex : I_IMAGENONE;
-    // A path the thread has not seen: it need not finish its pause first.
-    if (isNew && m_wakeEvent.IsValid()) SetEvent(m_wakeEvent.Get());
+    // An item shown without its thumbnail: the thread has something to look at.
+    if (found->second.state != 1) WakeWorker();
 }
 
 void CThumsListView::Clear() {
@@ -156,6 +161,37 @@ void CThumsListView::Clear() {
     }
     ResetItemImages();
     if (m_imageList != nullptr) ImageList_RemoveAll(m_imageList);
+}
+
+void CThumsListView::KeepThumbnailsOf(const std::set<std::wstring>& paths) {
+    std::vector<int> released;
+    {
+        std::lock_guard<std::mutex> lock(m_cacheLock);
+        for (auto entry = m_cache.begin(); entry != m_cache.end();) {
+            if (paths.count(entry->first) != 0) {
+                ++entry;
+                continue;
+            }
+            if (entry->second.imageIndex >= 0) released.push_back(entry->second.imageIndex);
+            entry = m_cache.erase(entry);
+        }
+    }
+    if (released.empty() || m_imageList == nullptr) return;
+    // From the last one down, so that each index still names its image when it is removed.
+    std::sort(released.begin(), released.end());
+    for (auto image = released.rbegin(); image != released.rend(); ++image) ImageList_Remove(m_imageList, *image);
+    // Every later image moved down by the number of images removed before it.
+    const auto renumber = [&released](int image) {
+        if (image < 0) return image;
+        const auto before = std::lower_bound(released.begin(), released.end(), image) - released.begin();
+        return image - static_cast<int>(before);
+    };
+    {
+        std::lock_guard<std::mutex> lock(m_cacheLock);
+        for (auto& [path, entry] : m_cache) entry.imageIndex = renumber(entry.imageIndex);
+    }
+    RenumberItemImages(renumber);
+    InvalidateRect(m_listView, nullptr, TRUE);
 }
 
 std::optional<CThumsListView::CacheEntry> CThumsListView::CacheEntryOf(const std::wstring& path) const {
@@ -228,12 +264,22 @@ void CThumsListView::AddThumbnail(Thumbnail& thumbnail) {
         }
         return;
     }
+    {
+        // Made for a picture taken off the list meanwhile: nothing to keep.
+        std::lock_guard<std::mutex> lock(m_cacheLock);
+        if (m_cache.find(thumbnail.path) == m_cache.end()) {
+            DeleteObject(cell);
+            return;
+        }
+    }
     const int added = ImageList_Add(m_imageList, cell, nullptr);
     DeleteObject(cell);
     if (added < 0) return;
-    if (ItemPath(thumbnail.index) == thumbnail.path) {
-        SetItemImage(thumbnail.index, added);
-        SetItemSize(thumbnail.index, thumbnail.reportedWidth, thumbnail.reportedHeight);
+    // The item may have moved since (pictures before it were removed or added).
+    const int index = ItemPath(thumbnail.index) == thumbnail.path ? thumbnail.index : ItemIndexOf(thumbnail.path);
+    if (index >= 0) {
+        SetItemImage(index, added);
+        SetItemSize(index, thumbnail.reportedWidth, thumbnail.reportedHeight);
     }
     {
         std::lock_guard<std::mutex> lock(m_cacheLock);
@@ -242,7 +288,7 @@ void CThumsListView::AddThumbnail(Thumbnail& thumbnail) {
         entry.imageIndex = added;
         entry.source = thumbnail.source;
     }
-    SendMessageW(m_listView, LVM_REDRAWITEMS, thumbnail.index, thumbnail.index);
+    if (index >= 0) SendMessageW(m_listView, LVM_REDRAWITEMS, index, index);
 }
 
 DWORD WINAPI CThumsListView::WorkerMain(void* self) {
@@ -255,17 +301,21 @@ void CThumsListView::WorkerLoop() {
     const HRESULT ole = OleInitialize(nullptr);
     SendMessageW(m_listView, kSetImageListsMessage, 0, 0);
     while (WaitForSingleObject(m_stopEvent.Get(), 0) != WAIT_OBJECT_0) {
+        ++m_workerPasses;
         const int requested = m_requestedSize;
         if (requested != m_cellSize) SendMessageW(m_listView, kRemakeImageListMessage, requested, 0);
-        if (!m_pause) WalkCache();
-        // 50 ms between walks, unless the view asked for a path it had not shown before.
+        // A hidden view draws nothing and needs nothing made: the thread sleeps until it is
+        // woken (the view shows an item without a thumbnail, the size changes, or it is stopped).
+        bool itemsLeft = false;
+        if (!m_pause && IsWindowVisible(m_listView)) itemsLeft = WalkCache();
+        if (m_pause || m_requestedSize != m_cellSize) itemsLeft = true;
         const HANDLE wake[] = {m_stopEvent.Get(), m_wakeEvent.Get()};
-        WaitForMultipleObjects(2, wake, FALSE, kWalkPauseMs);
+        WaitForMultipleObjects(2, wake, FALSE, itemsLeft ? kWalkPauseMs : INFINITE);
     }
     if (SUCCEEDED(ole)) OleUninitialize();
 }
 
-void CThumsListView::WalkCache() {
+bool CThumsListView::WalkCache() {
     std::vector<std::wstring> paths;
     {
         std::lock_guard<std::mutex> lock(m_cacheLock);
@@ -273,9 +323,10 @@ void CThumsListView::WalkCache() {
             if (entry.state != 1) paths.push_back(path);
         }
     }
+    bool itemsLeft = false;
     const int walkSize = m_cellSize;
     for (const std::wstring& path : paths) {
-        if (m_pause || WaitForSingleObject(m_stopEvent.Get(), 0) == WAIT_OBJECT_0) return;
+        if (m_pause || WaitForSingleObject(m_stopEvent.Get(), 0) == WAIT_OBJECT_0) return true;
         int itemIndex = 0;
         {
             std::lock_guard<std::mutex> lock(m_cacheLock);
@@ -283,26 +334,39 @@ void CThumsListView::WalkCache() {
             if (found == m_cache.end() || found->second.state == 1) continue;
             itemIndex = found->second.itemIndex;
         }
-        const bool visible = IsListItemVisible(m_listView, itemIndex);
-        // The list may have changed since the view last showed this path: only an item that
-        // still shows it is made; the view records the new place when it draws it.
-        const bool sameItem = visible && ItemPath(itemIndex) == path;
-        if (sameItem) MakeThumbnail(itemIndex);
+        // The list may have changed since the view last showed this path: the path is looked
+        // for where it is now.
+        if (ItemPath(itemIndex) != path) itemIndex = ItemIndexOf(path);
+        const bool listed = itemIndex >= 0;
+        const bool visible = listed && IsListItemVisible(m_listView, itemIndex);
+        // Made (or tried), or not visible; an item that moved between the check and the making
+        // is looked at again in the next walk.
+        const bool done = visible && MakeThumbnail(itemIndex, path);
+        if (visible && !done) itemsLeft = true;
         {
             std::lock_guard<std::mutex> lock(m_cacheLock);
             const auto found = m_cache.find(path);
-            if (found != m_cache.end() && (sameItem || !visible)) found->second.state = sameItem ? 1 : 2;
+            if (found != m_cache.end()) {
+                if (listed) found->second.itemIndex = itemIndex;
+                if (done) found->second.state = 1;
+                if (!visible) found->second.state = 2;
+            }
         }
-        if (m_requestedSize != walkSize) return;
+        if (m_requestedSize != walkSize) return true;
         Sleep(0);
     }
+    return itemsLeft;
 }
 
-void CThumsListView::MakeThumbnail(int index) {
-    if (ItemImage(index) != -1) return;
-    const std::wstring path = ItemPath(index);
-    if (path.empty()) return;
-    SetItemImage(index, -2);
+bool CThumsListView::MakeThumbnail(int index, const std::wstring& path) {
+    switch (ClaimItem(index, path)) {
+        case ItemClaim::kOtherPath:
+            return false;
+        case ItemClaim::kNotNeeded:
+            return true;
+        case ItemClaim::kClaimed:
+            break;
+    }
     const int cell = m_cellSize;
     const GdiplusApi& api = Gdiplus();
 
@@ -339,9 +403,10 @@ void CThumsListView::MakeThumbnail(int index) {
         std::lock_guard<std::mutex> lock(m_cacheLock);
         const auto found = m_cache.find(path);
         if (found != m_cache.end()) found->second.source = ThumbnailSource::kNone;
-        return;
+        return true;
     }
     SendMessageW(m_listView, kAddThumbnailMessage, 0, reinterpret_cast<LPARAM>(&thumbnail));
     // Not taken (the view is gone): the bitmap is still ours.
     if (thumbnail.cell != nullptr) DeleteObject(thumbnail.cell);
+    return true;
 }

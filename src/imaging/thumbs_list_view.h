@@ -4,9 +4,11 @@
 #include <commctrl.h>
 
 #include <atomic>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <optional>
+#include <set>
 #include <string>
 
 #include "common/unique_handle.h"
@@ -36,7 +38,9 @@ bool IsListItemVisible(HWND listView, int index);
 // size changes), otherwise its image in the image list.
 //
 // The thread reaches the list view only with SendMessageW; everything that touches the image
-// list runs on the view's own thread, in the messages it sends. A derived class must call
+// list runs on the view's own thread, in the messages it sends. It sleeps while the view is
+// hidden and while nothing is left to make, and wakes when the view shows an item without a
+// thumbnail, when the cell size changes and when it is stopped. A derived class must call
 // StopWorker in its destructor, because the thread calls its operations.
 class CThumsListView {
 public:
@@ -53,6 +57,13 @@ public:
     CThumsListView(const CThumsListView&) = delete;
     CThumsListView& operator=(const CThumsListView&) = delete;
 
+    // What ClaimItem found.
+    enum class ItemClaim {
+        kClaimed,    // the item showed the path without a thumbnail: it is now being made (-2)
+        kNotNeeded,  // the item has its thumbnail, is being made, failed or needs none
+        kOtherPath,  // the item shows another path now (the list changed)
+    };
+
     // The item operations, answered by the derived class. They are called on the thumbnail
     // thread as well as on the view's thread.
     virtual std::wstring ItemPath(int index);              // empty in the base
@@ -61,6 +72,14 @@ public:
     virtual void SetItemSize(int index, UINT width, UINT height);
     // Every item back to -1 (no thumbnail yet); the image list was made anew.
     virtual void ResetItemImages();
+    // The item that shows `path` now; -1 when none does (-1 in the base).
+    virtual int ItemIndexOf(const std::wstring& path);
+    // Marks the item at `index` as being made (-2) when it still shows `path` and has no
+    // thumbnail yet. The base asks ItemPath and ItemImage one after the other; a derived class
+    // whose items change on another thread answers in one step.
+    virtual ItemClaim ClaimItem(int index, const std::wstring& path);
+    // Images were taken out of the image list: every item's image becomes renumber(image).
+    virtual void RenumberItemImages(const std::function<int(int)>& renumber);
 
     // Binds the view to its list view window; the image list is made at the current cell size.
     void Attach(HWND listView);
@@ -73,10 +92,14 @@ public:
     void UseDetailsView();
     void UseIconView();
     void StartWorker();
-    // Stops the thread and waits for it, answering its messages meanwhile. Bounded: a thread
-    // that does not end within a few seconds is ended by force (exit code 1092).
+    // Stops the thread and waits until it has ended, answering its messages meanwhile. The
+    // thread is never ended by force: it may hold the decoding turn that the displays need, so
+    // it finishes the thumbnail it is making (bounded by the decoding budget) and then stops.
     void StopWorker();
     bool WorkerRunning() const { return m_thread.IsValid(); }
+    // Passes the thread made through its loop (each walk of the cache, each wake-up): a thread
+    // that sleeps adds none.
+    unsigned WorkerPasses() const { return m_workerPasses; }
 
     // The dialog hands on LVN_GETDISPINFOW: for the image of the main column it answers the
     // path's thumbnail and records at which item the path is shown.
@@ -84,6 +107,10 @@ public:
 
     // Forgets every thumbnail (the list was emptied).
     void Clear();
+    // Forgets the thumbnails of every path not in `paths` (pictures taken off the list) and
+    // takes their images out of the image list, so that they cost no memory; the images of the
+    // rest are renumbered. On the view's thread.
+    void KeepThumbnailsOf(const std::set<std::wstring>& paths);
 
     int CellSize() const { return m_cellSize; }
     int RequestedSize() const { return m_requestedSize; }
@@ -96,8 +123,12 @@ private:
                                          DWORD_PTR self);
     static DWORD WINAPI WorkerMain(void* self);
     void WorkerLoop();
-    void WalkCache();
-    void MakeThumbnail(int index);
+    // Returns true while some visible item is left for the next walk.
+    bool WalkCache();
+    // Makes the thumbnail of `path` for the item at `index`; false when the item shows another
+    // path by now (nothing made, the walk looks for the path again).
+    bool MakeThumbnail(int index, const std::wstring& path);
+    void WakeWorker();
 
     // On the view's thread.
     void RemakeImageList(int size);
@@ -116,5 +147,6 @@ private:
     UniqueHandle m_thread;
     DWORD m_threadId = 0;
     UniqueHandle m_stopEvent;
-    UniqueHandle m_wakeEvent;  // set when the view shows a path new to the cache
+    UniqueHandle m_wakeEvent;  // set when there is something for the thread to look at
+    std::atomic<unsigned> m_workerPasses{0};
 };

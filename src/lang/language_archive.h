@@ -39,13 +39,14 @@ const LanguageArchive* LoadedLanguageArchive();
 // The text for `id` (0-255) in the current language, falling back to English; null when
 // neither has it. While a translation is active, every text comes from it, and an id it lacks
 // reads "str:<id>?" from a buffer of the calling thread that the thread's next such miss
-// overwrites. No allocation; any thread may call it.
+// overwrites. No allocation. A text of a translation stays valid until the next translation is
+// loaded or left (on the main thread): other threads take copies with LangString.
 const wchar_t* LangText(int id);
 
 // The header text for `number` (0-127), or null.
 const wchar_t* LangHeaderText(int number);
 
-// The same as copies for building labels: a missing text is empty.
+// The same as copies for building labels: a missing text is empty. Any thread may call it.
 std::wstring LangString(int id);
 std::wstring LangHeaderString(int number);
 
@@ -55,9 +56,12 @@ int CurrentLanguageIndex();
 void SetCurrentLanguageIndex(int languageIndex);
 
 // A translation file's table: while one is active it replaces the archive's languages.
-// Activating takes the table over; tables once activated are kept until the process ends, so
-// that texts handed out from them stay valid.
+// Activating takes the table over. A table replaced by another, or left for the archive, is
+// freed as soon as no copy of one of its texts is under way on another thread (at the latest
+// with the next change), so that loading files again and again does not grow the memory.
 void ActivateTranslation(std::unique_ptr<TranslationTable> table);
 void DeactivateTranslation();
+// Translation tables held: the one in use and replaced ones not freed yet.
+size_t HeldTranslationTables();
 // The active translation table, or null.
 const TranslationTable* ActiveTranslation();

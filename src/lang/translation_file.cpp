@@ -17,6 +17,13 @@
 namespace {
 
 constexpr DWORD kChooserPathCapacity = 260;
+constexpr int kTextTranslationTooLarge = 43;
+
+bool IsLargerThan(const std::wstring& path, uint64_t maxSize) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return false;
+    return ((static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow) > maxSize;
+}
 
 std::wstring HeaderTextOrEmpty(int number) {
     const wchar_t* text = LangHeaderText(number);
@@ -85,6 +92,14 @@ void ExportTranslationTemplate() {
 std::wstring LoadTranslationFile(const std::wstring& path) {
     const LanguageArchive* archive = LoadedLanguageArchive();
     if (archive == nullptr) return std::wstring();
+    if (IsLargerThan(path, kMaxTranslationFileSize)) {
+        // Said as such, rather than read as an empty file; the texts in use stay. The message is
+        // the archive's, in the current language: a translation in use may lack it.
+        const wchar_t* tooLarge = archive->Lookup(CurrentLanguageIndex(), kTextTranslationTooLarge);
+        const std::wstring message = std::wstring(tooLarge != nullptr ? tooLarge : L"") + L"\n\n" + path;
+        ShowOwnedMessage(message.c_str(), L"Translate");
+        return message;
+    }
     auto table = std::make_unique<TranslationTable>(ReadTranslationFile(path));
     const std::wstring report = TranslationReport(*archive, table->Table());
     ActivateTranslation(std::move(table));
@@ -101,8 +116,9 @@ bool ChooseTranslationFile() {
     chooser.nMaxFile = kChooserPathCapacity;
     chooser.lpstrFileTitle = title.data();
     chooser.nMaxFileTitle = kChooserPathCapacity;
-    // A name typed wrongly would turn every text into its id; the dialog asks again instead.
-    chooser.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST;
+    // A name typed wrongly would turn every text into its id; the dialog asks again instead. The
+    // current folder stays where it is: the language menu looks for the developer marker there.
+    chooser.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR;
     if (!GetOpenFileNameW(&chooser)) return false;
     LoadTranslationFile(path.data());
     return true;

@@ -7,8 +7,7 @@
 // The translator's tools: the template of the English texts written to the temporary folder,
 // and translation files loaded in place of the archive's languages. Main thread.
 
-// A translation file larger than this reads as if it could not be opened: a complete one is a
-// few ten kilobytes, and what it holds stays in memory until the process ends.
+// A translation file larger than this is refused: a complete one is a few ten kilobytes.
 inline constexpr uint64_t kMaxTranslationFileSize = 16ull * 1024 * 1024;
 
 // The text of a translation file's bytes: UTF-16 little-endian after the mark FF FE (an odd
@@ -28,7 +27,9 @@ void ExportTranslationTemplate();
 
 // Reads the file into the translation table and makes it the source of every text, then shows
 // the report (caption "Translate", owned by the active window). A file that cannot be read
-// gives an empty table. Returns the report; empty before the archive is loaded.
+// gives an empty table. A file larger than kMaxTranslationFileSize is not read: the message
+// says it is too large and the texts in use stay. Returns what was shown; empty before the
+// archive is loaded.
 std::wstring LoadTranslationFile(const std::wstring& path);
 
 // Asks for a translation file with the system's open-file dialog and loads the one chosen.

@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "common/unique_handle.h"
 #include "settings/setting_value.h"
 #include "settings/settings_text.h"
 
@@ -12,9 +13,28 @@ namespace {
 std::wstring g_settingsPath;
 bool g_settingsInProgramFolder = false;
 
-constexpr DWORD kCodeSectionCapacity = 65536;
+// A code section is read into a buffer of the first size, doubled until the section fits. The
+// largest list the program stores (32 paths of up to 32,767 code units, up to six characters each
+// once encoded) stays well below the last size.
+constexpr DWORD kCodeSectionFirstCapacity = 65536;
+constexpr DWORD kCodeSectionMaxCapacity = 16 * 1024 * 1024;
 
 std::wstring CodeSectionName(const wchar_t* key) { return std::wstring(key) + L"_code"; }
+
+// Whether the settings file can be written: a file that exists is not read-only (also where the
+// file system would let an administrator, or Wine running as root, write it anyway) and opens for
+// writing; a missing one is left to the profile function, which creates it or fails. Wine's
+// profile functions report success for a file they cannot write and keep the unwritten content
+// in their cache, so a store that must be able to say it failed asks first.
+bool SettingsFileTakesWrites(const std::wstring& file) {
+    const DWORD attributes = GetFileAttributesW(file.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return GetLastError() == ERROR_FILE_NOT_FOUND;
+    if ((attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) != 0) return false;
+    const UniqueHandle opened(CreateFileW(file.c_str(), GENERIC_WRITE,
+                                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    return opened.IsValid();
+}
 
 }  // namespace
 
@@ -69,15 +89,18 @@ std::wstring IniReadEncoded(const wchar_t* key, unsigned capacity) {
     return DecodeSettingText(stored);
 }
 
-bool IniWriteEncoded(const wchar_t* key, const std::wstring& text) { return IniWriteText(key, EncodeSettingText(text)); }
+bool IniWriteEncoded(const wchar_t* key, const std::wstring& text) {
+    return IniWriteText(key, EncodeSettingText(text));
+}
 
 bool IniWriteCodeSection(const wchar_t* key, const std::wstring& text) {
     const std::wstring section = CodeSectionName(key);
-    WritePrivateProfileStringW(section.c_str(), nullptr, nullptr, g_settingsPath.c_str());
+    if (!SettingsFileTakesWrites(g_settingsPath)) return false;
 
-    // The section content is a double-NUL terminated list of lines; ours has one line. It ends
-    // with "=" because Wine's profile functions drop section lines without one; the decoding
-    // ignores everything after the last comma, so either form reads back the same.
+    // One call replaces the section's lines, so that a reader on another thread finds either the
+    // old content or the new one, never none. The section content is a double-NUL terminated list of lines; ours has
+    // one line. It ends with "=" because Wine's profile functions drop section lines without one; the decoding ignores
+    // everything after the last comma, so either form reads back the same.
     std::wstring content = EncodeSettingText(text) + L"=";
     content.push_back(L'\0');
     return WritePrivateProfileSectionW(section.c_str(), content.c_str(), g_settingsPath.c_str()) != FALSE;
@@ -85,9 +108,14 @@ bool IniWriteCodeSection(const wchar_t* key, const std::wstring& text) {
 
 std::wstring IniReadCodeSection(const wchar_t* key) {
     const std::wstring section = CodeSectionName(key);
-    std::vector<wchar_t> buffer(kCodeSectionCapacity, L'\0');
-    const DWORD copied =
-        GetPrivateProfileSectionW(section.c_str(), buffer.data(), kCodeSectionCapacity, g_settingsPath.c_str());
+    std::vector<wchar_t> buffer;
+    DWORD copied = 0;
+    for (DWORD capacity = kCodeSectionFirstCapacity;; capacity *= 2) {
+        buffer.assign(capacity, L'\0');
+        copied = GetPrivateProfileSectionW(section.c_str(), buffer.data(), capacity, g_settingsPath.c_str());
+        // A section that does not fit comes back cut, with the capacity minus two as its length.
+        if (copied + 2 < capacity || capacity >= kCodeSectionMaxCapacity) break;
+    }
 
     // Lines come back NUL-separated; the encoded text may have been wrapped over several.
     std::wstring joined;

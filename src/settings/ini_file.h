@@ -46,6 +46,9 @@ std::wstring IniReadEncoded(const wchar_t* key, unsigned capacity = kIniTextCapa
 bool IniWriteEncoded(const wchar_t* key, const std::wstring& text);
 
 // A long encoded value kept as the whole content of its own section, named key + "_code".
-// Writing replaces the section whole.
+// Writing replaces the section whole in one profile call, so that readers on other threads never
+// find it missing; returns false when the settings file cannot be written (then nothing changed).
 bool IniWriteCodeSection(const wchar_t* key, const std::wstring& text);
+// Reads the section whole, however long (up to 16 Mi characters); a section longer than that,
+// or one that does not decode, reads as the empty text.
 std::wstring IniReadCodeSection(const wchar_t* key);

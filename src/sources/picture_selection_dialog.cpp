@@ -6,9 +6,11 @@
 
 #include <algorithm>
 #include <memory>
+#include <set>
 
 #include "common/active_dialog.h"
 #include "common/process_flags.h"
+#include "common/unique_handle.h"
 #include "imaging/file_size_format.h"
 #include "lang/language_archive.h"
 #include "res/resource.h"
@@ -32,8 +34,10 @@ constexpr int kTextPlacePictures = 4;
 constexpr int kTextDeleteHint = 5;
 constexpr int kTextReady = 15;
 constexpr int kTextItems = 33;
+constexpr int kTextAttention = 39;
 constexpr int kTextInfoCaption = 40;
 constexpr int kTextLimit = 41;
+constexpr int kTextListNotStored = 42;
 constexpr int kTextReset = 57;
 constexpr int kTextDelete = 62;
 constexpr int kTextTitle = 83;
@@ -97,6 +101,36 @@ std::wstring LowerCase(const std::wstring& text) {
 
 uint64_t FileBytes(const WIN32_FIND_DATAW& found) {
     return (static_cast<uint64_t>(found.nFileSizeHigh) << 32) | found.nFileSizeLow;
+}
+
+// What a listed path is now.
+enum class ListedFile {
+    kPicture,      // a picture the list takes; its size is known
+    kNotAPicture,  // a file that is no picture, or a folder
+    kUnreachable,  // missing, on a drive or share not connected, or locked by another program
+};
+
+ListedFile CheckListedFile(const std::wstring& path, uint64_t& bytes) {
+    // A name with wildcards names no file of its own.
+    if (path.empty() || path.find_first_of(L"*?") != std::wstring::npos) return ListedFile::kNotAPicture;
+    WIN32_FIND_DATAW found{};
+    HANDLE search = FindFirstFileW(path.c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return ListedFile::kUnreachable;
+    FindClose(search);
+    if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return ListedFile::kNotAPicture;
+    bytes = FileBytes(found);
+    // A file that another program holds without sharing it cannot be told from a broken one by
+    // decoding: it is out of reach, not a file that is no picture.
+    const UniqueHandle file(CreateFileW(path.c_str(), GENERIC_READ,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.IsValid()) return ListedFile::kUnreachable;
+    return IsAcceptedPicture(path) ? ListedFile::kPicture : ListedFile::kNotAPicture;
+}
+
+// A message of the picture selection dialog, owned by it (by nothing while it cannot be made).
+void ShowDialogMessage(HWND dialog, const std::wstring& text, const std::wstring& caption, UINT icon) {
+    MessageBoxW(dialog, text.c_str(), caption.c_str(), MB_OK | icon);
 }
 
 void CopyText(const std::wstring& text, wchar_t* buffer, int capacity) {
@@ -184,6 +218,7 @@ void CMeineBilderDlg::Destroy() {
     // A dialog made again starts from the stored list.
     m_pictures.Clear();
     m_shown.Clear();
+    m_listLoaded = false;
 }
 
 HWND CMeineBilderDlg::Create(HWND owner) {
@@ -222,38 +257,62 @@ void CMeineBilderDlg::Initialize() {
                                                 GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
     SendMessageW(m_dialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_largeIcon));
     SendMessageW(m_dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_smallIcon));
-    SetWindowTextW(m_dialog, LangString(kTextTitle).c_str());
     m_viewMode = std::clamp(GlobalAppConfig().listMode.Load(), 0, kViewModeCount - 1);
-
-    SetDlgItemTextW(m_dialog, IDC_PICTURES_INFO,
-                    PictureSelectionInfoText(LangString(kTextPlacePictures), LangString(kTextDeleteHint)).c_str());
 
     m_statusBar = CreateWindowExW(0, STATUSCLASSNAMEW, LangString(kTextReady).c_str(),
                                   WS_CHILD | WS_VISIBLE | CCS_NOPARENTALIGN | CCS_NORESIZE, 0, 0, 0, kStatusBarHeight,
                                   m_dialog, nullptr, instance, nullptr);
     m_listView = GetDlgItem(m_dialog, IDC_PICTURE_LIST);
     SendMessageW(m_listView, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
-    const std::wstring folderTitle = LangString(kTextFolderColumn);
-    const struct {
-        const wchar_t* title;
-        int width;
-    } columns[] = {{folderTitle.c_str(), 330}, {L"", 90}, {L"", 330}};
+    const int columnWidths[] = {330, 90, 330};
     for (int i = 0; i < 3; ++i) {
         LVCOLUMNW column{};
         column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
-        column.pszText = const_cast<wchar_t*>(columns[i].title);
-        column.cx = columns[i].width;
+        column.pszText = const_cast<wchar_t*>(L"");
+        column.cx = columnWidths[i];
         column.iSubItem = i;
         SendMessageW(m_listView, LVM_INSERTCOLUMNW, i, reinterpret_cast<LPARAM>(&column));
     }
 
     CreateToolbar();
+    RebuildTexts();
     LayOut();
     m_thumbnails = std::make_unique<CThumsListView2>(m_shown);
     m_thumbnails->Attach(m_listView);
     ApplyViewMode();
-    LoadStoredList();
+    EnsureListLoaded();
+    RefreshPictureList(false);
     DragAcceptFiles(m_dialog, TRUE);
+}
+
+void CMeineBilderDlg::RebuildTexts() {
+    if (m_dialog == nullptr) return;
+    SetWindowTextW(m_dialog, LangString(kTextTitle).c_str());
+    SetDlgItemTextW(m_dialog, IDC_PICTURES_INFO,
+                    PictureSelectionInfoText(LangString(kTextPlacePictures), LangString(kTextDeleteHint)).c_str());
+
+    const std::wstring folderTitle = LangString(kTextFolderColumn);
+    LVCOLUMNW column{};
+    column.mask = LVCF_TEXT;
+    column.pszText = const_cast<wchar_t*>(folderTitle.c_str());
+    SendMessageW(m_listView, LVM_SETCOLUMNW, 0, reinterpret_cast<LPARAM>(&column));
+
+    if (m_toolbar != nullptr) {
+        const struct {
+            int command;
+            int textId;
+        } labels[] = {{IDC_PICTURES_RESET, kTextReset}, {IDC_PICTURES_DELETE, kTextDelete}};
+        for (const auto& label : labels) {
+            const std::wstring text = BracketedLabel(LangString(label.textId));
+            TBBUTTONINFOW button{};
+            button.cbSize = sizeof(button);
+            button.dwMask = TBIF_TEXT;
+            button.pszText = const_cast<wchar_t*>(text.c_str());
+            SendMessageW(m_toolbar, TB_SETBUTTONINFOW, label.command, reinterpret_cast<LPARAM>(&button));
+        }
+        SendMessageW(m_toolbar, TB_AUTOSIZE, 0, 0);
+    }
+    UpdateStatusLine();
 }
 
 void CMeineBilderDlg::CreateToolbar() {
@@ -349,11 +408,27 @@ void CMeineBilderDlg::LayOut() {
     place(m_statusBar, 0, height - kStatusBarHeight, width, kStatusBarHeight);
 }
 
+void CMeineBilderDlg::EnsureListLoaded() {
+    if (!m_listLoaded) LoadStoredList();
+}
+
 void CMeineBilderDlg::LoadStoredList() {
+    m_listLoaded = true;
     for (const std::wstring& path : IndividualListCandidates(IniReadCodeSection(kIndividualListKey))) {
-        if (AddPicture(path, false, false) == kListFull) break;
+        if (m_pictures.IsFull()) break;
+        uint64_t bytes = 0;
+        switch (CheckListedFile(path, bytes)) {
+            case ListedFile::kPicture:
+                m_pictures.Add(LowerCase(path), path, bytes);
+                break;
+            case ListedFile::kUnreachable:
+                // Kept as stored, marked, until the user removes it or it can be reached again.
+                m_pictures.Add(LowerCase(path), path, 0, false);
+                break;
+            case ListedFile::kNotAPicture:
+                break;
+        }
     }
-    RefreshPictureList(false);
 }
 
 void CMeineBilderDlg::ApplyViewMode() {
@@ -443,8 +518,12 @@ void CMeineBilderDlg::OnCommand(int id) {
 }
 
 void CMeineBilderDlg::ReportLimit() {
-    MessageBoxW(m_dialog, PictureLimitText(LangString(kTextLimit)).c_str(), LangString(kTextInfoCaption).c_str(),
-                MB_OK);
+    ShowDialogMessage(m_dialog, PictureLimitText(LangString(kTextLimit)), LangString(kTextInfoCaption), 0);
+}
+
+void CMeineBilderDlg::ReportStoreFailure() {
+    ShowDialogMessage(m_dialog, LangString(kTextListNotStored) + L"\n\n" + SettingsPath(), LangString(kTextAttention),
+                      MB_ICONWARNING);
 }
 
 bool CMeineBilderDlg::AddEntry(const std::wstring& path, uint64_t bytes, bool reportLimit) {
@@ -481,40 +560,73 @@ int CMeineBilderDlg::AddPicture(const std::wstring& path, bool allowShellFolder,
 
 void CMeineBilderDlg::RefreshPictureList(bool resetThumbnails) {
     if (m_listView != nullptr) SendMessageW(m_listView, LVM_SETITEMCOUNT, 0, 0);
+    std::set<std::wstring> wasUnreachable;
+    for (const ShownPicture& picture : m_shown.All()) {
+        if (picture.unreachable) wasUnreachable.insert(picture.path);
+    }
     std::vector<ShownPicture> shown;
-    uint64_t totalBytes = 0;
     for (const SelectedPicture& picture : m_pictures.Pictures()) {
-        const DWORD attributes = GetFileAttributesW(picture.path.c_str());
-        if (attributes == INVALID_FILE_ATTRIBUTES) continue;  // deleted since: not shown, not stored again
         ShownPicture entry;
         entry.path = picture.path;
         entry.key = picture.key;
         entry.bytes = picture.bytes;
-        entry.isFolder = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-        totalBytes += picture.bytes;
+        const DWORD attributes = GetFileAttributesW(picture.path.c_str());
+        bool confirmed = picture.confirmed;
+        if (!confirmed && attributes != INVALID_FILE_ATTRIBUTES) {
+            // Out of reach when the list was loaded and there again now: checked as a new one.
+            uint64_t bytes = 0;
+            if (CheckListedFile(picture.path, bytes) == ListedFile::kPicture) {
+                m_pictures.Add(picture.key, picture.path, bytes);
+                entry.bytes = bytes;
+                confirmed = true;
+            }
+        }
+        // A picture that went missing since stays listed and stored, marked, until the user
+        // removes it.
+        entry.unreachable = !confirmed || attributes == INVALID_FILE_ATTRIBUTES;
+        entry.isFolder = !entry.unreachable && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
         shown.push_back(std::move(entry));
+    }
+    // The thumbnails of pictures taken off the list are released; so are those of pictures that
+    // came into reach or went out of it, which are looked at afresh.
+    std::set<std::wstring> keptThumbnails;
+    for (const ShownPicture& picture : shown) {
+        if (!picture.unreachable && wasUnreachable.count(picture.path) == 0) keptThumbnails.insert(picture.path);
     }
     const int count = static_cast<int>(shown.size());
     m_shown.Replace(std::move(shown), resetThumbnails);
+    if (m_thumbnails) m_thumbnails->KeepThumbnailsOf(keptThumbnails);
     if (m_listView != nullptr) {
         SendMessageW(m_listView, LVM_SETITEMCOUNT, count, 0);
         InvalidateRect(m_listView, nullptr, TRUE);
     }
-    if (m_statusBar != nullptr) {
-        const std::wstring line =
-            PictureStatusLine(LangString(kTextReady), LangString(kTextItems), count, FormatFileSize(totalBytes));
-        SendMessageW(m_statusBar, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(line.c_str()));
-    }
-    RequestPictureListRebuild();
+    UpdateStatusLine();
 }
 
-void CMeineBilderDlg::Store() const {
+void CMeineBilderDlg::UpdateStatusLine() {
+    if (m_statusBar == nullptr) return;
+    const std::vector<ShownPicture> shown = m_shown.All();
+    uint64_t totalBytes = 0;
+    for (const ShownPicture& picture : shown) totalBytes += picture.unreachable ? 0 : picture.bytes;
+    const std::wstring line = PictureStatusLine(LangString(kTextReady), LangString(kTextItems),
+                                                static_cast<int>(shown.size()), FormatFileSize(totalBytes));
+    SendMessageW(m_statusBar, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(line.c_str()));
+}
+
+bool CMeineBilderDlg::Store() {
     std::vector<std::wstring> paths;
-    for (const ShownPicture& picture : m_shown.All()) paths.push_back(picture.path);
-    SaveIndividualPictures(paths);
+    for (const SelectedPicture& picture : m_pictures.Pictures()) paths.push_back(picture.path);
+    // The displays are told only once the new list is there to be read.
+    if (!SaveIndividualPictures(paths)) {
+        ReportStoreFailure();
+        return false;
+    }
+    RequestPictureListRebuild();
+    return true;
 }
 
 void CMeineBilderDlg::AddDroppedFiles(const std::vector<std::wstring>& paths) {
+    EnsureListLoaded();
     for (const std::wstring& path : paths) {
         if (AddPicture(path, true, true) == kListFull) break;
     }
@@ -584,7 +696,20 @@ void CMeineBilderDlg::DeleteSelected() {
     }
     SendMessageW(m_listView, LVM_SETITEMCOUNT, 0, 0);
     m_pictures.Clear();
-    for (const ShownPicture& picture : kept) AddEntry(picture.path, picture.bytes, false);
+    // The kept pictures are checked again; one out of reach stays, marked, as it is.
+    for (const ShownPicture& picture : kept) {
+        uint64_t bytes = 0;
+        switch (CheckListedFile(picture.path, bytes)) {
+            case ListedFile::kPicture:
+                m_pictures.Add(picture.key, picture.path, picture.unreachable ? bytes : picture.bytes);
+                break;
+            case ListedFile::kUnreachable:
+                m_pictures.Add(picture.key, picture.path, picture.bytes, false);
+                break;
+            case ListedFile::kNotAPicture:
+                break;
+        }
+    }
     RefreshPictureList(false);
     Store();
 }
@@ -617,7 +742,11 @@ void CMeineBilderDlg::OnGetDisplayInfo(NMLVDISPINFOW* info) {
                     text = picture.path;
                     break;
                 case 1:
-                    text = picture.isFolder ? std::wstring(L"<DIR>") : FormatFileSize(picture.bytes);
+                    if (picture.unreachable) {
+                        text = L"?";
+                    } else {
+                        text = picture.isFolder ? std::wstring(L"<DIR>") : FormatFileSize(picture.bytes);
+                    }
                     break;
                 case 2:
                     text = FolderOfKey(picture.key);

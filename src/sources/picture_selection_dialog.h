@@ -13,9 +13,12 @@
 // The picture selection dialog, where the user assembles the individual picture list: up to 32
 // picture files, added by dropping files on it or with its "...." file chooser, shown as a list
 // or as thumbnails, removed again with Delete and Reset. Removing only takes a file off the
-// list. Every change is stored in the settings file at once and raises the picture list rebuild
-// request. A modeless dialog made on first use and afterwards only hidden and shown. Main
-// thread only.
+// list, and only the user removes anything: a stored picture out of reach (a drive or share not
+// connected, a file locked by another program) stays listed, marked, and is stored again with
+// the rest. Every change is stored in the settings file at once; once the store succeeded, the
+// picture list rebuild request is raised (a failed store is said in a message box, and the
+// dialog keeps its list). A modeless dialog made on first use and afterwards only hidden and
+// shown. Main thread only.
 class CMeineBilderDlg {
 public:
     // What AddPicture answers.
@@ -40,10 +43,14 @@ public:
     // is no file, such as a drive root, is walked as a shell folder and its direct children are
     // added. With `reportLimit` a full list says so in a message box.
     int AddPicture(const std::wstring& path, bool allowShellFolder, bool reportLimit);
-    // Rebuilds the shown pictures and the status line and raises the rebuild request.
+    // Rebuilds the shown pictures and the status line. Raises no request: the store does.
     void RefreshPictureList(bool resetThumbnails);
-    // Adds files as a drop on the dialog does, then shows and stores the list.
+    // Adds files as a drop on the dialog does, then shows and stores the list. The stored list is
+    // loaded first when the dialog has not loaded it yet (it could not be made, say), so that
+    // the drop adds to the list rather than replacing it.
     void AddDroppedFiles(const std::vector<std::wstring>& paths);
+    // Sets every text of the dialog again in the current language (after a language change).
+    void RebuildTexts();
 
     // The Delete key, pressed (not repeated) while this dialog is the active dialog, removes the
     // selected pictures. Never takes the message away.
@@ -63,8 +70,10 @@ private:
     void Initialize();
     void CreateToolbar();
     void LayOut();
+    void EnsureListLoaded();
     void LoadStoredList();
     void ApplyViewMode();
+    void UpdateStatusLine();
 
     void OnCommand(int id);
     void OnDrop(HDROP drop);
@@ -73,9 +82,12 @@ private:
     void ResetList();
     void ChooseViewMode(int mode);
     void OnGetDisplayInfo(NMLVDISPINFOW* info);
-    void Store() const;
+    // Stores the whole list and then raises the rebuild request; on failure says so and raises
+    // nothing. Returns whether the list was stored.
+    bool Store();
     bool AddEntry(const std::wstring& path, uint64_t bytes, bool reportLimit);
     void ReportLimit();
+    void ReportStoreFailure();
 
     HWND m_dialog = nullptr;
     HWND m_listView = nullptr;
@@ -86,6 +98,7 @@ private:
     HICON m_smallIcon = nullptr;
     std::vector<std::wstring> m_toolbarLabels;  // the buttons point into these texts
     PictureSelectionSet m_pictures;
+    bool m_listLoaded = false;  // the stored list was read into m_pictures
     ShownPictures m_shown;
     std::unique_ptr<CThumsListView2> m_thumbnails;
     int m_viewMode = 2;

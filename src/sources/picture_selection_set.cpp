@@ -1,10 +1,16 @@
 #include "sources/picture_selection_set.h"
 
 PictureSelectionSet::AddResult PictureSelectionSet::Add(const std::wstring& key, const std::wstring& path,
-                                                        uint64_t bytes) {
+                                                        uint64_t bytes, bool confirmed) {
+    const auto held = m_pictures.find(key);
+    if (held != m_pictures.end()) {
+        if (held->second.confirmed || !confirmed) return AddResult::kAlreadyHeld;
+        held->second = SelectedPicture{path, key, bytes, confirmed};
+        return AddResult::kAdded;
+    }
     if (IsFull()) return AddResult::kFull;
-    const bool added = m_pictures.emplace(key, SelectedPicture{path, key, bytes}).second;
-    return added ? AddResult::kAdded : AddResult::kAlreadyHeld;
+    m_pictures.emplace(key, SelectedPicture{path, key, bytes, confirmed});
+    return AddResult::kAdded;
 }
 
 std::vector<SelectedPicture> PictureSelectionSet::Pictures() const {

@@ -16,6 +16,9 @@ struct SelectedPicture {
     std::wstring path;   // in its own letter case
     std::wstring key;    // the path in lower case
     uint64_t bytes = 0;  // the file size when it was added
+    // False for a stored path that could not be reached when the list was loaded (a drive or
+    // share not connected, a file locked by another program): kept as it was stored, unchecked.
+    bool confirmed = true;
 };
 
 class PictureSelectionSet {
@@ -23,8 +26,9 @@ public:
     enum class AddResult { kAdded, kAlreadyHeld, kFull };
 
     // Adds the picture under `key` unless the key is held already or the set is full; a key that
-    // is held keeps its first path and size.
-    AddResult Add(const std::wstring& key, const std::wstring& path, uint64_t bytes);
+    // is held keeps its first path and size, unless it was held unconfirmed and comes confirmed
+    // now (then it is replaced, and the answer is kAdded).
+    AddResult Add(const std::wstring& key, const std::wstring& path, uint64_t bytes, bool confirmed = true);
     bool IsFull() const { return m_pictures.size() >= kMaxIndividualPictures; }
     size_t Count() const { return m_pictures.size(); }
     void Clear() { m_pictures.clear(); }

@@ -4,16 +4,20 @@
 
 void ShownPictures::Replace(std::vector<ShownPicture> pictures, bool resetThumbnails) {
     std::lock_guard<std::mutex> lock(m_lock);
+    std::map<std::wstring, const ShownPicture*> previous;
     if (!resetThumbnails) {
-        std::map<std::wstring, const ShownPicture*> previous;
         for (const ShownPicture& picture : m_pictures) previous[picture.key] = &picture;
-        for (ShownPicture& picture : pictures) {
-            const auto found = previous.find(picture.key);
-            if (found == previous.end()) continue;
-            picture.imageIndex = found->second->imageIndex;
-            picture.width = found->second->width;
-            picture.height = found->second->height;
+    }
+    for (ShownPicture& picture : pictures) {
+        if (picture.unreachable) {
+            picture.imageIndex = -2;
+            continue;
         }
+        const auto found = previous.find(picture.key);
+        if (found == previous.end() || found->second->unreachable) continue;
+        picture.imageIndex = found->second->imageIndex;
+        picture.width = found->second->width;
+        picture.height = found->second->height;
     }
     m_pictures = std::move(pictures);
 }
@@ -67,5 +71,30 @@ void ShownPictures::SetSizeAt(int index, UINT width, UINT height) {
 
 void ShownPictures::ResetImages() {
     std::lock_guard<std::mutex> lock(m_lock);
-    for (ShownPicture& picture : m_pictures) picture.imageIndex = -1;
+    for (ShownPicture& picture : m_pictures) picture.imageIndex = picture.unreachable ? -2 : -1;
+}
+
+int ShownPictures::IndexOf(const std::wstring& path) const {
+    std::lock_guard<std::mutex> lock(m_lock);
+    for (size_t i = 0; i < m_pictures.size(); ++i) {
+        if (m_pictures[i].path == path) return static_cast<int>(i);
+    }
+    return -1;
+}
+
+CThumsListView::ItemClaim ShownPictures::Claim(int index, const std::wstring& path) {
+    std::lock_guard<std::mutex> lock(m_lock);
+    if (index < 0 || static_cast<size_t>(index) >= m_pictures.size() || m_pictures[index].path != path) {
+        return CThumsListView::ItemClaim::kOtherPath;
+    }
+    if (m_pictures[index].imageIndex != -1) return CThumsListView::ItemClaim::kNotNeeded;
+    m_pictures[index].imageIndex = -2;
+    return CThumsListView::ItemClaim::kClaimed;
+}
+
+void ShownPictures::RenumberImages(const std::function<int(int)>& renumber) {
+    std::lock_guard<std::mutex> lock(m_lock);
+    for (ShownPicture& picture : m_pictures) {
+        if (picture.imageIndex >= 0) picture.imageIndex = renumber(picture.imageIndex);
+    }
 }

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -16,7 +17,10 @@ struct ShownPicture {
     std::wstring key;
     uint64_t bytes = 0;
     bool isFolder = false;
-    int imageIndex = -1;  // thumbnail state: -1 none yet, -2 being made or failed, else the image
+    // Out of reach (missing, on a drive or share not connected, locked, or never checked since
+    // the list was loaded): shown with its path, the size "?" and no thumbnail.
+    bool unreachable = false;
+    int imageIndex = -1;  // thumbnail state: -1 none yet, -2 being made, failed or out of reach, else the image
     UINT width = 0;       // the size the shell reported with its thumbnail (0 otherwise)
     UINT height = 0;
 };
@@ -27,7 +31,8 @@ struct ShownPicture {
 class ShownPictures {
 public:
     // Replaces the sequence. Without `resetThumbnails` a picture that was shown before keeps its
-    // thumbnail state.
+    // thumbnail state, unless it came into reach or went out of it. A picture out of reach gets
+    // no thumbnail (-2).
     void Replace(std::vector<ShownPicture> pictures, bool resetThumbnails);
     void Clear();
     size_t Count() const;
@@ -41,6 +46,13 @@ public:
     void SetImageAt(int index, int imageIndex);
     void SetSizeAt(int index, UINT width, UINT height);
     void ResetImages();
+    // The index of the picture with this path; -1 when none has it.
+    int IndexOf(const std::wstring& path) const;
+    // In one step: when the picture at `index` has this path and no thumbnail yet (-1), marks it
+    // as being made (-2).
+    CThumsListView::ItemClaim Claim(int index, const std::wstring& path);
+    // Every thumbnail image (0 and above) becomes renumber(image).
+    void RenumberImages(const std::function<int(int)>& renumber);
 
 private:
     mutable std::mutex m_lock;
@@ -58,6 +70,9 @@ public:
     int ItemImage(int index) override { return m_pictures.ImageAt(index); }
     void SetItemSize(int index, UINT width, UINT height) override { m_pictures.SetSizeAt(index, width, height); }
     void ResetItemImages() override { m_pictures.ResetImages(); }
+    int ItemIndexOf(const std::wstring& path) override { return m_pictures.IndexOf(path); }
+    ItemClaim ClaimItem(int index, const std::wstring& path) override { return m_pictures.Claim(index, path); }
+    void RenumberItemImages(const std::function<int(int)>& renumber) override { m_pictures.RenumberImages(renumber); }
 
 private:
     ShownPictures& m_pictures;

@@ -245,6 +245,8 @@ void SettingsDialog::RebuildTexts() {
     ReleaseDC(modes, dc);
     SendMessageW(modes, CB_SETDROPPEDWIDTH, std::max(widest + 20, 170), 0);
     SendDlgItemMessageW(m_dialog, IDC_DEACTIVATE_SECONDS, CB_SETDROPPEDWIDTH, 66, 0);
+    // The picture selection dialog, when it exists, follows the language too.
+    ThePictureSelectionDialog().RebuildTexts();
     m_loading = wasLoading;
 }
 

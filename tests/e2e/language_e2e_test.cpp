@@ -316,4 +316,35 @@ TEST_F(LanguageE2eTest, TranslatorExportsTheTemplateAndLoadsItBack) {
     DeleteFileW(templatePath.c_str());
 }
 
+TEST_F(LanguageE2eTest, ThePictureSelectionDialogFollowsTheLanguageToo) {
+    auto program = Start(L"lng=1\r\nimg_id=0\r\n");
+    ASSERT_NE(m_dialog, nullptr);
+    ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(m_dialog) != FALSE; }, kStartTimeoutMs));
+    // The individual list with nothing stored opens the picture selection dialog.
+    DialogDriver(m_dialog).ChooseEntry(kSourceCombo, 2);
+    const std::wstring englishTitle = ArchiveText(kLanguageEnglish, 83);
+    HWND pictures = WaitForCaptionedDialog(*program, englishTitle.c_str(), kChangeTimeoutMs);
+    ASSERT_NE(pictures, nullptr) << "no picture selection dialog";
+    ASSERT_EQ(GetWindow(pictures, GW_OWNER), m_dialog);
+    // Hidden, it still exists and follows.
+    PostMessageW(pictures, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(pictures); }, kChangeTimeoutMs));
+
+    ChooseFromLanguageMenu(*program, PressesForLanguage(kLanguageFrench));
+    EXPECT_TRUE(WaitForLanguage(kLanguageFrench)) << ShowsLanguage(kLanguageFrench).message();
+    const std::wstring frenchTitle = ArchiveText(kLanguageFrench, 83);
+    ASSERT_NE(frenchTitle, englishTitle);
+    EXPECT_TRUE(WaitUntil([&] { return WindowText(pictures) == frenchTitle; }, kChangeTimeoutMs))
+        << Narrow(WindowText(pictures));
+    const std::wstring info = WindowText(GetDlgItem(pictures, 1075));
+    const std::wstring deleteHint = ArchiveText(kLanguageFrench, 5);
+    ASSERT_GE(info.size(), deleteHint.size());
+    EXPECT_EQ(info.substr(info.size() - deleteHint.size()), deleteHint) << Narrow(info);
+    HWND toolbar = ToolbarWithButton(pictures, 32908);
+    ASSERT_NE(toolbar, nullptr);
+    EXPECT_EQ(RemoteButtonText(toolbar, 32908), L"[" + ArchiveText(kLanguageFrench, 57) + L"]");
+    EXPECT_EQ(RemoteButtonText(toolbar, 32821), L"[" + ArchiveText(kLanguageFrench, 62) + L"]");
+    EXPECT_EQ(program->Close(kExitTimeoutMs), std::optional<DWORD>(kClosedExitCode));
+}
+
 }  // namespace

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <commctrl.h>
+#include <psapi.h>
 
 #include <atomic>
 #include <cstdlib>
@@ -528,6 +529,139 @@ TEST_F(LanguageMenuTest, WhatIsKeptOfALoadedFileIsItsTextsOnly) {
     ASSERT_NE(ActiveTranslation(), nullptr);
     EXPECT_EQ(Str(LangText(84)), L"Quelle");
     EXPECT_EQ(ActiveTranslation()->KeptLength(), 7u);
+}
+
+TEST_F(LanguageMenuTest, ATranslationFileOverTheLimitIsSaidToBeTooLarge) {
+    // A translation in use first: it stays in use.
+    const std::wstring small = m_folder / L"small.txt";
+    ASSERT_TRUE(WriteFileBytes(small, std::string("84=Quelle\r\n")));
+    Answering([&] { LoadTranslationFile(small); });
+    ASSERT_EQ(Str(LangText(84)), L"Quelle");
+
+    const std::wstring path = m_folder / L"twenty.txt";
+    std::string content(20u * 1024 * 1024, ' ');
+    content.replace(0, 12, "84=Riesig\r\n");
+    ASSERT_TRUE(WriteFileBytes(path, content));
+    std::wstring shown;
+    const std::vector<SeenMessageBox> boxes = Answering([&] { shown = LoadTranslationFile(path); });
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].caption, L"Translate");
+    EXPECT_EQ(boxes[0].text, L"The translation file is too large (more than 16 MB) and was not loaded.\n\n" + path);
+    EXPECT_EQ(shown, boxes[0].text);
+    EXPECT_EQ(Str(LangText(84)), L"Quelle") << "the translation in use stays";
+}
+
+// Every loaded file used to stay in memory until the program ended. A thread that copies texts
+// meanwhile, as the display workers do, always gets a whole text of one of the tables.
+TEST_F(LanguageMenuTest, RepeatedLoadsKeepOnlyTheTableInUse) {
+    constexpr int kLoads = 24;
+    constexpr size_t kTextLength = 2u * 1024 * 1024;  // 4 MB of UTF-16 kept per table
+    std::atomic<bool> done{false};
+    std::atomic<int> strayTexts{0};
+    std::thread copier([&] {
+        while (!done) {
+            const std::wstring text = LangString(26);
+            const bool whole = text == L"Size" ||
+                               (text.size() == kTextLength && text.find_first_not_of(text[0]) == std::wstring::npos);
+            if (!whole) ++strayTexts;
+        }
+    });
+    PROCESS_MEMORY_COUNTERS before{};
+    before.cb = sizeof(before);
+    GetProcessMemoryInfo(GetCurrentProcess(), &before, sizeof(before));
+    for (int load = 0; load < kLoads; ++load) {
+        SCOPED_TRACE(load);
+        // What LoadTranslationFile makes of a file, without its report.
+        ActivateTranslation(std::make_unique<TranslationTable>(
+            L"26=" + std::wstring(kTextLength, static_cast<wchar_t>(L'A' + load)) + L"\n"));
+        EXPECT_LE(HeldTranslationTables(), 2u);
+    }
+    PROCESS_MEMORY_COUNTERS after{};
+    after.cb = sizeof(after);
+    GetProcessMemoryInfo(GetCurrentProcess(), &after, sizeof(after));
+    done = true;
+    copier.join();
+    EXPECT_EQ(strayTexts, 0);
+    EXPECT_EQ(LangString(26), std::wstring(kTextLength, static_cast<wchar_t>(L'A' + kLoads - 1)));
+    // 24 tables of 4 MB held would be 96 MB more.
+    const double grownMegabytes = (static_cast<double>(after.PagefileUsage) - before.PagefileUsage) / 1048576.0;
+    std::printf("memory after %d loads of a 4 MB translation: %+.1f MB\n", kLoads, grownMegabytes);
+    EXPECT_LT(grownMegabytes, 40.0);
+
+    // Through the menu's command too: a file loaded after them leaves one table.
+    const std::wstring path = m_folder / L"small.txt";
+    ASSERT_TRUE(WriteFileBytes(path, std::string("26=Taille\r\n")));
+    Answering([&] { LoadTranslationFile(path); });
+    EXPECT_EQ(LangString(26), L"Taille");
+    EXPECT_EQ(HeldTranslationTables(), 1u);
+
+    DeactivateTranslation();
+    EXPECT_EQ(HeldTranslationTables(), 0u);
+    EXPECT_EQ(LangString(26), L"Size");
+}
+
+// The developer marker file is looked up in the current folder: choosing a translation file in
+// another folder leaves the current folder where it was.
+TEST_F(LanguageMenuTest, ChoosingATranslationFileKeepsTheCurrentFolder) {
+    TestFolder elsewhere(L"translations");
+    const std::wstring path = elsewhere / L"italiano.txt";
+    ASSERT_TRUE(WriteFileBytes(path, std::string("84=Origine\r\n")));
+    wchar_t before[MAX_PATH] = L"";
+    GetCurrentDirectoryW(MAX_PATH, before);
+
+    std::atomic<bool> done{false};
+    bool chosen = false;
+    std::thread chooser([&] {
+        chosen = ChooseTranslationFile();
+        done = true;
+    });
+    int typed = 0;
+    std::vector<HWND> recorded;
+    std::vector<SeenMessageBox> seen;
+    const DWORD start = GetTickCount();
+    while (!done && GetTickCount() - start < kMessageBoxTimeoutMs) {
+        HWND open = nullptr;
+        for (HWND window = FindWindowExW(nullptr, nullptr, L"#32770", nullptr); window != nullptr;
+             window = FindWindowExW(nullptr, window, L"#32770", nullptr)) {
+            DWORD process = 0;
+            GetWindowThreadProcessId(window, &process);
+            wchar_t title[64] = L"";
+            GetWindowTextW(window, title, 64);
+            if (process == GetCurrentProcessId() && IsWindowVisible(window) && lstrcmpW(title, L"Open") == 0) {
+                open = window;
+            }
+        }
+        if (open != nullptr && typed < 2) {
+            // As a user does: into the folder first, then the file.
+            HWND name = GetDlgItem(open, 0x47C);  // the file name box (cmb13), or the older edit (edt1)
+            if (name == nullptr) name = GetDlgItem(open, 0x480);
+            if (name != nullptr) {
+                const std::wstring entry = typed == 0 ? elsewhere.Path() : std::wstring(L"italiano.txt");
+                SendMessageW(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(entry.c_str()));
+                SendMessageW(open, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                             reinterpret_cast<LPARAM>(GetDlgItem(open, IDOK)));
+                ++typed;
+            }
+        }
+        if (open == nullptr) AnswerMessageBoxes(GetCurrentProcessId(), recorded, seen);
+        Sleep(20);
+    }
+    if (!done) {
+        // Not answered in time: the chooser is closed, so that the thread ends.
+        for (HWND window = FindWindowExW(nullptr, nullptr, L"#32770", nullptr); window != nullptr;
+             window = FindWindowExW(nullptr, window, L"#32770", nullptr)) {
+            PostMessageW(window, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+        }
+    }
+    chooser.join();
+    ASSERT_TRUE(chosen);
+    ASSERT_EQ(seen.size(), 1u);
+    EXPECT_EQ(seen[0].caption, L"Translate");
+    EXPECT_EQ(Str(LangText(84)), L"Origine");
+    wchar_t after[MAX_PATH] = L"";
+    GetCurrentDirectoryW(MAX_PATH, after);
+    EXPECT_STREQ(after, before);
+    SetCurrentDirectoryW(before);
 }
 
 }  // namespace

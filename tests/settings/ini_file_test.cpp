@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <thread>
+
 #include "common/test_files.h"
 #include "settings/settings_text.h"
 
@@ -100,6 +103,59 @@ TEST_F(IniFileTest, CodeSectionHoldsLongListsWhole) {
     EXPECT_EQ(IniReadInt(L"cx", 400), 512);
     EXPECT_EQ(IniReadCodeSection(L"Protected_User_Images"), L"");
     EXPECT_EQ(IniReadCodeSection(L"Never_Written"), L"");
+}
+
+TEST_F(IniFileTest, CodeSectionLongerThanTheFirstReadBufferIsReadWhole) {
+    // 32 paths of 400 characters: about 76,000 characters once encoded, more than one read of
+    // 65,536 characters holds.
+    std::wstring list;
+    for (int i = 0; i < 32; ++i) {
+        std::wstring path = L"C:\\Pictures\\" + std::to_wstring(100 + i) + L"\\";
+        path += std::wstring(400 - path.size() - 4, static_cast<wchar_t>(L'a' + i % 26)) + L".jpg";
+        ASSERT_EQ(path.size(), 400u);
+        list += path + L"\r\n";
+    }
+    ASSERT_GT(EncodeSettingText(list).size(), 65536u);
+    EXPECT_TRUE(IniWriteCodeSection(L"Protected_User_Images", list));
+    EXPECT_EQ(IniReadCodeSection(L"Protected_User_Images"), list);
+}
+
+TEST_F(IniFileTest, CodeSectionIsNeverMissingWhileItIsReplaced) {
+    const std::wstring first = L"C:\\a\\first.png\r\nC:\\a\\second.png\r\n";
+    const std::wstring second = L"D:\\b\\third.png\r\n";
+    ASSERT_TRUE(IniWriteCodeSection(L"Protected_User_Images", first));
+
+    // A reader on another thread, as a display worker reads the list, while the section is
+    // replaced again and again.
+    std::atomic<bool> done{false};
+    std::atomic<int> reads{0};
+    std::atomic<int> strayReads{0};
+    std::wstring stray;
+    std::thread reader([&] {
+        while (!done) {
+            const std::wstring read = IniReadCodeSection(L"Protected_User_Images");
+            ++reads;
+            if (read != first && read != second && strayReads++ == 0) stray = read;
+        }
+    });
+    // At least 400 writes, and on until the reader has read 400 times (bounded, should it hang).
+    for (int i = 0; (i < 400 || reads < 400) && i < 100000; ++i) {
+        ASSERT_TRUE(IniWriteCodeSection(L"Protected_User_Images", i % 2 == 0 ? second : first));
+    }
+    done = true;
+    reader.join();
+    EXPECT_GE(reads, 400);
+    EXPECT_EQ(strayReads, 0) << "of " << reads << " reads; the first stray one has " << stray.size() << " characters";
+}
+
+TEST_F(IniFileTest, CodeSectionInAReadOnlyFileIsNotWrittenAndSaysSo) {
+    ASSERT_TRUE(IniWriteCodeSection(L"Protected_User_Images", L"C:\\kept.png\r\n"));
+    ASSERT_TRUE(SetFileAttributesW(m_file.c_str(), FILE_ATTRIBUTE_READONLY));
+    EXPECT_FALSE(IniWriteCodeSection(L"Protected_User_Images", L"C:\\lost.png\r\n"));
+    EXPECT_EQ(IniReadCodeSection(L"Protected_User_Images"), L"C:\\kept.png\r\n");
+    ASSERT_TRUE(SetFileAttributesW(m_file.c_str(), FILE_ATTRIBUTE_NORMAL));
+    EXPECT_TRUE(IniWriteCodeSection(L"Protected_User_Images", L"C:\\new.png\r\n"));
+    EXPECT_EQ(IniReadCodeSection(L"Protected_User_Images"), L"C:\\new.png\r\n");
 }
 
 TEST_F(IniFileTest, CodeSectionWrittenWithoutEqualsSignStillReads) {

@@ -7,21 +7,30 @@
 #include <ole2.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cwctype>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "common/active_dialog.h"
 #include "common/picture_fixtures.h"
+#include "common/message_box.h"
 #include "common/process_flags.h"
 #include "common/test_files.h"
+#include "common/unique_handle.h"
+#include "imaging/file_size_format.h"
+#include "lang/language_archive.h"
 #include "res/resource.h"
 #include "settings/app_config.h"
 #include "settings/ini_file.h"
+#include "settings/settings_text.h"
 #include "sources/individual_list.h"
 #include "sources/individual_list_text.h"
 #include "sources/picture_dialog_support.h"
+#include "sources/picture_list.h"
 #include "sources/picture_selection_dialog.h"
+#include "sources/picture_selection_texts.h"
 #include "sources/sources_test_support.h"
 
 namespace {
@@ -32,6 +41,41 @@ std::wstring Lower(std::wstring text) {
     for (wchar_t& c : text) c = static_cast<wchar_t>(std::towlower(c));
     return text;
 }
+
+uint64_t FileSize(const std::wstring& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return 0;
+    return (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
+// Cancels the system's file chooser that `owner` opens, from a thread of its own (the chooser
+// runs modal on the test's thread).
+class ChooserCanceller {
+public:
+    explicit ChooserCanceller(HWND owner)
+        : m_thread([this, owner] {
+              while (!m_stop) {
+                  for (HWND window = FindWindowExW(nullptr, nullptr, L"#32770", nullptr); window != nullptr;
+                       window = FindWindowExW(nullptr, window, L"#32770", nullptr)) {
+                      if (GetWindow(window, GW_OWNER) == owner && IsWindowVisible(window)) {
+                          m_seen = true;
+                          PostMessageW(window, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+                      }
+                  }
+                  Sleep(20);
+              }
+          }) {}
+    ~ChooserCanceller() {
+        m_stop = true;
+        m_thread.join();
+    }
+    bool Seen() const { return m_seen; }
+
+private:
+    std::atomic<bool> m_stop{false};
+    std::atomic<bool> m_seen{false};
+    std::thread m_thread;
+};
 
 // Every test: its own folder and settings file, a fresh dialog shown on screen.
 class PictureDialogTest : public ::testing::Test {
@@ -240,13 +284,17 @@ TEST_F(PictureDialogTest, TheListIsInLowerCasePathOrderWhateverTheOrderOfAdding)
 
 TEST_F(PictureDialogTest, TheStoredListIsLoadedAtTheFirstShow) {
     const std::vector<std::wstring> pictures = MakePictures(3);
+    const std::wstring text = m_folder / L"text.png";
+    ASSERT_TRUE(WriteFileBytes(text, std::string("no picture")));
     std::wstring stored;
-    // Stored out of order, with a missing file, a short piece and a last line without its end.
-    stored += pictures[2] + L"\r\n" + (m_folder / L"gone.png") + L"\r\nab\r\n" + pictures[0] + L"\r\n" + pictures[1];
+    // Stored out of order, with a missing file, a file that is no picture, a short piece and a
+    // last line without its end. The missing file stays, marked; the text file goes.
+    stored += pictures[2] + L"\r\n" + (m_folder / L"gone.png") + L"\r\n" + text + L"\r\nab\r\n" + pictures[0] +
+              L"\r\n" + pictures[1];
     ASSERT_TRUE(IniWriteCodeSection(kIndividualListKey, stored));
     ASSERT_NE(Open(), nullptr);
-    EXPECT_EQ(ShownPaths(), (std::vector<std::wstring>{pictures[0], pictures[2]}));
-    EXPECT_EQ(StatusText(Dialog().StatusBar()).rfind(L"Ready // Items:2 ", 0), 0u);
+    EXPECT_EQ(ShownPaths(), (std::vector<std::wstring>{m_folder / L"gone.png", pictures[0], pictures[2]}));
+    EXPECT_EQ(StatusText(Dialog().StatusBar()).rfind(L"Ready // Items:3 ", 0), 0u);
 }
 
 TEST_F(PictureDialogTest, DeleteWithNothingSelectedKeepsEverythingAndStoresAgain) {
@@ -388,10 +436,16 @@ TEST_F(PictureDialogTest, BadInputLeavesTheListAndTheStoredListConsistent) {
     EXPECT_EQ(ShownPaths(), expected);
     EXPECT_EQ(StoredPaths(), expected);
 
-    // A listed file deleted later is not shown and leaves the stored list at the next store.
+    // A listed file deleted later stays listed, marked, and stored, until the user removes it.
     ASSERT_TRUE(DeleteFileW(pictures[0].c_str()));
     Command(IDC_PICTURES_DELETE);
-    expected.erase(std::find(expected.begin(), expected.end(), pictures[0]));
+    EXPECT_EQ(ShownPaths(), expected);
+    EXPECT_EQ(StoredPaths(), expected);
+    const auto deleted = std::find(expected.begin(), expected.end(), pictures[0]) - expected.begin();
+    EXPECT_EQ(ListItemText(Dialog().ListView(), static_cast<int>(deleted), 1), L"?");
+    Select(static_cast<int>(deleted), true);
+    Command(IDC_PICTURES_DELETE);
+    expected.erase(expected.begin() + deleted);
     EXPECT_EQ(ShownPaths(), expected);
     EXPECT_EQ(StoredPaths(), expected);
 }
@@ -444,6 +498,293 @@ TEST_F(PictureDialogTest, ResizingLaysTheControlsOutAgain) {
         EXPECT_EQ(client.right - ok.right, list.left) << "OK keeps to the right edge";
         EXPECT_LE(toolbar.bottom, list.top);
     }
+}
+
+// A display worker reads the stored list on its own thread as soon as it sees a new rebuild
+// request. Here a reader does the same in a tight loop while the dialog changes the list 45
+// times: it must never find the list missing or cut, and never an older list than the request
+// it saw announces.
+TEST_F(PictureDialogTest, EachChangeIsStoredWholeBeforeTheDisplaysAreTold) {
+    const std::vector<std::wstring> pictures = MakePictures(23);
+    ASSERT_NE(Open(), nullptr);
+    // The list after each change: one picture more with each drop, then one fewer with each
+    // Delete of the first item.
+    std::vector<std::vector<std::wstring>> lists = {{}};
+    for (const std::wstring& picture : pictures) {
+        lists.push_back(lists.back());
+        lists.back().push_back(picture);
+    }
+    for (size_t i = 1; i < pictures.size(); ++i) {
+        lists.push_back(lists.back());
+        lists.back().erase(lists.back().begin());
+    }
+
+    const unsigned firstRequest = g_pictureListRebuildCount;
+    std::atomic<bool> done{false};
+    std::atomic<int> reads{0};
+    std::atomic<int> strayReads{0};  // a list the dialog never had: missing or cut
+    std::atomic<int> staleReads{0};  // a list older than the request announced
+    std::thread reader([&] {
+        unsigned handled = firstRequest;
+        while (!done) {
+            const unsigned request = g_pictureListRebuildCount;
+            const std::vector<std::wstring> stored = StoredPaths();
+            ++reads;
+            const auto found = std::find(lists.begin(), lists.end(), stored);
+            if (found == lists.end()) {
+                ++strayReads;
+                continue;
+            }
+            if (request == handled) continue;
+            handled = request;
+            if (found - lists.begin() < static_cast<std::ptrdiff_t>(request - firstRequest)) ++staleReads;
+        }
+    });
+    for (const std::wstring& picture : pictures) Dialog().AddDroppedFiles({picture});
+    for (size_t i = 1; i < pictures.size(); ++i) {
+        Select(0, true);
+        Command(IDC_PICTURES_DELETE);
+    }
+    done = true;
+    reader.join();
+
+    EXPECT_EQ(g_pictureListRebuildCount - firstRequest, lists.size() - 1) << "one request per change";
+    EXPECT_EQ(StoredPaths(), lists.back());
+    EXPECT_EQ(strayReads, 0) << "of " << reads << " reads";
+    EXPECT_EQ(staleReads, 0) << "of " << reads << " reads";
+}
+
+TEST_F(PictureDialogTest, AListThatCannotBeStoredIsSaidKeptAndNotAnnounced) {
+    const std::vector<std::wstring> pictures = MakePictures(3);
+    ASSERT_NE(Open(), nullptr);
+    Drop({pictures[0]});
+    ASSERT_EQ(StoredPaths(), (std::vector<std::wstring>{pictures[0]}));
+
+    // The settings file turned read-only (or the disk full): the drop is shown, said not to be
+    // stored, and the displays are not asked to read a list that is not there.
+    ASSERT_TRUE(SetFileAttributesW(SettingsPath().c_str(), FILE_ATTRIBUTE_READONLY));
+    const unsigned requestsBefore = g_pictureListRebuildCount;
+    MessageBoxAnswerer answerer(Dialog().Window());
+    Drop({pictures[1], pictures[2]});
+    const std::vector<SeenMessageBox> boxes = answerer.Stop();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].caption, L"Attention");
+    EXPECT_EQ(boxes[0].text,
+              L"The picture list could not be saved: the settings file cannot be written.\n\n" + SettingsPath());
+    EXPECT_EQ(ShownPaths(), pictures) << "the dialog keeps its list";
+    EXPECT_EQ(g_pictureListRebuildCount, requestsBefore);
+    EXPECT_EQ(StoredPaths(), (std::vector<std::wstring>{pictures[0]}));
+
+    // Writable again: the next store writes the whole list and tells the displays.
+    ASSERT_TRUE(SetFileAttributesW(SettingsPath().c_str(), FILE_ATTRIBUTE_NORMAL));
+    Command(IDC_PICTURES_DELETE);
+    EXPECT_EQ(StoredPaths(), pictures);
+    EXPECT_NE(g_pictureListRebuildCount, requestsBefore);
+}
+
+TEST_F(PictureDialogTest, PicturesOutOfReachAtTheFirstShowStayMarkedUntilTheUserRemovesThem) {
+    const std::vector<std::wstring> pictures = MakePictures(3);
+    // A picture on a drive that is not connected, and one that an editor holds without sharing.
+    const std::wstring away = L"Q:\\Not connected\\holiday.jpg";
+    const std::wstring locked = pictures[1];
+    ASSERT_TRUE(IniWriteCodeSection(kIndividualListKey, away + L"\r\n" + pictures[0] + L"\r\n" + locked + L"\r\n"));
+    UniqueHandle editor(CreateFileW(locked.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(editor.IsValid());
+
+    ASSERT_NE(Open(), nullptr);
+    const auto inListOrder = [](std::vector<std::wstring> paths) {
+        std::sort(paths.begin(), paths.end(),
+                  [](const std::wstring& a, const std::wstring& b) { return Lower(a) < Lower(b); });
+        return paths;
+    };
+    const std::vector<std::wstring> all = inListOrder({pictures[0], locked, away});
+    ASSERT_EQ(ShownPaths(), all);
+    HWND list = Dialog().ListView();
+    const std::vector<ShownPicture> shown = Dialog().Shown();
+    for (int i = 0; i < 3; ++i) {
+        SCOPED_TRACE(i);
+        const bool marked = all[i] != pictures[0];
+        EXPECT_EQ(shown[i].unreachable, marked);
+        EXPECT_EQ(ListItemText(list, i, 0), all[i]) << "shown with its path";
+        if (marked) {
+            EXPECT_EQ(ListItemText(list, i, 1), L"?");
+            EXPECT_EQ(shown[i].imageIndex, -2) << "no thumbnail";
+        } else {
+            EXPECT_EQ(ListItemText(list, i, 1), FormatFileSize(FileSize(pictures[0])));
+        }
+    }
+    EXPECT_EQ(StatusText(Dialog().StatusBar()),
+              PictureStatusLine(L"Ready", L"Items", 3, FormatFileSize(FileSize(pictures[0]))));
+
+    // Stores of every kind keep them: Delete with nothing selected, a drop, a cancelled chooser.
+    Command(IDC_PICTURES_DELETE);
+    EXPECT_EQ(StoredPaths(), all);
+    Drop({pictures[2]});
+    const std::vector<std::wstring> four = inListOrder({pictures[0], locked, pictures[2], away});
+    EXPECT_EQ(StoredPaths(), four);
+    {
+        ChooserCanceller canceller(Dialog().Window());
+        Command(IDC_PICTURES_BROWSE);
+        EXPECT_TRUE(canceller.Seen()) << "no file chooser";
+    }
+    EXPECT_EQ(StoredPaths(), four);
+    EXPECT_EQ(ShownPaths(), four);
+    // The displays skip them, as files that do not decode.
+    PictureList displayed;
+    LoadIndividualPictures(displayed);
+    EXPECT_EQ(PathsOf(displayed), (std::vector<std::wstring>{pictures[0], pictures[2]}));
+
+    // Released by the editor: the next change shows the picture with its size and thumbnail.
+    editor.Reset();
+    Command(IDC_PICTURES_DELETE);
+    const int lockedItem = static_cast<int>(std::find(four.begin(), four.end(), locked) - four.begin());
+    EXPECT_FALSE(Dialog().Shown()[lockedItem].unreachable);
+    EXPECT_EQ(ListItemText(list, lockedItem, 1), FormatFileSize(FileSize(locked)));
+    EXPECT_EQ(Dialog().Shown()[lockedItem].imageIndex, -1) << "may have a thumbnail now";
+
+    // Only the user removes the one still out of reach.
+    Select(static_cast<int>(std::find(four.begin(), four.end(), away) - four.begin()), true);
+    Command(IDC_PICTURES_DELETE);
+    EXPECT_EQ(StoredPaths(), (std::vector<std::wstring>{pictures[0], locked, pictures[2]}));
+    EXPECT_EQ(ShownPaths(), StoredPaths());
+}
+
+TEST_F(PictureDialogTest, ADropThatCannotOpenTheDialogAddsToTheStoredList) {
+    const std::vector<std::wstring> pictures = MakePictures(3);
+    ASSERT_TRUE(IniWriteCodeSection(kIndividualListKey, pictures[0] + L"\r\n" + pictures[1] + L"\r\n"));
+    // An owner that is gone: the dialog cannot be made.
+    HWND gone = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(gone, nullptr);
+    DestroyWindow(gone);
+    const unsigned requestsBefore = g_pictureListRebuildCount;
+
+    OpenPictureSelectionDialog(gone, {pictures[2]});
+    EXPECT_EQ(Dialog().Window(), nullptr) << "the dialog was made after all";
+    EXPECT_EQ(StoredPaths(), pictures) << "the drop adds to the stored list";
+    EXPECT_NE(g_pictureListRebuildCount, requestsBefore);
+
+    // Made later, it shows the whole list.
+    ASSERT_NE(Open(), nullptr);
+    EXPECT_EQ(ShownPaths(), pictures);
+}
+
+TEST_F(PictureDialogTest, FollowsALanguageChange) {
+    ASSERT_NE(Open(), nullptr);
+    Drop(MakePictures(2));
+    HWND dialog = Dialog().Window();
+    const auto buttonText = [&](int command) {
+        wchar_t text[128] = L"";
+        SendMessageW(Dialog().Toolbar(), TB_GETBUTTONTEXTW, command, reinterpret_cast<LPARAM>(text));
+        return std::wstring(text);
+    };
+    const auto columnTitle = [&] {
+        wchar_t text[128] = L"";
+        LVCOLUMNW column{};
+        column.mask = LVCF_TEXT;
+        column.pszText = text;
+        column.cchTextMax = 128;
+        SendMessageW(Dialog().ListView(), LVM_GETCOLUMNW, 0, reinterpret_cast<LPARAM>(&column));
+        return std::wstring(text);
+    };
+    const auto info = [&] {
+        wchar_t text[1024] = L"";
+        GetDlgItemTextW(dialog, IDC_PICTURES_INFO, text, 1024);
+        return std::wstring(text);
+    };
+    const struct {
+        int language;
+        const wchar_t* title;
+        const wchar_t* reset;
+        const wchar_t* remove;
+        const wchar_t* column;
+        const wchar_t* infoStart;
+        const wchar_t* statusStart;
+    } rows[] = {
+        {kLanguageGerman, L"Eigene Bildauswahl", L"[Zur\u00fccksetzen]", L"[Entfernen]", L"Ordner",
+         L"Bitte ziehen Sie Ihre eigenen Bilder auf das Fenster (Drag && Drop), Sie k\u00f6nnen bis zu 32 Bilder",
+         L"Fertig // Elemente:2 "},
+        {kLanguageEnglish, L"Individual picture selection", L"[Reset]", L"[Delete]", L"Folder",
+         L"Please place your individual pictures on the window (drag && drop), you can use up to 32 pictures",
+         L"Ready // Items:2 "},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.language);
+        SetCurrentLanguageIndex(row.language);
+        Dialog().RebuildTexts();
+        wchar_t title[256] = L"";
+        GetWindowTextW(dialog, title, 256);
+        EXPECT_STREQ(title, row.title);
+        EXPECT_EQ(buttonText(IDC_PICTURES_RESET), row.reset);
+        EXPECT_EQ(buttonText(IDC_PICTURES_DELETE), row.remove);
+        EXPECT_EQ(buttonText(IDC_PICTURES_VIEW_512), L"[512]");
+        EXPECT_EQ(columnTitle(), row.column);
+        EXPECT_EQ(info().rfind(row.infoStart, 0), 0u) << Narrow(info());
+        EXPECT_EQ(StatusText(Dialog().StatusBar()).rfind(row.statusStart, 0), 0u)
+            << Narrow(StatusText(Dialog().StatusBar()));
+    }
+    SetCurrentLanguageIndex(kLanguageEnglish);
+}
+
+// 32 pictures at paths of 400 characters: more than 65,536 characters once encoded, more than
+// the list used to be read with (it then read as empty and was lost at the next store).
+TEST_F(PictureDialogTest, ThirtyTwoPathsOf400CharactersSurviveAStoreAndARestart) {
+    const std::wstring source = m_folder / L"source.png";
+    ASSERT_TRUE(WriteSolidPng(source, 40, 40, 0xFF3070B0));
+    std::vector<std::wstring> paths;
+    for (int i = 0; i < 32; ++i) {
+        const std::wstring folder = m_folder / (L"long" + std::to_wstring(10 + i));
+        const std::wstring subfolder = folder + L"\\" + std::wstring(200, static_cast<wchar_t>(L'a' + i % 26));
+        std::wstring path = subfolder + L"\\";
+        path += std::wstring(400 - path.size() - 4, L'p') + L".png";
+        ASSERT_EQ(path.size(), 400u);
+        // Made through the long-path form, which every Windows takes.
+        for (const std::wstring& made : {folder, subfolder}) {
+            ASSERT_TRUE(CreateDirectoryW((L"\\\\?\\" + made).c_str(), nullptr)) << GetLastError();
+        }
+        ASSERT_TRUE(CopyFileW(source.c_str(), (L"\\\\?\\" + path).c_str(), FALSE)) << GetLastError();
+        paths.push_back(path);
+    }
+    std::sort(paths.begin(), paths.end(),
+              [](const std::wstring& a, const std::wstring& b) { return Lower(a) < Lower(b); });
+    ASSERT_TRUE(SaveIndividualPictures(paths));
+    ASSERT_GT(EncodeSettingText(IndividualListText(paths)).size(), 65536u);
+
+    // The dialog reads the whole list, stores it again, and after a restart has it still.
+    ASSERT_NE(Open(), nullptr);
+    EXPECT_EQ(ShownPaths(), paths);
+    Command(IDC_PICTURES_DELETE);
+    EXPECT_EQ(StoredPaths(), paths);
+    // In the file itself, as the next start of the program reads it (not from a cache of the
+    // profile functions): the section's one line, up to its "=".
+    const std::optional<std::vector<uint8_t>> bytes = ReadFileBytes(SettingsPath());
+    ASSERT_TRUE(bytes.has_value());
+    // UTF-16 after its mark, as the program keeps it; this test's file began as ANSI text.
+    std::wstring file;
+    if (StartsWithUtf16Mark(*bytes)) {
+        for (size_t i = 2; i + 1 < bytes->size(); i += 2)
+            file += static_cast<wchar_t>((*bytes)[i] | (*bytes)[i + 1] << 8);
+    } else {
+        file.assign(bytes->begin(), bytes->end());
+    }
+    const std::wstring header = L"[" + std::wstring(kIndividualListKey) + L"_code]\r\n";
+    const size_t line = file.find(header);
+    ASSERT_NE(line, std::wstring::npos);
+    const size_t start = line + header.size();
+    const std::wstring stored = file.substr(start, file.find(L'=', start) - start);
+    EXPECT_EQ(IndividualListCandidates(DecodeSettingText(stored)), paths);
+    Dialog().Destroy();
+    ASSERT_NE(Open(), nullptr);
+    EXPECT_EQ(ShownPaths(), paths);
+    if (RunsUnderWine()) {
+        // Wine reaches such paths without the long-path form; a program without long-path support
+        // on Windows shows them marked, out of reach, and keeps them all the same.
+        for (const ShownPicture& picture : Dialog().Shown()) EXPECT_FALSE(picture.unreachable) << Narrow(picture.path);
+        PictureList displayed;
+        LoadIndividualPictures(displayed);
+        EXPECT_EQ(displayed.Count(), 32u);
+    }
+    Command(IDC_PICTURES_DELETE);
+    EXPECT_EQ(StoredPaths(), paths);
 }
 
 }  // namespace

@@ -43,4 +43,24 @@ TEST(PictureSelectionSetTest, KeysAreUniqueOrderedAndLimitedTo32) {
     EXPECT_EQ(set.Count(), 0u);
 }
 
+TEST(PictureSelectionSetTest, AnUnconfirmedEntryGivesWayToTheConfirmedPictureOnly) {
+    PictureSelectionSet set;
+    // A stored path out of reach when the list was loaded.
+    EXPECT_EQ(set.Add(L"e:\\a.png", L"E:\\a.png", 0, false), PictureSelectionSet::AddResult::kAdded);
+    EXPECT_EQ(set.Add(L"e:\\a.png", L"e:\\A.PNG", 0, false), PictureSelectionSet::AddResult::kAlreadyHeld);
+    ASSERT_EQ(set.Pictures().size(), 1u);
+    EXPECT_FALSE(set.Pictures()[0].confirmed);
+    EXPECT_EQ(set.Pictures()[0].path, L"E:\\a.png");
+
+    // Reached again: the confirmed picture takes its place, also in a full set.
+    for (int i = 0; i < 40; ++i) set.Add(L"k" + std::to_wstring(100 + i), L"P" + std::to_wstring(i), 1);
+    ASSERT_TRUE(set.IsFull());
+    EXPECT_EQ(set.Add(L"e:\\a.png", L"E:\\a.png", 77), PictureSelectionSet::AddResult::kAdded);
+    EXPECT_EQ(set.Count(), kMaxIndividualPictures);
+    EXPECT_TRUE(set.Pictures()[0].confirmed);
+    EXPECT_EQ(set.Pictures()[0].bytes, 77u);
+    EXPECT_EQ(set.Add(L"e:\\a.png", L"E:\\a.png", 5, false), PictureSelectionSet::AddResult::kAlreadyHeld);
+    EXPECT_EQ(set.Pictures()[0].bytes, 77u);
+}
+
 }  // namespace

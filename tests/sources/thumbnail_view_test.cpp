@@ -5,6 +5,7 @@
 #include <commctrl.h>
 #include <ole2.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -294,11 +295,16 @@ TEST_F(ThumbnailViewTest, AnUnreadableFileKeepsItsFailedStateAndIsNotTriedAgain)
     PumpFor(600);
     EXPECT_EQ(Dialog().Shown()[0].imageIndex, -2);
 
-    // A file deleted while the thread is at work costs nothing but its thumbnail.
+    // A file deleted while the thread is at work costs nothing but its thumbnail: it stays
+    // listed, marked, until the user removes it.
     ASSERT_TRUE(DeleteFileW(pictures[1].c_str()));
     SwitchView(IDC_PICTURES_VIEW_512, 512);
     PumpFor(300);
-    EXPECT_EQ(SendMessageW(Dialog().ListView(), LVM_GETITEMCOUNT, 0, 0), 1) << "the deleted file is not shown";
+    EXPECT_EQ(SendMessageW(Dialog().ListView(), LVM_GETITEMCOUNT, 0, 0), 2);
+    shown = Dialog().Shown();
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_TRUE(shown[1].unreachable);
+    EXPECT_EQ(shown[1].imageIndex, -2);
 }
 
 TEST_F(ThumbnailViewTest, InASmallWindowOnlyTheVisibleItemsAreMadeFirst) {
@@ -369,6 +375,81 @@ TEST_F(ThumbnailViewTest, PhotosAreUprightInEveryOrientation) {
         ExpectSourcesOfMadeThumbnails();
         Dialog().Destroy();
     }
+}
+
+TEST_F(ThumbnailViewTest, ThumbnailsOfRemovedPicturesAreReleased) {
+    const std::vector<std::wstring> pictures = MakePictures(4, 120, 90);
+    OpenWith(1, pictures);
+    ASSERT_TRUE(PumpUntil([&] { return VisibleThumbnailsDone(); }, kThumbnailWaitMs)) << DescribeState();
+    CThumsListView2* view = Dialog().Thumbnails();
+    ASSERT_EQ(ImageList_GetImageCount(view->ImageList()), 4);
+
+    // The second and third go: their images leave the image list, the others keep theirs.
+    for (int item : {1, 2}) {
+        LVITEMW state{};
+        state.stateMask = LVIS_SELECTED;
+        state.state = LVIS_SELECTED;
+        SendMessageW(Dialog().ListView(), LVM_SETITEMSTATE, item, reinterpret_cast<LPARAM>(&state));
+    }
+    Command(IDC_PICTURES_DELETE);
+    const std::vector<ShownPicture> shown = Dialog().Shown();
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_EQ(ImageList_GetImageCount(view->ImageList()), 2);
+    EXPECT_FALSE(view->CacheEntryOf(pictures[1]).has_value());
+    EXPECT_FALSE(view->CacheEntryOf(pictures[2]).has_value());
+    const int kept[] = {0, 3};
+    for (int i = 0; i < 2; ++i) {
+        SCOPED_TRACE(i);
+        ASSERT_EQ(shown[i].path, pictures[kept[i]]);
+        ASSERT_GE(shown[i].imageIndex, 0);
+        ASSERT_LT(shown[i].imageIndex, 2);
+        const auto entry = view->CacheEntryOf(shown[i].path);
+        ASSERT_TRUE(entry.has_value());
+        EXPECT_EQ(entry->imageIndex, shown[i].imageIndex);
+        // Still its own picture: the middle of the cell has the picture's colour.
+        int side = 0;
+        const std::vector<uint32_t> pixels = ImagePixels(view->ImageList(), shown[i].imageIndex, side);
+        ASSERT_EQ(side, 128);
+        const uint32_t colour = 0x103050u * (kept[i] + 1) & 0xFFFFFF;
+        EXPECT_EQ(pixels[64 * 128 + 64] & 0xFFFFFF, colour) << std::hex << pixels[64 * 128 + 64];
+    }
+    EXPECT_NE(shown[0].imageIndex, shown[1].imageIndex);
+
+    Command(IDC_PICTURES_RESET);
+    EXPECT_EQ(ImageList_GetImageCount(view->ImageList()), 0);
+}
+
+// The thread sleeps while the dialog is hidden (it woke every 50 ms for the rest of the run):
+// no pass of its loop in a second, however busy the machine. Shown again, it makes what was
+// added meanwhile.
+TEST_F(ThumbnailViewTest, TheThreadSleepsWhileTheDialogIsHiddenAndWakesWhenItShows) {
+    // Three pictures fit the window in thumbnails of 128.
+    const std::vector<std::wstring> pictures = MakePictures(3, 120, 90);
+    OpenWith(1, {pictures[0]});
+    ASSERT_TRUE(PumpUntil([&] { return VisibleThumbnailsDone(); }, kThumbnailWaitMs)) << DescribeState();
+    HWND dialog = Dialog().Window();
+    ShowWindow(dialog, SW_HIDE);
+    ASSERT_TRUE(PumpUntil([&] { return !IsWindowVisible(dialog); }, kThumbnailWaitMs));
+
+    // Two more pictures while it is hidden: nothing is made for a view that shows nothing.
+    SendMessageW(dialog, WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop({pictures[1], pictures[2]})), 0);
+    PumpFor(200);  // a pass under way when the dialog was hidden ends
+    CThumsListView2* view = Dialog().Thumbnails();
+    const unsigned passes = view->WorkerPasses();
+    PumpFor(1000);
+    EXPECT_EQ(view->WorkerPasses(), passes) << "the thread woke while the dialog was hidden";
+    ASSERT_EQ(Dialog().Shown().size(), 3u);
+    EXPECT_EQ(Dialog().Shown()[1].imageIndex, -1);
+    EXPECT_EQ(Dialog().Shown()[2].imageIndex, -1);
+
+    Dialog().ShowPictureSelection(nullptr);
+    EXPECT_TRUE(PumpUntil(
+        [&] {
+            const std::vector<ShownPicture> shown = Dialog().Shown();
+            return std::all_of(shown.begin(), shown.end(), [](const ShownPicture& p) { return p.imageIndex >= 0; });
+        },
+        kThumbnailWaitMs))
+        << DescribeState();
 }
 
 }  // namespace
