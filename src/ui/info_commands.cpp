@@ -46,15 +46,9 @@ MailTexts RecommendMail() {
 }
 
 void SendProgramByMail(HWND dialog) {
-    if (dialog == nullptr || !IsWindow(dialog)) return;
-    const std::wstring archive = MailArchivePath();
-    const std::string entryName(kArchiveEntryName, kArchiveEntryName + wcslen(kArchiveEntryName));
-    if (TemporaryFolderPath().empty() || !WriteSingleFileZip(archive, ProgramFilePath(), entryName)) {
-        const std::wstring text = L"Error ;) The archive could not be written:\r\n" + archive;
-        MessageBoxW(dialog, text.c_str(), L"Error", MB_OK | MB_ICONERROR);
-        return;
-    }
-    SendMailThroughMapi(dialog, RecommendMail(), archive, FileNameOfPath(archive));
+    SendProgramArchive(dialog, [dialog](const std::wstring& archive) {
+        return SendMailThroughMapi(dialog, RecommendMail(), archive, FileNameOfPath(archive));
+    });
 }
 
 // Starts `program` with `parameters` and `verb` (null: the default one); false when it could
@@ -119,6 +113,21 @@ void RemovePortableCopy(const InfoCommandHost& host) {
 }  // namespace
 
 std::wstring MailArchivePath() { return TemporaryFolderPath() + kProgramName + L".zip"; }
+
+bool SendProgramArchive(HWND dialog, const std::function<bool(const std::wstring& archivePath)>& send) {
+    if (dialog == nullptr || !IsWindow(dialog)) return false;
+    const std::wstring archive = MailArchivePath();
+    const std::string entryName(kArchiveEntryName, kArchiveEntryName + wcslen(kArchiveEntryName));
+    if (TemporaryFolderPath().empty() || !WriteSingleFileZip(archive, ProgramFilePath(), entryName)) {
+        const std::wstring text = L"Error ;) The archive could not be written:\r\n" + archive;
+        MessageBoxW(dialog, text.c_str(), L"Error", MB_OK | MB_ICONERROR);
+        return false;
+    }
+    // The mail program has taken its copy of the attachment once the call returns.
+    const bool sent = send(archive);
+    DeleteFileW(archive.c_str());
+    return sent;
+}
 
 bool ExecuteInfoCommand(int commandId, const InfoCommandHost& host) {
     const bool german = GermanInterface();

@@ -27,3 +27,10 @@ bool ExecuteInfoCommand(int commandId, const InfoCommandHost& host);
 
 // The archive that "Send by e-mail" attaches: the temporary folder + "Orbelin.zip".
 std::wstring MailArchivePath();
+
+// "Send by e-mail": writes the program file into the archive MailArchivePath() as
+// "Orbelin_install.exe", hands the archive to `send` (the mail call, which returns once the
+// user's mail program has taken the message) and deletes it when that returns. A failure to
+// write the archive is reported in a message box owned by `dialog`. Returns what `send`
+// returned; false when `dialog` is no window or no archive was written.
+bool SendProgramArchive(HWND dialog, const std::function<bool(const std::wstring& archivePath)>& send);

@@ -140,28 +140,23 @@ TEST_F(InfoMenuE2eTest, InfoBoxNamesThePictureLimit) {
     EXPECT_EQ(program->Close(kExitTimeoutMs), std::optional<DWORD>(kClosedExitCode));
 }
 
-TEST_F(InfoMenuE2eTest, SendByMailZipsTheProgramCopyUnderItsInstallName) {
+TEST_F(InfoMenuE2eTest, SendByMailLeavesNoArchiveBehind) {
+    // The archive holds the program under "Orbelin_install.exe" while the mail call runs (shown
+    // in ui_tests, where the call is the test's); once the call has returned it is deleted. The
+    // mail itself goes to the system's mail program, which this machine does not have: the
+    // command must simply come back.
     const std::wstring archive = TemporaryFolder() + L"Orbelin.zip";
-    DeleteFileW(archive.c_str());
+    ASSERT_TRUE(WriteFileBytes(archive, std::string("an archive of earlier")));
     auto program = Start();
     ASSERT_NE(m_dialog, nullptr);
-    DialogDriver(m_dialog).PostCommand(kSendProgramCommand);
-    ASSERT_TRUE(WaitUntil([&] { return FileExists(archive); }, kChangeTimeoutMs)) << "no archive";
-    // The mail itself goes to the system's mail program, which this machine does not have:
-    // the command must simply come back.
+    DWORD_PTR answer = 0;
+    ASSERT_NE(SendMessageTimeoutW(m_dialog, WM_COMMAND, MAKEWPARAM(kSendProgramCommand, 0), 0, SMTO_NORMAL,
+                                  kStartTimeoutMs, &answer),
+              0)
+        << "the command did not come back";
     EXPECT_EQ(WaitForMessageBox(*program, 1000).window, nullptr) << "a message box appeared";
+    EXPECT_FALSE(FileExists(archive)) << "the archive stayed in the temporary folder";
     EXPECT_EQ(program->Close(kExitTimeoutMs), std::optional<DWORD>(kClosedExitCode));
-
-    // The stored entry is the program file, byte for byte, under "Orbelin_install.exe".
-    const auto bytes = ReadFileBytes(archive);
-    const auto programBytes = ReadFileBytes(ProgramPath());
-    ASSERT_TRUE(bytes.has_value());
-    ASSERT_TRUE(programBytes.has_value());
-    const std::string name = "Orbelin_install.exe";
-    ASSERT_GT(bytes->size(), 30 + name.size() + programBytes->size());
-    EXPECT_EQ(std::string(bytes->begin() + 30, bytes->begin() + 30 + name.size()), name);
-    EXPECT_TRUE(std::equal(programBytes->begin(), programBytes->end(), bytes->begin() + 30 + name.size()));
-    DeleteFileW(archive.c_str());
 }
 
 TEST_F(InfoMenuE2eTest, UnwritableTemporaryFolderIsReported) {
