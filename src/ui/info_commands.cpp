@@ -12,7 +12,7 @@
 #include "settings/settings_location.h"
 #include "settings/settings_paths.h"
 #include "setup/browser_module.h"
-#include "setup/self_delete_batch.h"
+#include "setup/portable_removal.h"
 #include "setup/uninstall_page.h"
 #include "ui/info_command_texts.h"
 #include "ui/info_menu.h"
@@ -85,9 +85,16 @@ void Restart(const InfoCommandHost& host) {
     PostQuitMessage(kReplacedQuitCode);
 }
 
-// Removes this portable copy: the program file and its settings file go once the program has
-// ended, by a batch file that then deletes itself.
-void RemovePortableCopy(const InfoCommandHost& host) {
+// The batch that deletes this copy once it has ended: nobody may change it while the program
+// still runs, so it stays open until the process ends.
+UniqueHandle& RemovalBatch() {
+    static UniqueHandle batch;
+    return batch;
+}
+
+// Removes this portable copy and what belongs only to it: the program file and its settings
+// file go once the program has ended, by a batch file that then deletes itself.
+void RemoveThisPortableCopy(const InfoCommandHost& host) {
     // An installed copy is removed by its uninstaller, which also takes its entries away.
     if (RememberedInstallation().kind != InstallKind::kNotInstalled) return;
     const std::wstring question = LangString(202) + L"?";
@@ -96,16 +103,10 @@ void RemovePortableCopy(const InfoCommandHost& host) {
         IDYES) {
         return;
     }
-    const std::wstring temporaryFolder = TemporaryFolderPath();
-    const std::wstring batch = SelfDeleteBatchPath(temporaryFolder);
     // Without a batch that can delete the files, the copy stays and keeps running.
-    if (temporaryFolder.empty() || !WriteSelfDeletingBatch(batch, ProgramFilePath(), SettingsPath())) return;
-    if (host.setStartWithWindows) host.setStartWithWindows(0);
-    if (!StartSelfDeletingBatch(batch)) {
-        DeleteFileW(batch.c_str());
-        return;
-    }
-    OpenUninstallPage(temporaryFolder);
+    RemovalBatch() = RemovePortableCopy(ProgramFilePath(), SettingsPath());
+    if (!RemovalBatch().IsValid()) return;
+    OpenUninstallPage(TemporaryFolderPath());
     Sleep(100);
     PostQuitMessage(0);
 }
@@ -155,7 +156,7 @@ bool ExecuteInfoCommand(int commandId, const InfoCommandHost& host) {
             ShellOpen(SettingsPath());
             return true;
         case IDM_REMOVE_PORTABLE:
-            RemovePortableCopy(host);
+            RemoveThisPortableCopy(host);
             return true;
         case IDM_HOMEPAGE:
             OpenWebAddress(HomepageAddress(WebRoot(), german));

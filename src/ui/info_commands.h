@@ -18,8 +18,6 @@ struct InfoCommandHost {
     // Starts another copy of the program in this one's place (see StartInPlaceOfThisCopy);
     // returns whether the start worked.
     std::function<bool(const std::function<bool()>& startOtherCopy)> startInPlace;
-    // Writes (1) or removes (0) the start-with-Windows entry.
-    std::function<void(int)> setStartWithWindows;
 };
 
 // Carries out `commandId` if it is one of the Info menu's; returns false for any other id.
