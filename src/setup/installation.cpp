@@ -320,7 +320,7 @@ InstallResult InstallProgram(HWND owner, const InstallChoices& choices) {
         IniWriteText(kProgramSection, kKeySettingsFile, settings, info);
     }
 
-    if (!notMade.empty()) ShowSetupMessage(owner, ListMessage(LangString(226), notMade));
+    if (!notMade.empty()) ShowSetupMessage(owner, ListMessage(LangString(239), notMade));
     result.installed = true;
     return result;
 }

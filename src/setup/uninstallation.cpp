@@ -218,7 +218,7 @@ bool RemoveInstallation(HWND owner, const std::wstring& folder) {
     // Entries in the registry that name this installation's program, and no other.
     for (const std::wstring& entry : RemoveRegistryEntriesOf(program)) notRemoved.push_back(entry);
 
-    if (!notRemoved.empty()) ShowSetupMessage(owner, ListMessage(LangString(227), notRemoved));
+    if (!notRemoved.empty()) ShowSetupMessage(owner, ListMessage(LangString(248), notRemoved));
     return true;
 }
 
