@@ -112,23 +112,42 @@ bool RemoveAutostart(const std::wstring& valueName, bool allUsers) {
     return RegDeleteValueW(key.Get(), valueName.c_str()) == ERROR_SUCCESS;
 }
 
-bool RemoveAutostartOf(const std::wstring& valueName, bool allUsers, const std::wstring& programPath) {
-    ScopedKey key;
-    if (programPath.empty() ||
-        RegOpenKeyExW(RootFor(allUsers), kRunKey, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, key.Receive()) != ERROR_SUCCESS) {
-        return false;
-    }
+namespace {
+
+// Whether the value in the open Run key starts the program file `programPath`.
+bool RunValueStartsProgram(HKEY key, const std::wstring& valueName, const std::wstring& programPath) {
     std::vector<wchar_t> buffer(2048, L'\0');
     DWORD bytes = static_cast<DWORD>((buffer.size() - 1) * sizeof(wchar_t));
     DWORD type = 0;
-    if (RegQueryValueExW(key.Get(), valueName.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()),
-                         &bytes) != ERROR_SUCCESS ||
+    if (programPath.empty() ||
+        RegQueryValueExW(key, valueName.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()), &bytes) !=
+            ERROR_SUCCESS ||
         (type != REG_SZ && type != REG_EXPAND_SZ)) {
         return false;
     }
     const std::wstring stored(buffer.data(), wcsnlen(buffer.data(), bytes / sizeof(wchar_t)));
-    if (!RunCommandStartsProgram(stored, programPath)) return false;
+    return RunCommandStartsProgram(stored, programPath);
+}
+
+}  // namespace
+
+bool AutostartStartsProgram(const std::wstring& valueName, bool allUsers, const std::wstring& programPath) {
+    ScopedKey key;
+    return RegOpenKeyExW(RootFor(allUsers), kRunKey, 0, KEY_QUERY_VALUE, key.Receive()) == ERROR_SUCCESS &&
+           RunValueStartsProgram(key.Get(), valueName, programPath);
+}
+
+bool RemoveAutostartOf(const std::wstring& valueName, bool allUsers, const std::wstring& programPath) {
+    ScopedKey key;
+    if (RegOpenKeyExW(RootFor(allUsers), kRunKey, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, key.Receive()) != ERROR_SUCCESS ||
+        !RunValueStartsProgram(key.Get(), valueName, programPath)) {
+        return false;
+    }
     return RegDeleteValueW(key.Get(), valueName.c_str()) == ERROR_SUCCESS;
+}
+
+std::wstring AutostartValueLocation(const std::wstring& valueName, bool allUsers) {
+    return std::wstring(allUsers ? L"HKEY_LOCAL_MACHINE\\" : L"HKEY_CURRENT_USER\\") + kRunKey + L"\\" + valueName;
 }
 
 std::wstring ProgramAutostartName() {

@@ -19,10 +19,17 @@ bool WriteAutostart(const std::wstring& valueName, bool allUsers);
 // writes the installed program's, not its own); false when the key cannot be written.
 bool WriteAutostart(const std::wstring& valueName, bool allUsers, const std::wstring& programPath);
 
+// Whether the value exists and starts the program file `programPath` (letter case of A-Z aside).
+bool AutostartStartsProgram(const std::wstring& valueName, bool allUsers, const std::wstring& programPath);
+
 // Deletes the value only when it starts the program file `programPath` (letter case of A-Z
 // aside): the uninstaller takes away its installation's value and never another copy's.
 // False when there was no such value or it could not be deleted.
 bool RemoveAutostartOf(const std::wstring& valueName, bool allUsers, const std::wstring& programPath);
+
+// Where the value lives, as a user reads it in a message: "HKEY_CURRENT_USER\SOFTWARE\...\Run\"
+// + the value name (HKEY_LOCAL_MACHINE for all users).
+std::wstring AutostartValueLocation(const std::wstring& valueName, bool allUsers);
 
 // Deletes the value; false when it did not exist or could not be deleted.
 bool RemoveAutostart(const std::wstring& valueName, bool allUsers);

@@ -1,6 +1,7 @@
 #include "app/startup.h"
 
 #include <commctrl.h>
+#include <delayimp.h>
 #include <ole2.h>
 
 #include <string>
@@ -14,6 +15,7 @@
 #include "app/start_rules.h"
 #include "common/module_path.h"
 #include "common/proc_address.h"
+#include "common/system_library.h"
 #include "lang/language_archive.h"
 #include "res/resource.h"
 #include "settings/app_config.h"
@@ -32,7 +34,7 @@ InstanceMutex& ProgramInstanceMutex() {
 }
 
 void MakeProcessDpiAware() {
-    HMODULE user32 = LoadLibraryW(L"user32.dll");
+    HMODULE user32 = LoadSystemLibrary(L"user32.dll");
     if (user32 == nullptr) return;
     using SetProcessDpiAwareFunction = BOOL(WINAPI*)();
     auto setProcessDpiAware = GetProcAddressAs<SetProcessDpiAwareFunction>(user32, "SetProcessDPIAware");
@@ -88,7 +90,20 @@ int StartSingleInstance(HINSTANCE instance, const std::wstring& className, const
     return 0;
 }
 
+// The libraries the program imports on first use (OpenGL, GLU, CryptoAPI: see
+// cmake/delay_import.cmake) are loaded from the system folder by name, whatever the search
+// order of the process. Null leaves the load to the delay-load helper, which then finds nothing
+// better than the system folder either, as the search is restricted at start.
+FARPROC WINAPI LoadDelayedLibraryFromSystemFolder(unsigned notification, PDelayLoadInfo info) {
+    if (notification != dliNotePreLoadLibrary || info == nullptr || info->szDll == nullptr) return nullptr;
+    std::wstring name;
+    for (const char* c = info->szDll; *c != '\0'; ++c) name += static_cast<wchar_t>(static_cast<unsigned char>(*c));
+    return reinterpret_cast<FARPROC>(reinterpret_cast<void*>(LoadSystemLibrary(name.c_str())));
+}
+
 }  // namespace
+
+PfnDliHook __pfnDliNotifyHook2 = LoadDelayedLibraryFromSystemFolder;
 
 const StartOptions& StartFlags() { return g_startFlags; }
 
@@ -97,6 +112,8 @@ bool StartInPlaceOfThisCopy(const std::function<bool()>& startOtherCopy) {
 }
 
 int RunProgram(HINSTANCE instance, const wchar_t* commandLine) {
+    // Before anything else loads a library.
+    RestrictLibrarySearchToSystemFolder();
     MakeProcessDpiAware();
     OleInitialize(nullptr);
     InitializeCommonControls();

@@ -31,7 +31,9 @@ inline std::wstring ShellFolderPath(int folderId) {
 // followed by a number nobody can have taken before us (the folder must not exist yet: a name
 // somebody else made first is passed over, never entered). Returns its path with a trailing
 // backslash, or empty when none could be made. The caller removes the folder when done.
-inline std::wstring CreateOwnTemporaryFolder(const wchar_t* prefix) {
+// `security` (may be null: the temporary folder's own rights) is given to the folder as it is
+// made, so that nobody gets in before its rights are set.
+inline std::wstring CreateOwnTemporaryFolder(const wchar_t* prefix, SECURITY_ATTRIBUTES* security = nullptr) {
     const std::wstring temporaryFolder = TemporaryFolderPath();
     if (temporaryFolder.empty()) return std::wstring();
     LARGE_INTEGER counter{};
@@ -43,7 +45,7 @@ inline std::wstring CreateOwnTemporaryFolder(const wchar_t* prefix) {
         wchar_t name[32];
         swprintf(name, 32, L"%08lx", static_cast<unsigned long>(seed >> 33));
         const std::wstring folder = temporaryFolder + prefix + name;
-        if (CreateDirectoryW(folder.c_str(), nullptr)) return folder + L"\\";
+        if (CreateDirectoryW(folder.c_str(), security)) return folder + L"\\";
         if (GetLastError() != ERROR_ALREADY_EXISTS) return std::wstring();
     }
     return std::wstring();

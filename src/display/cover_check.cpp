@@ -1,6 +1,7 @@
 #include "display/cover_check.h"
 
 #include "common/proc_address.h"
+#include "common/system_library.h"
 #include "display/cover_rules.h"
 
 namespace {
@@ -11,7 +12,7 @@ ScreenBox BoxOf(const RECT& rect) { return {rect.left, rect.top, rect.right - re
 bool IsCloaked(HWND window) {
     using GetAttributeFunction = HRESULT(WINAPI*)(HWND, DWORD, void*, DWORD);
     static const GetAttributeFunction getAttribute = [] {
-        HMODULE dwm = LoadLibraryW(L"dwmapi.dll");
+        HMODULE dwm = LoadSystemLibrary(L"dwmapi.dll");
         return dwm != nullptr ? GetProcAddressAs<GetAttributeFunction>(dwm, "DwmGetWindowAttribute") : nullptr;
     }();
     DWORD cloaked = 0;

@@ -1,6 +1,7 @@
 #include "imaging/gdiplus_api.h"
 
 #include "common/proc_address.h"
+#include "common/system_library.h"
 
 namespace {
 
@@ -11,7 +12,7 @@ void Lookup(HMODULE library, Function& entry, const char* name) {
 
 GdiplusApi LoadGdiplus() {
     GdiplusApi api;
-    api.library = LoadLibraryW(L"gdiplus.dll");
+    api.library = LoadSystemLibrary(L"gdiplus.dll");
     if (api.library == nullptr) return api;
     HMODULE library = api.library;
     Lookup(library, api.startup, "GdiplusStartup");

@@ -39,15 +39,13 @@ int CALLBACK FolderChooserCallback(HWND window, UINT message, LPARAM, LPARAM) {
 
 }  // namespace
 
-InstallDialogSetup SystemInstallDialogSetup(bool portable, bool forAllUsersRequested,
-                                            std::optional<int> preselectedLanguage) {
+InstallDialogSetup SystemInstallDialogSetup(bool portable, std::optional<int> preselectedLanguage) {
     InstallDialogSetup setup;
     setup.administrator = ProcessIsAdministrator();
     setup.portable = portable;
-    setup.forAllUsersRequested = forAllUsersRequested;
     setup.preselectedLanguage = preselectedLanguage;
     // The existing installation that counts is the one of the kind the all-users box starts with.
-    const bool forAllUsers = !portable && (setup.administrator || forAllUsersRequested);
+    const bool forAllUsers = !portable && setup.administrator;
     setup.folders = SystemFolderListInput(setup.administrator, portable, forAllUsers);
     setup.startElevated = StartThisProgramElevated;
     setup.install = InstallProgram;
@@ -70,7 +68,8 @@ void InstallDialog::Initialize() {
 
     Check(IDC_SETUP_DESKTOP_SHORTCUT, true);
     Check(IDC_SETUP_START_MENU, true);
-    Check(IDC_SETUP_FOR_ALL_USERS, m_setup.administrator || m_setup.forAllUsersRequested);
+    // Only a process that may install for all users starts with the box ticked.
+    Check(IDC_SETUP_FOR_ALL_USERS, m_setup.administrator);
     Check(IDC_SETUP_AS_ADMIN, m_setup.administrator);
     Check(IDC_SETUP_PORTABLE, m_setup.portable);
     OnPortable();

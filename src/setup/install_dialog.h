@@ -14,8 +14,7 @@
 
 struct InstallDialogSetup {
     bool administrator = false;
-    bool portable = false;              // started as the portable installer
-    bool forAllUsersRequested = false;  // "forall" on the command line
+    bool portable = false;  // started as the portable installer
     std::optional<int> preselectedLanguage;
     FolderListInput folders;  // the folder list's input (the folder list's rules)
     // Starts the program file again with the verb "runas" and `parameters`; true when it started.
@@ -26,9 +25,9 @@ struct InstallDialogSetup {
 };
 
 // The setup of a real run: the process's administrator rights, the system's folders, and the
-// real elevation, installation and start.
-InstallDialogSetup SystemInstallDialogSetup(bool portable, bool forAllUsersRequested,
-                                            std::optional<int> preselectedLanguage);
+// real elevation, installation and start. (A "forall" request asks for nothing more: the box
+// starts ticked whenever the process has the rights, and never without them.)
+InstallDialogSetup SystemInstallDialogSetup(bool portable, std::optional<int> preselectedLanguage);
 
 class InstallDialog : public SetupDialogWindow {
 public:

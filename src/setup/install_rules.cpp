@@ -105,6 +105,41 @@ std::wstring NormalizeInstallFolder(std::wstring_view text) {
     return single;
 }
 
+bool IsFullFolderPath(std::wstring_view folder) {
+    if (IsDriveRoot(folder.substr(0, 3))) return true;
+    if (folder.size() < 5 || folder[0] != L'\\' || folder[1] != L'\\') return false;
+    // "\\server\share": a server name that is no device marker, then a share name.
+    const size_t server = folder.find(L'\\', 2);
+    if (server == std::wstring_view::npos || server == 2 || server + 1 >= folder.size()) return false;
+    const std::wstring_view serverName = folder.substr(2, server - 2);
+    return serverName != L"?" && serverName != L"." && folder[server + 1] != L'\\';
+}
+
+std::wstring ListMessage(const std::wstring& heading, const std::vector<std::wstring>& items) {
+    std::wstring message = heading + L":";
+    for (const std::wstring& item : items) message += L"\r\n" + item;
+    return message;
+}
+
+std::wstring SettingsFileOfPortableRemoval(const std::wstring& programPath, const std::wstring& settingsPath,
+                                           const std::wstring& perUserSettingsPath,
+                                           const std::vector<std::wstring>& installedPrograms) {
+    if (settingsPath.empty() || programPath.empty()) return std::wstring();
+    if (!perUserSettingsPath.empty() && SamePath(settingsPath, perUserSettingsPath)) {
+        for (const std::wstring& installed : installedPrograms) {
+            if (!installed.empty() && !SamePath(installed, programPath)) return std::wstring();
+        }
+        return settingsPath;
+    }
+    const size_t settingsCut = settingsPath.find_last_of(L'\\');
+    const size_t programCut = programPath.find_last_of(L'\\');
+    if (settingsCut == std::wstring::npos || programCut == std::wstring::npos) return std::wstring();
+    return SamePath(std::wstring_view(settingsPath).substr(0, settingsCut),
+                    std::wstring_view(programPath).substr(0, programCut))
+               ? settingsPath
+               : std::wstring();
+}
+
 std::wstring InstalledSettingsPath(const std::wstring& folder, bool portable, bool settingsInFolder,
                                    const std::wstring& appDataFolder) {
     if (portable || settingsInFolder || appDataFolder.empty()) return PathInFolder(folder, kInstalledSettingsName);
@@ -180,14 +215,26 @@ std::wstring DecodeUninstallFolderOldForm(std::wstring_view argument) {
     return ReplaceAll(std::wstring(argument), L"%20", L" ");
 }
 
-std::wstring TemporaryUninstallerPath(const std::wstring& temporaryFolder, bool administrator) {
-    return temporaryFolder + kProgramFolderName + (administrator ? L"_Uninstall.exe" : L"_away_with_it.exe");
+std::wstring TemporaryUninstallerPath(const std::wstring& ownFolder, bool administrator) {
+    return ownFolder + kProgramFolderName + (administrator ? L"_Uninstall.exe" : L"_away_with_it.exe");
 }
 
 bool IsTemporaryUninstaller(const std::wstring& programPath, const std::wstring& temporaryFolder) {
-    if (temporaryFolder.empty()) return false;
-    return SamePath(programPath, TemporaryUninstallerPath(temporaryFolder, true)) ||
-           SamePath(programPath, TemporaryUninstallerPath(temporaryFolder, false));
+    if (temporaryFolder.empty() || temporaryFolder.back() != L'\\' || programPath.size() <= temporaryFolder.size() ||
+        !SamePath(std::wstring_view(programPath).substr(0, temporaryFolder.size()), temporaryFolder)) {
+        return false;
+    }
+    const std::wstring inside = programPath.substr(temporaryFolder.size());
+    const size_t cut = inside.find(L'\\');
+    if (cut == std::wstring::npos || inside.find(L'\\', cut + 1) != std::wstring::npos) return false;
+    const std::wstring_view prefix = kTemporaryUninstallerFolderPrefix;
+    const std::wstring folder = inside.substr(0, cut + 1);
+    if (folder.size() <= prefix.size() + 1 || !SamePath(std::wstring_view(folder).substr(0, prefix.size()), prefix) ||
+        folder.find(L"..") != std::wstring::npos) {
+        return false;
+    }
+    return SamePath(inside, TemporaryUninstallerPath(folder, true)) ||
+           SamePath(inside, TemporaryUninstallerPath(folder, false));
 }
 
 bool IsRemovableShortcutPath(const std::wstring& recorded, const std::wstring& expectedName,

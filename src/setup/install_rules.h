@@ -30,6 +30,9 @@ inline constexpr const wchar_t* kKeyInstallDir = L"install_dir";
 inline constexpr const wchar_t* kKeyPortableInstall = L"portable_install";
 inline constexpr const wchar_t* kKeyLanguage = L"lng";
 inline constexpr const wchar_t* kKeyInstallTime = L"Install_Time";
+// The settings file that the installation made (only then recorded): the uninstaller deletes the
+// per-user settings file only when it is this one.
+inline constexpr const wchar_t* kKeySettingsFile = L"settings_file";
 
 // The longest file name the installation puts into its folder: a folder whose files could not
 // all be named within the classic path limit (259 characters) is refused before anything is made.
@@ -75,6 +78,24 @@ FolderList InstallFolderList(const FolderListInput& input);
 // after a drive ("C:\"). Empty when nothing is left.
 std::wstring NormalizeInstallFolder(std::wstring_view text);
 
+// Whether a folder text (as NormalizeInstallFolder gives it) names a folder by its full path: a
+// drive with its root ("C:\...") or a network share ("\\server\share..."). A relative folder
+// ("Orbelin", "..\x"), one relative to a drive's current folder ("C:Orbelin") or to the
+// current drive ("\Orbelin"), and device paths ("\\?\...", "\\.\...") are not.
+bool IsFullFolderPath(std::wstring_view folder);
+
+// A message that lists what went wrong: `heading` + ":", then each item on a line of its own.
+std::wstring ListMessage(const std::wstring& heading, const std::vector<std::wstring>& items);
+
+// The settings file that the removal of a copy that is not installed deletes: its own file
+// beside it (`settingsPath` in the program's folder); the per-user file (`settingsPath` is
+// `perUserSettingsPath`) only when no installed copy uses it, that is when none of
+// `installedPrograms` (the existing programs that uninstall entries name) is another program
+// than `programPath`. Empty when no settings file is to be deleted (also for one elsewhere).
+std::wstring SettingsFileOfPortableRemoval(const std::wstring& programPath, const std::wstring& settingsPath,
+                                           const std::wstring& perUserSettingsPath,
+                                           const std::vector<std::wstring>& installedPrograms);
+
 // The settings file the installed program will use (the program's own rule for finding it):
 // beside the program for a portable installation, or when one already stands there (an earlier
 // installation kept it); otherwise the per-user file, `appDataFolder` + "\Orbelin\Orbelin.ini".
@@ -101,12 +122,18 @@ std::wstring DecodeUninstallFolder(std::wstring_view argument);
 // The argument as older copies wrote it, with only the blanks encoded: "%20" is a blank.
 std::wstring DecodeUninstallFolderOldForm(std::wstring_view argument);
 
-// The temporary uninstaller: the temporary folder (with its trailing backslash) + "Orbelin" +
+// The folders of the program's own in which the first uninstall stage puts the temporary
+// uninstaller: the temporary folder + this + a number.
+inline constexpr const wchar_t* kTemporaryUninstallerFolderPrefix = L"Orbelin_uninstall_";
+
+// The temporary uninstaller in `ownFolder` (with its trailing backslash): + "Orbelin" +
 // "_Uninstall.exe" for an installation made as administrator or a process with administrator
 // rights, else + "_away_with_it.exe".
-std::wstring TemporaryUninstallerPath(const std::wstring& temporaryFolder, bool administrator);
+std::wstring TemporaryUninstallerPath(const std::wstring& ownFolder, bool administrator);
 
-// Whether the running program file is a temporary uninstaller in `temporaryFolder`.
+// Whether the running program file is a temporary uninstaller: one of those two names in a
+// folder of the uninstaller's own (see kTemporaryUninstallerFolderPrefix) directly inside
+// `temporaryFolder` (with its trailing backslash).
 bool IsTemporaryUninstaller(const std::wstring& programPath, const std::wstring& temporaryFolder);
 
 // Paths compared as Windows compares file names: letters A to Z without regard to case.

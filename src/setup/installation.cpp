@@ -174,15 +174,35 @@ void ReportRunningCopy(HWND owner, const std::wstring& programPath) {
     SignalRunningCopies();
 }
 
+std::optional<std::wstring> FullInstallFolder(const std::wstring& folderText) {
+    const std::wstring folder = NormalizeInstallFolder(folderText);
+    if (!IsFullFolderPath(folder)) return std::nullopt;
+    std::vector<wchar_t> full(32768, L'\0');
+    const DWORD length = GetFullPathNameW(folder.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+    if (length == 0 || length >= full.size()) return std::nullopt;
+    const std::wstring canonical = NormalizeInstallFolder(std::wstring(full.data(), length));
+    if (!IsFullFolderPath(canonical)) return std::nullopt;
+    return canonical;
+}
+
 InstallResult InstallProgram(HWND owner, const InstallChoices& choices) {
     InstallResult result;
-    const std::wstring folder = NormalizeInstallFolder(choices.folderText.substr(0, 1024));
+    const std::wstring typed = NormalizeInstallFolder(choices.folderText.substr(0, 1024));
+    result.folder = typed;
+
+    // 1. The folder, by its full path: a relative one would be taken from whatever folder is
+    // current and land in the uninstall entry, the shortcuts and the Run value as it is.
+    const std::optional<std::wstring> full = FullInstallFolder(typed);
+    if (!full) {
+        ShowSetupMessage(owner, LangString(223) + L":\r\n" + typed);
+        return result;
+    }
+    const std::wstring folder = *full;
     result.folder = folder;
     const std::wstring cannotCreate = LangString(213) + L":\r\n" + folder;
-
-    // 1. The folder, with all missing parents; one whose files could not be named is refused
-    // before anything is made.
-    if (folder.empty() || !InstallFolderFitsPathLimit(folder)) {
+    // With all missing parents; one whose files could not be named is refused before anything
+    // is made.
+    if (!InstallFolderFitsPathLimit(folder)) {
         ShowSetupMessage(owner, cannotCreate);
         return result;
     }
@@ -222,57 +242,85 @@ InstallResult InstallProgram(HWND owner, const InstallChoices& choices) {
     }
 
     // 5. The uninstall information file first: whatever is made after it is recorded in it, so
-    // the uninstaller finds everything. Without it nothing else is made.
+    // the uninstaller finds everything. Without it nothing else is made. The file of an earlier
+    // installation stays whatever happens: it still records what that one made.
     const bool administrator = ProcessIsAdministrator();
     const std::wstring info = PathInFolder(folder, kUninstallInfoName);
+    const bool infoExisted = Exists(info);
     if (!PrepareUnicodeIniFile(info) || !WriteInstallKeys(info, choices, folder, administrator)) {
         if (!programExisted) DeleteFileW(program.c_str());
-        DeleteFileW(info.c_str());
+        if (!infoExisted) DeleteFileW(info.c_str());
         RemoveCreatedFolders(createdFolders);
         ShowSetupMessage(owner, LangString(215) + L":\r\n" + info);
         return result;
     }
 
+    // What follows is checked, and what could not be made is listed at the end; the
+    // installation itself stands.
+    std::vector<std::wstring> notMade;
+    // A shortcut counts once it is recorded; one that cannot be recorded is taken away again,
+    // as the uninstaller would never find it.
+    auto makeRecordedShortcut = [&](const std::wstring& label, const std::wstring& link, const std::wstring& arguments,
+                                    const wchar_t* key) {
+        if (MakeShortcut(link, program, folder, arguments)) {
+            if (IniWriteText(kProgramSection, key, link, info)) return;
+            DeleteFileW(link.c_str());
+        }
+        notMade.push_back(label + L": " + link);
+    };
     // Shortcuts, per user or for all users; a portable installation never for all users.
     const bool allUsers = choices.forAllUsers && !choices.portable;
     const ShellFolders shell = ShellFoldersFor(allUsers);
-    if (choices.desktopShortcut && !shell.desktop.empty()) {
-        const std::wstring link = PathInFolder(shell.desktop, kProgramShortcutName);
-        if (MakeShortcut(link, program, folder, L"")) IniWriteText(kProgramSection, kKeyDesktopShortcut, link, info);
-    }
-    if (!shell.startMenuFolder.empty()) {
-        CreateDirectoryW(shell.startMenuFolder.c_str(), nullptr);
-        const std::wstring uninstallLink = PathInFolder(shell.startMenuFolder, kUninstallShortcutName);
-        if (MakeShortcut(uninstallLink, program, folder, L"-?uninstall")) {
-            IniWriteText(kProgramSection, kKeyUninstallShortcut, uninstallLink, info);
+    if (choices.desktopShortcut) {
+        if (shell.desktop.empty()) {
+            notMade.push_back(LangString(204));
+        } else {
+            makeRecordedShortcut(LangString(204), PathInFolder(shell.desktop, kProgramShortcutName), L"",
+                                 kKeyDesktopShortcut);
         }
+    }
+    if (shell.startMenuFolder.empty()) {
+        notMade.push_back(LangString(202));
+        if (choices.startMenuShortcut) notMade.push_back(LangString(205));
+    } else {
+        CreateDirectoryW(shell.startMenuFolder.c_str(), nullptr);
+        makeRecordedShortcut(LangString(202), PathInFolder(shell.startMenuFolder, kUninstallShortcutName),
+                             L"-?uninstall", kKeyUninstallShortcut);
         if (choices.startMenuShortcut) {
-            const std::wstring link = PathInFolder(shell.startMenuFolder, kProgramShortcutName);
-            if (MakeShortcut(link, program, folder, L"")) IniWriteText(kProgramSection, kKeyStartShortcut, link, info);
+            makeRecordedShortcut(LangString(205), PathInFolder(shell.startMenuFolder, kProgramShortcutName), L"",
+                                 kKeyStartShortcut);
         }
     }
     if (choices.startWithWindows) {
         const std::wstring valueName = ProgramAutostartName();
-        if (!valueName.empty()) WriteAutostart(valueName, allUsers, program);
+        if (valueName.empty() || !WriteAutostart(valueName, allUsers, program)) {
+            notMade.push_back(LangString(207) + L": " + AutostartValueLocation(valueName, allUsers));
+        }
     }
     if (!choices.portable) {
         const bool german = CurrentLanguageIndex() == kLanguageGerman;
         const std::wstring page =
             ReplaceMakerHosts(LangHeaderString(ProgramPageHeaderText(german)), CurrentWebRegion());
-        WriteUninstallEntry(allUsers ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER, kProgramName,
-                            UninstallEntryValues(program, page, LangHeaderString(19), MakerLineForEntry()));
+        const HKEY root = allUsers ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
+        if (!WriteUninstallEntry(root, kProgramName,
+                                 UninstallEntryValues(program, page, LangHeaderString(19), MakerLineForEntry()))) {
+            notMade.push_back(UninstallEntryLocation(root, kProgramName));
+        }
     }
 
     // 6. The installed program's settings, only in a settings file that is new: the settings of
     // an earlier installation (or of an earlier start of the program) stay exactly as they are.
+    // A new one is recorded as the installation's own, for the uninstaller.
     const std::wstring settings = InstalledSettingsPath(
         folder, choices.portable, Exists(PathInFolder(folder, kInstalledSettingsName)), ShellFolderPath(CSIDL_APPDATA));
     CreateDirectoryW(FolderOfPath(settings).c_str(), nullptr);
     if (!Exists(settings) && PrepareUnicodeIniFile(settings)) {
         WriteInstallKeys(settings, choices, folder, administrator);
         IniWriteText(kProgramSection, kKeyInstallTime, InstallTimeText(), settings);
+        IniWriteText(kProgramSection, kKeySettingsFile, settings, info);
     }
 
+    if (!notMade.empty()) ShowSetupMessage(owner, ListMessage(LangString(239), notMade));
     result.installed = true;
     return result;
 }

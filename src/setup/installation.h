@@ -40,17 +40,26 @@ FolderListInput SystemFolderListInput(bool administrator, bool portable, bool fo
 // (`forAllUsers`) or HKEY_CURRENT_USER; nothing when there is no such entry.
 std::optional<std::wstring> InstalledFolderFromEntry(bool forAllUsers);
 
+// The installation folder named by the folder text: normalised (see NormalizeInstallFolder),
+// then made absolute and canonical ("C:\a\..\b" is "C:\b"). Nothing for a folder that is not
+// given by its full path (see IsFullFolderPath) or cannot be made canonical.
+std::optional<std::wstring> FullInstallFolder(const std::wstring& folderText);
+
 struct InstallResult {
     bool installed = false;
-    std::wstring folder;       // the normalised folder (written back into the dialog)
+    std::wstring folder;       // the full folder, or the folder as typed when refused (written back into the dialog)
     std::wstring programPath;  // the installed program
 };
 
-// Runs the installation steps in order: folder creation (with all missing parents), the
-// overwrite question, the running-copy check, the copy of the running program file, the
-// uninstall information file, shortcuts, the start-with-Windows value, the uninstall entry (not
-// for a portable installation), the installed program's settings (only when it has none yet:
-// an existing settings file is kept byte for byte). Does not start the installed program.
+// Runs the installation steps in order: the folder by its full path (a relative one is refused
+// with a message) and its creation (with all missing parents), the overwrite question, the
+// running-copy check, the copy of the running program file, the uninstall information file,
+// shortcuts, the start-with-Windows value, the uninstall entry (not for a portable
+// installation), the installed program's settings (only when it has none yet: an existing
+// settings file is kept byte for byte). A shortcut, value or entry that cannot be written does
+// not stop the installation: they are named together in one message at its end. A failed
+// installation keeps an information file that an earlier one left. Does not start the
+// installed program.
 InstallResult InstallProgram(HWND owner, const InstallChoices& choices);
 
 // Starts the installed program: with administrator rights through the desktop shell

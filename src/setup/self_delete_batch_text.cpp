@@ -25,15 +25,24 @@ std::string Quoted(const std::string& path) {
 
 }  // namespace
 
-std::optional<std::string> SelfDeleteBatchText(const std::string& fileToDelete, const std::string& secondFile,
-                                               const std::string& batchFile) {
-    if (!CanBeQuoted(fileToDelete) || !CanBeQuoted(batchFile) || (!secondFile.empty() && !CanBeQuoted(secondFile))) {
-        return std::nullopt;
+std::optional<std::string> SelfDeleteBatchText(const SelfDeleteBatchPaths& paths) {
+    for (const std::string* optional : {&paths.secondFile, &paths.folderToRemove, &paths.batchFolder}) {
+        if (!optional->empty() && !CanBeQuoted(*optional)) return std::nullopt;
     }
+    if (!CanBeQuoted(paths.fileToDelete) || !CanBeQuoted(paths.batchFile)) return std::nullopt;
     std::string text = ":Repeat\r\n";
-    text += "DEL " + Quoted(fileToDelete) + "\r\n";
-    text += "if exist " + Quoted(fileToDelete) + " goto Repeat\r\n";
-    if (!secondFile.empty()) text += "DEL " + Quoted(secondFile) + "\r\n";
-    text += "DEL " + Quoted(batchFile) + "\r\n";
+    text += "DEL " + Quoted(paths.fileToDelete) + "\r\n";
+    text += "if exist " + Quoted(paths.fileToDelete) + " goto Repeat\r\n";
+    if (!paths.secondFile.empty()) text += "DEL " + Quoted(paths.secondFile) + "\r\n";
+    // RMDIR without /S: a folder that still holds anything stays.
+    if (!paths.folderToRemove.empty()) text += "RMDIR " + Quoted(paths.folderToRemove) + "\r\n";
+    if (paths.batchFolder.empty()) {
+        text += "DEL " + Quoted(paths.batchFile) + "\r\n";
+        return text;
+    }
+    // No folder can be removed while it is the interpreter's current folder. Both go on one
+    // line: the interpreter reads no further line once its batch is gone.
+    text += "CD ..\r\n";
+    text += "DEL " + Quoted(paths.batchFile) + " & RMDIR " + Quoted(paths.batchFolder) + "\r\n";
     return text;
 }

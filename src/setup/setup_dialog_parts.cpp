@@ -3,6 +3,7 @@
 #include <optional>
 #include <string>
 
+#include "common/system_library.h"
 #include "imaging/header_banner.h"
 #include "lang/language_archive.h"
 #include "res/resource.h"
@@ -99,7 +100,7 @@ void SetupDialogWindow::ShowPictures() {
     // The banner's place in both templates.
     ShowHeaderBanner(m_dialog, IDC_SETUP_BANNER, RECT{0, 0, 300, 45}, m_banner);
     HMODULE shell = GetModuleHandleW(L"shell32.dll");
-    if (shell == nullptr) shell = LoadLibraryW(L"shell32.dll");
+    if (shell == nullptr) shell = LoadSystemLibrary(L"shell32.dll");
     // Wine's shell library lacks some icons: the place then stays empty.
     m_icon = shell != nullptr ? static_cast<HICON>(LoadImageW(shell, MAKEINTRESOURCEW(16747), IMAGE_ICON, 32, 32, 0))
                               : nullptr;

@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include "common/system_folders.h"
+#include "common/unique_handle.h"
 #include "lang/language_archive.h"
 #include "settings/ini_file.h"
 #include "setup/admin_probe.h"
@@ -23,7 +24,7 @@ bool NamesLanguage(int language) {
 int RunInstallDialog(const SetupRequest& request, bool portable) {
     std::optional<int> language = request.preselectedLanguage;
     if (language && !NamesLanguage(*language)) language.reset();
-    InstallDialog dialog(SystemInstallDialogSetup(portable, request.forAllUsers, language));
+    InstallDialog dialog(SystemInstallDialogSetup(portable, language));
     dialog.RunModal();
     return 0;
 }
@@ -44,8 +45,9 @@ int RunUninstallDialog(const SetupRequest& request, const std::wstring& folder) 
     setup.openUninstallPage = [] { OpenUninstallPage(TemporaryFolderPath()); };
     UninstallDialog dialog(std::move(setup));
     dialog.RunModal();
-    // Removed or not, the temporary copy leaves nothing behind.
-    DeleteTemporaryUninstallerLater();
+    // Removed or not, the temporary copy leaves nothing behind; its batch stays closed to
+    // others until this process ends.
+    const UniqueHandle batch = DeleteTemporaryUninstallerLater();
     return 0;
 }
 
@@ -63,8 +65,9 @@ int RunUninstaller(const SetupRequest& request) {
         return 0;
     }
     const std::wstring folder = InstallationFolderOfArgument(request.uninstallPath);
-    if (folder.empty()) {
-        DeleteTemporaryUninstallerLater();
+    if (folder.empty() || !HoldsInstallation(folder)) {
+        if (!folder.empty()) ReportMissingInstallation(nullptr, folder);
+        const UniqueHandle batch = DeleteTemporaryUninstallerLater();
         return 0;
     }
     return RunUninstallDialog(request, folder);

@@ -13,6 +13,11 @@ std::wstring UninstallKeyPath(const std::wstring& entryName) {
     return L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + entryName;
 }
 
+std::wstring UninstallEntryLocation(HKEY root, const std::wstring& entryName) {
+    return std::wstring(root == HKEY_LOCAL_MACHINE ? L"HKEY_LOCAL_MACHINE\\" : L"HKEY_CURRENT_USER\\") +
+           UninstallKeyPath(entryName);
+}
+
 std::wstring ReadUninstallString(HKEY root, const std::wstring& entryName) {
     HKEY key = nullptr;
     if (RegOpenKeyExW(root, UninstallKeyPath(entryName).c_str(), 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) {

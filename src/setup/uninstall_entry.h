@@ -14,6 +14,10 @@
 // The registry key of the entry named `entryName` ("Orbelin").
 std::wstring UninstallKeyPath(const std::wstring& entryName);
 
+// Where the entry lives, as a user reads it in a message: "HKEY_CURRENT_USER\\" or
+// "HKEY_LOCAL_MACHINE\\" + its key.
+std::wstring UninstallEntryLocation(HKEY root, const std::wstring& entryName);
+
 // The entry's "UninstallString" under `root`; empty when the key or value is missing or the
 // value is anything but a properly terminated string (binary data, a string without its
 // closing null, an odd number of bytes).

@@ -20,8 +20,10 @@ bool OpenUninstallPage(const std::wstring& temporaryFolder) {
             WriteFile(file.Get(), content.data(), static_cast<DWORD>(content.size()), &written, nullptr) &&
             written == content.size()) {
             file.Reset();
+            // In quotes: explorer.exe reads a comma as the end of an argument, and a blank too.
+            const std::wstring parameter = L"\"" + shortcut + L"\"";
             const HINSTANCE result =
-                ShellExecuteW(nullptr, L"open", L"explorer.exe", shortcut.c_str(), nullptr, SW_SHOWMAXIMIZED);
+                ShellExecuteW(nullptr, L"open", L"explorer.exe", parameter.c_str(), nullptr, SW_SHOWMAXIMIZED);
             return reinterpret_cast<INT_PTR>(result) > 32;
         }
     }

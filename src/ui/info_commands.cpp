@@ -12,7 +12,7 @@
 #include "settings/settings_location.h"
 #include "settings/settings_paths.h"
 #include "setup/browser_module.h"
-#include "setup/self_delete_batch.h"
+#include "setup/portable_removal.h"
 #include "setup/uninstall_page.h"
 #include "ui/info_command_texts.h"
 #include "ui/info_menu.h"
@@ -46,15 +46,9 @@ MailTexts RecommendMail() {
 }
 
 void SendProgramByMail(HWND dialog) {
-    if (dialog == nullptr || !IsWindow(dialog)) return;
-    const std::wstring archive = MailArchivePath();
-    const std::string entryName(kArchiveEntryName, kArchiveEntryName + wcslen(kArchiveEntryName));
-    if (TemporaryFolderPath().empty() || !WriteSingleFileZip(archive, ProgramFilePath(), entryName)) {
-        const std::wstring text = L"Error ;) The archive could not be written:\r\n" + archive;
-        MessageBoxW(dialog, text.c_str(), L"Error", MB_OK | MB_ICONERROR);
-        return;
-    }
-    SendMailThroughMapi(dialog, RecommendMail(), archive, FileNameOfPath(archive));
+    SendProgramArchive(dialog, [dialog](const std::wstring& archive) {
+        return SendMailThroughMapi(dialog, RecommendMail(), archive, FileNameOfPath(archive));
+    });
 }
 
 // Starts `program` with `parameters` and `verb` (null: the default one); false when it could
@@ -91,9 +85,16 @@ void Restart(const InfoCommandHost& host) {
     PostQuitMessage(kReplacedQuitCode);
 }
 
-// Removes this portable copy: the program file and its settings file go once the program has
-// ended, by a batch file that then deletes itself.
-void RemovePortableCopy(const InfoCommandHost& host) {
+// The batch that deletes this copy once it has ended: nobody may change it while the program
+// still runs, so it stays open until the process ends.
+UniqueHandle& RemovalBatch() {
+    static UniqueHandle batch;
+    return batch;
+}
+
+// Removes this portable copy and what belongs only to it: the program file and its settings
+// file go once the program has ended, by a batch file that then deletes itself.
+void RemoveThisPortableCopy(const InfoCommandHost& host) {
     // An installed copy is removed by its uninstaller, which also takes its entries away.
     if (RememberedInstallation().kind != InstallKind::kNotInstalled) return;
     const std::wstring question = LangString(202) + L"?";
@@ -102,16 +103,10 @@ void RemovePortableCopy(const InfoCommandHost& host) {
         IDYES) {
         return;
     }
-    const std::wstring temporaryFolder = TemporaryFolderPath();
-    const std::wstring batch = SelfDeleteBatchPath(temporaryFolder);
     // Without a batch that can delete the files, the copy stays and keeps running.
-    if (temporaryFolder.empty() || !WriteSelfDeletingBatch(batch, ProgramFilePath(), SettingsPath())) return;
-    if (host.setStartWithWindows) host.setStartWithWindows(0);
-    if (!StartSelfDeletingBatch(batch)) {
-        DeleteFileW(batch.c_str());
-        return;
-    }
-    OpenUninstallPage(temporaryFolder);
+    RemovalBatch() = RemovePortableCopy(ProgramFilePath(), SettingsPath());
+    if (!RemovalBatch().IsValid()) return;
+    OpenUninstallPage(TemporaryFolderPath());
     Sleep(100);
     PostQuitMessage(0);
 }
@@ -119,6 +114,21 @@ void RemovePortableCopy(const InfoCommandHost& host) {
 }  // namespace
 
 std::wstring MailArchivePath() { return TemporaryFolderPath() + kProgramName + L".zip"; }
+
+bool SendProgramArchive(HWND dialog, const std::function<bool(const std::wstring& archivePath)>& send) {
+    if (dialog == nullptr || !IsWindow(dialog)) return false;
+    const std::wstring archive = MailArchivePath();
+    const std::string entryName(kArchiveEntryName, kArchiveEntryName + wcslen(kArchiveEntryName));
+    if (TemporaryFolderPath().empty() || !WriteSingleFileZip(archive, ProgramFilePath(), entryName)) {
+        const std::wstring text = L"Error ;) The archive could not be written:\r\n" + archive;
+        MessageBoxW(dialog, text.c_str(), L"Error", MB_OK | MB_ICONERROR);
+        return false;
+    }
+    // The mail program has taken its copy of the attachment once the call returns.
+    const bool sent = send(archive);
+    DeleteFileW(archive.c_str());
+    return sent;
+}
 
 bool ExecuteInfoCommand(int commandId, const InfoCommandHost& host) {
     const bool german = GermanInterface();
@@ -146,7 +156,7 @@ bool ExecuteInfoCommand(int commandId, const InfoCommandHost& host) {
             ShellOpen(SettingsPath());
             return true;
         case IDM_REMOVE_PORTABLE:
-            RemovePortableCopy(host);
+            RemoveThisPortableCopy(host);
             return true;
         case IDM_HOMEPAGE:
             OpenWebAddress(HomepageAddress(WebRoot(), german));

@@ -18,8 +18,6 @@ struct InfoCommandHost {
     // Starts another copy of the program in this one's place (see StartInPlaceOfThisCopy);
     // returns whether the start worked.
     std::function<bool(const std::function<bool()>& startOtherCopy)> startInPlace;
-    // Writes (1) or removes (0) the start-with-Windows entry.
-    std::function<void(int)> setStartWithWindows;
 };
 
 // Carries out `commandId` if it is one of the Info menu's; returns false for any other id.
@@ -27,3 +25,10 @@ bool ExecuteInfoCommand(int commandId, const InfoCommandHost& host);
 
 // The archive that "Send by e-mail" attaches: the temporary folder + "Orbelin.zip".
 std::wstring MailArchivePath();
+
+// "Send by e-mail": writes the program file into the archive MailArchivePath() as
+// "Orbelin_install.exe", hands the archive to `send` (the mail call, which returns once the
+// user's mail program has taken the message) and deletes it when that returns. A failure to
+// write the archive is reported in a message box owned by `dialog`. Returns what `send`
+// returned; false when `dialog` is no window or no archive was written.
+bool SendProgramArchive(HWND dialog, const std::function<bool(const std::wstring& archivePath)>& send);

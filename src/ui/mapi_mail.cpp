@@ -6,6 +6,7 @@
 
 #include "common/ansi_text.h"
 #include "common/proc_address.h"
+#include "common/system_library.h"
 
 namespace {
 
@@ -33,7 +34,7 @@ bool SendMailThroughMapi(HWND owner, const MailTexts& mail, const std::wstring& 
         if (!ansiPath) return false;
         path = *ansiPath;
     }
-    HMODULE mapi = LoadLibraryW(library);
+    HMODULE mapi = LoadSystemLibrary(library);
     if (mapi == nullptr) return false;
     auto sendMail = GetProcAddressAs<LPMAPISENDMAIL>(mapi, "MAPISendMail");
     if (sendMail == nullptr) {

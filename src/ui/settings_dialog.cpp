@@ -447,7 +447,7 @@ void SettingsDialog::OnCommand(int id, int notification, HWND control) {
             // The menu's commands come without a control; some of their ids are also those of
             // controls (1054, 32814, 32815), which never send them.
             if (control == nullptr) {
-                ExecuteInfoCommand(id, InfoCommandHost{m_dialog, m_host.startInPlace, m_host.setStartWithWindows});
+                ExecuteInfoCommand(id, InfoCommandHost{m_dialog, m_host.startInPlace});
             }
             return;
     }

@@ -55,6 +55,12 @@ uint32_t Crc32Update(uint32_t crc, const uint8_t* data, size_t size) {
     return c ^ 0xFFFFFFFFu;
 }
 
+uint64_t MaxZipFileSize(size_t nameLength) {
+    constexpr uint64_t kLastPlainOffset = 0xFFFFFFFEull;
+    const uint64_t localHeader = 30 + static_cast<uint64_t>(nameLength);
+    return nameLength > 0xFFFF ? 0 : kLastPlainOffset - localHeader;
+}
+
 std::vector<uint8_t> ZipLocalHeader(const ZipEntry& entry) {
     std::vector<uint8_t> out;
     Put32(out, 0x04034B50);

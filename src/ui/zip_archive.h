@@ -28,5 +28,8 @@ std::vector<uint8_t> ZipLocalHeader(const ZipEntry& entry);
 // and the end record.
 std::vector<uint8_t> ZipDirectoryAndEnd(const ZipEntry& entry);
 
-// The largest file a plain zip archive can hold.
-inline constexpr uint64_t kMaxZipFileSize = 0xFFFFFFFEull;
+// The largest file that an archive of this kind can hold under a name of `nameLength` bytes. A
+// plain (not Zip64) archive keeps its offsets in 32 bits and takes 0xFFFFFFFF for the mark of a
+// Zip64 archive: the central directory, which starts behind the local header and the file's
+// bytes, must start at 0xFFFFFFFE at the latest.
+uint64_t MaxZipFileSize(size_t nameLength);

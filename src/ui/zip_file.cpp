@@ -57,7 +57,7 @@ bool WriteSingleFileZip(const std::wstring& zipPath, const std::wstring& sourceP
     FILETIME lastWrite{};
     FILETIME localWrite{};
     if (!GetFileSizeEx(source.Get(), &size) || size.QuadPart < 0 ||
-        static_cast<uint64_t>(size.QuadPart) > kMaxZipFileSize ||
+        static_cast<uint64_t>(size.QuadPart) > MaxZipFileSize(entryName.size()) ||
         !GetFileTime(source.Get(), nullptr, nullptr, &lastWrite)) {
         return false;
     }

@@ -6,23 +6,7 @@
 #include <string>
 
 #include "common/system_folders.h"
-
-namespace {
-
-bool FolderIsEmpty(const std::wstring& folder) {
-    WIN32_FIND_DATAW entry;
-    HANDLE search = FindFirstFileW((folder + L"*").c_str(), &entry);
-    if (search == INVALID_HANDLE_VALUE) return false;
-    bool empty = true;
-    do {
-        const std::wstring name = entry.cFileName;
-        if (name != L"." && name != L"..") empty = false;
-    } while (FindNextFileW(search, &entry));
-    FindClose(search);
-    return empty;
-}
-
-}  // namespace
+#include "common/test_files.h"
 
 TEST(OwnTemporaryFolder, EachCallMakesANewEmptyFolderInsideTheTemporaryFolder) {
     const std::wstring temporaryFolder = TemporaryFolderPath();

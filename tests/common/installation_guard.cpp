@@ -2,6 +2,8 @@
 
 #include <shlobj.h>
 
+#include <algorithm>
+
 std::optional<StoredValue> ReadRegistryValue(HKEY root, const std::wstring& key, const std::wstring& name) {
     HKEY handle = nullptr;
     if (RegOpenKeyExW(root, key.c_str(), 0, KEY_QUERY_VALUE, &handle) != ERROR_SUCCESS) return std::nullopt;
@@ -34,6 +36,40 @@ bool RegistryKeyExists(HKEY root, const std::wstring& key) {
 }
 
 std::wstring TemporaryFolderOfPrefix() { return TemporaryFolderPath(); }
+
+std::vector<std::wstring> TemporaryFoldersNamed(const std::wstring& prefix) {
+    std::vector<std::wstring> folders;
+    const std::wstring temporaryFolder = TemporaryFolderPath();
+    WIN32_FIND_DATAW entry;
+    HANDLE search = FindFirstFileW((temporaryFolder + prefix + L"*").c_str(), &entry);
+    if (search == INVALID_HANDLE_VALUE) return folders;
+    do {
+        if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
+            folders.push_back(temporaryFolder + entry.cFileName);
+    } while (FindNextFileW(search, &entry));
+    FindClose(search);
+    std::sort(folders.begin(), folders.end());
+    return folders;
+}
+
+std::vector<std::wstring> OwnTemporaryFolders() {
+    std::vector<std::wstring> folders = TemporaryFoldersNamed(L"Orbelin_uninstall_");
+    for (const std::wstring& folder : TemporaryFoldersNamed(L"Orbelin_selfdestruct_")) folders.push_back(folder);
+    return folders;
+}
+
+std::vector<std::wstring> OwnTemporaryFoldersLeft(const std::vector<std::wstring>& before) {
+    HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+    const bool wine = ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
+    std::vector<std::wstring> left;
+    for (const std::wstring& folder : OwnTemporaryFolders()) {
+        if (std::find(before.begin(), before.end(), folder) != before.end()) continue;
+        const bool batchFolder = folder.find(L"\\Orbelin_selfdestruct_") != std::wstring::npos;
+        if (wine && batchFolder && RemoveDirectoryW(folder.c_str())) continue;
+        left.push_back(folder);
+    }
+    return left;
+}
 
 ShellPlaces ShellPlacesFor(bool allUsers) {
     ShellPlaces places;
@@ -133,9 +169,16 @@ InstallationGuard::InstallationGuard() {
                                 L"kestrova_tmp_link.url"}) {
         m_files.push_back(std::make_unique<FileRestorer>(TemporaryFolderOfPrefix() + name));
     }
+    m_ownTemporaryFolders = OwnTemporaryFolders();
 }
 
 InstallationGuard::~InstallationGuard() {
+    for (const std::wstring& folder : OwnTemporaryFolders()) {
+        if (std::find(m_ownTemporaryFolders.begin(), m_ownTemporaryFolders.end(), folder) ==
+            m_ownTemporaryFolders.end()) {
+            RemoveTree(folder);
+        }
+    }
     // Files before their folders: a folder that did not exist goes with what is left in it, one
     // that did gets its files back.
     for (const auto& folder : m_folders) folder->MakeAgainIfGone();

@@ -31,6 +31,18 @@ bool RegistryKeyExists(HKEY root, const std::wstring& key);
 // The temporary folder of this prefix, with its trailing backslash.
 std::wstring TemporaryFolderOfPrefix();
 
+// The folders in the temporary folder whose names start with `prefix`, as full paths without a
+// trailing backslash: the folders of their own that the uninstaller ("Orbelin_uninstall_") and
+// the self-deleting batch ("Orbelin_selfdestruct_") make.
+std::vector<std::wstring> TemporaryFoldersNamed(const std::wstring& prefix);
+
+// The folders of their own that the uninstaller and the self-deleting batch made since
+// `before` (a list of TemporaryFoldersNamed of both kinds) and left behind. Under Wine the
+// command interpreter keeps its batch open until it ends, so the batch cannot remove its own
+// folder: an empty "Orbelin_selfdestruct_" folder is not counted there (and is removed here).
+std::vector<std::wstring> OwnTemporaryFoldersLeft(const std::vector<std::wstring>& before);
+std::vector<std::wstring> OwnTemporaryFolders();
+
 // Where an installation puts its shortcuts, per user or for all users.
 struct ShellPlaces {
     std::wstring desktopLink;
@@ -88,8 +100,9 @@ private:
     bool m_existed;
 };
 
-// All of the above for the program's installation. Members end in reverse order: the files
-// are put back first, then their folders.
+// All of the above for the program's installation, and the folders of their own that the
+// uninstaller and its batch make in the temporary folder (removed when they are left). Members
+// end in reverse order: the files are put back first, then their folders.
 class InstallationGuard {
 public:
     InstallationGuard();
@@ -102,4 +115,5 @@ private:
     std::vector<std::unique_ptr<RegistryValueGuard>> m_values;
     std::vector<std::unique_ptr<FolderGuard>> m_folders;
     std::vector<std::unique_ptr<FileRestorer>> m_files;
+    std::vector<std::wstring> m_ownTemporaryFolders;
 };

@@ -96,6 +96,25 @@ bool FileExists(const std::wstring& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
+bool FolderExists(const std::wstring& path) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+bool FolderIsEmpty(const std::wstring& folder) {
+    const std::wstring pattern = folder + (!folder.empty() && folder.back() == L'\\' ? L"*" : L"\\*");
+    WIN32_FIND_DATAW entry;
+    HANDLE search = FindFirstFileW(pattern.c_str(), &entry);
+    if (search == INVALID_HANDLE_VALUE) return false;
+    bool empty = true;
+    do {
+        const std::wstring name = entry.cFileName;
+        if (name != L"." && name != L"..") empty = false;
+    } while (FindNextFileW(search, &entry));
+    FindClose(search);
+    return empty;
+}
+
 std::vector<uint8_t> Utf16FileBytes(const std::wstring& text) {
     std::vector<uint8_t> bytes = {0xFF, 0xFE};
     for (wchar_t unit : text) {

@@ -36,6 +36,9 @@ bool WriteFileBytes(const std::wstring& path, const std::string& bytes);
 // Null when the file cannot be read.
 std::optional<std::vector<uint8_t>> ReadFileBytes(const std::wstring& path);
 bool FileExists(const std::wstring& path);
+bool FolderExists(const std::wstring& path);
+// Whether the folder (given with or without its trailing backslash) exists and holds nothing.
+bool FolderIsEmpty(const std::wstring& folder);
 
 // UTF-16 LE with byte-order mark, the form the program keeps its settings in.
 std::vector<uint8_t> Utf16FileBytes(const std::wstring& text);

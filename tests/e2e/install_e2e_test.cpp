@@ -47,11 +47,6 @@ std::string Narrow(const std::wstring& text) {
     return narrow;
 }
 
-bool FolderExists(const std::wstring& path) {
-    const DWORD attributes = GetFileAttributesW(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-}
-
 // The main window of a running copy of the program, or null.
 HWND ProgramMainWindow() { return FindWindowW(kMainWindowClass, kMainWindowTitle); }
 
@@ -275,6 +270,7 @@ TEST_F(InstallE2eTest, UninstallThroughTheEntryRemovesEverythingRecorded) {
         ASSERT_TRUE(WriteFileBytes(parent + L"\\notes.txt", std::string("mine")));
 
         // The entry's command, run as the system runs it.
+        const std::vector<std::wstring> ownFoldersBefore = OwnTemporaryFolders();
         const std::optional<std::wstring> command = ReadRegistryText(entryRoot, kUninstallEntryKey, L"UninstallString");
         ASSERT_TRUE(command.has_value());
         std::wstring commandLine = *command;
@@ -287,11 +283,16 @@ TEST_F(InstallE2eTest, UninstallThroughTheEntryRemovesEverythingRecorded) {
         EXPECT_EQ(WaitForSingleObject(process.hProcess, kExitTimeoutMs), WAIT_OBJECT_0) << "the first stage stays";
         CloseHandle(process.hProcess);
 
-        // The second stage runs from the temporary folder and names the folder unchanged.
-        const std::wstring temporaryCopy = TemporaryFolderOfPrefix() + L"Orbelin_Uninstall.exe";
+        // The second stage runs from a folder of its own in the temporary folder (not from the
+        // temporary folder that every process of the user shares) and names the folder unchanged.
         HWND dialog = WaitForAnyTopLevelWindow(kDialogClass, kUninstallTitle, kStartTimeoutMs);
         ASSERT_NE(dialog, nullptr) << "no uninstall dialog";
+        const std::vector<std::wstring> uninstallerFolders = OwnTemporaryFoldersLeft(ownFoldersBefore);
+        ASSERT_EQ(uninstallerFolders.size(), 1u) << "the temporary uninstaller's own folder";
+        const std::wstring temporaryCopy = uninstallerFolders[0] + L"\\Orbelin_Uninstall.exe";
+        EXPECT_NE(uninstallerFolders[0].find(L"\\Orbelin_uninstall_"), std::wstring::npos);
         EXPECT_TRUE(FileExists(temporaryCopy));
+        EXPECT_FALSE(FileExists(TemporaryFolderOfPrefix() + L"Orbelin_Uninstall.exe"));
         EXPECT_EQ(DialogDriver(dialog).Text(kFolderCombo), folder);
         PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
 
@@ -301,17 +302,17 @@ TEST_F(InstallE2eTest, UninstallThroughTheEntryRemovesEverythingRecorded) {
                                                 places.desktopLink,
                                                 places.startLink,
                                                 places.uninstallLink,
-                                                temporaryCopy,
-                                                TemporaryFolderOfPrefix() + L"Orbelin_selfdestruct.bat"};
+                                                temporaryCopy};
         EXPECT_TRUE(WaitUntil(
             [&] {
                 for (const std::wstring& file : gone) {
                     if (FileExists(file)) return false;
                 }
-                return true;
+                return OwnTemporaryFoldersLeft(ownFoldersBefore).empty();
             },
             kRemovalTimeoutMs));
         for (const std::wstring& file : gone) EXPECT_FALSE(FileExists(file)) << Narrow(file);
+        for (const std::wstring& left : OwnTemporaryFoldersLeft(ownFoldersBefore)) ADD_FAILURE() << Narrow(left);
         EXPECT_FALSE(FolderExists(folder));
         EXPECT_FALSE(FolderExists(places.startMenuFolder));
         EXPECT_TRUE(FileExists(parent + L"\\notes.txt"));
@@ -354,13 +355,14 @@ TEST_F(InstallE2eTest, AFolderHoldingAUsersFileSurvivesWithThatFile) {
     ASSERT_TRUE(WritePrivateProfileStringW(L"Program", L"start_shortcut", decoy.c_str(), info.c_str()));
     ASSERT_TRUE(WritePrivateProfileStringW(L"Program", L"install_dir", decoy.c_str(), info.c_str()));
 
+    const std::vector<std::wstring> ownFoldersBefore = OwnTemporaryFolders();
     RunningProgram firstStage(folder + L"\\Orbelin.exe", L"-?uninstall");
     EXPECT_EQ(firstStage.WaitForExit(kExitTimeoutMs), std::optional<DWORD>(0));
     HWND dialog = WaitForAnyTopLevelWindow(kDialogClass, kUninstallTitle, kStartTimeoutMs);
     ASSERT_NE(dialog, nullptr) << "no uninstall dialog";
     PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-    EXPECT_TRUE(WaitUntil([&] { return !FileExists(TemporaryFolderOfPrefix() + L"Orbelin_Uninstall.exe"); },
-                          kRemovalTimeoutMs));
+    EXPECT_TRUE(WaitUntil([&] { return OwnTemporaryFoldersLeft(ownFoldersBefore).empty(); }, kRemovalTimeoutMs))
+        << "the temporary uninstaller stayed";
 
     EXPECT_FALSE(FileExists(folder + L"\\Orbelin.exe"));
     EXPECT_FALSE(FileExists(info));
@@ -539,6 +541,33 @@ TEST_F(InstallE2eTest, FoldersThatCannotHoldTheInstallationAreRefusedWithNothing
     EXPECT_FALSE(RegistryKeyExists(HKEY_CURRENT_USER, kUninstallEntryKey));
     EXPECT_FALSE(FileExists(ShellPlacesFor(false).desktopLink));
     EXPECT_EQ(ProgramMainWindow(), nullptr);
+}
+
+TEST_F(InstallE2eTest, TheSecondStageRefusesAFolderWithoutInstallationInformation) {
+    InstallationGuard machine;
+    // A portable copy's folder: a program file and its settings, but no installation.
+    const std::wstring folder = m_root / L"just a copy";
+    ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+    const std::vector<std::wstring> files = {folder + L"\\Orbelin.exe", folder + L"\\Orbelin.ini"};
+    for (const std::wstring& file : files) ASSERT_TRUE(WriteFileBytes(file, std::string("mine")));
+    const std::wstring perUser = PerUserSettingsPath();
+    CreateDirectoryW(perUser.substr(0, perUser.find_last_of(L'\\')).c_str(), nullptr);
+    ASSERT_TRUE(WriteFileBytes(perUser, std::string("per user")));
+
+    // The second stage's command line, as another command could give it.
+    const std::wstring uninstaller = CopyProgramTo(m_downloads.Path(), L"Orbelin_second_stage.exe");
+    ASSERT_FALSE(uninstaller.empty());
+    RunningProgram secondStage(uninstaller, L"-?uninstall \"-?UNPATH:" + folder + L"\"");
+    const ShownBox box = WaitForMessageBox(secondStage, kStartTimeoutMs);
+    ASSERT_NE(box.window, nullptr) << "no message";
+    EXPECT_EQ(box.caption, L"");
+    EXPECT_EQ(box.text, L"This folder holds no installation information, nothing was removed:\r\n" + folder);
+    EXPECT_EQ(WaitForAnyTopLevelWindow(kDialogClass, kUninstallTitle, 0), nullptr) << "an uninstall dialog";
+    PressButton(box.window, IDOK);
+    EXPECT_EQ(secondStage.WaitForExit(kExitTimeoutMs), std::optional<DWORD>(0));
+    for (const std::wstring& file : files) EXPECT_TRUE(FileExists(file)) << Narrow(file);
+    EXPECT_TRUE(FileExists(perUser));
+    EXPECT_TRUE(FileExists(uninstaller)) << "a program outside the temporary uninstaller's folder deleted itself";
 }
 
 }  // namespace

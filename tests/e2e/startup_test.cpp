@@ -129,7 +129,6 @@ TEST_F(StartupTest, SetupModesRunTheirDialogsInsteadOfTheProgram) {
     InstallationGuard machine;
     const std::wstring installTitle = L"Micro Install (Admin) - Orbelin 1.0";
     const std::wstring uninstallTitle = L"Micro Uninstall (Admin) - Orbelin 1.0";
-    const std::wstring temporaryCopy = TemporaryFolderOfPrefix() + L"Orbelin_Uninstall.exe";
     const struct {
         const wchar_t* fileName;
         const wchar_t* arguments;
@@ -146,6 +145,11 @@ TEST_F(StartupTest, SetupModesRunTheirDialogsInsteadOfTheProgram) {
         SCOPED_TRACE(std::string(testCase.fileName, testCase.fileName + wcslen(testCase.fileName)) + " " +
                      std::string(testCase.arguments, testCase.arguments + wcslen(testCase.arguments)));
         TestFolder folder(L"setup");
+        // The uninstaller takes a folder for an installation only by its information file.
+        if (testCase.firstStage) {
+            ASSERT_TRUE(WriteFileBytes(folder / L"Orbelin_Uninstall.ini", Utf16FileBytes(L"[Program]\r\n")));
+        }
+        const std::vector<std::wstring> ownFoldersBefore = OwnTemporaryFolders();
         RunningProgram program(CopyProgramTo(folder.Path(), testCase.fileName), testCase.arguments);
         ASSERT_TRUE(program.Started());
         if (!testCase.firstStage) {
@@ -159,7 +163,7 @@ TEST_F(StartupTest, SetupModesRunTheirDialogsInsteadOfTheProgram) {
             HWND dialog = WaitForAnyTopLevelWindow(L"#32770", testCase.dialogTitle, kStartTimeoutMs);
             ASSERT_NE(dialog, nullptr) << "no uninstall dialog";
             PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
-            EXPECT_TRUE(WaitUntil([&] { return !FileExists(temporaryCopy); }, kStartTimeoutMs))
+            EXPECT_TRUE(WaitUntil([&] { return OwnTemporaryFoldersLeft(ownFoldersBefore).empty(); }, kStartTimeoutMs))
                 << "the temporary uninstaller stays";
             EXPECT_TRUE(FileExists(folder / testCase.fileName)) << "a cancelled uninstallation removed the program";
         }

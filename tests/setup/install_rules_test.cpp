@@ -97,6 +97,36 @@ TEST(InstallFolderTextTest, NormalisedFolders) {
     }
 }
 
+TEST(InstallFolderTextTest, OnlyAFullPathNamesAnInstallationFolder) {
+    // A folder that is not given by its full path would be taken from whatever folder is current
+    // and recorded as typed, in the uninstall entry, the shortcuts and the Run value.
+    const struct {
+        std::wstring folder;
+        bool full;
+    } rows[] = {
+        {L"C:\\Orbelin", true},
+        {L"c:\\a\\..\\b", true},  // full, made canonical afterwards
+        {L"D:\\", true},
+        {L"\\\\server\\share\\Orbelin", true},
+        {L"\\\\server\\share", true},
+        {L"Orbelin", false},
+        {L"..\\x", false},
+        {L".\\Orbelin", false},
+        {L"C:Orbelin", false},  // relative to the drive's current folder
+        {L"\\Orbelin", false},  // relative to the current drive
+        {L"\\\\server", false},
+        {L"\\\\server\\", false},
+        {L"\\\\?\\C:\\Orbelin", false},
+        {L"\\\\.\\C:\\Orbelin", false},
+        {L"1:\\Orbelin", false},
+        {L"", false},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(Narrow(row.folder));
+        EXPECT_EQ(IsFullFolderPath(row.folder), row.full);
+    }
+}
+
 TEST(InstallFolderTextTest, ChosenFolderGetsTheProgramFolderWithSingleBackslashes) {
     EXPECT_EQ(ChosenFolderEntry(L"D:\\"), L"D:\\Orbelin");
     EXPECT_EQ(ChosenFolderEntry(L"D:\\Tools"), L"D:\\Tools\\Orbelin");
@@ -120,6 +150,39 @@ TEST(InstallFolderTextTest, SettingsFileWhereTheInstalledProgramLooksForIt) {
     EXPECT_EQ(InstalledSettingsPath(L"D:\\P", true, false, appData), L"D:\\P\\Orbelin.ini");
     EXPECT_EQ(InstalledSettingsPath(L"D:\\P", false, true, appData), L"D:\\P\\Orbelin.ini");
     EXPECT_EQ(InstalledSettingsPath(L"D:\\P", false, false, L""), L"D:\\P\\Orbelin.ini");
+}
+
+TEST(PortableRemovalRuleTest, OnlyTheCopysOwnSettingsFileGoes) {
+    const std::wstring perUser = L"C:\\Users\\u\\AppData\\Roaming\\Orbelin\\Orbelin.ini";
+    const std::wstring program = L"D:\\Stick\\Orbelin_portable.exe";
+    const struct {
+        const char* name;
+        std::wstring settings;
+        std::vector<std::wstring> installed;
+        std::wstring deleted;
+    } rows[] = {
+        {"beside the program",
+         L"D:\\Stick\\Orbelin.ini",
+         {L"C:\\Program Files\\Orbelin\\Orbelin.exe"},
+         L"D:\\Stick\\Orbelin.ini"},
+        {"beside it, letter case aside", L"d:\\STICK\\Orbelin.ini", {}, L"d:\\STICK\\Orbelin.ini"},
+        {"per user, no installed copy", perUser, {}, perUser},
+        {"per user, an installed copy uses it", perUser, {L"C:\\Program Files\\Orbelin\\Orbelin.exe"}, L""},
+        {"per user, the one installed copy is this one", perUser, {L"d:\\stick\\ORBELIN_PORTABLE.exe"}, perUser},
+        {"per user, this one and another", perUser, {program, L"E:\\Orbelin\\Orbelin.exe"}, L""},
+        {"elsewhere", L"E:\\Other\\Orbelin.ini", {}, L""},
+        {"in a folder below the program's", L"D:\\Stick\\sub\\Orbelin.ini", {}, L""},
+        {"none", L"", {}, L""},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        EXPECT_EQ(SettingsFileOfPortableRemoval(program, row.settings, perUser, row.installed), row.deleted);
+    }
+}
+
+TEST(SetupTextsTest, ListMessageNamesEachItemOnALineOfItsOwn) {
+    EXPECT_EQ(ListMessage(L"These could not be removed", {L"C:\\a.lnk", L"HKEY_CURRENT_USER\\x"}),
+              L"These could not be removed:\r\nC:\\a.lnk\r\nHKEY_CURRENT_USER\\x");
 }
 
 TEST(InstallFolderTextTest, FolderChainFromTheOutermostFolder) {
@@ -159,13 +222,37 @@ TEST(UninstallFolderArgumentTest, OlderFormReadsOnlyBlanks) {
 }
 
 TEST(TemporaryUninstallerTest, NameByRights) {
-    EXPECT_EQ(TemporaryUninstallerPath(L"C:\\T\\", true), L"C:\\T\\Orbelin_Uninstall.exe");
-    EXPECT_EQ(TemporaryUninstallerPath(L"C:\\T\\", false), L"C:\\T\\Orbelin_away_with_it.exe");
-    EXPECT_TRUE(IsTemporaryUninstaller(L"c:\\t\\orbelin_uninstall.EXE", L"C:\\T\\"));
-    EXPECT_TRUE(IsTemporaryUninstaller(L"C:\\T\\Orbelin_away_with_it.exe", L"C:\\T\\"));
-    EXPECT_FALSE(IsTemporaryUninstaller(L"C:\\P\\Orbelin.exe", L"C:\\T\\"));
-    EXPECT_FALSE(IsTemporaryUninstaller(L"C:\\T\\Orbelin.exe", L"C:\\T\\"));
-    EXPECT_FALSE(IsTemporaryUninstaller(L"C:\\T\\Orbelin_Uninstall.exe", L""));
+    EXPECT_EQ(TemporaryUninstallerPath(L"C:\\T\\Orbelin_uninstall_1a2b\\", true),
+              L"C:\\T\\Orbelin_uninstall_1a2b\\Orbelin_Uninstall.exe");
+    EXPECT_EQ(TemporaryUninstallerPath(L"C:\\T\\Orbelin_uninstall_1a2b\\", false),
+              L"C:\\T\\Orbelin_uninstall_1a2b\\Orbelin_away_with_it.exe");
+}
+
+TEST(TemporaryUninstallerTest, OnlyACopyInAFolderOfItsOwnInTheTemporaryFolder) {
+    // The copy lives in a folder of its own: the shared temporary folder is open to every
+    // process of the user, and the copy may run with administrator rights.
+    const struct {
+        const wchar_t* program;
+        const wchar_t* temporaryFolder;
+        bool temporaryUninstaller;
+    } rows[] = {
+        {L"C:\\T\\Orbelin_uninstall_1a2b\\Orbelin_Uninstall.exe", L"C:\\T\\", true},
+        {L"c:\\t\\ORBELIN_UNINSTALL_1A2B\\orbelin_away_with_it.EXE", L"C:\\T\\", true},
+        {L"C:\\T\\Orbelin_Uninstall.exe", L"C:\\T\\", false},  // in the shared folder itself
+        {L"C:\\T\\Orbelin_away_with_it.exe", L"C:\\T\\", false},
+        {L"C:\\T\\Orbelin_uninstall_\\Orbelin_Uninstall.exe", L"C:\\T\\", false},  // no number
+        {L"C:\\T\\other_1a2b\\Orbelin_Uninstall.exe", L"C:\\T\\", false},
+        {L"C:\\T\\Orbelin_uninstall_1a2b\\Orbelin.exe", L"C:\\T\\", false},
+        {L"C:\\T\\Orbelin_uninstall_1a2b\\x\\Orbelin_Uninstall.exe", L"C:\\T\\", false},
+        {L"C:\\T\\Orbelin_uninstall_..\\Orbelin_Uninstall.exe", L"C:\\T\\", false},
+        {L"C:\\P\\Orbelin_uninstall_1a2b\\Orbelin_Uninstall.exe", L"C:\\T\\", false},
+        {L"C:\\Tx\\Orbelin_uninstall_1a2b\\Orbelin_Uninstall.exe", L"C:\\T", false},
+        {L"C:\\T\\Orbelin_uninstall_1a2b\\Orbelin_Uninstall.exe", L"", false},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(Narrow(row.program));
+        EXPECT_EQ(IsTemporaryUninstaller(row.program, row.temporaryFolder), row.temporaryUninstaller);
+    }
 }
 
 TEST(RecordedShortcutTest, OnlyTheInstallersOwnLinksInTheirFolders) {

@@ -154,7 +154,13 @@ TEST(UninstallFolderArgumentTest, ArgumentNamesTheFolderThatHoldsTheInstallation
     // The older form: blanks encoded, "%" as it is; read so when only that names an installation.
     const std::wstring percent = root / L"100%25 x";
     ASSERT_TRUE(CreateDirectoryW(percent.c_str(), nullptr));
-    ASSERT_TRUE(WriteFileBytes(PathInFolder(percent, kInstalledProgramName), std::string("MZ")));
+    ASSERT_TRUE(WriteFileBytes(PathInFolder(percent, kUninstallInfoName), std::string("[Program]\r\n")));
+    // A program file alone makes no installation: only the information file says what is whose.
+    const std::wstring programOnly = root / L"100% x";
+    ASSERT_TRUE(CreateDirectoryW(programOnly.c_str(), nullptr));
+    ASSERT_TRUE(WriteFileBytes(PathInFolder(programOnly, kInstalledProgramName), std::string("MZ")));
+    EXPECT_FALSE(HoldsInstallation(programOnly));
+    EXPECT_TRUE(HoldsInstallation(percent));
     std::wstring oldArgument = percent;
     for (size_t at = oldArgument.find(L' '); at != std::wstring::npos; at = oldArgument.find(L' ')) {
         oldArgument.replace(at, 1, L"%20");

@@ -60,11 +60,10 @@ protected:
     }
 
     // A setup that records what the dialog asks for.
-    InstallDialogSetup RecordingSetup(bool administrator, bool portable = false, bool forAll = false) {
+    InstallDialogSetup RecordingSetup(bool administrator, bool portable = false) {
         InstallDialogSetup setup;
         setup.administrator = administrator;
         setup.portable = portable;
-        setup.forAllUsersRequested = forAll;
         setup.folders.administrator = administrator;
         setup.folders.portable = portable;
         setup.folders.programFilesFolder = L"C:\\Program Files";
@@ -174,21 +173,22 @@ TEST_F(SetupDialogTest, InstallDialogTitleLabelsAndLanguageSwitch) {
     }
 }
 
-TEST_F(SetupDialogTest, BoxesStartByRightsModeAndRequest) {
+TEST_F(SetupDialogTest, BoxesStartByRightsAndMode) {
+    // The all-users box starts ticked only with the rights to install for all users (a "forall"
+    // request of a process without them, whose elevation did not happen, ticks nothing).
     const struct {
         const char* name;
-        bool administrator, portable, forAll;
+        bool administrator, portable;
         bool portableBox, forAllBox, forAllEnabled, adminBox;
     } rows[] = {
-        {"user", false, false, false, false, false, true, false},
-        {"user asking for all users", false, false, true, false, true, true, false},
-        {"administrator", true, false, false, false, true, true, true},
-        {"portable administrator", true, true, false, true, false, false, true},
-        {"portable user", false, true, false, true, false, false, false},
+        {"user", false, false, false, false, true, false},
+        {"administrator", true, false, false, true, true, true},
+        {"portable administrator", true, true, true, false, false, true},
+        {"portable user", false, true, true, false, false, false},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
-        InstallDialog dialog(RecordingSetup(row.administrator, row.portable, row.forAll));
+        InstallDialog dialog(RecordingSetup(row.administrator, row.portable));
         HWND window = dialog.CreateModeless();
         ASSERT_NE(window, nullptr);
         EXPECT_TRUE(Checked(window, IDC_SETUP_DESKTOP_SHORTCUT));

@@ -1,15 +1,21 @@
 // The Info menu's commands that work without the running program: the texts they compose, the
 // zip archive (opened by a real zip reader), and the e-mail's failures without a mail system.
 #include <windows.h>
+#include <winioctl.h>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <optional>
 #include <random>
 #include <string>
 
+#include "common/module_path.h"
 #include "common/proc_address.h"
+#include "common/unique_handle.h"
 #include "common/test_files.h"
 #include "ui/info_command_texts.h"
+#include "ui/info_commands.h"
 #include "ui/mapi_mail.h"
 #include "ui/zip_archive.h"
 #include "ui/zip_file.h"
@@ -141,6 +147,77 @@ TEST(ZipArchiveTest, FailuresLeaveNoArchive) {
     EXPECT_FALSE(WriteSingleFileZip(folder / L"missing folder\\Orbelin.zip", source, "Orbelin_install.exe"));
     EXPECT_FALSE(WriteSingleFileZip(folder / L"Orbelin.zip", folder / L"missing.exe", "Orbelin_install.exe"));
     EXPECT_FALSE(FileExists(folder / L"Orbelin.zip"));
+}
+
+// The offset of the central directory as the end record of an archive's tail states it.
+uint32_t StatedDirectoryOffset(const std::vector<uint8_t>& tail) {
+    const size_t at = tail.size() - 6;
+    return tail[at] | (tail[at + 1] << 8) | (tail[at + 2] << 16) | (static_cast<uint32_t>(tail[at + 3]) << 24);
+}
+
+TEST(ZipArchiveTest, TheSizeLimitLeavesRoomForTheHeaders) {
+    // The central directory starts behind the local header and the file's bytes; its offset must
+    // stay below 0xFFFFFFFF, which readers take for the mark of a Zip64 archive. A limit that
+    // counts the file alone (0xFFFFFFFE) lets that offset run over and wrap around.
+    for (const std::string& name : {std::string(), std::string("Orbelin_install.exe"), std::string(255, 'n')}) {
+        SCOPED_TRACE(name.size());
+        const uint64_t largest = MaxZipFileSize(name.size());
+        EXPECT_EQ(30 + name.size() + largest, 0xFFFFFFFEull);
+        ZipEntry entry;
+        entry.name = name;
+        entry.size = static_cast<uint32_t>(largest);
+        EXPECT_EQ(StatedDirectoryOffset(ZipDirectoryAndEnd(entry)), 30 + name.size() + largest);
+    }
+    EXPECT_EQ(MaxZipFileSize(0x10000), 0u) << "a name longer than its 16-bit length field";
+}
+
+TEST(ZipArchiveTest, AFileTooLargeForTheArchiveIsRefusedBeforeAnythingIsWritten) {
+    TestFolder folder(L"zip_too_large");
+    const std::string name = "Orbelin_install.exe";
+    const std::wstring source = folder / L"large.exe";
+    {
+        // A sparse file of one byte more than the limit: its size alone makes it too large.
+        UniqueHandle file(
+            CreateFileW(source.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+        ASSERT_TRUE(file.IsValid());
+        DWORD returned = 0;
+        DeviceIoControl(file.Get(), FSCTL_SET_SPARSE, nullptr, 0, nullptr, 0, &returned, nullptr);
+        LARGE_INTEGER size{};
+        size.QuadPart = static_cast<LONGLONG>(MaxZipFileSize(name.size()) + 1);
+        ASSERT_TRUE(SetFilePointerEx(file.Get(), size, nullptr, FILE_BEGIN));
+        ASSERT_TRUE(SetEndOfFile(file.Get()));
+    }
+    const std::wstring archive = folder / L"Orbelin.zip";
+    EXPECT_FALSE(WriteSingleFileZip(archive, source, name));
+    EXPECT_FALSE(FileExists(archive));
+}
+
+TEST(MailArchiveTest, TheArchiveIsGoneOnceTheMailCallReturns) {
+    HWND window = CreateWindowExW(0, L"STATIC", L"owner", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(window, nullptr);
+    const std::optional<std::vector<uint8_t>> program = ReadFileBytes(ProgramFilePath());
+    ASSERT_TRUE(program.has_value());
+    for (bool mailSent : {true, false}) {
+        SCOPED_TRACE(mailSent ? "sent" : "refused");
+        std::wstring attached;
+        std::optional<std::vector<uint8_t>> archive;
+        const bool result = SendProgramArchive(window, [&](const std::wstring& path) {
+            attached = path;
+            archive = ReadFileBytes(path);
+            return mailSent;
+        });
+        EXPECT_EQ(result, mailSent);
+        EXPECT_EQ(attached, MailArchivePath());
+        // While the mail call ran, the archive held the program under its installer name.
+        ASSERT_TRUE(archive.has_value()) << "no archive during the call";
+        const std::string name = "Orbelin_install.exe";
+        ASSERT_GT(archive->size(), 30 + name.size() + program->size());
+        EXPECT_EQ(std::string(archive->begin() + 30, archive->begin() + 30 + name.size()), name);
+        EXPECT_TRUE(std::equal(program->begin(), program->end(), archive->begin() + 30 + name.size()));
+        // Afterwards nothing of it is left in the temporary folder.
+        EXPECT_FALSE(FileExists(MailArchivePath()));
+    }
+    DestroyWindow(window);
 }
 
 TEST(MapiMailTest, WithoutAMailSystemNothingHappens) {
