@@ -91,12 +91,13 @@ unsigned long SideNameSeed() {
     return static_cast<unsigned long>(counter.QuadPart) ^ (GetCurrentProcessId() << 16);
 }
 
-// Has the received program file deleted once this process has ended: a running program file
-// cannot delete itself. Only a file in a folder of the receiving program's own is deleted.
+// Has the received program file and its folder deleted once this process has ended: a running
+// program file cannot delete itself. Only a file in a folder of the receiving program's own is
+// deleted. The batch stays held until the process ends, so that nobody changes it meanwhile.
 void DeleteReceivedFileLater(const std::wstring& receivedFile) {
     if (!IsReceivedUpdateFile(receivedFile, TemporaryFolderPath())) return;
-    const std::wstring batch = SelfDeleteBatchPath(WithTrailingBackslash(FolderOfPath(receivedFile)));
-    if (WriteSelfDeletingBatch(batch, receivedFile, std::wstring())) StartSelfDeletingBatch(batch);
+    static UniqueHandle heldBatch;
+    heldBatch = StartSelfDeletion(SelfDeletion{receivedFile, std::wstring(), FolderOfPath(receivedFile)});
 }
 
 }  // namespace

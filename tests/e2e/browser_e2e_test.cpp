@@ -285,9 +285,11 @@ TEST_F(BrowserWindowE2eTest, AReceivedBuildTakesTheRunningProgramsPlace) {
     EXPECT_EQ(programFolderAfter, expectedFolder);
     // The received file has done its work and goes once its process has ended.
     EXPECT_TRUE(WaitUntil([&] { return !FileExists(updateFile); }, kStartTimeoutMs)) << "the received file stayed";
-    EXPECT_TRUE(WaitUntil([&] { return EntryNamesIn(received).empty(); }, kStartTimeoutMs))
-        << "something stayed in the received file's folder";
-    RemoveTree(received.substr(0, received.size() - 1));
+    const std::wstring receivedFolder = received.substr(0, received.size() - 1);
+    EXPECT_TRUE(WaitUntil([&] { return GetFileAttributesW(receivedFolder.c_str()) == INVALID_FILE_ATTRIBUTES; },
+                          kStartTimeoutMs))
+        << "the received file's folder stayed, holding " << ::testing::PrintToString(EntryNamesIn(received));
+    RemoveTree(receivedFolder);
 
     // The new version runs from the old place.
     HWND mainWindow =
