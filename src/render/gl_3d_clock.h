@@ -24,6 +24,9 @@ public:
     // Opens the pbuffer and the frame bitmap at the current width and height, on `hostWindow`'s
     // device context. On failure everything is closed again and false is returned.
     bool OpenRenderTarget(HWND hostWindow);
+    // The pixel format of the host window's device context: RGBA, 32 colour and 32 depth bits,
+    // drawn to a window with OpenGL, single-buffered.
+    static PIXELFORMATDESCRIPTOR HostPixelFormat();
     void MakeCurrent();
     // Closes what is open; safe on a partly opened or already closed target.
     void CloseRenderTarget();

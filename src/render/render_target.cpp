@@ -126,14 +126,7 @@ bool GL3DClock::CreateContexts() {
     m_hostDC = GetDC(m_hostWindow);
     if (m_hostDC == nullptr) return false;
 
-    PIXELFORMATDESCRIPTOR descriptor{};
-    descriptor.nSize = sizeof(descriptor);
-    descriptor.nVersion = 1;
-    descriptor.dwFlags = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL;
-    descriptor.iPixelType = PFD_TYPE_RGBA;
-    descriptor.cColorBits = 32;
-    descriptor.cDepthBits = 32;
-    descriptor.iLayerType = PFD_MAIN_PLANE;
+    const PIXELFORMATDESCRIPTOR descriptor = HostPixelFormat();
     const int hostFormat = ChoosePixelFormat(m_hostDC, &descriptor);
     if (!SetPixelFormat(m_hostDC, hostFormat, &descriptor)) {
         // A window keeps the pixel format it was given first; a second display on the same
@@ -178,6 +171,18 @@ bool GL3DClock::OpenRenderTarget(HWND hostWindow) {
         return false;
     }
     return true;
+}
+
+PIXELFORMATDESCRIPTOR GL3DClock::HostPixelFormat() {
+    PIXELFORMATDESCRIPTOR descriptor{};
+    descriptor.nSize = sizeof(descriptor);
+    descriptor.nVersion = 1;
+    descriptor.dwFlags = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL;
+    descriptor.iPixelType = PFD_TYPE_RGBA;
+    descriptor.cColorBits = 32;
+    descriptor.cDepthBits = 32;
+    descriptor.iLayerType = PFD_MAIN_PLANE;
+    return descriptor;
 }
 
 void GL3DClock::MakeCurrent() {
