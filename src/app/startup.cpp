@@ -14,6 +14,7 @@
 #include "app/start_rules.h"
 #include "common/module_path.h"
 #include "common/proc_address.h"
+#include "display/library_preload.h"
 #include "lang/language_archive.h"
 #include "res/resource.h"
 #include "settings/app_config.h"
@@ -70,9 +71,10 @@ void DisableWow64Redirection() {
 }
 
 // Takes the single-instance mutex and creates the main window. A start that finds the program
-// running signals it and leaves a quit request with code 45054 for the message loop. Returns
-// 0 on success, else the exit code.
-int StartSingleInstance(HINSTANCE instance, const std::wstring& className, const std::wstring& title) {
+// running signals it and leaves a quit request with code 45054 for the message loop; the start
+// that runs the program begins `preload` meanwhile. Returns 0 on success, else the exit code.
+int StartSingleInstance(HINSTANCE instance, const std::wstring& className, const std::wstring& title,
+                        LibraryPreload& preload) {
     InitCommonControls();
     CoInitialize(nullptr);
     OleInitialize(nullptr);
@@ -82,6 +84,8 @@ int StartSingleInstance(HINSTANCE instance, const std::wstring& className, const
         PostQuitMessage(kExitAlreadyRunning);
         // This start only says hello and ends: it must not show a display or count as a start.
         SuppressVisibleParts();
+    } else {
+        preload.Start();
     }
 
     if (CreateMainWindow(instance, className, title) == nullptr) return 1;
@@ -137,7 +141,8 @@ int RunProgram(HINSTANCE instance, const wchar_t* commandLine) {
     SetCurrentLanguageIndex(LocateSettingsFileForProcess(detectedLanguage));
     GlobalAppConfig().language.Hold(CurrentLanguageIndex());
 
-    const int failure = StartSingleInstance(instance, className, title);
+    LibraryPreload preload;
+    const int failure = StartSingleInstance(instance, className, title, preload);
     if (failure != 0) return failure;
     const int exitCode = RunMessageLoop();
     StopVisibleParts();

@@ -137,10 +137,15 @@ HWND CWinAlphaUhr::CreateDisplay(int size, HWND ownerDialog, bool debug) {
     if (m_window != nullptr) return nullptr;
 
     m_ownerDialog = ownerDialog;
+    // The sample pictures of the first frame are made meanwhile, and the render target opens at
+    // the size of the first frame.
+    m_scene.SetImageMode(GlobalAppConfig().imageMode.Value());
+    m_scene.StartSamplePictures();
     SetStackingMode(GlobalAppConfig().stackingMode.Value());
     RegisterWindowClasses(DisplayWindowProc, TimerWindowProc);
     EnsureWindow();
     CreateFrameTimer();
+    m_scene.SetTargetSize(m_width);
     m_scene.OpenRenderTarget(g_renderHostWindow);
     if (debug) MessageBoxW(nullptr, L"m_hWnd", L"", MB_OK);
     KeepOnScreen(0);
@@ -311,6 +316,10 @@ void CWinAlphaUhr::RenderTick() {
     m_scene.PrepareFrame(m_width);
     m_scene.DrawFrame(shown, snapshot);
     if (shown) ++m_frameCount;
+}
+
+void CWinAlphaUhr::DrawFrameNow() {
+    if (m_timerWindow != nullptr) OnFrameTimer();
 }
 
 bool CWinAlphaUhr::IsCurrentDisplay() const { return m_slot == GlobalAppConfig().currentSlot; }

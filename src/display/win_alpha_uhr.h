@@ -43,6 +43,9 @@ public:
     void KeepOnScreen(int quarter);
     // One frame: hands the settings to the scene, draws and presents it.
     void RenderTick();
+    // Does what the frame timer does when it fires, now: the first frame of a start comes
+    // before the rest of the program is made. Nothing before CreateDisplay.
+    void DrawFrameNow();
 
     // The stacking mode (m_new_on_top_state): always on top or only on the desktop, each
     // optionally forced. The next frame re-creates the window where the mode needs it.

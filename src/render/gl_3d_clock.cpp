@@ -100,8 +100,12 @@ void GL3DClock::PrepareFrame(int size) {
 void GL3DClock::LoadSamplePictures() {
     const std::array<SamplePicture, kSamplePictureCount>& samples = SamplePictures();
     const int imageMode = m_imageMode.load(std::memory_order_relaxed);
+    // Made ahead while the display was set up, when they are in the aspect mode in force.
+    const SamplePictureDecoding::Pictures prepared = m_sampleDecoding.Take(imageMode);
+    const bool wasPrepared = std::any_of(prepared.begin(), prepared.end(), [](HBITMAP picture) { return picture; });
     for (int slot = 0; slot < kSamplePictureCount; ++slot) {
-        HBITMAP picture = LoadTexturePictureMemory(samples[slot].bytes, samples[slot].size, imageMode);
+        HBITMAP picture =
+            wasPrepared ? prepared[slot] : LoadTexturePictureMemory(samples[slot].bytes, samples[slot].size, imageMode);
         if (picture != nullptr) UploadTexture(slot, picture, true);
     }
 }

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "render/sample_decoding.h"
 #include "render/scene_geometry.h"
 
 // The 3D scene of one display: the turning object, its render target (an OpenGL pbuffer with
@@ -27,6 +28,9 @@ public:
     // The pixel format of the host window's device context: RGBA, 32 colour and 32 depth bits,
     // drawn to a window with OpenGL, single-buffered.
     static PIXELFORMATDESCRIPTOR HostPixelFormat();
+    // The size of the square the render target opens at (1024 until set). A target that is open
+    // keeps its size; PrepareFrame reopens it at the display's size when that differs.
+    void SetTargetSize(int size);
     void MakeCurrent();
     // Closes what is open; safe on a partly opened or already closed target.
     void CloseRenderTarget();
@@ -59,6 +63,10 @@ public:
         int frames = 0;
     };
     void MeasureFrameSteps(FrameStepTimes* record) { m_stepTimes = record; }
+
+    // Starts making the sample pictures of the first frame, in the aspect mode in force, on a
+    // thread of their own while the display is set up; the first frame waits for them.
+    void StartSamplePictures() { m_sampleDecoding.Start(m_imageMode.load(std::memory_order_relaxed)); }
 
     // --- hand-over from the display's worker thread ---
     // Loads the picture file as a texture picture in the current aspect mode and makes it the
@@ -129,6 +137,7 @@ private:
     uint8_t* m_framePixels = nullptr;
 
     // Scene.
+    SamplePictureDecoding m_sampleDecoding;
     bool m_samplesLoaded = false;
     std::array<unsigned, 10> m_faceTextures{};
     std::atomic<int> m_facesImageMode{1};

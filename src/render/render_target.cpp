@@ -185,6 +185,12 @@ PIXELFORMATDESCRIPTOR GL3DClock::HostPixelFormat() {
     return descriptor;
 }
 
+void GL3DClock::SetTargetSize(int size) {
+    if (IsRenderTargetOpen() || size <= 0) return;
+    m_width = size;
+    m_height = size;
+}
+
 void GL3DClock::MakeCurrent() {
     if (m_pbufferContext == nullptr) return;
     // With one display the context stays current from frame to frame; switching costs time.

@@ -6,6 +6,7 @@
 
 #include "common/process_flags.h"
 #include "display/desktop_host.h"
+#include "display/library_preload.h"
 #include "common/test_files.h"
 #include "settings/app_config.h"
 
@@ -88,6 +89,31 @@ TEST_F(DisplayWindowTest, LayeredToolWindowAnimatesTheSamplePictures) {
 
     display.reset();
     EXPECT_FALSE(IsWindow(window));
+}
+
+// A display opens its render target at its own size (not at a size it would reopen at), with the
+// sample pictures made meanwhile, also while its libraries are still being loaded; asked to, it
+// draws its first frame at once rather than when its frame timer fires.
+TEST_F(DisplayWindowTest, TheFirstFrameComesAtOnceAtTheDisplaysSize) {
+    CWinAlphaUhr display;
+    {
+        LibraryPreload preload;
+        preload.Start();
+        HWND window = display.CreateDisplay(160, nullptr);
+        ASSERT_NE(window, nullptr);
+        EXPECT_EQ(display.Scene().TargetWidth(), 160) << "the render target opened at another size";
+        EXPECT_EQ(display.FrameCount(), 0);
+        display.DrawFrameNow();
+        EXPECT_EQ(display.FrameCount(), 1);
+        RECT rect{};
+        GetWindowRect(window, &rect);
+        EXPECT_EQ(rect.bottom - rect.top, 160) << "the frame did not give the window its square size";
+    }
+    EXPECT_EQ(display.Scene().TargetWidth(), 160);
+    for (int slot = 0; slot < 3; ++slot) EXPECT_NE(display.Scene().FaceTexture(slot), 0u) << "face pair " << slot;
+    ASSERT_NE(display.Scene().FramePixels(), nullptr);
+    EXPECT_EQ(display.Scene().FramePixels()[(80 * 160 + 80) * 4 + 3], 255) << "the object is missing";
+    display.StopWorker();
 }
 
 TEST_F(DisplayWindowTest, FixedPositionLetsTheMouseThrough) {

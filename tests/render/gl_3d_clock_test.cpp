@@ -466,6 +466,7 @@ TEST_F(SceneTest, HandOverUnderContentionUploadsOrDeletesEveryHandle) {
 #include <GL/gl.h>
 
 #include "imaging/texture_picture.h"
+#include "render/sample_decoding.h"
 #include "render/sample_pictures.h"
 
 namespace {
@@ -559,6 +560,35 @@ TEST_F(SceneTest, EachSampleLandsOnItsFacePairAlsoAfterTheTargetReopens) {
     }
     EXPECT_EQ(FramePixel(scene, 80, 80).alpha, 255) << "the object is missing after the reopen";
     scene.CloseRenderTarget();
+}
+
+// The sample pictures made ahead on their own thread are handed out once, and only in the aspect
+// mode they were made in: they are the texture pictures of the samples.
+TEST(SamplePictureDecoding, HandsOutThePicturesOnceInTheirAspectMode) {
+    SamplePictureDecoding decoding;
+    ASSERT_TRUE(decoding.Start(1));
+    const SamplePictureDecoding::Pictures other = decoding.Take(0);
+    for (HBITMAP picture : other) EXPECT_EQ(picture, nullptr);
+
+    ASSERT_TRUE(decoding.Start(1));
+    const SamplePictureDecoding::Pictures pictures = decoding.Take(1);
+    for (int sample = 0; sample < kSamplePictureCount; ++sample) {
+        SCOPED_TRACE(testing::Message() << "sample " << sample);
+        ASSERT_NE(pictures[sample], nullptr);
+        DIBSECTION section{};
+        ASSERT_EQ(GetObjectW(pictures[sample], sizeof(section), &section), static_cast<int>(sizeof(section)));
+        EXPECT_EQ(section.dsBm.bmWidth, 1024);
+        EXPECT_EQ(section.dsBm.bmHeight, 1024);
+        HBITMAP expected = LoadTexturePictureMemory(SamplePictures()[sample].bytes, SamplePictures()[sample].size, 1);
+        ASSERT_NE(expected, nullptr);
+        DIBSECTION expectedSection{};
+        GetObjectW(expected, sizeof(expectedSection), &expectedSection);
+        EXPECT_EQ(std::memcmp(section.dsBm.bmBits, expectedSection.dsBm.bmBits, 1024u * 1024u * 4u), 0);
+        DeleteObject(expected);
+        DeleteObject(pictures[sample]);
+    }
+    const SamplePictureDecoding::Pictures again = decoding.Take(1);
+    for (HBITMAP picture : again) EXPECT_EQ(picture, nullptr);
 }
 
 }  // namespace
