@@ -83,8 +83,10 @@ public:
     // gone and this display's worker must hand its pictures over again.
     bool TakePictureListRebuildRequest() { return m_pictureListRebuildRequest.exchange(false, std::memory_order_relaxed); }
 
-    // Uploads a 32- or 24-bit bitmap as the texture of `slot`, replacing the old texture.
-    // Deletes `bitmap` when `deleteBitmap` is set.
+    // Uploads a 32- or 24-bit bitmap as the texture of `slot`, replacing the old texture; the slot
+    // always gets another texture than it had. The replaced one is kept as the spare that the
+    // next picture of its size and depth is written into. Deletes `bitmap` when `deleteBitmap`
+    // is set.
     void UploadTexture(int slot, HBITMAP bitmap, bool deleteBitmap);
 
     // The frame as the window last received it: top-down B, G, R, A rows of width * 4 bytes.
@@ -137,9 +139,19 @@ private:
     uint8_t* m_framePixels = nullptr;
 
     // Scene.
+    // Width, height and bits per pixel of the picture in a texture; all 0 for one without.
+    struct TextureShape {
+        int width = 0;
+        int height = 0;
+        int bitsPerPixel = 0;
+        bool operator==(const TextureShape&) const = default;
+    };
     SamplePictureDecoding m_sampleDecoding;
     bool m_samplesLoaded = false;
     std::array<unsigned, 10> m_faceTextures{};
+    std::array<TextureShape, 10> m_faceShapes{};
+    unsigned m_spareTexture = 0;  // the texture a face gave up last, with its picture's shape
+    TextureShape m_spareShape;
     std::atomic<int> m_facesImageMode{1};
     int m_sourceMode = 0;
     int m_previousSourceMode = 0;

@@ -231,6 +231,9 @@ void GL3DClock::DeleteFaceTextures() {
         for (unsigned& texture : m_faceTextures) {
             if (texture != 0) glDeleteTextures(1, &texture);
         }
+        if (m_spareTexture != 0) glDeleteTextures(1, &m_spareTexture);
     }
     m_faceTextures.fill(0);
+    m_faceShapes.fill(TextureShape{});
+    m_spareTexture = 0;
 }

@@ -164,7 +164,7 @@ void SettingsDialog::Initialize() {
     RebuildTexts();
     LoadDisplayIntoControls();
     SetArrowGlyphs();
-    LoadBanner();
+    // The banner is made when the dialog shows (WM_SHOWWINDOW).
     DragAcceptFiles(m_dialog, TRUE);
     m_loading = false;
     SetTimer(m_dialog, kDeactivationTimer, kDeactivationPeriodMs, nullptr);
@@ -279,6 +279,14 @@ INT_PTR SettingsDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam
             return TRUE;
         case WM_ACTIVATE:
             SetActiveDialog(LOWORD(wParam) != WA_INACTIVE ? m_dialog : nullptr);
+            return FALSE;
+        case WM_SHOWWINDOW:
+            // The banner is the largest thing the dialog holds; a hidden dialog lets it go.
+            if (wParam) {
+                LoadBanner();
+            } else {
+                ReleaseBanner();
+            }
             return FALSE;
         case WM_SYSCOMMAND:
             if ((wParam & 0xFFF0) == SC_MINIMIZE && GlobalAppConfig().trayIfMinimize.Value() != 0 &&

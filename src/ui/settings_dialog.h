@@ -67,6 +67,7 @@ private:
     void FillToolbars();
     void SetArrowGlyphs();
     void LoadBanner();
+    void ReleaseBanner();
     void LoadDisplayIntoControls();
     void LoadColourButtons();
 
