@@ -82,6 +82,10 @@ public:
     // True once after the render target reopened with pictures from a list: the textures are
     // gone and this display's worker must hand its pictures over again.
     bool TakePictureListRebuildRequest() { return m_pictureListRebuildRequest.exchange(false, std::memory_order_relaxed); }
+    // Whether such a request waits to be taken.
+    bool HasPictureListRebuildRequest() const {
+        return m_pictureListRebuildRequest.load(std::memory_order_relaxed);
+    }
 
     // Uploads a 32- or 24-bit bitmap as the texture of `slot`, replacing the old texture; the slot
     // always gets another texture than it had. The replaced one is kept as the spare that the

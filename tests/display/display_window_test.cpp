@@ -651,3 +651,49 @@ TEST_F(DisplayWindowTest, AMaximisedWindowHidesADesktopDisplayOnly) {
 }
 
 }  // namespace
+
+namespace {
+
+// Counts what reaches a display window that changes its place, order or style.
+WNDPROC g_displayProcedure = nullptr;
+int g_windowChanges = 0;
+
+LRESULT CALLBACK CountingProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_WINDOWPOSCHANGING || message == WM_STYLECHANGING) ++g_windowChanges;
+    return CallWindowProcW(g_displayProcedure, window, message, wParam, lParam);
+}
+
+// The deactivation check applies the visibility ten times a second: a display shown in its place
+// with its style is left as it is, one that lost its place on top or its style gets them back.
+TEST_F(DisplayWindowTest, ApplyingTheVisibilityTouchesOnlyADisplayOutOfPlace) {
+    CWinAlphaUhr display;
+    HWND window = display.CreateDisplay(160, nullptr);
+    ASSERT_NE(window, nullptr);
+    display.ApplyVisibility();
+    g_displayProcedure = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(CountingProcedure)));
+    g_windowChanges = 0;
+    for (int check = 0; check < 10; ++check) display.ApplyVisibility();
+    EXPECT_EQ(g_windowChanges, 0) << "a display in its place was moved in the z-order or restyled";
+    EXPECT_TRUE(IsWindowVisible(window));
+
+    // Another window takes the top: the next application puts the display back above it.
+    HWND other = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, L"static", L"", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50,
+                                 nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    ASSERT_NE(other, nullptr);
+    ASSERT_NE(GetWindow(window, GW_HWNDPREV), nullptr);
+    display.ApplyVisibility();
+    EXPECT_EQ(GetWindow(window, GW_HWNDPREV), nullptr) << "the display stayed below the other window";
+    EXPECT_GT(g_windowChanges, 0);
+
+    // A style changed behind the display's back comes back too.
+    SetWindowLongW(window, GWL_EXSTYLE, GetWindowLongW(window, GWL_EXSTYLE) | WS_EX_TRANSPARENT);
+    display.ApplyVisibility();
+    EXPECT_EQ(GetWindowLongW(window, GWL_EXSTYLE) & ~WS_EX_TOPMOST, 0x80080);
+
+    SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_displayProcedure));
+    DestroyWindow(other);
+    display.StopWorker();
+}
+
+}  // namespace
