@@ -128,11 +128,13 @@ void DisplayWorker::ContinueSearch(DisplayWorkerHost& host) {
     SearchSlice slice;
     slice.milliseconds = m_searchSliceMs;
     slice.maxEntries = m_searchSliceEntries;
-    slice.abandon = [this, &host] {
-        return StopRequested() || host.PictureSource() != m_searchSource ||
-               g_pictureListRebuildCount.load(std::memory_order_relaxed) != m_handledRebuildCount;
-    };
     const bool hadPictures = !m_pictures.empty();
+    slice.abandon = [this, &host, hadPictures] {
+        return StopRequested() || host.PictureSource() != m_searchSource ||
+               g_pictureListRebuildCount.load(std::memory_order_relaxed) != m_handledRebuildCount ||
+               // The slice that finds the first picture ends with it, so that it shows at once.
+               (!hadPictures && !m_pictures.empty());
+    };
     const bool complete = m_search->Continue(slice, m_pictures);
     if (complete) {
         m_search.reset();

@@ -317,6 +317,25 @@ TEST_F(DisplayWorkerTest, ASearchOfSeveralPassesShowsItsFirstPictureAtOnce) {
     EXPECT_EQ(host.placeholders.size(), 1u) << "no empty picture while the search ran";
 }
 
+// The slice that finds the first picture ends there, and the picture shows at once; the search
+// goes on with the next passes.
+TEST_F(DisplayWorkerTest, TheSliceThatFindsTheFirstPictureEndsWithIt) {
+    RecordingHost host;
+    host.pictures = {L"Z:\\m.png", L"Z:\\c.png", L"Z:\\x.png", L"Z:\\a.png", L"Z:\\q.png", L"Z:\\b.png"};
+    host.picturesPerSlice = 3;
+    DisplayWorker worker;
+    worker.RunPass(host);
+    EXPECT_EQ(worker.Pictures(), std::vector<std::wstring>{L"Z:\\m.png"})
+        << "the slice went on after the first picture";
+    EXPECT_EQ(host.shown, std::vector<std::wstring>{L"Z:\\m.png"});
+    worker.RunPass(host);
+    EXPECT_EQ(worker.Pictures().size(), 4u);
+    worker.RunPass(host);
+    EXPECT_FALSE(worker.IsSearching());
+    EXPECT_EQ(worker.Pictures().size(), 6u);
+    EXPECT_EQ(host.shown.size(), 1u) << "a picture was shown before its time";
+}
+
 // A new source or a rebuild request abandons a running search: the next pass starts anew.
 TEST_F(DisplayWorkerTest, ARebuildRequestOrANewSourceAbandonsASearch) {
     RecordingHost host;
