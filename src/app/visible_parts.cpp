@@ -38,14 +38,8 @@ void LoadSettingsAndDisplays() {
 }  // namespace
 
 void StartVisibleParts(HWND mainWindow) {
-    Tray().SetOwner(mainWindow);
-    g_trayStarted = true;
-    HICON icon = static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON,
-                                               GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), 0));
-    Tray().StartTrayIcon(IDI_APP, icon, L"Orbelin", true);
-
-    // The displays and their first frames come before the settings dialog, which takes longer to
-    // make than they do.
+    // The displays and their first frames come first; the tray icon (a round trip to the shell)
+    // and the settings dialog, which takes longer to make than they do, follow.
     CWinAlphaUhr::SetRenderHostWindow(mainWindow);
     LoadSettingsAndDisplays();
     AppConfig& app = GlobalAppConfig();
@@ -53,6 +47,12 @@ void StartVisibleParts(HWND mainWindow) {
     const bool showDialog = DeveloperMarkerExists() || (app.startCount.Value() == 0 && !StartFlags().background);
     app.startCount.Set(app.startCount.Value() + 1);
     DrawFramesNow();
+
+    Tray().SetOwner(mainWindow);
+    g_trayStarted = true;
+    HICON icon = static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON,
+                                               GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), 0));
+    Tray().StartTrayIcon(IDI_APP, icon, L"Orbelin", true);
 
     SettingsDialogHost host;
     host.queryStartWithWindows = QueryProgramAutostart;
