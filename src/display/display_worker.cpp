@@ -46,7 +46,9 @@ bool DisplayWorker::IsRunning() const {
 DWORD WINAPI DisplayWorker::ThreadEntry(void* parameter) {
     auto* worker = static_cast<DisplayWorker*>(parameter);
     DisplayWorkerHost& host = *worker->m_host;
+    // The program's stop event is waited for too, when there is one.
     const HANDLE wakeUps[] = {worker->m_wake.Get(), g_stopFlag.Event()};
+    const DWORD wakeUpCount = wakeUps[1] != nullptr ? 2 : 1;
     // A pass every 100 ms, counted from the start of the last one; the passes that would only
     // advance the clock are slept through and made up for when the thread wakes.
     uint64_t passStart = GetTickCount64();
@@ -55,7 +57,7 @@ DWORD WINAPI DisplayWorker::ThreadEntry(void* parameter) {
         const int quiet = worker->QuietPasses(host, kMostQuietPasses);
         const uint64_t due = static_cast<uint64_t>(quiet + 1) * kPassMs;
         const DWORD wait = static_cast<DWORD>(passMs + 10 >= due ? 10 : due - passMs);
-        WaitForMultipleObjects(2, wakeUps, FALSE, wait);
+        WaitForMultipleObjects(wakeUpCount, wakeUps, FALSE, wait);
         if (worker->StopRequested()) break;
         // The quiet passes whose time came are made up for; woken early, the thread makes its
         // next pass at once.
