@@ -7,10 +7,10 @@
 #include <GL/gl.h>
 
 #include <cstdio>
-#include <cstring>
 #include <string>
 #include <vector>
 
+#include "bare_frame.h"
 #include "bench_report.h"
 #include "render/gl_3d_clock.h"
 
@@ -25,82 +25,6 @@ HBITMAP MakePicture(int size) {
     for (int i = 0; i < size * size; ++i) pixels[i] = 0xFF000000u | (i * 2654435761u >> 8);
     return bitmap;
 }
-
-// The bare path, drawn in the scene's own pbuffer.
-class BareFrame {
-public:
-    BareFrame(int size, HWND window) : m_size(size), m_window(window), m_readback(size_t(size) * size * 4) {
-        BITMAPINFO info{};
-        info.bmiHeader = {sizeof(BITMAPINFOHEADER), size, -size, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-        m_dc = CreateCompatibleDC(nullptr);
-        void* bits = nullptr;
-        m_dib = CreateDIBSection(m_dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-        m_pixels = static_cast<uint8_t*>(bits);
-        glGenTextures(1, &m_texture);
-        glBindTexture(GL_TEXTURE_2D, m_texture);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-        std::vector<uint32_t> texels(256 * 256, 0xFF3080C0u);
-        glTexImage2D(GL_TEXTURE_2D, 0, 4, 256, 256, 0, GL_BGRA_EXT, GL_UNSIGNED_BYTE, texels.data());
-    }
-    ~BareFrame() {
-        glDeleteTextures(1, &m_texture);
-        DeleteObject(m_dib);
-        DeleteDC(m_dc);
-    }
-    // Milliseconds of each step, when `steps` is given: draw, read back, copy, present.
-    void Draw(double* steps = nullptr) {
-        Stopwatch clock;
-        double last = 0;
-        const auto lap = [&](int step) {
-            if (steps == nullptr) return;
-            glFinish();
-            const double now = clock.Milliseconds();
-            steps[step] += now - last;
-            last = now;
-        };
-        glViewport(0, 0, m_size, m_size);
-        glClearColor(0, 0, 0, 0);
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        glMatrixMode(GL_PROJECTION);
-        glLoadIdentity();
-        glMatrixMode(GL_MODELVIEW);
-        glLoadIdentity();
-        glBindTexture(GL_TEXTURE_2D, m_texture);
-        glBegin(GL_QUADS);
-        glTexCoord2f(0, 0); glVertex2f(-0.5f, -0.5f);
-        glTexCoord2f(1, 0); glVertex2f(0.5f, -0.5f);
-        glTexCoord2f(1, 1); glVertex2f(0.5f, 0.5f);
-        glTexCoord2f(0, 1); glVertex2f(-0.5f, 0.5f);
-        glEnd();
-        lap(0);
-        glPixelStorei(GL_PACK_ALIGNMENT, 1);
-        glReadPixels(0, 0, m_size, m_size, GL_BGRA_EXT, GL_UNSIGNED_BYTE, m_readback.data());
-        lap(1);
-        const size_t row = size_t(m_size) * 4;
-        for (int y = 0; y < m_size; ++y) std::memcpy(m_pixels + y * row, &m_readback[(m_size - 1 - y) * row], row);
-        lap(2);
-        HDC screen = GetDC(nullptr);
-        HGDIOBJ old = SelectObject(m_dc, m_dib);
-        POINT destination{0, 0}, source{0, 0};
-        ClientToScreen(m_window, &destination);
-        SIZE size{m_size, m_size};
-        BLENDFUNCTION blend{AC_SRC_OVER, 0, 191, AC_SRC_ALPHA};
-        UpdateLayeredWindow(m_window, screen, &destination, &size, m_dc, &source, 0, &blend, ULW_ALPHA);
-        SelectObject(m_dc, old);
-        ReleaseDC(nullptr, screen);
-        lap(3);
-    }
-
-private:
-    int m_size;
-    HWND m_window;
-    std::vector<uint8_t> m_readback;
-    HDC m_dc = nullptr;
-    HBITMAP m_dib = nullptr;
-    uint8_t* m_pixels = nullptr;
-    GLuint m_texture = 0;
-};
 
 }  // namespace
 

@@ -16,6 +16,7 @@
 #include "common/module_path.h"
 #include "common/proc_address.h"
 #include "common/system_library.h"
+#include "display/library_preload.h"
 #include "lang/language_archive.h"
 #include "res/resource.h"
 #include "settings/app_config.h"
@@ -72,9 +73,10 @@ void DisableWow64Redirection() {
 }
 
 // Takes the single-instance mutex and creates the main window. A start that finds the program
-// running signals it and leaves a quit request with code 45054 for the message loop. Returns
-// 0 on success, else the exit code.
-int StartSingleInstance(HINSTANCE instance, const std::wstring& className, const std::wstring& title) {
+// running signals it and leaves a quit request with code 45054 for the message loop; the start
+// that runs the program begins `preload` meanwhile. Returns 0 on success, else the exit code.
+int StartSingleInstance(HINSTANCE instance, const std::wstring& className, const std::wstring& title,
+                        LibraryPreload& preload) {
     InitCommonControls();
     CoInitialize(nullptr);
     OleInitialize(nullptr);
@@ -84,6 +86,8 @@ int StartSingleInstance(HINSTANCE instance, const std::wstring& className, const
         PostQuitMessage(kExitAlreadyRunning);
         // This start only says hello and ends: it must not show a display or count as a start.
         SuppressVisibleParts();
+    } else {
+        preload.Start();
     }
 
     if (CreateMainWindow(instance, className, title) == nullptr) return 1;
@@ -149,12 +153,13 @@ int RunProgram(HINSTANCE instance, const wchar_t* commandLine) {
             break;
     }
 
-    // A stored language the archive has no section for reads every text in English. The setting
-    // item starts from the language the program starts in: the stored one, else the detected one.
+    // The program starts in the stored language, else (none stored, or one the program does not
+    // offer) in the detected one; the setting item starts from it.
     SetCurrentLanguageIndex(LocateSettingsFileForProcess(detectedLanguage));
     GlobalAppConfig().language.Hold(CurrentLanguageIndex());
 
-    const int failure = StartSingleInstance(instance, className, title);
+    LibraryPreload preload;
+    const int failure = StartSingleInstance(instance, className, title, preload);
     if (failure != 0) return failure;
     const int exitCode = RunMessageLoop();
     StopVisibleParts();

@@ -7,6 +7,7 @@
 #include "display/display_slots.h"
 #include "res/resource.h"
 #include "settings/app_config.h"
+#include "settings/ini_file.h"
 #include "sources/picture_selection_dialog.h"
 #include "ui/settings_dialog.h"
 
@@ -22,16 +23,37 @@ CToTray& Tray() {
 // A developer's marker in the current folder: the settings window shows at every start.
 bool DeveloperMarkerExists() { return GetFileAttributesW(L"AAAA_UC") != INVALID_FILE_ATTRIBUTES; }
 
+// Loads every setting, creating the display of each slot in use; a further slot announces
+// itself with a message first.
+void LoadSettingsAndDisplays() {
+    AppConfig& app = GlobalAppConfig();
+    SettingsLoadHooks hooks;
+    hooks.prepareDialogForSlot = [](int) { MessageBoxW(nullptr, L"Placeholder for next Clock Version", L"", MB_OK); };
+    hooks.displayHost = [](int slot) -> DisplayWindowHost* { return &DisplaySlots()[slot]; };
+    // The number of displays is only ever read: a settings file may ask for more than one.
+    app.displayCount = IniReadInt(L"m_clock_cnt", 0);
+    LoadAllSettings(app, DisplayConfigsOfSlots(), hooks);
+}
+
 }  // namespace
 
 void StartVisibleParts(HWND mainWindow) {
+    // The displays and their first frames come first; the tray icon (a round trip to the shell)
+    // and the settings dialog, which takes longer to make than they do, follow.
+    CWinAlphaUhr::SetRenderHostWindow(mainWindow);
+    LoadSettingsAndDisplays();
+    AppConfig& app = GlobalAppConfig();
+    // Only the very first start shows the settings window by itself.
+    const bool showDialog = DeveloperMarkerExists() || (app.startCount.Value() == 0 && !StartFlags().background);
+    app.startCount.Set(app.startCount.Value() + 1);
+    DrawFramesNow();
+
     Tray().SetOwner(mainWindow);
     g_trayStarted = true;
     HICON icon = static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON,
                                                GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), 0));
     Tray().StartTrayIcon(IDI_APP, icon, L"Orbelin", true);
 
-    CWinAlphaUhr::SetRenderHostWindow(mainWindow);
     SettingsDialogHost host;
     host.queryStartWithWindows = QueryProgramAutostart;
     host.setStartWithWindows = SyncAutostart;
@@ -39,12 +61,7 @@ void StartVisibleParts(HWND mainWindow) {
     host.startInPlace = StartInPlaceOfThisCopy;
     SettingsDialog& dialog = TheSettingsDialog();
     dialog.Create(GetModuleHandleW(nullptr), std::move(host));
-
-    AppConfig& app = GlobalAppConfig();
-    if (DeveloperMarkerExists()) dialog.ShowInFront();
-    // Only the very first start shows the settings window by itself.
-    if (app.startCount.Value() == 0 && !StartFlags().background) dialog.ShowInFront();
-    app.startCount.Set(app.startCount.Value() + 1);
+    if (showDialog) dialog.ShowInFront();
 }
 
 void ShowTrayIconAgain() {

@@ -3,8 +3,8 @@
 #include <windows.h>
 
 // What the program shows once its main window exists, on the main window's first message: the
-// tray icon with its watchdog, then the settings dialog, whose initialisation loads the
-// settings and creates the displays. The dialog shows itself on the first start only.
+// settings, whose loading creates the displays, and the displays' first frames; then the tray
+// icon with its watchdog and the settings dialog, which shows itself on the first start only.
 void StartVisibleParts(HWND mainWindow);
 
 // At the end of the message loop: the workers are asked to stop and waited for, and the tray

@@ -37,3 +37,10 @@ void ApplyVisibilityOfAllDisplays() {
     if (!DisplaySlotsMade()) return;
     for (CWinAlphaUhr& display : DisplaySlots()) display.ApplyVisibility();
 }
+
+void DrawFramesNow() {
+    if (!DisplaySlotsMade()) return;
+    for (CWinAlphaUhr& display : DisplaySlots()) {
+        if (display.Window() != nullptr) display.DrawFrameNow();
+    }
+}

@@ -21,3 +21,7 @@ void StopAllDisplayWorkers();
 
 // Shows or hides every display as the disabled flag and the deactivation now want.
 void ApplyVisibilityOfAllDisplays();
+
+// Draws a frame of every display that has a window, now rather than at its frame timer's next
+// firing.
+void DrawFramesNow();

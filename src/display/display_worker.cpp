@@ -1,7 +1,17 @@
 #include "display/display_worker.h"
 
+#include <algorithm>
+
 #include "common/process_flags.h"
 #include "display/placeholder_picture.h"
+
+namespace {
+
+constexpr uint64_t kPassMs = 100;
+// However long nothing falls due, the thread looks in once a minute.
+constexpr int kMostQuietPasses = 600;
+
+}  // namespace
 
 DisplayWorker::~DisplayWorker() { Stop(); }
 
@@ -10,6 +20,8 @@ bool DisplayWorker::Start(DisplayWorkerHost& host) {
     m_host = &host;
     m_stop = false;
     m_handledRebuildCount = g_pictureListRebuildCount.load(std::memory_order_relaxed);
+    if (!m_wake.IsValid()) m_wake.Reset(CreateEventW(nullptr, FALSE, FALSE, nullptr));
+    if (!m_wake.IsValid()) return false;
     m_thread.Reset(CreateThread(nullptr, 0, ThreadEntry, this, 0, nullptr));
     return m_thread.IsValid();
 }
@@ -17,6 +29,7 @@ bool DisplayWorker::Start(DisplayWorkerHost& host) {
 bool DisplayWorker::Stop(DWORD waitMs) {
     if (!m_thread.IsValid()) return true;
     m_stop = true;
+    Wake();
     const bool ended = WaitForSingleObject(m_thread.Get(), waitMs) == WAIT_OBJECT_0;
     if (!ended) {
         TerminateThread(m_thread.Get(), 1092);
@@ -32,16 +45,41 @@ bool DisplayWorker::IsRunning() const {
 
 DWORD WINAPI DisplayWorker::ThreadEntry(void* parameter) {
     auto* worker = static_cast<DisplayWorker*>(parameter);
-    // A pass every 100 ms: a pass that searched or decoded for a while sleeps only the rest.
+    DisplayWorkerHost& host = *worker->m_host;
+    // The program's stop event is waited for too, when there is one.
+    const HANDLE wakeUps[] = {worker->m_wake.Get(), g_stopFlag.Event()};
+    const DWORD wakeUpCount = wakeUps[1] != nullptr ? 2 : 1;
+    // A pass every 100 ms, counted from the start of the last one; the passes that would only
+    // advance the clock are slept through and made up for when the thread wakes.
+    uint64_t passStart = GetTickCount64();
     uint64_t passMs = 0;
     while (!worker->StopRequested()) {
-        Sleep(passMs >= 90 ? 10 : static_cast<DWORD>(100 - passMs));
+        const int quiet = worker->QuietPasses(host, kMostQuietPasses);
+        const uint64_t due = static_cast<uint64_t>(quiet + 1) * kPassMs;
+        const DWORD wait = static_cast<DWORD>(passMs + 10 >= due ? 10 : due - passMs);
+        WaitForMultipleObjects(wakeUpCount, wakeUps, FALSE, wait);
         if (worker->StopRequested()) break;
-        const uint64_t start = GetTickCount64();
-        worker->RunPass(*worker->m_host);
-        passMs = GetTickCount64() - start;
+        // The quiet passes whose time came are made up for; woken early, the thread makes its
+        // next pass at once.
+        const uint64_t passesDue = (GetTickCount64() - passStart) / kPassMs;
+        worker->m_schedule.AdvanceQuietly(static_cast<int>(std::min<uint64_t>(quiet, passesDue)));
+        passStart = GetTickCount64();
+        worker->RunPass(host);
+        passMs = GetTickCount64() - passStart;
     }
     return 1;
+}
+
+int DisplayWorker::QuietPasses(DisplayWorkerHost& host, int limit) const {
+    if (m_search != nullptr || m_restartQuickChanges.load(std::memory_order_relaxed) ||
+        g_pictureListRebuildCount.load(std::memory_order_relaxed) != m_handledRebuildCount) {
+        return 0;
+    }
+    // A picture that fell due while the display was hidden waits for it to show: the display
+    // wakes the thread then.
+    if (m_duePicture >= 0 && host.IsShown()) return 0;
+    return m_schedule.QuietPasses(host.PictureSource(), static_cast<int>(m_pictures.size()), host.IntervalSeconds(),
+                                  limit);
 }
 
 bool DisplayWorker::StopRequested() const {
@@ -92,11 +130,13 @@ void DisplayWorker::ContinueSearch(DisplayWorkerHost& host) {
     SearchSlice slice;
     slice.milliseconds = m_searchSliceMs;
     slice.maxEntries = m_searchSliceEntries;
-    slice.abandon = [this, &host] {
-        return StopRequested() || host.PictureSource() != m_searchSource ||
-               g_pictureListRebuildCount.load(std::memory_order_relaxed) != m_handledRebuildCount;
-    };
     const bool hadPictures = !m_pictures.empty();
+    slice.abandon = [this, &host, hadPictures] {
+        return StopRequested() || host.PictureSource() != m_searchSource ||
+               g_pictureListRebuildCount.load(std::memory_order_relaxed) != m_handledRebuildCount ||
+               // The slice that finds the first picture ends with it, so that it shows at once.
+               (!hadPictures && !m_pictures.empty());
+    };
     const bool complete = m_search->Continue(slice, m_pictures);
     if (complete) {
         m_search.reset();

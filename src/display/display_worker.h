@@ -43,6 +43,9 @@ public:
 // that turns out not to decode leaves the list, and the next one is shown in its place. It never
 // touches a window or OpenGL. While the display is hidden the schedule goes on, but the picture
 // that falls due is decoded only when the display shows again.
+// The passes follow each other every 100 ms while a search runs; otherwise the thread sleeps
+// until the next picture change falls due (making up for the passes it slept through), unless
+// its display wakes it first because something it reads changed.
 class DisplayWorker {
 public:
     DisplayWorker() = default;
@@ -70,7 +73,19 @@ public:
     bool IsSearching() const { return m_search != nullptr; }
 
     // The aspect mode changed: the next pass starts the quick first changes again. Any thread.
-    void RestartQuickChanges() { m_restartQuickChanges.store(true, std::memory_order_relaxed); }
+    void RestartQuickChanges() {
+        m_restartQuickChanges.store(true, std::memory_order_relaxed);
+        Wake();
+    }
+    // Something the passes read changed (the picture source or interval, a rebuild request, the
+    // display shown again): the thread makes its next pass now rather than when its next picture
+    // is due. Any thread.
+    void Wake() {
+        if (m_wake.IsValid()) SetEvent(m_wake.Get());
+    }
+    // How many of the next passes would do nothing but advance the rotation clock, as things
+    // stand (at most `limit`); 0 while a search runs or anything waits to be handled.
+    int QuietPasses(DisplayWorkerHost& host, int limit) const;
     const std::vector<std::wstring>& Pictures() const { return m_pictures; }
 
 private:
@@ -96,4 +111,5 @@ private:
     uint64_t m_searchSliceMs = 80;
     size_t m_searchSliceEntries = 0;
     UniqueHandle m_thread;
+    UniqueHandle m_wake;  // auto-reset: set by Wake and Stop
 };

@@ -20,6 +20,14 @@ public:
     // was requested. `intervalSeconds` is read at every pass, so a change applies at once.
     Pass Tick(int pictureSource, int pictureCount, int intervalSeconds, bool rebuildRequested);
 
+    // How many of the next passes, given the same inputs and no rebuild request, would only
+    // advance the clock (at most `limit`): 0 when the very next one changes a picture or
+    // rebuilds the lists. A worker may sleep through them and make up for them with
+    // AdvanceQuietly.
+    int QuietPasses(int pictureSource, int pictureCount, int intervalSeconds, int limit) const;
+    // Advances the clock as `passes` passes that change nothing would.
+    void AdvanceQuietly(int passes);
+
     // The aspect mode changed: the quick first changes start again.
     void RestartQuickChanges() { m_changeCount = 0; }
     // The picture shown at this change is another one than the pass named (the one named could
@@ -39,6 +47,12 @@ public:
 
 private:
     static constexpr int kQuickChanges = 4;
+
+    // The clock after one more pass.
+    float NextClock(float clock) const { return static_cast<float>(clock + 0.1); }
+    // The time that must pass after the last change before the next one; nothing when no change
+    // can come (a list source without pictures).
+    bool ChangeThreshold(int pictureSource, int pictureCount, int intervalSeconds, float& threshold) const;
 
     float m_clock = 0.0f;
     float m_lastChange = -5000.0f;

@@ -138,10 +138,15 @@ HWND CWinAlphaUhr::CreateDisplay(int size, HWND ownerDialog, bool debug) {
     if (m_window != nullptr) return nullptr;
 
     m_ownerDialog = ownerDialog;
+    // The sample pictures of the first frame are made meanwhile, and the render target opens at
+    // the size of the first frame.
+    m_scene.SetImageMode(GlobalAppConfig().imageMode.Value());
+    m_scene.StartSamplePictures();
     SetStackingMode(GlobalAppConfig().stackingMode.Value());
     RegisterWindowClasses(DisplayWindowProc, TimerWindowProc);
     EnsureWindow();
     CreateFrameTimer();
+    m_scene.SetTargetSize(m_width);
     m_scene.OpenRenderTarget(g_renderHostWindow);
     if (debug) MessageBoxW(nullptr, L"m_hWnd", L"", MB_OK);
     KeepOnScreen(0);
@@ -238,14 +243,30 @@ void CWinAlphaUhr::ApplyVisibility() {
         return;
     }
     const bool wasHidden = !IsWindowVisible(m_window);
+    const DWORD extendedStyle = kLayeredToolWindow | (m_config.fixedPosition.Value() ? WS_EX_TRANSPARENT : 0);
+    // The deactivation check applies the visibility ten times a second: a display that is
+    // already shown where it belongs, with its style, is left as it is (each of these calls
+    // costs a round trip to the window manager even when it changes nothing).
+    if (!wasHidden && IsInItsPlace(extendedStyle)) return;
     constexpr UINT kFlags = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_FRAMECHANGED | SWP_SHOWWINDOW;
     SetWindowPos(m_window, m_topmostMode == 1 ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0, kFlags);
     if (m_topmostMode == 0) SetWindowPos(m_window, HWND_BOTTOM, 0, 0, 0, 0, kFlags);
-    SetWindowLongW(m_window, GWL_EXSTYLE,
-                   static_cast<LONG>(kLayeredToolWindow | (m_config.fixedPosition.Value() ? WS_EX_TRANSPARENT : 0)));
+    SetWindowLongW(m_window, GWL_EXSTYLE, static_cast<LONG>(extendedStyle));
     ShowWindow(m_window, SW_SHOW);
     // Back in sight: the next frame comes now, not when the slow timer of a hidden display fires.
     if (wasHidden && m_timerWindow != nullptr) SetTimer(m_timerWindow, kFrameTimer, 1, nullptr);
+}
+
+bool CWinAlphaUhr::IsInItsPlace(DWORD extendedStyle) const {
+    const DWORD style = static_cast<DWORD>(GetWindowLongW(m_window, GWL_EXSTYLE));
+    // Only the topmost flag may differ from the style the display sets; it follows the mode.
+    if ((style & ~static_cast<DWORD>(WS_EX_TOPMOST)) != extendedStyle) return false;
+    if (m_topmostMode == 1) {
+        // Always on top: topmost, with no window at all above it.
+        return (style & WS_EX_TOPMOST) != 0 && GetWindow(m_window, GW_HWNDPREV) == nullptr;
+    }
+    // On the desktop: the lowest of its host's windows, and not topmost.
+    return (style & WS_EX_TOPMOST) == 0 && GetWindow(m_window, GW_HWNDNEXT) == nullptr;
 }
 
 void CWinAlphaUhr::RenderTick() {
@@ -314,6 +335,10 @@ void CWinAlphaUhr::RenderTick() {
     if (shown) ++m_frameCount;
 }
 
+void CWinAlphaUhr::DrawFrameNow() {
+    if (m_timerWindow != nullptr) OnFrameTimer();
+}
+
 bool CWinAlphaUhr::IsCurrentDisplay() const { return m_slot == GlobalAppConfig().currentSlot; }
 
 void CWinAlphaUhr::CreateFrameTimer() {
@@ -343,6 +368,17 @@ void CWinAlphaUhr::OnFrameTimer() {
     m_shown.store(shown, std::memory_order_relaxed);
     const uint64_t wait = shown ? m_framePacer.MillisecondsUntilDue(GetTickCount64()) : kHiddenFrameWaitMs;
     SetTimer(m_timerWindow, kFrameTimer, static_cast<UINT>(wait < 1 ? 1 : wait), nullptr);
+    WakeWorkerOnChanges();
+}
+
+void CWinAlphaUhr::WakeWorkerOnChanges() {
+    const WorkerInputs now{m_pictureSource.load(std::memory_order_relaxed),
+                           m_intervalSeconds.load(std::memory_order_relaxed),
+                           g_pictureListRebuildCount.load(std::memory_order_relaxed),
+                           m_scene.HasPictureListRebuildRequest(), m_shown.load(std::memory_order_relaxed)};
+    if (now == m_workerInputs) return;
+    m_workerInputs = now;
+    m_worker.Wake();
 }
 
 void CWinAlphaUhr::UpdateSight() {

@@ -44,6 +44,9 @@ public:
     void KeepOnScreen(int quarter);
     // One frame: hands the settings to the scene, draws and presents it.
     void RenderTick();
+    // Does what the frame timer does when it fires, now: the first frame of a start comes
+    // before the rest of the program is made. Nothing before CreateDisplay.
+    void DrawFrameNow();
 
     // The stacking mode (m_new_on_top_state): always on top or only on the desktop, each
     // optionally forced. The next frame re-creates the window where the mode needs it.
@@ -102,9 +105,15 @@ private:
     void UpdateSight();
     // Hands the picture folder of the settings to the worker when it changed. Main thread.
     void PublishPictureFolder();
+    // The worker sleeps until its next picture is due: wakes it when anything it reads changed
+    // since the last look. Main thread, at every wake-up of the frame timer.
+    void WakeWorkerOnChanges();
     bool IsCurrentDisplay() const;
     HWND CreateDisplayWindowHandle(HWND parent);
     void ApplyZOrder();
+    // Whether the shown window already has `extendedStyle` and its place in the z-order: on top
+    // of every window, or at the bottom of its desktop host's.
+    bool IsInItsPlace(DWORD extendedStyle) const;
     void CreateFrameTimer();
     void DestroyWindows();
     // Drops the handles of windows that were destroyed behind the display's back.
@@ -140,6 +149,16 @@ private:
     bool m_outOfSight = false;      // a full-screen program or a maximised window hides it
     uint64_t m_nextSightCheckMs = 0;
     std::atomic<bool> m_shown{true};  // for the worker: whether pictures are seen now
+    // What the worker reads, as it was when the worker was last woken.
+    struct WorkerInputs {
+        int pictureSource = -1;
+        int intervalSeconds = 0;
+        unsigned rebuildCount = 0;
+        bool ownRebuildRequest = false;
+        bool shown = false;
+        bool operator==(const WorkerInputs&) const = default;
+    };
+    WorkerInputs m_workerInputs;
     DragTracker m_drag;
     bool m_moveAnnounced = false;  // the next WM_MOVING is one of ours
 

@@ -100,8 +100,12 @@ void GL3DClock::PrepareFrame(int size) {
 void GL3DClock::LoadSamplePictures() {
     const std::array<SamplePicture, kSamplePictureCount>& samples = SamplePictures();
     const int imageMode = m_imageMode.load(std::memory_order_relaxed);
+    // Made ahead while the display was set up, when they are in the aspect mode in force.
+    const SamplePictureDecoding::Pictures prepared = m_sampleDecoding.Take(imageMode);
+    const bool wasPrepared = std::any_of(prepared.begin(), prepared.end(), [](HBITMAP picture) { return picture; });
     for (int slot = 0; slot < kSamplePictureCount; ++slot) {
-        HBITMAP picture = LoadTexturePictureMemory(samples[slot].bytes, samples[slot].size, imageMode);
+        HBITMAP picture =
+            wasPrepared ? prepared[slot] : LoadTexturePictureMemory(samples[slot].bytes, samples[slot].size, imageMode);
         if (picture != nullptr) UploadTexture(slot, picture, true);
     }
 }
@@ -115,6 +119,7 @@ void GL3DClock::ApplyPendingTextures() {
         }
         if (m_rotateRequest.exchange(false, std::memory_order_relaxed)) {
             std::rotate(m_faceTextures.begin(), m_faceTextures.begin() + 1, m_faceTextures.begin() + kFaceSlotCount);
+            std::rotate(m_faceShapes.begin(), m_faceShapes.begin() + 1, m_faceShapes.begin() + kFaceSlotCount);
         }
     }
     m_previousSourceMode = m_sourceMode;
@@ -141,26 +146,46 @@ void GL3DClock::UploadTexture(int slot, HBITMAP bitmap, bool deleteBitmap) {
     const unsigned oldTexture = m_faceTextures[slot];
     DIBSECTION section{};
     const bool described = GetObjectW(bitmap, sizeof(section), &section) == sizeof(section);
+    const BITMAP& info = section.dsBm;
+    const bool hasPixels = described && info.bmBits != nullptr && (info.bmBitsPixel == 32 || info.bmBitsPixel == 24);
+    const TextureShape shape{info.bmWidth, info.bmHeight, info.bmBitsPixel};
 
+    // The texture a face gave up last takes a picture of its shape in place: storage made and
+    // freed anew for every picture leaves the OpenGL driver's heap ever fuller.
     GLuint texture = 0;
-    glGenTextures(1, &texture);
+    const bool reused = hasPixels && m_spareTexture != 0 && m_spareShape == shape;
+    if (reused) {
+        texture = std::exchange(m_spareTexture, 0u);
+    } else {
+        glGenTextures(1, &texture);
+    }
     m_faceTextures[slot] = texture;
     glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
     glBindTexture(GL_TEXTURE_2D, texture);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    if (described && section.dsBm.bmBits != nullptr) {
-        const BITMAP& info = section.dsBm;
-        if (info.bmBitsPixel == 32) {
-            glTexImage2D(GL_TEXTURE_2D, 0, 4, info.bmWidth, info.bmHeight, 0, GL_BGRA_EXT, GL_UNSIGNED_BYTE,
-                         info.bmBits);
-        } else if (info.bmBitsPixel == 24) {
-            glTexImage2D(GL_TEXTURE_2D, 0, 3, info.bmWidth, info.bmHeight, 0, GL_BGR_EXT, GL_UNSIGNED_BYTE,
-                         info.bmBits);
+    if (hasPixels) {
+        const GLenum format = info.bmBitsPixel == 32 ? GL_BGRA_EXT : GL_BGR_EXT;
+        if (reused) {
+            glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, info.bmWidth, info.bmHeight, format, GL_UNSIGNED_BYTE, info.bmBits);
+        } else {
+            glTexImage2D(GL_TEXTURE_2D, 0, info.bmBitsPixel == 32 ? 4 : 3, info.bmWidth, info.bmHeight, 0, format,
+                         GL_UNSIGNED_BYTE, info.bmBits);
         }
     }
     if (deleteBitmap) DeleteBitmap(bitmap);
-    if (oldTexture != 0) glDeleteTextures(1, &oldTexture);
+    const TextureShape oldShape = m_faceShapes[slot];
+    m_faceShapes[slot] = hasPixels ? shape : TextureShape{};
+    if (oldTexture == 0) return;
+    // The old texture becomes the spare, unless it holds no picture; the spare before it goes.
+    if (m_spareTexture != 0) glDeleteTextures(1, &m_spareTexture);
+    m_spareTexture = 0;
+    if (oldShape.bitsPerPixel == 0) {
+        glDeleteTextures(1, &oldTexture);
+    } else {
+        m_spareTexture = oldTexture;
+        m_spareShape = oldShape;
+    }
 }
 
 void GL3DClock::DrawFrame(bool present, bool snapshot) {

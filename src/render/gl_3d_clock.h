@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "render/sample_decoding.h"
 #include "render/scene_geometry.h"
 
 // The 3D scene of one display: the turning object, its render target (an OpenGL pbuffer with
@@ -24,6 +25,12 @@ public:
     // Opens the pbuffer and the frame bitmap at the current width and height, on `hostWindow`'s
     // device context. On failure everything is closed again and false is returned.
     bool OpenRenderTarget(HWND hostWindow);
+    // The pixel format of the host window's device context: RGBA, 32 colour and 32 depth bits,
+    // drawn to a window with OpenGL, single-buffered.
+    static PIXELFORMATDESCRIPTOR HostPixelFormat();
+    // The size of the square the render target opens at (1024 until set). A target that is open
+    // keeps its size; PrepareFrame reopens it at the display's size when that differs.
+    void SetTargetSize(int size);
     void MakeCurrent();
     // Closes what is open; safe on a partly opened or already closed target.
     void CloseRenderTarget();
@@ -57,6 +64,10 @@ public:
     };
     void MeasureFrameSteps(FrameStepTimes* record) { m_stepTimes = record; }
 
+    // Starts making the sample pictures of the first frame, in the aspect mode in force, on a
+    // thread of their own while the display is set up; the first frame waits for them.
+    void StartSamplePictures() { m_sampleDecoding.Start(m_imageMode.load(std::memory_order_relaxed)); }
+
     // --- hand-over from the display's worker thread ---
     // Loads the picture file as a texture picture in the current aspect mode and makes it the
     // next picture. A file that cannot be read or decoded changes nothing and returns false.
@@ -71,9 +82,15 @@ public:
     // True once after the render target reopened with pictures from a list: the textures are
     // gone and this display's worker must hand its pictures over again.
     bool TakePictureListRebuildRequest() { return m_pictureListRebuildRequest.exchange(false, std::memory_order_relaxed); }
+    // Whether such a request waits to be taken.
+    bool HasPictureListRebuildRequest() const {
+        return m_pictureListRebuildRequest.load(std::memory_order_relaxed);
+    }
 
-    // Uploads a 32- or 24-bit bitmap as the texture of `slot`, replacing the old texture.
-    // Deletes `bitmap` when `deleteBitmap` is set.
+    // Uploads a 32- or 24-bit bitmap as the texture of `slot`, replacing the old texture; the slot
+    // always gets another texture than it had. The replaced one is kept as the spare that the
+    // next picture of its size and depth is written into. Deletes `bitmap` when `deleteBitmap`
+    // is set.
     void UploadTexture(int slot, HBITMAP bitmap, bool deleteBitmap);
 
     // The frame as the window last received it: top-down B, G, R, A rows of width * 4 bytes.
@@ -126,8 +143,19 @@ private:
     uint8_t* m_framePixels = nullptr;
 
     // Scene.
+    // Width, height and bits per pixel of the picture in a texture; all 0 for one without.
+    struct TextureShape {
+        int width = 0;
+        int height = 0;
+        int bitsPerPixel = 0;
+        bool operator==(const TextureShape&) const = default;
+    };
+    SamplePictureDecoding m_sampleDecoding;
     bool m_samplesLoaded = false;
     std::array<unsigned, 10> m_faceTextures{};
+    std::array<TextureShape, 10> m_faceShapes{};
+    unsigned m_spareTexture = 0;  // the texture a face gave up last, with its picture's shape
+    TextureShape m_spareShape;
     std::atomic<int> m_facesImageMode{1};
     int m_sourceMode = 0;
     int m_previousSourceMode = 0;

@@ -126,14 +126,7 @@ bool GL3DClock::CreateContexts() {
     m_hostDC = GetDC(m_hostWindow);
     if (m_hostDC == nullptr) return false;
 
-    PIXELFORMATDESCRIPTOR descriptor{};
-    descriptor.nSize = sizeof(descriptor);
-    descriptor.nVersion = 1;
-    descriptor.dwFlags = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL;
-    descriptor.iPixelType = PFD_TYPE_RGBA;
-    descriptor.cColorBits = 32;
-    descriptor.cDepthBits = 32;
-    descriptor.iLayerType = PFD_MAIN_PLANE;
+    const PIXELFORMATDESCRIPTOR descriptor = HostPixelFormat();
     const int hostFormat = ChoosePixelFormat(m_hostDC, &descriptor);
     if (!SetPixelFormat(m_hostDC, hostFormat, &descriptor)) {
         // A window keeps the pixel format it was given first; a second display on the same
@@ -180,6 +173,24 @@ bool GL3DClock::OpenRenderTarget(HWND hostWindow) {
     return true;
 }
 
+PIXELFORMATDESCRIPTOR GL3DClock::HostPixelFormat() {
+    PIXELFORMATDESCRIPTOR descriptor{};
+    descriptor.nSize = sizeof(descriptor);
+    descriptor.nVersion = 1;
+    descriptor.dwFlags = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL;
+    descriptor.iPixelType = PFD_TYPE_RGBA;
+    descriptor.cColorBits = 32;
+    descriptor.cDepthBits = 32;
+    descriptor.iLayerType = PFD_MAIN_PLANE;
+    return descriptor;
+}
+
+void GL3DClock::SetTargetSize(int size) {
+    if (IsRenderTargetOpen() || size <= 0) return;
+    m_width = size;
+    m_height = size;
+}
+
 void GL3DClock::MakeCurrent() {
     if (m_pbufferContext == nullptr) return;
     // With one display the context stays current from frame to frame; switching costs time.
@@ -220,6 +231,9 @@ void GL3DClock::DeleteFaceTextures() {
         for (unsigned& texture : m_faceTextures) {
             if (texture != 0) glDeleteTextures(1, &texture);
         }
+        if (m_spareTexture != 0) glDeleteTextures(1, &m_spareTexture);
     }
     m_faceTextures.fill(0);
+    m_faceShapes.fill(TextureShape{});
+    m_spareTexture = 0;
 }

@@ -15,7 +15,6 @@
 #include "lang/language_menu.h"
 #include "res/resource.h"
 #include "settings/app_config.h"
-#include "settings/ini_file.h"
 #include "settings/setting_value.h"
 #include "sources/individual_list.h"
 #include "sources/picture_list.h"
@@ -31,8 +30,6 @@ constexpr UINT kDeactivationPeriodMs = 100;
 constexpr int kArrowStep = 10;
 // Posted to the dialog after a language change: show every text again.
 constexpr UINT kRebuildTextsMessage = WM_APP + 15;
-
-const wchar_t* const kPlaceholderMessage = L"Placeholder for next Clock Version";
 
 int CALLBACK FolderBrowserCallback(HWND browser, UINT message, LPARAM, LPARAM data) {
     if (message != BFFM_INITIALIZED) return 0;
@@ -152,30 +149,22 @@ INT_PTR CALLBACK SettingsDialog::DialogProc(HWND dialog, UINT message, WPARAM wP
 
 void SettingsDialog::Initialize() {
     OleInitialize(nullptr);
-    AppConfig& app = GlobalAppConfig();
 
     SetDialogIcons();
 
     CreateToolbars();
-    app.stackingMode.Load();
 
-    // Loading the settings creates the displays; a further display slot in use announces itself.
+    // The settings are loaded and the displays made before the dialog (see StartVisibleParts).
     m_loading = true;
-    SettingsLoadHooks hooks;
-    hooks.queryAutostart = m_host.queryStartWithWindows;
-    hooks.prepareDialogForSlot = [](int) { MessageBoxW(nullptr, kPlaceholderMessage, L"", MB_OK); };
-    hooks.displayHost = [](int slot) -> DisplayWindowHost* { return &DisplaySlots()[slot]; };
     for (CWinAlphaUhr& display : DisplaySlots()) display.SetOwnerDialog(m_dialog);
-    // The number of displays is only ever read: a settings file may ask for more than one.
-    app.displayCount = IniReadInt(L"m_clock_cnt", 0);
-    const LoadedSettings loaded = LoadAllSettings(app, DisplayConfigsOfSlots(), hooks);
-    CheckDlgButton(m_dialog, IDC_START_WITH_WINDOWS, loaded.autostart != 0 ? BST_CHECKED : BST_UNCHECKED);
+    const int autostart = m_host.queryStartWithWindows ? m_host.queryStartWithWindows() : 0;
+    CheckDlgButton(m_dialog, IDC_START_WITH_WINDOWS, autostart != 0 ? BST_CHECKED : BST_UNCHECKED);
     AttachInfoMenuBar(m_dialog);
 
     RebuildTexts();
     LoadDisplayIntoControls();
     SetArrowGlyphs();
-    LoadBanner();
+    // The banner is made when the dialog shows (WM_SHOWWINDOW).
     DragAcceptFiles(m_dialog, TRUE);
     m_loading = false;
     SetTimer(m_dialog, kDeactivationTimer, kDeactivationPeriodMs, nullptr);
@@ -291,6 +280,14 @@ INT_PTR SettingsDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam
             return TRUE;
         case WM_ACTIVATE:
             SetActiveDialog(LOWORD(wParam) != WA_INACTIVE ? m_dialog : nullptr);
+            return FALSE;
+        case WM_SHOWWINDOW:
+            // The banner is the largest thing the dialog holds; a hidden dialog lets it go.
+            if (wParam) {
+                LoadBanner();
+            } else {
+                ReleaseBanner();
+            }
             return FALSE;
         case WM_SYSCOMMAND:
             if ((wParam & 0xFFF0) == SC_MINIMIZE && GlobalAppConfig().trayIfMinimize.Value() != 0 &&

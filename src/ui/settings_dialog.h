@@ -34,8 +34,8 @@ public:
     SettingsDialog(const SettingsDialog&) = delete;
     SettingsDialog& operator=(const SettingsDialog&) = delete;
 
-    // Creates the dialog hidden, without owner; its initialisation loads all settings and
-    // creates the displays. Returns the dialog window, or null when it cannot be made.
+    // Creates the dialog hidden, without owner, for the settings as loaded and the displays as made
+    // (StartVisibleParts does both first). Returns the dialog window, or null when it cannot be made.
     HWND Create(HINSTANCE instance, SettingsDialogHost host);
     HWND Window() const { return m_dialog; }
 
@@ -67,6 +67,7 @@ private:
     void FillToolbars();
     void SetArrowGlyphs();
     void LoadBanner();
+    void ReleaseBanner();
     void LoadDisplayIntoControls();
     void LoadColourButtons();
 

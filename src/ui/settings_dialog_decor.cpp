@@ -169,3 +169,10 @@ void SettingsDialog::LoadBanner() {
     // The banner's place in the template.
     ShowHeaderBanner(m_dialog, IDC_BANNER, RECT{-47, 0, -47 + 467, 45}, m_banner);
 }
+
+void SettingsDialog::ReleaseBanner() {
+    // The static may have made a copy of the bitmap; that copy is the static's to delete.
+    auto shown = reinterpret_cast<HBITMAP>(SendDlgItemMessageW(m_dialog, IDC_BANNER, STM_SETIMAGE, IMAGE_BITMAP, 0));
+    if (shown != nullptr && shown != m_banner.Handle()) DeleteObject(shown);
+    if (m_banner.Handle() != nullptr) DeleteObject(m_banner.Detach());
+}

@@ -6,6 +6,7 @@
 
 #include "common/process_flags.h"
 #include "display/desktop_host.h"
+#include "display/library_preload.h"
 #include "common/test_files.h"
 #include "settings/app_config.h"
 
@@ -88,6 +89,31 @@ TEST_F(DisplayWindowTest, LayeredToolWindowAnimatesTheSamplePictures) {
 
     display.reset();
     EXPECT_FALSE(IsWindow(window));
+}
+
+// A display opens its render target at its own size (not at a size it would reopen at), with the
+// sample pictures made meanwhile, also while its libraries are still being loaded; asked to, it
+// draws its first frame at once rather than when its frame timer fires.
+TEST_F(DisplayWindowTest, TheFirstFrameComesAtOnceAtTheDisplaysSize) {
+    CWinAlphaUhr display;
+    {
+        LibraryPreload preload;
+        preload.Start();
+        HWND window = display.CreateDisplay(160, nullptr);
+        ASSERT_NE(window, nullptr);
+        EXPECT_EQ(display.Scene().TargetWidth(), 160) << "the render target opened at another size";
+        EXPECT_EQ(display.FrameCount(), 0);
+        display.DrawFrameNow();
+        EXPECT_EQ(display.FrameCount(), 1);
+        RECT rect{};
+        GetWindowRect(window, &rect);
+        EXPECT_EQ(rect.bottom - rect.top, 160) << "the frame did not give the window its square size";
+    }
+    EXPECT_EQ(display.Scene().TargetWidth(), 160);
+    for (int slot = 0; slot < 3; ++slot) EXPECT_NE(display.Scene().FaceTexture(slot), 0u) << "face pair " << slot;
+    ASSERT_NE(display.Scene().FramePixels(), nullptr);
+    EXPECT_EQ(display.Scene().FramePixels()[(80 * 160 + 80) * 4 + 3], 255) << "the object is missing";
+    display.StopWorker();
 }
 
 TEST_F(DisplayWindowTest, FixedPositionLetsTheMouseThrough) {
@@ -622,6 +648,52 @@ TEST_F(DisplayWindowTest, AMaximisedWindowHidesADesktopDisplayOnly) {
         DestroyWindow(maximized);
     }
     GlobalAppConfig().stackingMode.Hold(0);
+}
+
+}  // namespace
+
+namespace {
+
+// Counts what reaches a display window that changes its place, order or style.
+WNDPROC g_displayProcedure = nullptr;
+int g_windowChanges = 0;
+
+LRESULT CALLBACK CountingProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_WINDOWPOSCHANGING || message == WM_STYLECHANGING) ++g_windowChanges;
+    return CallWindowProcW(g_displayProcedure, window, message, wParam, lParam);
+}
+
+// The deactivation check applies the visibility ten times a second: a display shown in its place
+// with its style is left as it is, one that lost its place on top or its style gets them back.
+TEST_F(DisplayWindowTest, ApplyingTheVisibilityTouchesOnlyADisplayOutOfPlace) {
+    CWinAlphaUhr display;
+    HWND window = display.CreateDisplay(160, nullptr);
+    ASSERT_NE(window, nullptr);
+    display.ApplyVisibility();
+    g_displayProcedure = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(CountingProcedure)));
+    g_windowChanges = 0;
+    for (int check = 0; check < 10; ++check) display.ApplyVisibility();
+    EXPECT_EQ(g_windowChanges, 0) << "a display in its place was moved in the z-order or restyled";
+    EXPECT_TRUE(IsWindowVisible(window));
+
+    // Another window takes the top: the next application puts the display back above it.
+    HWND other = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, L"static", L"", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50,
+                                 nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    ASSERT_NE(other, nullptr);
+    ASSERT_NE(GetWindow(window, GW_HWNDPREV), nullptr);
+    display.ApplyVisibility();
+    EXPECT_EQ(GetWindow(window, GW_HWNDPREV), nullptr) << "the display stayed below the other window";
+    EXPECT_GT(g_windowChanges, 0);
+
+    // A style changed behind the display's back comes back too.
+    SetWindowLongW(window, GWL_EXSTYLE, GetWindowLongW(window, GWL_EXSTYLE) | WS_EX_TRANSPARENT);
+    display.ApplyVisibility();
+    EXPECT_EQ(GetWindowLongW(window, GWL_EXSTYLE) & ~WS_EX_TOPMOST, 0x80080);
+
+    SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_displayProcedure));
+    DestroyWindow(other);
+    display.StopWorker();
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <functional>
 #include <memory>
 #include <mutex>
 
@@ -61,7 +62,10 @@ public:
         std::lock_guard<std::mutex> guard(lock);
         ++rotations;
     }
-    bool TakeOwnRebuildRequest() override { return ownRebuildRequest.exchange(false); }
+    bool TakeOwnRebuildRequest() override {
+        ++passes;  // every pass asks once
+        return ownRebuildRequest.exchange(false);
+    }
     bool IsShown() const override { return seen.load(); }
 
     std::atomic<int> source{1};
@@ -75,7 +79,18 @@ public:
     int rotations = 0;
     std::atomic<bool> ownRebuildRequest{false};
     std::atomic<bool> seen{true};  // whether the display is shown
+    std::atomic<int> passes{0};
 };
+
+// Asks `condition` every 10 ms until it holds or `timeoutMs` passed; returns its last answer.
+bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs) {
+    const DWORD start = GetTickCount();
+    while (!condition()) {
+        if (GetTickCount() - start >= timeoutMs) return false;
+        Sleep(10);
+    }
+    return true;
+}
 
 class DisplayWorkerTest : public ::testing::Test {
 protected:
@@ -302,6 +317,25 @@ TEST_F(DisplayWorkerTest, ASearchOfSeveralPassesShowsItsFirstPictureAtOnce) {
     EXPECT_EQ(host.placeholders.size(), 1u) << "no empty picture while the search ran";
 }
 
+// The slice that finds the first picture ends there, and the picture shows at once; the search
+// goes on with the next passes.
+TEST_F(DisplayWorkerTest, TheSliceThatFindsTheFirstPictureEndsWithIt) {
+    RecordingHost host;
+    host.pictures = {L"Z:\\m.png", L"Z:\\c.png", L"Z:\\x.png", L"Z:\\a.png", L"Z:\\q.png", L"Z:\\b.png"};
+    host.picturesPerSlice = 3;
+    DisplayWorker worker;
+    worker.RunPass(host);
+    EXPECT_EQ(worker.Pictures(), std::vector<std::wstring>{L"Z:\\m.png"})
+        << "the slice went on after the first picture";
+    EXPECT_EQ(host.shown, std::vector<std::wstring>{L"Z:\\m.png"});
+    worker.RunPass(host);
+    EXPECT_EQ(worker.Pictures().size(), 4u);
+    worker.RunPass(host);
+    EXPECT_FALSE(worker.IsSearching());
+    EXPECT_EQ(worker.Pictures().size(), 6u);
+    EXPECT_EQ(host.shown.size(), 1u) << "a picture was shown before its time";
+}
+
 // A new source or a rebuild request abandons a running search: the next pass starts anew.
 TEST_F(DisplayWorkerTest, ARebuildRequestOrANewSourceAbandonsASearch) {
     RecordingHost host;
@@ -342,6 +376,38 @@ TEST_F(DisplayWorkerTest, TheProgramsStopFlagEndsTheThread) {
         ended = !worker.IsRunning();
     }
     EXPECT_TRUE(ended) << "the worker kept running after the program's stop flag was set";
+}
+
+// With nothing due (a list without pictures) the thread sleeps instead of passing every 100 ms;
+// it makes its next pass at once when its display wakes it, and ends at once when asked.
+TEST_F(DisplayWorkerTest, TheThreadSleepsUntilSomethingIsDueOrItIsWoken) {
+    RecordingHost host;
+    DisplayWorker worker;
+    ASSERT_TRUE(worker.Start(host));
+    const auto builds = [&] {
+        std::lock_guard<std::mutex> guard(host.lock);
+        return host.builtSources.size();
+    };
+    const auto standIns = [&] {
+        std::lock_guard<std::mutex> guard(host.lock);
+        return host.placeholders.size();
+    };
+    // Loading, then empty.
+    ASSERT_TRUE(WaitFor([&] { return builds() == 1 && standIns() == 2; }, 5000)) << "the list was not built";
+    const int passesBefore = host.passes;
+    Sleep(1500);
+    EXPECT_LE(host.passes - passesBefore, 2) << "the thread kept passing with nothing due";
+
+    // The display switched to the individual list and says so.
+    host.source = 2;
+    const DWORD wokenAt = GetTickCount();
+    worker.Wake();
+    EXPECT_TRUE(WaitFor([&] { return builds() == 2; }, 1000)) << "the woken thread did not rebuild";
+    EXPECT_LT(GetTickCount() - wokenAt, 1000u);
+
+    const DWORD stopAt = GetTickCount();
+    EXPECT_TRUE(worker.Stop(2000)) << "the sleeping thread had to be ended by force";
+    EXPECT_LT(GetTickCount() - stopAt, 1000u);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 namespace {
@@ -31,6 +32,9 @@ public:
             m_listCount = m_source == 0 ? 0 : m_count;
         }
     }
+    // Passes slept through: they only advance the tick count.
+    void Skip(int passes) { m_tick += passes; }
+    int ListCount() const { return m_listCount; }
     void SetSource(int source) { m_source = source; }
     void SetPictureCount(int count) { m_count = count; }
 
@@ -146,6 +150,67 @@ TEST(RotationSchedule, RestartQuickChanges) {
     worker.Run(400);
     ASSERT_GE(worker.changes.size(), before + 4);
     ExpectGaps(worker.changes, before + 1, before + 4, 10, 11);
+}
+
+// A worker that sleeps through the quiet passes and makes up for them gets the very changes, at
+// the very passes, of one that ticks every pass: for samples, a folder, one picture, an empty list
+// and a long interval, through the quick changes and well beyond.
+TEST(RotationSchedule, SleepingThroughTheQuietPassesChangesAtTheSamePasses) {
+    const struct { int source, count, interval; } rows[] = {{0, 0, 10}, {1, 3, 10}, {2, 1, 5}, {2, 0, 10}, {1, 7, 60}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(testing::Message() << "source " << row.source << ", " << row.count << " pictures, interval "
+                                        << row.interval);
+        constexpr int kPasses = 3000;
+        Worker ticking(row.source, row.count, row.interval);
+        ticking.Run(kPasses);
+
+        Worker sleeping(row.source, row.count, row.interval);
+        int wakeUps = 0;
+        for (int pass = 0; pass < kPasses;) {
+            // As the thread does: sleep through the quiet passes (never beyond the end here),
+            // then make one full pass.
+            const int quiet =
+                std::min(sleeping.m_schedule.QuietPasses(row.source, sleeping.ListCount(), row.interval, 600),
+                         kPasses - pass - 1);
+            sleeping.m_schedule.AdvanceQuietly(quiet);
+            sleeping.Skip(quiet);
+            sleeping.Pass();
+            pass += quiet + 1;
+            ++wakeUps;
+        }
+        EXPECT_EQ(sleeping.rebuilds, ticking.rebuilds);
+        ASSERT_EQ(sleeping.changes.size(), ticking.changes.size());
+        for (size_t i = 0; i < ticking.changes.size(); ++i) {
+            SCOPED_TRACE(testing::Message() << "change " << i);
+            EXPECT_EQ(sleeping.changes[i].tick, ticking.changes[i].tick);
+            EXPECT_EQ(sleeping.changes[i].index, ticking.changes[i].index);
+        }
+        EXPECT_EQ(sleeping.m_schedule.Clock(), ticking.m_schedule.Clock());
+        // It woke once per change (and once a minute when nothing comes), not ten times a second.
+        EXPECT_LE(wakeUps, static_cast<int>(ticking.changes.size() + ticking.rebuilds.size()) + kPasses / 600 + 1);
+    }
+}
+
+TEST(RotationSchedule, NoPassIsQuietWhenTheSourceChangedOrAChangeIsDueNext) {
+    RotationSchedule schedule;
+    // Before the first pass the lists of the source are still to be built.
+    EXPECT_EQ(schedule.QuietPasses(1, 0, 10, 600), 0);
+    schedule.Tick(1, 0, 10, false);
+    // An empty list never changes: as many quiet passes as asked for.
+    EXPECT_EQ(schedule.QuietPasses(1, 0, 10, 600), 600);
+    // Another source rebuilds at the next pass.
+    EXPECT_EQ(schedule.QuietPasses(2, 0, 10, 600), 0);
+    // With pictures the first change comes at once (the last one lies far back).
+    EXPECT_EQ(schedule.QuietPasses(1, 3, 10, 600), 0);
+    ASSERT_EQ(schedule.Tick(1, 3, 10, false).pictureIndex, 1);
+    // The next quick change comes about a second later: the passes before it are quiet.
+    RotationSchedule ticking = schedule;
+    int passesBefore = 0;
+    while (ticking.Tick(1, 3, 10, false).pictureIndex < 0) ++passesBefore;
+    EXPECT_GE(passesBefore, 9);
+    EXPECT_LE(passesBefore, 10);
+    EXPECT_EQ(schedule.QuietPasses(1, 3, 10, 600), passesBefore);
+    EXPECT_EQ(schedule.QuietPasses(1, 3, 10, 4), 4);
 }
 
 }  // namespace

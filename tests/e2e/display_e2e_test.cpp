@@ -49,6 +49,40 @@ TEST_F(DisplayE2eTest, EmptySettingsShowOneLayeredDisplayAtTheDefaultPlace) {
     EXPECT_EQ(orbelin.Close(15000), std::optional<DWORD>(0));
 }
 
+// The display's first frame comes before the settings dialog is made: on a first start the
+// dialog then shows by itself, after the frame.
+TEST_F(DisplayE2eTest, TheFirstFrameComesBeforeTheSettingsDialog) {
+    RunningProgram orbelin(CopyProgramTo(m_folder.Path(), L"Orbelin_portable.exe"));
+    ASSERT_TRUE(orbelin.Started());
+    const auto hasWindowOfClass = [&](const wchar_t* className, bool framed) {
+        for (HWND window : orbelin.TopLevelWindows()) {
+            wchar_t name[64] = L"";
+            GetClassNameW(window, name, 64);
+            if (lstrcmpW(name, className) != 0) continue;
+            RECT rect{};
+            // The first composed frame gives a display window its square size.
+            if (!framed || (GetWindowRect(window, &rect) && rect.bottom - rect.top == rect.right - rect.left)) {
+                return true;
+            }
+        }
+        return false;
+    };
+    // Each round looks for the frame first: a dialog seen in the round that also sees the frame
+    // came after it.
+    bool framed = false;
+    bool dialogFirst = false;
+    const DWORD start = GetTickCount();
+    while (!framed && GetTickCount() - start < kStartTimeoutMs && orbelin.IsRunning()) {
+        framed = hasWindowOfClass(L"Brimwhistle-Clock___QRWERREQWR", true);
+        if (!framed && hasWindowOfClass(L"#32770", false)) dialogFirst = true;
+        Sleep(2);
+    }
+    EXPECT_TRUE(framed) << "the display presented no frame";
+    EXPECT_FALSE(dialogFirst) << "the settings dialog was made before the display's first frame";
+    EXPECT_NE(orbelin.WaitForVisibleWindow(L"#32770", kStartTimeoutMs), nullptr) << "the first start shows no dialog";
+    EXPECT_EQ(orbelin.Close(15000), std::optional<DWORD>(0));
+}
+
 TEST_F(DisplayE2eTest, StoredPlacementAndStartCountAreUsed) {
     ASSERT_TRUE(WriteFileBytes(m_folder / L"Orbelin.ini",
                                Utf16FileBytes(L"[Program]\r\ncx=256\r\npoint_x=30\r\npoint_y=40\r\nstart_tray=4\r\n")));
@@ -153,7 +187,8 @@ TEST_F(DisplayE2eTest, TrayIconComesBackWhenTheShellLosesIt) {
     HWND mainWindow = orbelin.WaitForWindow(L"Orbelin", L"Orbelin", kStartTimeoutMs);
     ASSERT_NE(mainWindow, nullptr);
     ASSERT_NE(orbelin.WaitForWindow(L"Brimwhistle-Clock___QRWERREQWR", nullptr, kStartTimeoutMs), nullptr);
-    EXPECT_TRUE(TrayIconPresent(mainWindow));
+    // The icon comes with the start, after the display's first frame.
+    EXPECT_TRUE(WaitUntil([&] { return TrayIconPresent(mainWindow); }, kStartTimeoutMs));
 
     // The icon is lost behind the program's back (as when the taskbar restarts).
     NOTIFYICONDATAW data{};

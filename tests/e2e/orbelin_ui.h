@@ -51,6 +51,7 @@ inline constexpr int kUpButton = 1076;
 inline constexpr int kDownButton = 1077;
 inline constexpr int kCentreButton = 1017;
 inline constexpr int kPngButton = 2032;
+inline constexpr int kBannerImage = 1040;
 
 // Settings dialog commands (toolbar, menu bar and window commands).
 inline constexpr int kExitCommand = 1055;

@@ -451,9 +451,6 @@ bool ClickToolbarButton(HWND toolbar, int index) {
     return true;
 }
 
-namespace {
-
-// The files of /proc report no size: read them to their end.
 std::optional<std::string> ReadProcFile(const std::wstring& path) {
     UniqueHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                                   FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -465,13 +462,19 @@ std::optional<std::string> ReadProcFile(const std::wstring& path) {
     return text;
 }
 
-}  // namespace
-
-std::optional<double> LinuxProcessorTimeMs(const std::wstring& commandLinePart) {
+std::optional<std::wstring> LinuxProcessFolder(const std::wstring& commandLinePart) {
+    // Programs of the Z: drive may show under their Linux path there.
+    std::wstring linuxForm = commandLinePart;
+    if (linuxForm.size() >= 2 && (linuxForm[0] == L'Z' || linuxForm[0] == L'z') && linuxForm[1] == L':') {
+        linuxForm.erase(0, 2);
+    }
+    for (wchar_t& character : linuxForm) {
+        if (character == L'\\') character = L'/';
+    }
     WIN32_FIND_DATAW entry;
     HANDLE find = FindFirstFileW(L"Z:\\proc\\*", &entry);
     if (find == INVALID_HANDLE_VALUE) return std::nullopt;
-    std::optional<double> found;
+    std::optional<std::wstring> found;
     do {
         if (entry.cFileName[0] < L'0' || entry.cFileName[0] > L'9') continue;
         const std::wstring folder = std::wstring(L"Z:\\proc\\") + entry.cFileName;
@@ -479,34 +482,68 @@ std::optional<double> LinuxProcessorTimeMs(const std::wstring& commandLinePart) 
         if (!commandLine) continue;
         // Wine shows the program's command line there (ASCII paths are all this needs).
         const std::wstring wide(commandLine->begin(), commandLine->end());
-        // Programs of the Z: drive may show under their Linux path there.
-        std::wstring linuxForm = commandLinePart;
-        if (linuxForm.size() >= 2 && (linuxForm[0] == L'Z' || linuxForm[0] == L'z') && linuxForm[1] == L':') {
-            linuxForm.erase(0, 2);
-        }
-        for (wchar_t& character : linuxForm) {
-            if (character == L'\\') character = L'/';
-        }
         if (wide.find(commandLinePart) == std::wstring::npos && wide.find(linuxForm) == std::wstring::npos) continue;
-        const std::optional<std::string> stat = ReadProcFile(folder + L"\\stat");
-        if (!stat) continue;
-        // After the command name in parentheses: state, then 10 fields, then utime and stime.
-        const std::string& fields = *stat;
-        const size_t close = fields.rfind(')');
-        if (close == std::string::npos) continue;
-        std::vector<std::string> words;
-        size_t at = close + 2;
-        while (at < fields.size() && words.size() < 13) {
-            const size_t end = fields.find(' ', at);
-            words.push_back(fields.substr(at, end == std::string::npos ? std::string::npos : end - at));
-            if (end == std::string::npos) break;
-            at = end + 1;
-        }
-        if (words.size() < 13) continue;
-        constexpr double kMsPerClockTick = 10.0;  // the kernel counts in hundredths of a second
-        found = (std::stod(words[11]) + std::stod(words[12])) * kMsPerClockTick;
+        found = folder;
         break;
     } while (FindNextFileW(find, &entry));
     FindClose(find);
     return found;
+}
+
+namespace {
+
+// User and system time of a process or thread from the text of its "stat" file, in
+// milliseconds; nothing when the text is not such a record.
+std::optional<double> ProcessorTimeOfStat(const std::string& fields) {
+    // After the command name in parentheses: state, then 10 fields, then utime and stime.
+    const size_t close = fields.rfind(')');
+    if (close == std::string::npos) return std::nullopt;
+    std::vector<std::string> words;
+    size_t at = close + 2;
+    while (at < fields.size() && words.size() < 13) {
+        const size_t end = fields.find(' ', at);
+        words.push_back(fields.substr(at, end == std::string::npos ? std::string::npos : end - at));
+        if (end == std::string::npos) break;
+        at = end + 1;
+    }
+    if (words.size() < 13) return std::nullopt;
+    constexpr double kMsPerClockTick = 10.0;  // the kernel counts in hundredths of a second
+    return (std::stod(words[11]) + std::stod(words[12])) * kMsPerClockTick;
+}
+
+}  // namespace
+
+std::optional<double> LinuxProcessorTimeMs(const std::wstring& commandLinePart) {
+    const std::optional<std::wstring> folder = LinuxProcessFolder(commandLinePart);
+    if (!folder) return std::nullopt;
+    const std::optional<std::string> stat = ReadProcFile(*folder + L"\\stat");
+    return stat ? ProcessorTimeOfStat(*stat) : std::nullopt;
+}
+
+std::vector<LinuxThreadTime> LinuxThreadProcessorTimes(const std::wstring& commandLinePart) {
+    std::vector<LinuxThreadTime> threads;
+    const std::optional<std::wstring> folder = LinuxProcessFolder(commandLinePart);
+    if (!folder) return threads;
+    const std::wstring processId = folder->substr(folder->find_last_of(L'\\') + 1);
+    WIN32_FIND_DATAW entry;
+    HANDLE find = FindFirstFileW((*folder + L"\\task\\*").c_str(), &entry);
+    if (find == INVALID_HANDLE_VALUE) return threads;
+    do {
+        if (entry.cFileName[0] < L'0' || entry.cFileName[0] > L'9') continue;
+        const std::wstring task = *folder + L"\\task\\" + entry.cFileName;
+        const std::optional<std::string> stat = ReadProcFile(task + L"\\stat");
+        const std::optional<double> time = stat ? ProcessorTimeOfStat(*stat) : std::nullopt;
+        if (!time) continue;
+        std::string name = ReadProcFile(task + L"\\comm").value_or(std::string());
+        while (!name.empty() && (name.back() == '\n' || name.back() == '\r')) name.pop_back();
+        // "nonvoluntary_ctxt_switches:" follows on a line of its own.
+        constexpr char kWaitsField[] = "\nvoluntary_ctxt_switches:";
+        const std::string status = ReadProcFile(task + L"\\status").value_or(std::string());
+        const size_t field = status.find(kWaitsField);
+        const long long waits =
+            field == std::string::npos ? 0 : std::atoll(status.c_str() + field + sizeof(kWaitsField) - 1);
+        threads.push_back({_wtoi(entry.cFileName), entry.cFileName == processId, name, *time, waits});
+    } while (FindNextFileW(find, &entry));
+    FindClose(find);
+    return threads;
 }

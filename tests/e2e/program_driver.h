@@ -163,11 +163,31 @@ HWND OpenTrayMenu(const RunningProgram& program, HWND mainWindow, DWORD timeoutM
 // no presses means Escape. Returns true when the menu closed within `timeoutMs`.
 bool ChooseMenuItem(const RunningProgram& program, HWND menu, int downPresses, DWORD timeoutMs);
 
+// The /proc folder (through the Z: drive) of the Linux process running a program of this Wine
+// session whose command line holds `commandLinePart` (in its Windows form or, for a path on the Z:
+// drive, in its Linux form); nothing when none does.
+std::optional<std::wstring> LinuxProcessFolder(const std::wstring& commandLinePart);
+// A file of /proc read to its end (they report no size); nothing when it cannot be opened.
+std::optional<std::string> ReadProcFile(const std::wstring& path);
+
 // The processor time (user and system, in milliseconds) that the Linux process running a program
 // of this Wine session has used, found by a part of its command line (the program's unique path).
 // Under Wine another process's GetProcessTimes answers nothing, so this reads /proc through the
 // Z: drive. Nothing when no such process is found.
 std::optional<double> LinuxProcessorTimeMs(const std::wstring& commandLinePart);
+
+// The same for each Linux thread of that process: the program's own threads, and those that
+// Wine and the OpenGL driver run in it. Empty when no such process is found.
+struct LinuxThreadTime {
+    int threadId = 0;
+    bool isMainThread = false;  // the first thread of the process
+    std::string name;           // as the kernel knows it
+    double processorMs = 0;
+    // How often the thread gave up the processor to wait: for each wake-up, and for each call
+    // that waits for the wineserver's answer.
+    long long waits = 0;
+};
+std::vector<LinuxThreadTime> LinuxThreadProcessorTimes(const std::wstring& commandLinePart);
 
 // The top-level windows of a process, whichever started it.
 std::vector<HWND> TopLevelWindowsOf(DWORD processId);

@@ -202,6 +202,34 @@ TEST_F(SettingsDialogE2eTest, ShowsItselfOnlyOnTheFirstStartWithoutBackgroundOpt
     }
 }
 
+// The header banner is the largest thing the dialog holds: it is there while the dialog shows and
+// let go while the dialog is hidden.
+TEST_F(SettingsDialogE2eTest, TheBannerIsHeldOnlyWhileTheDialogShows) {
+    auto program = Start(L"start_tray=2\r\n");
+    ASSERT_NE(m_dialog, nullptr);
+    HWND mainWindow = program->WaitForWindow(kMainWindowClass, kMainWindowTitle, kStartTimeoutMs);
+    ASSERT_NE(mainWindow, nullptr);
+    HWND banner = GetDlgItem(m_dialog, kBannerImage);
+    ASSERT_NE(banner, nullptr);
+    const auto bannerImage = [&] {
+        DWORD_PTR image = 0xdeadbeef;
+        SendMessageTimeoutW(banner, STM_GETIMAGE, IMAGE_BITMAP, 0, SMTO_NORMAL, kChangeTimeoutMs, &image);
+        return image;
+    };
+    EXPECT_FALSE(IsWindowVisible(m_dialog));
+    EXPECT_EQ(bannerImage(), 0u) << "the hidden dialog holds its banner";
+    for (int round = 0; round < 2; ++round) {
+        SCOPED_TRACE(testing::Message() << "round " << round);
+        LeftClickTrayIcon(mainWindow);
+        ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(m_dialog) != FALSE; }, kChangeTimeoutMs));
+        EXPECT_NE(bannerImage(), 0u) << "the shown dialog has no banner";
+        LeftClickTrayIcon(mainWindow);
+        ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(m_dialog); }, kChangeTimeoutMs));
+        EXPECT_EQ(bannerImage(), 0u) << "the hidden dialog kept its banner";
+    }
+    EXPECT_EQ(program->Close(kExitTimeoutMs), std::optional<DWORD>(kClosedExitCode));
+}
+
 TEST_F(SettingsDialogE2eTest, ToTrayCloseAndMinimiseHideItAndASecondStartBringsItBack) {
     // tray_if_minimize=1 (the default) sends a minimised dialog into the tray.
     auto program = Start(L"start_tray=2\r\ntray_if_minimize=1\r\n");

@@ -466,6 +466,7 @@ TEST_F(SceneTest, HandOverUnderContentionUploadsOrDeletesEveryHandle) {
 #include <GL/gl.h>
 
 #include "imaging/texture_picture.h"
+#include "render/sample_decoding.h"
 #include "render/sample_pictures.h"
 
 namespace {
@@ -559,6 +560,96 @@ TEST_F(SceneTest, EachSampleLandsOnItsFacePairAlsoAfterTheTargetReopens) {
     }
     EXPECT_EQ(FramePixel(scene, 80, 80).alpha, 255) << "the object is missing after the reopen";
     scene.CloseRenderTarget();
+}
+
+// A picture of one colour, `bitsPerPixel` 32 or 24; the caller owns it.
+HBITMAP MakeSolidPicture(int size, int bitsPerPixel, uint8_t red, uint8_t green, uint8_t blue) {
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), size, size, 1, static_cast<WORD>(bitsPerPixel), BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    const int bytesPerPixel = bitsPerPixel / 8;
+    const int stride = (size * bytesPerPixel + 3) & ~3;
+    auto* rows = static_cast<uint8_t*>(bits);
+    for (int row = 0; row < size; ++row) {
+        for (int column = 0; column < size; ++column) {
+            uint8_t* pixel = rows + row * stride + column * bytesPerPixel;
+            pixel[0] = blue;
+            pixel[1] = green;
+            pixel[2] = red;
+            if (bytesPerPixel == 4) pixel[3] = 255;
+        }
+    }
+    return bitmap;
+}
+
+// Each picture gives its face another texture than the face had, holding that picture, also when
+// it is written into the texture a face gave up before (pictures of one size and depth after
+// another), and after pictures of other sizes and depths.
+TEST_F(SceneTest, EveryUploadGivesTheFaceAnotherTextureWithThePicture) {
+    GL3DClock scene;
+    OpenScene(scene, 128);
+    scene.DrawFrame();
+    const struct {
+        int size, bits;
+        uint8_t red, green, blue;
+    } rows[] = {{64, 32, 200, 10, 10},   {64, 32, 10, 200, 10},  {64, 32, 10, 10, 200},
+                {32, 32, 200, 200, 10},  {64, 24, 10, 200, 200}, {64, 24, 200, 10, 200},
+                {64, 32, 120, 120, 120}, {1024, 32, 30, 60, 90}, {1024, 32, 90, 60, 30}};
+    for (int slot : {0, 2}) {
+        for (const auto& row : rows) {
+            SCOPED_TRACE(testing::Message()
+                         << "slot " << slot << ", " << row.size << " pixels, " << row.bits << " bits, " << int(row.red)
+                         << "/" << int(row.green) << "/" << int(row.blue));
+            const unsigned before = scene.FaceTexture(slot);
+            HBITMAP picture = MakeSolidPicture(row.size, row.bits, row.red, row.green, row.blue);
+            scene.UploadTexture(slot, picture, true);
+            EXPECT_EQ(GetObjectType(picture), 0u) << "the picture was not deleted";
+            ASSERT_NE(scene.FaceTexture(slot), 0u);
+            EXPECT_NE(scene.FaceTexture(slot), before);
+            GLint width = 0;
+            glBindTexture(GL_TEXTURE_2D, scene.FaceTexture(slot));
+            glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
+            EXPECT_EQ(width, row.size);
+            const MeanColour face = FaceTextureMean(scene, slot);
+            EXPECT_NEAR(face.red, row.red, 1.0);
+            EXPECT_NEAR(face.green, row.green, 1.0);
+            EXPECT_NEAR(face.blue, row.blue, 1.0);
+        }
+    }
+    // The other faces keep what they had.
+    EXPECT_NE(scene.FaceTexture(1), 0u);
+    scene.CloseRenderTarget();
+    for (int slot = 0; slot < 3; ++slot) EXPECT_EQ(scene.FaceTexture(slot), 0u);
+}
+
+// The sample pictures made ahead on their own thread are handed out once, and only in the aspect
+// mode they were made in: they are the texture pictures of the samples.
+TEST(SamplePictureDecoding, HandsOutThePicturesOnceInTheirAspectMode) {
+    SamplePictureDecoding decoding;
+    ASSERT_TRUE(decoding.Start(1));
+    const SamplePictureDecoding::Pictures other = decoding.Take(0);
+    for (HBITMAP picture : other) EXPECT_EQ(picture, nullptr);
+
+    ASSERT_TRUE(decoding.Start(1));
+    const SamplePictureDecoding::Pictures pictures = decoding.Take(1);
+    for (int sample = 0; sample < kSamplePictureCount; ++sample) {
+        SCOPED_TRACE(testing::Message() << "sample " << sample);
+        ASSERT_NE(pictures[sample], nullptr);
+        DIBSECTION section{};
+        ASSERT_EQ(GetObjectW(pictures[sample], sizeof(section), &section), static_cast<int>(sizeof(section)));
+        EXPECT_EQ(section.dsBm.bmWidth, 1024);
+        EXPECT_EQ(section.dsBm.bmHeight, 1024);
+        HBITMAP expected = LoadTexturePictureMemory(SamplePictures()[sample].bytes, SamplePictures()[sample].size, 1);
+        ASSERT_NE(expected, nullptr);
+        DIBSECTION expectedSection{};
+        GetObjectW(expected, sizeof(expectedSection), &expectedSection);
+        EXPECT_EQ(std::memcmp(section.dsBm.bmBits, expectedSection.dsBm.bmBits, 1024u * 1024u * 4u), 0);
+        DeleteObject(expected);
+        DeleteObject(pictures[sample]);
+    }
+    const SamplePictureDecoding::Pictures again = decoding.Take(1);
+    for (HBITMAP picture : again) EXPECT_EQ(picture, nullptr);
 }
 
 }  // namespace
