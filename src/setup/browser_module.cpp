@@ -9,8 +9,8 @@
 #include "setup/browser_language.h"
 #include "setup/ie_browser.h"
 #include "setup/setup_modes.h"
-#include "ui/web_address.h"
-#include "ui/web_root.h"
+#include "web/web_address.h"
+#include "web/web_root.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include "common/module_path.h"
 #include "lang/language_archive.h"
 #include "res/resource.h"
-#include "ui/web_address.h"
-#include "ui/web_root.h"
+#include "web/web_address.h"
+#include "web/web_root.h"
 
 namespace {
 

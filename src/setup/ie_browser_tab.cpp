@@ -10,7 +10,7 @@
 #include "setup/browser_page_content.h"
 #include "setup/dialog_object.h"
 #include "setup/ie_browser.h"
-#include "ui/web_address.h"
+#include "web/web_address.h"
 #include "version.h"
 
 namespace {

@@ -10,7 +10,7 @@
 #include "res/resource.h"
 #include "setup/admin_probe.h"
 #include "setup/setup_dialog_parts.h"
-#include "ui/web_address.h"
+#include "web/web_address.h"
 
 namespace {
 

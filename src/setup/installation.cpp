@@ -18,8 +18,8 @@
 #include "setup/install_detection.h"
 #include "setup/shell_link.h"
 #include "setup/uninstall_entry.h"
-#include "ui/web_address.h"
-#include "ui/web_root.h"
+#include "web/web_address.h"
+#include "web/web_root.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 
 #include "common/unique_handle.h"
 #include "setup/admin_probe.h"
-#include "ui/web_address.h"
+#include "web/web_address.h"
 
 bool OpenUninstallPage(const std::wstring& temporaryFolder) {
     const std::wstring address = UninstallPageAddress(WebRoot());

@@ -17,7 +17,7 @@
 #include "ui/info_command_texts.h"
 #include "ui/info_menu.h"
 #include "ui/mapi_mail.h"
-#include "ui/web_address.h"
+#include "web/web_address.h"
 #include "ui/zip_file.h"
 
 namespace {

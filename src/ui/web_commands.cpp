@@ -2,7 +2,7 @@
 
 #include "lang/language_archive.h"
 #include "res/resource.h"
-#include "ui/web_address.h"
+#include "web/web_address.h"
 
 namespace {
 

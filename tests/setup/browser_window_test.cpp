@@ -24,8 +24,8 @@
 #include "setup/ie_browser.h"
 #include "setup/setup_test_support.h"
 #include "setup/update_page_trust.h"
-#include "ui/web_address.h"
-#include "ui/web_root.h"
+#include "web/web_address.h"
+#include "web/web_root.h"
 
 namespace {
 

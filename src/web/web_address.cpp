@@ -1,4 +1,4 @@
-#include "ui/web_address.h"
+#include "web/web_address.h"
 
 #include <windows.h>
 #include <shellapi.h>

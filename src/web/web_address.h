@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "ui/web_root.h"
+#include "web/web_root.h"
 
 // The maker's web site as the running program sees it, and opening addresses through the shell.
 

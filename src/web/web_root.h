@@ -5,7 +5,7 @@
 
 // The maker's web site in its three regional variants, and the addresses the program opens on
 // it. Plain values only: the caller supplies the language index, the time zone and the header
-// texts of the language archive (see ui/web_address.h for the running program's values).
+// texts of the language archive (see web/web_address.h for the running program's values).
 
 enum class WebRegion { kGerman, kEuropean, kInternational };
 
