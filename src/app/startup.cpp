@@ -10,7 +10,7 @@
 #include "app/instance_mutex.h"
 #include "app/main_window.h"
 #include "app/message_loop.h"
-#include "app/running_copy_signal.h"
+#include "system/running_copy_signal.h"
 #include "app/visible_parts.h"
 #include "app/start_rules.h"
 #include "common/module_path.h"

@@ -1,6 +1,6 @@
 #include "app/visible_parts.h"
 
-#include "app/autostart.h"
+#include "system/autostart.h"
 #include "app/startup.h"
 #include "app/to_tray.h"
 #include "common/process_flags.h"

@@ -5,8 +5,8 @@
 
 #include <ctime>
 
-#include "app/autostart.h"
-#include "app/running_copy_signal.h"
+#include "system/autostart.h"
+#include "system/running_copy_signal.h"
 #include "common/module_path.h"
 #include "common/system_folders.h"
 #include "common/unique_handle.h"

@@ -7,7 +7,7 @@
 #include <cstring>
 #include <vector>
 
-#include "app/autostart.h"
+#include "system/autostart.h"
 #include "common/module_path.h"
 #include "common/system_folders.h"
 #include "common/unique_handle.h"

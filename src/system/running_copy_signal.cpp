@@ -1,4 +1,4 @@
-#include "app/running_copy_signal.h"
+#include "system/running_copy_signal.h"
 
 #include <windows.h>
 

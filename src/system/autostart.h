@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "app/run_command.h"
+#include "system/run_command.h"
 
 // Start with Windows: a value in the "Run" key of the current user or of all users, named after
 // the program, whose text is the quoted program path followed by " -bg".

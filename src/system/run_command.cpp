@@ -1,4 +1,4 @@
-#include "app/run_command.h"
+#include "system/run_command.h"
 
 std::wstring AutostartCommandLine(const std::wstring& modulePath) { return L"\"" + modulePath + L"\" -bg"; }
 
