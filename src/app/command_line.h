@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "common/token_split.h"
-#include "setup/update_start_arguments.h"
+#include "browser/update_start_arguments.h"
 
 // One word of the command line: "name" or "name:value" (the first ":" splits).
 using CommandLineToken = SplitToken;

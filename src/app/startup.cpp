@@ -21,8 +21,8 @@
 #include "settings/app_config.h"
 #include "settings/settings_location.h"
 #include "settings/settings_paths.h"
-#include "setup/setup_modes.h"
-#include "setup/update_install.h"
+#include "install/setup_modes.h"
+#include "browser/update_install.h"
 
 namespace {
 
