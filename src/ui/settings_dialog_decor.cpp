@@ -5,7 +5,7 @@
 
 #include "display/display_slots.h"
 #include "imaging/color_theme.h"
-#include "imaging/color_theme_storage.h"
+#include "ui/color_theme_storage.h"
 #include "imaging/header_banner.h"
 #include "res/resource.h"
 #include "ui/shell_icon.h"

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "common/test_files.h"
-#include "imaging/color_theme_storage.h"
+#include "ui/color_theme_storage.h"
 #include "imaging_test_support.h"
 #include "settings/ini_file.h"
 

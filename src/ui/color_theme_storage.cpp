@@ -1,4 +1,4 @@
-#include "imaging/color_theme_storage.h"
+#include "ui/color_theme_storage.h"
 
 #include <string>
 
