@@ -1,4 +1,4 @@
-#include "display/win_alpha_uhr.h"
+#include "display/display_window.h"
 
 #include <gtest/gtest.h>
 
