@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "imaging/dum_bitmap.h"
+#include "imaging/bitmap32.h"
 
 // The header banner of the program's dialogs: the picture resource "bitmap9.jpg" (type "PNG")
 // drawn to the size of a static control and set as its image.

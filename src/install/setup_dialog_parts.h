@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "imaging/dum_bitmap.h"
+#include "imaging/bitmap32.h"
 
 // What the installation and the uninstall dialog share: the language list, the banner and the
 // icon at the top.

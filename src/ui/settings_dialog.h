@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "imaging/dum_bitmap.h"
+#include "imaging/bitmap32.h"
 #include "ui/settings_dialog_texts.h"
 
 class CWinAlphaUhr;
