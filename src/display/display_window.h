@@ -10,7 +10,7 @@
 #include "display/display_worker.h"
 #include "display/frame_pacing.h"
 #include "display/screen_placement.h"
-#include "imaging/draw2017.h"
+#include "imaging/drawing_helper.h"
 #include "render/gl_3d_clock.h"
 #include "settings/display_config.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "imaging/draw2017.h"
+#include "imaging/drawing_helper.h"
 
 // A display's colour themes in the settings file: one key per theme index and display slot
 // (ColorThemeKey) in the "Program" section. An index outside the theme table does nothing.

@@ -1,4 +1,4 @@
-#include "imaging/draw2017.h"
+#include "imaging/drawing_helper.h"
 
 #include "imaging/gdiplus_api.h"
 
