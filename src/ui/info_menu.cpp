@@ -6,7 +6,7 @@
 #include "settings/settings_location.h"
 #include "ui/info_command_texts.h"
 #include "ui/shell_icon.h"
-#include "ui/win_cmd_bar2.h"
+#include "ui/owner_drawn_menus.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "ui/win_cmd_bar2.h"
+#include "ui/owner_drawn_menus.h"
 
 #include <algorithm>
 
