@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "ui/menu_item_layout.h"
-#include "ui/win_cmd_bar.h"
+#include "ui/command_bar.h"
 
 // The command bar with owner-drawn popups: every item of a popup the bar opens is drawn by the
 // bar, with a small icon beside its text when one is registered for its command id, a drawn

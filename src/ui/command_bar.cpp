@@ -1,4 +1,4 @@
-#include "ui/win_cmd_bar.h"
+#include "ui/command_bar.h"
 
 #include <commctrl.h>
 
