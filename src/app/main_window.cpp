@@ -1,6 +1,6 @@
 #include "app/main_window.h"
 
-#include "app/to_tray.h"
+#include "app/tray_icon.h"
 #include "app/visible_parts.h"
 #include "common/proc_address.h"
 #include "res/resource.h"

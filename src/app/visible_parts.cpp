@@ -2,7 +2,7 @@
 
 #include "system/autostart.h"
 #include "app/startup.h"
-#include "app/to_tray.h"
+#include "app/tray_icon.h"
 #include "common/process_flags.h"
 #include "display/display_slots.h"
 #include "res/resource.h"

@@ -1,4 +1,4 @@
-#include "app/to_tray.h"
+#include "app/tray_icon.h"
 
 #include <shellapi.h>
 
