@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "app/command_line.h"
 #include "app/instance_mutex.h"
 #include "app/main_window.h"
 #include "app/message_loop.h"
@@ -105,8 +106,6 @@ FARPROC WINAPI LoadDelayedLibraryFromSystemFolder(unsigned notification, PDelayL
 
 PfnDliHook __pfnDliNotifyHook2 = LoadDelayedLibraryFromSystemFolder;
 
-const StartOptions& StartFlags() { return g_startFlags; }
-
 bool StartInPlaceOfThisCopy(const std::function<bool()>& startOtherCopy) {
     return ProgramInstanceMutex().RunReleased(startOtherCopy);
 }
@@ -149,6 +148,7 @@ int RunProgram(HINSTANCE instance, const wchar_t* commandLine) {
             break;
     }
 
+    PrepareVisibleParts(g_startFlags.background, StartInPlaceOfThisCopy);
     // A stored language the archive has no section for reads every text in English. The setting
     // item starts from the language the program starts in: the stored one, else the detected one.
     SetCurrentLanguageIndex(LocateSettingsFileForProcess(detectedLanguage));

@@ -1,7 +1,6 @@
 #include "app/visible_parts.h"
 
 #include "system/autostart.h"
-#include "app/startup.h"
 #include "app/tray_icon.h"
 #include "common/process_flags.h"
 #include "display/display_slots.h"
@@ -13,6 +12,8 @@
 namespace {
 
 bool g_trayStarted = false;
+bool g_background = false;
+std::function<bool(const std::function<bool()>&)> g_startInPlace;
 
 CToTray& Tray() {
     static CToTray tray;
@@ -23,6 +24,11 @@ CToTray& Tray() {
 bool DeveloperMarkerExists() { return GetFileAttributesW(L"AAAA_UC") != INVALID_FILE_ATTRIBUTES; }
 
 }  // namespace
+
+void PrepareVisibleParts(bool background, std::function<bool(const std::function<bool()>&)> startInPlace) {
+    g_background = background;
+    g_startInPlace = std::move(startInPlace);
+}
 
 void StartVisibleParts(HWND mainWindow) {
     Tray().SetOwner(mainWindow);
@@ -36,14 +42,14 @@ void StartVisibleParts(HWND mainWindow) {
     host.queryStartWithWindows = QueryProgramAutostart;
     host.setStartWithWindows = SyncAutostart;
     host.minimizeToTray = [](HWND window, bool animate) { Tray().MinimizeToTray(window, animate); };
-    host.startInPlace = StartInPlaceOfThisCopy;
+    host.startInPlace = g_startInPlace;
     SettingsDialog& dialog = TheSettingsDialog();
     dialog.Create(GetModuleHandleW(nullptr), std::move(host));
 
     AppConfig& app = GlobalAppConfig();
     if (DeveloperMarkerExists()) dialog.ShowInFront();
     // Only the very first start shows the settings window by itself.
-    if (app.startCount.Value() == 0 && !StartFlags().background) dialog.ShowInFront();
+    if (app.startCount.Value() == 0 && !g_background) dialog.ShowInFront();
     app.startCount.Set(app.startCount.Value() + 1);
 }
 
