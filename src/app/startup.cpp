@@ -22,8 +22,9 @@
 #include "settings/app_config.h"
 #include "settings/settings_location.h"
 #include "settings/settings_paths.h"
-#include "install/setup_modes.h"
+#include "browser/browser_module.h"
 #include "browser/update_install.h"
+#include "install/setup_modes.h"
 
 namespace {
 

@@ -8,7 +8,6 @@
 #include "lang/language_archive.h"
 #include "browser/browser_language.h"
 #include "browser/ie_browser.h"
-#include "install/setup_modes.h"
 #include "web/web_address.h"
 #include "web/web_root.h"
 

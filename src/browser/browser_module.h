@@ -2,6 +2,13 @@
 
 // The program's ways into the browser window.
 
+// Prepares the COM module that hosts the embedded browser control.
+void InitializeBrowserModule();
+
+// The start mode "Glimmerpane": the browser window runs instead of the program, on the maker's
+// update page. Returns the process exit code.
+int RunMiniBrowser();
+
 // Starts another copy of the program file with "Glimmerpane:33": that copy opens the browser
 // window on the maker's update page (the settings dialog's command 32801). Returns whether the
 // copy was started.

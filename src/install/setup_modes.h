@@ -14,7 +14,3 @@ struct SetupRequest {
 int RunInstaller(const SetupRequest& request);
 int RunUninstaller(const SetupRequest& request);
 int RunPortableInstaller(const SetupRequest& request);
-int RunMiniBrowser();
-
-// Prepares the COM module that hosts the embedded browser control.
-void InitializeBrowserModule();
