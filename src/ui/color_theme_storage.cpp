@@ -1,7 +1,9 @@
 #include "ui/color_theme_storage.h"
 
+#include <cwchar>
 #include <string>
 
+#include "settings/display_config.h"
 #include "settings/ini_file.h"
 
 namespace {
@@ -13,6 +15,12 @@ bool IsTableRow(const CDraw2017& drawing, int themeIndex) {
 }
 
 }  // namespace
+
+std::wstring ColorThemeKey(int themeIndex, int displaySlot) {
+    wchar_t key[32];
+    std::swprintf(key, 32, L"ColorTheme_%03d", themeIndex);
+    return key + DisplaySlotSuffix(displaySlot);
+}
 
 void LoadColorTheme(CDraw2017& drawing, int displaySlot, int themeIndex) {
     if (!IsTableRow(drawing, themeIndex)) return;
