@@ -6,6 +6,7 @@
 #include "common/process_flags.h"
 #include "display/cover_check.h"
 #include "display/desktop_host.h"
+#include "imaging/texture_picture.h"
 #include "settings/app_config.h"
 #include "sources/folder_scan.h"
 #include "sources/individual_list.h"
@@ -124,6 +125,14 @@ std::vector<std::wstring> CWinAlphaUhr::BuildPictureList(int source) {
     if (search == nullptr) return {};
     // A long scan ends early when the program quits.
     return CompletePictureList(*search, [] { return g_stopFlag.load(std::memory_order_relaxed); });
+}
+
+bool CWinAlphaUhr::ShowPicture(const std::wstring& path) {
+    // Decoded here, on the worker's thread: the scene on the main thread only takes the picture.
+    HBITMAP picture = LoadTexturePictureFile(path.c_str(), m_scene.ImageMode());
+    if (picture == nullptr) return false;
+    m_scene.SetPendingPicture(picture);
+    return true;
 }
 
 HWND CWinAlphaUhr::CreateDisplay(int size, HWND ownerDialog, bool debug) {

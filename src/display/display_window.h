@@ -82,7 +82,9 @@ public:
     // The complete list of such a search, in the order of showing.
     std::vector<std::wstring> BuildPictureList(int source);
     void ShowPlaceholder(HBITMAP placeholder) override { m_scene.SetPlaceholder(placeholder); }
-    bool ShowPicture(const std::wstring& path) override { return m_scene.SetPendingPicture(path); }
+    // Decodes the picture into a texture picture in the aspect mode in force and hands it to the
+    // scene; false (and nothing handed over) when the file cannot be read or decoded.
+    bool ShowPicture(const std::wstring& path) override;
     void RotateSamples() override { m_scene.RequestRotate(); }
     bool IsShown() const override { return m_shown.load(std::memory_order_relaxed); }
     bool TakeOwnRebuildRequest() override { return m_scene.TakePictureListRebuildRequest(); }

@@ -66,16 +66,7 @@ void GL3DClock::SetObjectType(int objectType) {
     m_objectType = (objectType >= 0 && objectType < kObjectTypeCount) ? objectType : 3;
 }
 
-bool GL3DClock::SetPendingPicture(const std::wstring& path) {
-    const int imageMode = m_imageMode.load(std::memory_order_relaxed);
-    HBITMAP picture = LoadTexturePictureFile(path.c_str(), imageMode);
-    if (picture == nullptr) return false;
-    m_facesImageMode.store(imageMode, std::memory_order_relaxed);
-    SetPendingPictureHandle(picture);
-    return true;
-}
-
-void GL3DClock::SetPendingPictureHandle(HBITMAP picture) { DeleteBitmap(m_pendingPicture.exchange(picture)); }
+void GL3DClock::SetPendingPicture(HBITMAP picture) { DeleteBitmap(m_pendingPicture.exchange(picture)); }
 
 void GL3DClock::SetPlaceholder(HBITMAP placeholder) { DeleteBitmap(m_placeholder.exchange(placeholder)); }
 

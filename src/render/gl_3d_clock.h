@@ -36,6 +36,7 @@ public:
     void SetSpeedFactor(float speedFactor) { m_speedFactor = speedFactor; }
     // The aspect mode in force (m_img_mode); read by both threads.
     void SetImageMode(int imageMode) { m_imageMode.store(imageMode, std::memory_order_relaxed); }
+    int ImageMode() const { return m_imageMode.load(std::memory_order_relaxed); }
     void SetOpacity(double opacityPercent) { m_opacity = opacityPercent; }
     void SetDisplayWindow(HWND window) { m_displayWindow = window; }
 
@@ -58,12 +59,10 @@ public:
     void MeasureFrameSteps(FrameStepTimes* record) { m_stepTimes = record; }
 
     // --- hand-over from the display's worker thread ---
-    // Loads the picture file as a texture picture in the current aspect mode and makes it the
-    // next picture. A file that cannot be read or decoded changes nothing and returns false.
-    bool SetPendingPicture(const std::wstring& path);
-    // The next picture (a texture picture); the scene owns it from now on. A pending picture
-    // that was never taken is deleted.
-    void SetPendingPictureHandle(HBITMAP picture);
+    // The next picture: a texture picture that the worker decoded in the aspect mode in force
+    // (ImageMode). The scene owns it from now on; a pending picture that was never taken is
+    // deleted.
+    void SetPendingPicture(HBITMAP picture);
     // A picture for all three faces; the scene owns it from now on.
     void SetPlaceholder(HBITMAP placeholder);
     // Moves the sample pictures one face on at the next frame.
