@@ -13,13 +13,13 @@ HBITMAP LoadTexturePictureFile(const wchar_t* path, int aspectMode) {
 
 HBITMAP LoadTexturePictureMemory(const void* bytes, size_t count, int aspectMode) {
     PictureBytes block;
-    StreamOwner stream;
+    ComPointer<IStream> stream;
     if (block.CopyFrom(bytes, count)) stream = MakeStreamOnBytes(block);
     if (stream == nullptr) {
         // Owned by the active window, with the system's default caption.
         MessageBoxW(GetActiveWindow(), L"Fehler beim Laden: Memar\n", nullptr, MB_OK);
         return nullptr;
     }
-    stream.reset();
+    stream.Reset();
     return LoadCanvasPictureBytes(block, TextureCanvas(aspectMode));
 }

@@ -9,6 +9,8 @@
 #include <set>
 
 #include "common/active_dialog.h"
+#include "common/co_task_memory.h"
+#include "common/com_pointer.h"
 #include "common/process_flags.h"
 #include "common/unique_handle.h"
 #include "imaging/file_size_format.h"
@@ -140,39 +142,30 @@ void CopyText(const std::wstring& text, wchar_t* buffer, int capacity) {
     buffer[count] = L'\0';
 }
 
-struct IdListFreer {
-    void operator()(ITEMIDLIST* list) const { CoTaskMemFree(list); }
-};
-using IdListOwner = std::unique_ptr<ITEMIDLIST, IdListFreer>;
-
 // The paths of the direct children of a shell folder (folders, files and hidden items) that have
 // a file-system path; empty when `path` is no shell folder.
 std::vector<std::wstring> ShellFolderChildren(const std::wstring& path) {
     std::vector<std::wstring> children;
-    IdListOwner folderList(ILCreateFromPathW(path.c_str()));
+    UniqueItemIdList folderList(ILCreateFromPathW(path.c_str()));
     if (!folderList) return children;
-    IShellFolder* desktop = nullptr;
-    if (FAILED(SHGetDesktopFolder(&desktop)) || desktop == nullptr) return children;
-    IShellFolder* folder = nullptr;
-    const HRESULT bound =
-        desktop->BindToObject(folderList.get(), nullptr, IID_IShellFolder, reinterpret_cast<void**>(&folder));
-    desktop->Release();
-    if (FAILED(bound) || folder == nullptr) return children;
-    IEnumIDList* items = nullptr;
-    if (folder->EnumObjects(nullptr, SHCONTF_FOLDERS | SHCONTF_NONFOLDERS | SHCONTF_INCLUDEHIDDEN, &items) == S_OK &&
-        items != nullptr) {
-        PITEMID_CHILD child = nullptr;
-        while (items->Next(1, &child, nullptr) == S_OK) {
-            IdListOwner childList(child);
-            IdListOwner full(ILCombine(folderList.get(), childList.get()));
-            wchar_t childPath[MAX_PATH] = L"";
-            if (full && SHGetPathFromIDListW(full.get(), childPath) && childPath[0] != L'\0') {
-                children.push_back(childPath);
-            }
-        }
-        items->Release();
+    ComPointer<IShellFolder> desktop;
+    if (FAILED(SHGetDesktopFolder(desktop.Receive())) || !desktop) return children;
+    ComPointer<IShellFolder> folder;
+    if (FAILED(desktop->BindToObject(folderList.Get(), nullptr, IID_IShellFolder, folder.ReceiveVoid())) || !folder) {
+        return children;
     }
-    folder->Release();
+    ComPointer<IEnumIDList> items;
+    if (folder->EnumObjects(nullptr, SHCONTF_FOLDERS | SHCONTF_NONFOLDERS | SHCONTF_INCLUDEHIDDEN, items.Receive()) !=
+            S_OK ||
+        !items) {
+        return children;
+    }
+    UniqueItemIdList child;
+    while (items->Next(1, child.Receive(), nullptr) == S_OK) {
+        UniqueItemIdList full(ILCombine(folderList.Get(), child.Get()));
+        wchar_t childPath[MAX_PATH] = L"";
+        if (full && SHGetPathFromIDListW(full.Get(), childPath) && childPath[0] != L'\0') children.push_back(childPath);
+    }
     return children;
 }
 
