@@ -49,12 +49,10 @@ UpdateFiles UpdateFilesOfThisProgram() {
 }
 
 bool ProgramFolderWritable(const std::wstring& writeTestFile) {
-    HANDLE probe = CreateFileW(writeTestFile.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                               FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
-    if (probe != INVALID_HANDLE_VALUE) {
-        CloseHandle(probe);
-        return true;
-    }
+    // Deleted again as the handle closes.
+    const UniqueHandle probe(CreateFileW(writeTestFile.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                         FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+    if (probe.IsValid()) return true;
     if (GetLastError() != ERROR_FILE_EXISTS) return false;
     // A file of that name is already there and not ours to delete: can it be written?
     UniqueHandle existing(CreateFileW(writeTestFile.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,

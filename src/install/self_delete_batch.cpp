@@ -146,8 +146,8 @@ bool StartSelfDeletingBatch(const std::wstring& batchFile) {
                         folder.c_str(), &startup, &process)) {
         return false;
     }
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
+    const UniqueHandle thread(process.hThread);
+    const UniqueHandle interpreterProcess(process.hProcess);
     return true;
 }
 

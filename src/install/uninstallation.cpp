@@ -116,7 +116,7 @@ bool StartTemporaryUninstaller() {
             start.nShow = SW_RESTORE;
             started = ShellExecuteExW(&start) != FALSE;
             // The process exists once the handle does; only then may the copy be let go.
-            if (start.hProcess != nullptr) CloseHandle(start.hProcess);
+            const UniqueHandle process(start.hProcess);
         }
     }
     if (!started) {

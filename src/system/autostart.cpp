@@ -4,46 +4,24 @@
 
 #include <vector>
 
+#include "common/module_path.h"
+#include "common/registry_key.h"
+#include "common/unique_handle.h"
 #include "res/resource.h"
 
 namespace {
 
 constexpr const wchar_t* kRunKey = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
 
-// Owns an open registry key.
-class ScopedKey {
-public:
-    ScopedKey() = default;
-    ~ScopedKey() {
-        if (m_key != nullptr) RegCloseKey(m_key);
-    }
-    ScopedKey(const ScopedKey&) = delete;
-    ScopedKey& operator=(const ScopedKey&) = delete;
-    HKEY* Receive() { return &m_key; }
-    HKEY Get() const { return m_key; }
-
-private:
-    HKEY m_key = nullptr;
-};
-
 HKEY RootFor(bool allUsers) { return allUsers ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER; }
 
-std::wstring CurrentProgramPath() {
-    wchar_t modulePath[520] = L"";
-    const DWORD length = GetModuleFileNameW(nullptr, modulePath, 520);
-    return std::wstring(modulePath, length);
-}
-
-std::wstring CurrentCommandLine() { return AutostartCommandLine(CurrentProgramPath()); }
+std::wstring CurrentCommandLine() { return AutostartCommandLine(ProgramFilePath()); }
 
 // Volume and file index of an existing file; false when it cannot be opened.
 bool FileIdentity(const std::wstring& path, BY_HANDLE_FILE_INFORMATION& identity) {
-    HANDLE file = CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    const bool known = GetFileInformationByHandle(file, &identity) != FALSE;
-    CloseHandle(file);
-    return known;
+    const UniqueHandle file(CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                        nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    return file.IsValid() && GetFileInformationByHandle(file.Get(), &identity) != FALSE;
 }
 
 // Whether a stored Run value that differs from this program's command line is this program's to
@@ -55,7 +33,7 @@ bool RunValueIsOursToRepair(const std::wstring& stored) {
     const DWORD attributes = GetFileAttributesW(named.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return true;
     BY_HANDLE_FILE_INFORMATION namedFile{}, thisFile{};
-    if (!FileIdentity(named, namedFile) || !FileIdentity(CurrentProgramPath(), thisFile)) return false;
+    if (!FileIdentity(named, namedFile) || !FileIdentity(ProgramFilePath(), thisFile)) return false;
     return namedFile.dwVolumeSerialNumber == thisFile.dwVolumeSerialNumber &&
            namedFile.nFileIndexHigh == thisFile.nFileIndexHigh && namedFile.nFileIndexLow == thisFile.nFileIndexLow;
 }
@@ -70,7 +48,7 @@ bool SetRunValue(HKEY key, const std::wstring& valueName, const std::wstring& co
 
 int QueryAutostart(const std::wstring& valueName, bool allUsers) {
     const std::wstring expected = CurrentCommandLine();
-    ScopedKey key;
+    RegistryKey key;
     if (RegOpenKeyW(RootFor(allUsers), kRunKey, key.Receive()) != ERROR_SUCCESS) return 0;
 
     // Room for the longest program path with its quotes and switch, so that a long path is not
@@ -91,12 +69,12 @@ int QueryAutostart(const std::wstring& valueName, bool allUsers) {
 }
 
 bool WriteAutostart(const std::wstring& valueName, bool allUsers) {
-    return WriteAutostart(valueName, allUsers, CurrentProgramPath());
+    return WriteAutostart(valueName, allUsers, ProgramFilePath());
 }
 
 bool WriteAutostart(const std::wstring& valueName, bool allUsers, const std::wstring& programPath) {
     if (programPath.empty()) return false;
-    ScopedKey key;
+    RegistryKey key;
     // The current user's Run key is missing on a fresh profile; creating it is what the user
     // expects from ticking "Start with Windows".
     if (RegCreateKeyExW(RootFor(allUsers), kRunKey, 0, nullptr, 0, KEY_SET_VALUE | KEY_QUERY_VALUE, nullptr,
@@ -107,7 +85,7 @@ bool WriteAutostart(const std::wstring& valueName, bool allUsers, const std::wst
 }
 
 bool RemoveAutostart(const std::wstring& valueName, bool allUsers) {
-    ScopedKey key;
+    RegistryKey key;
     if (RegOpenKeyW(RootFor(allUsers), kRunKey, key.Receive()) != ERROR_SUCCESS) return false;
     return RegDeleteValueW(key.Get(), valueName.c_str()) == ERROR_SUCCESS;
 }
@@ -132,13 +110,13 @@ bool RunValueStartsProgram(HKEY key, const std::wstring& valueName, const std::w
 }  // namespace
 
 bool AutostartStartsProgram(const std::wstring& valueName, bool allUsers, const std::wstring& programPath) {
-    ScopedKey key;
+    RegistryKey key;
     return RegOpenKeyExW(RootFor(allUsers), kRunKey, 0, KEY_QUERY_VALUE, key.Receive()) == ERROR_SUCCESS &&
            RunValueStartsProgram(key.Get(), valueName, programPath);
 }
 
 bool RemoveAutostartOf(const std::wstring& valueName, bool allUsers, const std::wstring& programPath) {
-    ScopedKey key;
+    RegistryKey key;
     if (RegOpenKeyExW(RootFor(allUsers), kRunKey, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, key.Receive()) != ERROR_SUCCESS ||
         !RunValueStartsProgram(key.Get(), valueName, programPath)) {
         return false;
