@@ -172,7 +172,7 @@ void GL3DClock::DrawFrame(bool present, bool snapshot) {
 
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
-    // Upside down, so that the read-back delivers the top row first (see ReadBack).
+    // Upside down, so that the read-back delivers the top row first (see FrameBitmap::ReadBack).
     glScalef(1.0f, -1.0f, 1.0f);
     gluPerspective(45.0, m_viewportWidth / m_viewportHeight, static_cast<double>(0.1f), 250.0);
     glMatrixMode(GL_MODELVIEW);
@@ -202,10 +202,14 @@ void GL3DClock::DrawFrame(bool present, bool snapshot) {
     }
     steps.Lap(&FrameStepTimes::draw);
 
-    ReadBack();
+    m_frame.ReadBack();
     steps.Lap(&FrameStepTimes::readBack);
-    if (present) Present();
+    if (present) {
+        m_frame.Present(m_displayWindow,
+                        SIZE{static_cast<LONG>(m_viewportWidth), static_cast<LONG>(m_viewportHeight)},
+                        ConstantAlphaForOpacity(m_opacity));
+    }
     steps.Lap(&FrameStepTimes::present);
     steps.EndFrame();
-    if (snapshot && m_frameBitmap != nullptr) TakeSnapshot(ConstantAlphaForOpacity(m_opacity));
+    if (snapshot && m_frame.Bitmap() != nullptr) m_frame.TakeSnapshot(ConstantAlphaForOpacity(m_opacity));
 }

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "render/frame_composition.h"
 #include "render/scene_geometry.h"
 
 // The 3D scene of one display: the turning object, its render target (an OpenGL pbuffer with
@@ -76,10 +77,10 @@ public:
     void UploadTexture(int slot, HBITMAP bitmap, bool deleteBitmap);
 
     // The frame as the window last received it: top-down B, G, R, A rows of width * 4 bytes.
-    const uint8_t* FramePixels() const { return m_framePixels; }
-    int FrameWidth() const { return m_frameWidth; }
-    int FrameHeight() const { return m_frameHeight; }
-    HBITMAP FrameBitmap() const { return m_frameBitmap; }
+    const uint8_t* FramePixels() const { return m_frame.Pixels(); }
+    int FrameWidth() const { return m_frame.Width(); }
+    int FrameHeight() const { return m_frame.Height(); }
+    HBITMAP FrameBitmap() const { return m_frame.Bitmap(); }
     unsigned FaceTexture(int slot) const { return m_faceTextures[slot]; }
     int FaceCounter() const { return m_faceCounter; }
     // How many pictures from the worker the frames have taken so far.
@@ -87,7 +88,7 @@ public:
     int TargetWidth() const { return m_width; }
 
     // Where the frame snapshots go: the temporary folder's "Orbelin_tmp.png".
-    static std::wstring SnapshotPath();
+    static std::wstring SnapshotPath() { return FrameBitmap::SnapshotPath(); }
 
     // The shared animation counter of all displays.
     static float AnimationCounter();
@@ -97,13 +98,8 @@ private:
     bool CreateContexts();
     bool LoadWglExtensions();
     bool CreatePbuffer();
-    bool CreateFrameBitmap(int width, int height);
-    void ReleaseFrameBitmap();
-    void ReadBack();
-    void Present();
     void ApplyPendingTextures();
     void LoadSamplePictures();
-    void TakeSnapshot(uint8_t alpha);
     void DeleteFaceTextures();
 
     // Render target.
@@ -117,12 +113,7 @@ private:
     int m_height = 1024;
 
     // Frame bitmap.
-    int m_frameWidth = 0;
-    int m_frameHeight = 0;
-    int m_frameStride = 0;
-    HDC m_frameDC = nullptr;
-    HBITMAP m_frameBitmap = nullptr;
-    uint8_t* m_framePixels = nullptr;
+    ::FrameBitmap m_frame;
 
     // Scene.
     bool m_samplesLoaded = false;
