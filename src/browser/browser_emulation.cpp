@@ -2,26 +2,27 @@
 
 #include <windows.h>
 
+#include "common/registry_key.h"
+
 namespace {
 
 int g_openBrowserWindows = 0;
 
 void SetEmulationValue(const std::wstring& fileName) {
-    HKEY key = nullptr;
-    if (RegCreateKeyExW(HKEY_CURRENT_USER, kBrowserEmulationKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
+    RegistryKey key;
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, kBrowserEmulationKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, key.Receive(),
                         nullptr) != ERROR_SUCCESS) {
         return;
     }
     const DWORD mode = kBrowserEmulationMode;
-    RegSetValueExW(key, fileName.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&mode), sizeof(mode));
-    RegCloseKey(key);
+    RegSetValueExW(key.Get(), fileName.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&mode), sizeof(mode));
 }
 
 void RemoveEmulationValue(const std::wstring& fileName) {
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, kBrowserEmulationKey, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS) return;
-    RegDeleteValueW(key, fileName.c_str());
-    RegCloseKey(key);
+    RegistryKey key;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, kBrowserEmulationKey, 0, KEY_SET_VALUE, key.Receive()) != ERROR_SUCCESS)
+        return;
+    RegDeleteValueW(key.Get(), fileName.c_str());
 }
 
 }  // namespace
@@ -38,12 +39,12 @@ std::optional<unsigned long> BrowserEmulationValue(const std::wstring& fileName)
     DWORD value = 0;
     DWORD size = sizeof(value);
     DWORD type = REG_NONE;
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, kBrowserEmulationKey, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) {
+    RegistryKey key;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, kBrowserEmulationKey, 0, KEY_QUERY_VALUE, key.Receive()) != ERROR_SUCCESS) {
         return std::nullopt;
     }
-    const LONG result = RegQueryValueExW(key, fileName.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&value), &size);
-    RegCloseKey(key);
+    const LONG result =
+        RegQueryValueExW(key.Get(), fileName.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&value), &size);
     if (result != ERROR_SUCCESS || type != REG_DWORD || size != sizeof(value)) return std::nullopt;
     return value;
 }

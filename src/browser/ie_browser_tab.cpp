@@ -3,6 +3,7 @@
 
 #include <ctime>
 
+#include "common/bstr.h"
 #include "common/com_pointer.h"
 #include "lang/language_archive.h"
 #include "maker.h"
@@ -20,23 +21,6 @@ constexpr UINT kShowOwnPageMessage = WM_APP + 18;
 
 constexpr const wchar_t* kAutoUpdateOption = L"autoupdate";
 constexpr int kAutoUpdateText = 203;
-
-// Owns a BSTR.
-class BstrText {
-public:
-    BstrText() = default;
-    ~BstrText() { SysFreeString(m_text); }
-    BstrText(const BstrText&) = delete;
-    BstrText& operator=(const BstrText&) = delete;
-
-    BSTR* Receive() { return &m_text; }
-    std::wstring_view View() const {
-        return m_text == nullptr ? std::wstring_view() : std::wstring_view(m_text, SysStringLen(m_text));
-    }
-
-private:
-    BSTR m_text = nullptr;
-};
 
 bool SameObject(IUnknown* a, IUnknown* b) {
     if (a == nullptr || b == nullptr) return false;
@@ -57,11 +41,10 @@ void WriteDocument(IHTMLDocument2* document, const std::wstring& html) {
         line->bstrVal = SysAllocStringLen(html.data(), static_cast<UINT>(html.size()));
         SafeArrayUnaccessData(lines);
         ComPointer<IDispatch> window;
-        BSTR type = SysAllocString(L"text/html");
+        const UniqueBstr type(SysAllocString(L"text/html"));
         VARIANT empty;
         VariantInit(&empty);
-        document->open(type, empty, empty, empty, window.Receive());
-        SysFreeString(type);
+        document->open(type.Get(), empty, empty, empty, window.Receive());
         document->write(lines);
         document->close();
     }
@@ -146,12 +129,11 @@ void CIeBrowserTab18::LoadInControl(const std::wstring& address) {
     m_owner.AddressBar().ShowAddress(address);
     ControlSite* site = Site();
     if (site == nullptr) return;
-    BSTR target = SysAllocStringLen(address.data(), static_cast<UINT>(address.size()));
+    const UniqueBstr target(SysAllocStringLen(address.data(), static_cast<UINT>(address.size())));
     VARIANT empty;
     VariantInit(&empty);
     m_ownNavigation = address;
-    site->Browser()->Navigate(target, &empty, &empty, &empty, &empty);
-    SysFreeString(target);
+    site->Browser()->Navigate(target.Get(), &empty, &empty, &empty, &empty);
 }
 
 void CIeBrowserTab18::OnDocumentText(std::wstring_view address, std::wstring_view documentText) {
@@ -228,11 +210,11 @@ void CIeBrowserTab18::ReadDocument(IDispatch* frame) {
         FAILED(documentTree->get_documentElement(root.Receive())) || !root) {
         return;
     }
-    BstrText address;
-    BstrText text;
+    UniqueBstr address;
+    UniqueBstr text;
     if (FAILED(document->get_URL(address.Receive())) || FAILED(root->get_outerHTML(text.Receive()))) return;
     m_documentBeingRead = documentTree.Get();
-    OnDocumentText(address.View(), text.View());
+    OnDocumentText(BstrView(address.Get()), BstrView(text.Get()));
     m_documentBeingRead = nullptr;
 }
 
@@ -253,14 +235,12 @@ void CIeBrowserTab18::OnWindowClosing() { PostMessageW(m_owner.Window(), WM_CLOS
 
 void CIeBrowserTab18::ShowUpdateOutcome(const std::wstring& html) {
     if (m_documentBeingRead == nullptr) return;
-    BSTR id = SysAllocString(kUpdateOutcomeElementId);
+    const UniqueBstr id(SysAllocString(kUpdateOutcomeElementId));
     ComPointer<IHTMLElement> element;
-    if (SUCCEEDED(m_documentBeingRead->getElementById(id, element.Receive())) && element) {
-        BSTR content = SysAllocStringLen(html.data(), static_cast<UINT>(html.size()));
-        element->put_innerHTML(content);
-        SysFreeString(content);
+    if (SUCCEEDED(m_documentBeingRead->getElementById(id.Get(), element.Receive())) && element) {
+        const UniqueBstr content(SysAllocStringLen(html.data(), static_cast<UINT>(html.size())));
+        element->put_innerHTML(content.Get());
     }
-    SysFreeString(id);
 }
 
 void CIeBrowserTab18::EndProgramForUpdate() { m_owner.EndForUpdate(); }

@@ -2,7 +2,7 @@
 
 #include <oleauto.h>
 
-#include <string>
+#include <string_view>
 
 #include "common/unique_resource.h"
 
@@ -14,5 +14,7 @@ struct FreeBstr {
 // it goes.
 using UniqueBstr = UniqueResource<BSTR, FreeBstr>;
 
-// The text of a BSTR that may be null (an empty text).
-inline std::wstring BstrText(BSTR text) { return text != nullptr ? std::wstring(text, SysStringLen(text)) : std::wstring(); }
+// The text of a BSTR that may be null (an empty text), for as long as the BSTR lives.
+inline std::wstring_view BstrView(BSTR text) {
+    return text != nullptr ? std::wstring_view(text, SysStringLen(text)) : std::wstring_view();
+}

@@ -3,18 +3,19 @@
 #include <windows.h>
 
 #include "common/proc_address.h"
+#include "common/registry_key.h"
 
 namespace {
 
 constexpr const wchar_t* kProbeKey = L"MC-Admin-Test";
 
 bool ProbeAdministrator() {
-    HKEY key = nullptr;
-    if (RegCreateKeyExW(HKEY_CLASSES_ROOT, kProbeKey, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_SET_VALUE, nullptr, &key,
-                        nullptr) != ERROR_SUCCESS) {
+    RegistryKey key;
+    if (RegCreateKeyExW(HKEY_CLASSES_ROOT, kProbeKey, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_SET_VALUE, nullptr,
+                        key.Receive(), nullptr) != ERROR_SUCCESS) {
         return false;
     }
-    RegCloseKey(key);
+    key.Reset();
     // RegDeleteKeyExW reaches the 64-bit view from a 32-bit process; older systems lack it.
     using DeleteKeyEx = LONG(WINAPI*)(HKEY, LPCWSTR, REGSAM, DWORD);
     auto deleteKeyEx = GetProcAddressAs<DeleteKeyEx>(GetModuleHandleW(L"advapi32.dll"), "RegDeleteKeyExW");

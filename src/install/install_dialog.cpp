@@ -5,6 +5,7 @@
 
 #include <vector>
 
+#include "common/co_task_memory.h"
 #include "common/module_path.h"
 #include "lang/language_archive.h"
 #include "res/resource.h"
@@ -164,12 +165,13 @@ void InstallDialog::OnChooseFolder() {
     browse.hwndOwner = m_dialog;
     browse.ulFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE;
     browse.lpfn = FolderChooserCallback;
-    LPITEMIDLIST chosen = SHBrowseForFolderW(&browse);
-    if (chosen == nullptr) return;
+    const UniqueItemIdList chosen(SHBrowseForFolderW(&browse));
+    if (!chosen) return;
     std::vector<wchar_t> path(32768, L'\0');
-    const bool named = SHGetPathFromIDListEx(chosen, path.data(), static_cast<DWORD>(path.size()), GPFIDL_DEFAULT);
-    CoTaskMemFree(chosen);
-    if (!named || path[0] == L'\0') return;
+    if (!SHGetPathFromIDListEx(chosen.Get(), path.data(), static_cast<DWORD>(path.size()), GPFIDL_DEFAULT) ||
+        path[0] == L'\0') {
+        return;
+    }
     const std::wstring entry = ChosenFolderEntry(path.data());
     HWND combo = GetDlgItem(m_dialog, IDC_SETUP_FOLDER);
     SendMessageW(combo, CB_INSERTSTRING, 0, reinterpret_cast<LPARAM>(entry.c_str()));

@@ -1,5 +1,6 @@
 #include "install/uninstall_entry.h"
 
+#include "common/registry_key.h"
 #include "install/install_detection.h"
 
 namespace {
@@ -19,24 +20,24 @@ std::wstring UninstallEntryLocation(HKEY root, const std::wstring& entryName) {
 }
 
 std::wstring ReadUninstallString(HKEY root, const std::wstring& entryName) {
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(root, UninstallKeyPath(entryName).c_str(), 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) {
+    RegistryKey key;
+    if (RegOpenKeyExW(root, UninstallKeyPath(entryName).c_str(), 0, KEY_QUERY_VALUE, key.Receive()) != ERROR_SUCCESS) {
         return std::wstring();
     }
     DWORD type = REG_NONE;
     DWORD bytes = 0;
     std::vector<wchar_t> value;
-    LONG result = RegQueryValueExW(key, L"UninstallString", nullptr, &type, nullptr, &bytes);
+    LONG result = RegQueryValueExW(key.Get(), L"UninstallString", nullptr, &type, nullptr, &bytes);
     if (result == ERROR_SUCCESS && (type == REG_SZ || type == REG_EXPAND_SZ) && bytes >= sizeof(wchar_t) &&
         bytes <= kMaxUninstallValueBytes && bytes % sizeof(wchar_t) == 0) {
         value.assign(bytes / sizeof(wchar_t), L'\1');
         DWORD read = bytes;
-        result =
-            RegQueryValueExW(key, L"UninstallString", nullptr, &type, reinterpret_cast<BYTE*>(value.data()), &read);
+        result = RegQueryValueExW(key.Get(), L"UninstallString", nullptr, &type, reinterpret_cast<BYTE*>(value.data()),
+                                  &read);
         // The value may have changed between the two questions: only the same full string counts.
         if (result != ERROR_SUCCESS || read != bytes || (type != REG_SZ && type != REG_EXPAND_SZ)) value.clear();
     }
-    RegCloseKey(key);
+    key.Reset();
     // A properly terminated string ends in its null, and holds no earlier one.
     if (value.empty() || value.back() != L'\0') return std::wstring();
     const std::wstring text(value.data(), value.size() - 1);
@@ -44,9 +45,9 @@ std::wstring ReadUninstallString(HKEY root, const std::wstring& entryName) {
 }
 
 bool WriteUninstallEntry(HKEY root, const std::wstring& entryName, const std::vector<UninstallEntryValue>& values) {
-    HKEY key = nullptr;
+    RegistryKey key;
     if (RegCreateKeyExW(root, UninstallKeyPath(entryName).c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_SET_VALUE,
-                        nullptr, &key, nullptr) != ERROR_SUCCESS) {
+                        nullptr, key.Receive(), nullptr) != ERROR_SUCCESS) {
         return false;
     }
     bool written = true;
@@ -54,16 +55,15 @@ bool WriteUninstallEntry(HKEY root, const std::wstring& entryName, const std::ve
         LONG result = ERROR_SUCCESS;
         if (value.number) {
             const DWORD number = static_cast<DWORD>(*value.number);
-            result = RegSetValueExW(key, value.name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number),
+            result = RegSetValueExW(key.Get(), value.name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number),
                                     sizeof(number));
         } else {
-            result =
-                RegSetValueExW(key, value.name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.text.c_str()),
-                               static_cast<DWORD>((value.text.size() + 1) * sizeof(wchar_t)));
+            result = RegSetValueExW(key.Get(), value.name.c_str(), 0, REG_SZ,
+                                    reinterpret_cast<const BYTE*>(value.text.c_str()),
+                                    static_cast<DWORD>((value.text.size() + 1) * sizeof(wchar_t)));
         }
         written = written && result == ERROR_SUCCESS;
     }
-    RegCloseKey(key);
     return written;
 }
 

@@ -8,6 +8,7 @@
 #include <algorithm>
 
 #include "common/active_dialog.h"
+#include "common/co_task_memory.h"
 #include "common/process_flags.h"
 #include "display/deactivation_check.h"
 #include "display/display_slots.h"
@@ -488,12 +489,10 @@ void SettingsDialog::BrowseForFolder() {
     browse.ulFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE;
     browse.lpfn = FolderBrowserCallback;
     browse.lParam = reinterpret_cast<LPARAM>(&storedFolder);
-    PIDLIST_ABSOLUTE chosen = SHBrowseForFolderW(&browse);
-    if (chosen == nullptr) return;
+    const UniqueItemIdList chosen(SHBrowseForFolderW(&browse));
+    if (!chosen) return;
     wchar_t path[MAX_PATH] = L"";
-    const bool hasPath = SHGetPathFromIDListW(chosen, path) && path[0] != L'\0';
-    CoTaskMemFree(chosen);
-    if (!hasPath) return;
+    if (!SHGetPathFromIDListW(chosen.Get(), path) || path[0] == L'\0') return;
     app.imageFolder.Set(path);
     RequestPictureListRebuild();
 }
