@@ -3,6 +3,7 @@
 #include <shellapi.h>
 
 #include <optional>
+#include <utility>
 
 static_assert(sizeof(NOTIFYICONDATAW) == 976, "the shell expects the full 976-byte record");
 
@@ -41,7 +42,8 @@ void CToTray::StartTrayIcon(int iconId, HICON icon, const std::wstring& tip, boo
     StopWatchdog();
     m_iconId = iconId;
     m_tip = tip;
-    if (icon != nullptr) DestroyIcon(icon);  // the icon is loaded again at the system size for the shell
+    // Taken over and let go: the shell gets the icon loaded again at the system size.
+    const UniqueIcon given(icon);
     AddOrUpdateIcon();
     if (watchdog || watchdogWasRunning) StartWatchdog();
 }
@@ -52,33 +54,31 @@ void CToTray::StartWatchdog() {
 }
 
 void CToTray::AddOrUpdateIcon() {
-    HICON icon = static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(m_iconId), IMAGE_ICON,
-                                               GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), 0));
+    UniqueIcon icon(static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(m_iconId), IMAGE_ICON,
+                                                  GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), 0)));
     const DWORD operation = IsIconPresent() ? NIM_MODIFY : NIM_ADD;
-    Notify(operation, NIF_MESSAGE | NIF_ICON | NIF_TIP, icon);
+    Notify(operation, NIF_MESSAGE | NIF_ICON | NIF_TIP, std::move(icon));
 }
 
-bool CToTray::IsIconPresent() const { return Notify(NIM_MODIFY, NIF_MESSAGE, nullptr); }
+bool CToTray::IsIconPresent() const { return Notify(NIM_MODIFY, NIF_MESSAGE); }
 
 void CToTray::RemoveTrayIcon() {
     // The watchdog goes first: one of its passes between the removal and its end would put the
     // icon back for good.
     StopWatchdog();
-    if (m_owner != nullptr && m_iconId != 0) Notify(NIM_DELETE, NIF_MESSAGE | NIF_ICON | NIF_TIP, nullptr);
+    if (m_owner != nullptr && m_iconId != 0) Notify(NIM_DELETE, NIF_MESSAGE | NIF_ICON | NIF_TIP);
 }
 
-bool CToTray::Notify(DWORD operation, UINT flags, HICON icon) const {
+bool CToTray::Notify(DWORD operation, UINT flags, UniqueIcon icon) const {
     NOTIFYICONDATAW data{};
     data.cbSize = sizeof(data);
     data.hWnd = m_owner;
     data.uID = static_cast<UINT>(m_iconId);
     data.uFlags = flags;
     data.uCallbackMessage = kTrayCallbackMessage;
-    data.hIcon = icon;
+    data.hIcon = icon.Get();
     lstrcpynW(data.szTip, m_tip.c_str(), 256);  // the shell shows at most 255 characters
-    const bool accepted = Shell_NotifyIconW(operation, &data) != FALSE;
-    if (icon != nullptr) DestroyIcon(icon);
-    return accepted;
+    return Shell_NotifyIconW(operation, &data) != FALSE;
 }
 
 DWORD WINAPI CToTray::WatchdogThread(void* parameter) {

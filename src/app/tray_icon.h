@@ -5,6 +5,7 @@
 #include <string>
 
 #include "app/tray_target.h"
+#include "common/gdi_objects.h"
 #include "common/unique_handle.h"
 
 // Tray callback message of the program's icon.
@@ -37,8 +38,9 @@ public:
 
 private:
     static DWORD WINAPI WatchdogThread(void* parameter);
-    // Every call to the shell: one record, the operation, and the icon destroyed afterwards.
-    bool Notify(DWORD operation, UINT flags, HICON icon) const;
+    // Every call to the shell: one record, the operation, and the icon (if any), which the shell
+    // copies and which goes afterwards.
+    bool Notify(DWORD operation, UINT flags, UniqueIcon icon = UniqueIcon()) const;
     void StartWatchdog();
     void StopWatchdog();
 

@@ -111,12 +111,14 @@ class ClientSite final : public IOleClientSite,
                          public IDocHostUIHandler,
                          private CountedObject {
 public:
-    ClientSite(HWND host, InPlaceFrame* frame) : m_host(host), m_frame(frame) { m_frame->AddRef(); }
+    ClientSite(HWND host, InPlaceFrame* frame) : m_host(host) {
+        frame->AddRef();
+        m_frame.Reset(frame);
+    }
 
     // Lets go of the frame; the control may still hold the site for a while.
-    void Detach() {
-        if (m_frame != nullptr) m_frame->Release();
-        m_frame = nullptr;
+    void LetGoOfHost() {
+        m_frame.Reset();
         m_host = nullptr;
     }
 
@@ -168,8 +170,8 @@ public:
             return E_POINTER;
         }
         *document = nullptr;
-        *frame = m_frame;
-        if (m_frame == nullptr) return E_FAIL;
+        *frame = m_frame.Get();
+        if (!m_frame) return E_FAIL;
         m_frame->AddRef();
         GetClientRect(m_host, position);
         *clip = *position;
@@ -227,10 +229,10 @@ public:
     }
 
 private:
-    ~ClientSite() override { Detach(); }
+    ~ClientSite() override { LetGoOfHost(); }
 
     HWND m_host;
-    InPlaceFrame* m_frame;
+    ComPointer<InPlaceFrame> m_frame;
 };
 
 // Receives DWebBrowserEvents2 and hands the ones the page needs to its BrowserEvents.
@@ -330,110 +332,95 @@ ControlSite::~ControlSite() { Close(); }
 bool ControlSite::Open(HWND hostWindow, const CLSID& classId) {
     Close();
     m_host = hostWindow;
-    m_frame = new InPlaceFrame(hostWindow);
-    m_clientSite = new ClientSite(hostWindow, m_frame);
-    m_sink = new EventSink();
+    // Each made with its one reference, which the site holds.
+    m_frame.Reset(new InPlaceFrame(hostWindow));
+    m_clientSite.Reset(new ClientSite(hostWindow, m_frame.Get()));
+    m_sink.Reset(new EventSink());
 
-    if (FAILED(CoCreateInstance(classId, nullptr, CLSCTX_INPROC_SERVER, IID_IOleObject,
-                                reinterpret_cast<void**>(&m_object)))) {
-        m_object = nullptr;
+    if (FAILED(CoCreateInstance(classId, nullptr, CLSCTX_INPROC_SERVER, IID_IOleObject, m_object.ReceiveVoid()))) {
+        m_object.Reset();
         Close();
         return false;
     }
-    m_object->SetClientSite(m_clientSite);
+    m_object->SetClientSite(m_clientSite.Get());
     m_object->SetHostNames(L"Glimmerpane", nullptr);
 
-    if (FAILED(m_object->QueryInterface(IID_IWebBrowser2, reinterpret_cast<void**>(&m_browser)))) m_browser = nullptr;
+    if (FAILED(m_object->QueryInterface(IID_IWebBrowser2, m_browser.ReceiveVoid()))) m_browser.Reset();
 
-    IConnectionPointContainer* container = nullptr;
-    if (SUCCEEDED(m_object->QueryInterface(IID_IConnectionPointContainer, reinterpret_cast<void**>(&container)))) {
-        if (SUCCEEDED(container->FindConnectionPoint(DIID_DWebBrowserEvents2, &m_connection))) {
-            if (FAILED(m_connection->Advise(static_cast<IDispatch*>(m_sink), &m_cookie))) {
-                m_connection->Release();
-                m_connection = nullptr;
+    ComPointer<IConnectionPointContainer> container;
+    if (SUCCEEDED(m_object->QueryInterface(IID_IConnectionPointContainer, container.ReceiveVoid()))) {
+        if (SUCCEEDED(container->FindConnectionPoint(DIID_DWebBrowserEvents2, m_connection.Receive()))) {
+            if (FAILED(m_connection->Advise(static_cast<IDispatch*>(m_sink.Get()), &m_cookie))) {
+                m_connection.Reset();
                 m_cookie = 0;
             }
         } else {
-            m_connection = nullptr;
+            m_connection.Reset();
         }
-        container->Release();
     }
 
     RECT area{};
     GetClientRect(hostWindow, &area);
-    if (FAILED(m_object->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, m_clientSite, 0, hostWindow, &area))) {
+    if (FAILED(m_object->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, m_clientSite.Get(), 0, hostWindow, &area))) {
         Close();
         return false;
     }
-    if (m_browser != nullptr) m_browser->put_Silent(VARIANT_TRUE);
+    if (m_browser) m_browser->put_Silent(VARIANT_TRUE);
     return true;
 }
 
 void ControlSite::Close() {
-    if (m_sink != nullptr) m_sink->SetEvents(nullptr);
-    if (m_connection != nullptr) {
+    if (m_sink) m_sink->SetEvents(nullptr);
+    if (m_connection) {
         m_connection->Unadvise(m_cookie);
-        m_connection->Release();
-        m_connection = nullptr;
+        m_connection.Reset();
         m_cookie = 0;
     }
-    if (m_browser != nullptr) {
+    if (m_browser) {
         m_browser->Stop();
-        m_browser->Release();
-        m_browser = nullptr;
+        m_browser.Reset();
     }
-    if (m_object != nullptr) {
-        IOleInPlaceObject* inPlace = nullptr;
-        if (SUCCEEDED(m_object->QueryInterface(IID_IOleInPlaceObject, reinterpret_cast<void**>(&inPlace)))) {
+    if (m_object) {
+        ComPointer<IOleInPlaceObject> inPlace;
+        if (SUCCEEDED(m_object->QueryInterface(IID_IOleInPlaceObject, inPlace.ReceiveVoid()))) {
             inPlace->InPlaceDeactivate();
-            inPlace->Release();
         }
+        inPlace.Reset();
         m_object->Close(OLECLOSE_NOSAVE);
         m_object->SetClientSite(nullptr);
-        m_object->Release();
-        m_object = nullptr;
+        m_object.Reset();
     }
-    if (m_clientSite != nullptr) {
+    if (m_clientSite) {
         // The control may keep the site past its release; without a host it does nothing more.
-        m_clientSite->Detach();
-        static_cast<IOleClientSite*>(m_clientSite)->Release();
-        m_clientSite = nullptr;
+        m_clientSite->LetGoOfHost();
+        m_clientSite.Reset();
     }
-    if (m_frame != nullptr) {
-        m_frame->Release();
-        m_frame = nullptr;
-    }
-    if (m_sink != nullptr) {
-        m_sink->Release();
-        m_sink = nullptr;
-    }
+    m_frame.Reset();
+    m_sink.Reset();
     m_host = nullptr;
 }
 
 void ControlSite::SetEvents(BrowserEvents* events) {
-    if (m_sink != nullptr) m_sink->SetEvents(events);
+    if (m_sink) m_sink->SetEvents(events);
 }
 
-IDispatch* ControlSite::EventReceiver() const { return m_sink; }
+IDispatch* ControlSite::EventReceiver() const { return m_sink.Get(); }
 
 void ControlSite::FitToHost() {
-    if (m_object == nullptr || m_host == nullptr) return;
+    if (!m_object || m_host == nullptr) return;
     RECT area{};
     GetClientRect(m_host, &area);
-    IOleInPlaceObject* inPlace = nullptr;
-    if (SUCCEEDED(m_object->QueryInterface(IID_IOleInPlaceObject, reinterpret_cast<void**>(&inPlace)))) {
+    ComPointer<IOleInPlaceObject> inPlace;
+    if (SUCCEEDED(m_object->QueryInterface(IID_IOleInPlaceObject, inPlace.ReceiveVoid()))) {
         inPlace->SetObjectRects(&area, &area);
-        inPlace->Release();
     }
 }
 
 bool ControlSite::TranslateKey(MSG& message) {
-    if (m_object == nullptr) return false;
-    IOleInPlaceActiveObject* active = nullptr;
-    if (FAILED(m_object->QueryInterface(IID_IOleInPlaceActiveObject, reinterpret_cast<void**>(&active)))) return false;
-    const bool taken = active->TranslateAccelerator(&message) == S_OK;
-    active->Release();
-    return taken;
+    if (!m_object) return false;
+    ComPointer<IOleInPlaceActiveObject> active;
+    if (FAILED(m_object->QueryInterface(IID_IOleInPlaceActiveObject, active.ReceiveVoid()))) return false;
+    return active->TranslateAccelerator(&message) == S_OK;
 }
 
 namespace {

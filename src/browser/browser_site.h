@@ -6,6 +6,8 @@
 
 #include <string>
 
+#include "common/com_pointer.h"
+
 // The ActiveX container of the browser window: the in-place site that hosts one browser control
 // in a child window, written without a framework. It is made of three COM objects of the
 // program's own: the client site (IOleClientSite, IOleInPlaceSite, IDocHostUIHandler), the
@@ -66,7 +68,7 @@ public:
     IDispatch* EventReceiver() const;
 
     // The control as a web browser; null when it is none. Not AddRef'ed for the caller.
-    IWebBrowser2* Browser() const { return m_browser; }
+    IWebBrowser2* Browser() const { return m_browser.Get(); }
 
     // Fits the control to the host window's client area.
     void FitToHost();
@@ -76,12 +78,12 @@ public:
 
 private:
     HWND m_host = nullptr;
-    IOleObject* m_object = nullptr;
-    IWebBrowser2* m_browser = nullptr;
-    class ClientSite* m_clientSite = nullptr;
-    class InPlaceFrame* m_frame = nullptr;
-    class EventSink* m_sink = nullptr;
-    IConnectionPoint* m_connection = nullptr;
+    ComPointer<IOleObject> m_object;
+    ComPointer<IWebBrowser2> m_browser;
+    ComPointer<class ClientSite> m_clientSite;
+    ComPointer<class InPlaceFrame> m_frame;
+    ComPointer<class EventSink> m_sink;
+    ComPointer<IConnectionPoint> m_connection;
     DWORD m_cookie = 0;
 };
 

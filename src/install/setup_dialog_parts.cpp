@@ -37,8 +37,6 @@ SetupDialogWindow::~SetupDialogWindow() {
         SetWindowLongPtrW(m_dialog, DWLP_USER, 0);
         if (!m_modal) DestroyWindow(m_dialog);
     }
-    if (m_banner.Handle() != nullptr) DeleteObject(m_banner.Detach());
-    if (m_icon != nullptr) DestroyIcon(m_icon);
 }
 
 int SetupDialogWindow::RunModal() {
@@ -102,11 +100,9 @@ void SetupDialogWindow::ShowPictures() {
     HMODULE shell = GetModuleHandleW(L"shell32.dll");
     if (shell == nullptr) shell = LoadSystemLibrary(L"shell32.dll");
     // Wine's shell library lacks some icons: the place then stays empty.
-    m_icon = shell != nullptr ? static_cast<HICON>(LoadImageW(shell, MAKEINTRESOURCEW(16747), IMAGE_ICON, 32, 32, 0))
-                              : nullptr;
-    if (m_icon != nullptr) {
-        SendDlgItemMessageW(m_dialog, IDC_SETUP_ICON, STM_SETICON, reinterpret_cast<WPARAM>(m_icon), 0);
-    }
+    if (shell != nullptr)
+        m_icon.Reset(static_cast<HICON>(LoadImageW(shell, MAKEINTRESOURCEW(16747), IMAGE_ICON, 32, 32, 0)));
+    if (m_icon) SendDlgItemMessageW(m_dialog, IDC_SETUP_ICON, STM_SETICON, reinterpret_cast<WPARAM>(m_icon.Get()), 0);
 }
 
 void SetupDialogWindow::OnLanguageChosen() {

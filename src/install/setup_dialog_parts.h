@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "imaging/bitmap32.h"
+#include "common/gdi_objects.h"
 
 // What the installation and the uninstall dialog share: the language list, the banner and the
 // icon at the top.
@@ -57,6 +57,6 @@ private:
     bool m_modal = false;
     bool m_ended = false;
     int m_result = IDCANCEL;
-    CDumBitmap m_banner;
-    HICON m_icon = nullptr;
+    UniqueBitmap m_banner;
+    UniqueIcon m_icon;
 };

@@ -203,11 +203,9 @@ void CMeineBilderDlg::Destroy() {
     }
     m_thumbnails.reset();
     m_dialog = m_listView = m_toolbar = m_statusBar = nullptr;
-    if (m_toolbarImages != nullptr) ImageList_Destroy(m_toolbarImages);
-    m_toolbarImages = nullptr;
-    if (m_largeIcon != nullptr) DestroyIcon(m_largeIcon);
-    if (m_smallIcon != nullptr) DestroyIcon(m_smallIcon);
-    m_largeIcon = m_smallIcon = nullptr;
+    m_toolbarImages.Reset();
+    m_largeIcon.Reset();
+    m_smallIcon.Reset();
     // A dialog made again starts from the stored list.
     m_pictures.Clear();
     m_shown.Clear();
@@ -244,12 +242,12 @@ INT_PTR CALLBACK CMeineBilderDlg::DialogProc(HWND dialog, UINT message, WPARAM w
 
 void CMeineBilderDlg::Initialize() {
     HINSTANCE instance = GetModuleHandleW(nullptr);
-    m_largeIcon = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON,
-                                                GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), 0));
-    m_smallIcon = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON,
-                                                GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
-    SendMessageW(m_dialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_largeIcon));
-    SendMessageW(m_dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_smallIcon));
+    m_largeIcon.Reset(static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON,
+                                                    GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), 0)));
+    m_smallIcon.Reset(static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON,
+                                                    GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0)));
+    SendMessageW(m_dialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_largeIcon.Get()));
+    SendMessageW(m_dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_smallIcon.Get()));
     m_viewMode = std::clamp(GlobalAppConfig().listMode.Load(), 0, kViewModeCount - 1);
 
     m_statusBar = CreateWindowExW(0, STATUSCLASSNAMEW, LangString(kTextReady).c_str(),
@@ -319,14 +317,11 @@ void CMeineBilderDlg::CreateToolbar() {
     if (m_toolbar == nullptr) return;
     SendMessageW(m_toolbar, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
 
-    m_toolbarImages = ImageList_Create(resource.buttonWidth, resource.buttonHeight, ILC_COLOR32, 5, 1);
-    HBITMAP images = static_cast<HBITMAP>(
-        LoadImageW(instance, MAKEINTRESOURCEW(IDR_PICTURE_TOOLBAR), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
-    if (images != nullptr) {
-        ImageList_Add(m_toolbarImages, images, nullptr);
-        DeleteObject(images);
-    }
-    SendMessageW(m_toolbar, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(m_toolbarImages));
+    m_toolbarImages.Reset(ImageList_Create(resource.buttonWidth, resource.buttonHeight, ILC_COLOR32, 5, 1));
+    const UniqueBitmap images(static_cast<HBITMAP>(
+        LoadImageW(instance, MAKEINTRESOURCEW(IDR_PICTURE_TOOLBAR), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+    if (images) ImageList_Add(m_toolbarImages.Get(), images.Get(), nullptr);
+    SendMessageW(m_toolbar, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(m_toolbarImages.Get()));
     SendMessageW(m_toolbar, TB_SETBITMAPSIZE, 0, MAKELPARAM(resource.buttonWidth, resource.buttonHeight));
 
     // The labels must live as long as the buttons.

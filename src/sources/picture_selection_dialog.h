@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "common/gdi_objects.h"
 #include "sources/picture_selection_set.h"
 #include "sources/shown_pictures.h"
 
@@ -93,9 +94,9 @@ private:
     HWND m_listView = nullptr;
     HWND m_toolbar = nullptr;
     HWND m_statusBar = nullptr;
-    HIMAGELIST m_toolbarImages = nullptr;
-    HICON m_largeIcon = nullptr;
-    HICON m_smallIcon = nullptr;
+    UniqueImageList m_toolbarImages;
+    UniqueIcon m_largeIcon;
+    UniqueIcon m_smallIcon;
     std::vector<std::wstring> m_toolbarLabels;  // the buttons point into these texts
     PictureSelectionSet m_pictures;
     bool m_listLoaded = false;  // the stored list was read into m_pictures

@@ -38,7 +38,6 @@ void PostKey(HWND window, UINT key) {
 CWinCmdBar::~CWinCmdBar() {
     Detach();
     if (m_menu != nullptr) DestroyMenu(m_menu);
-    if (m_font != nullptr) DeleteObject(m_font);
 }
 
 bool CWinCmdBar::Attach(HWND owner) {
@@ -48,7 +47,7 @@ bool CWinCmdBar::Attach(HWND owner) {
     GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof(font), &font);
     font.lfCharSet = DEFAULT_CHARSET;
     font.lfQuality = PROOF_QUALITY;
-    if (m_font == nullptr) m_font = CreateFontIndirectW(&font);
+    if (!m_font) m_font.Reset(CreateFontIndirectW(&font));
 
     m_toolbar = CreateWindowExW(0, TOOLBARCLASSNAMEW, nullptr,
                                 WS_CHILD | TBSTYLE_FLAT | TBSTYLE_LIST | TBSTYLE_TRANSPARENT | TBSTYLE_TOOLTIPS |
@@ -58,7 +57,7 @@ bool CWinCmdBar::Attach(HWND owner) {
     m_owner = owner;
     SendMessageW(m_toolbar, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
     SendMessageW(m_toolbar, TB_SETBITMAPSIZE, 0, MAKELPARAM(0, 0));
-    SendMessageW(m_toolbar, WM_SETFONT, reinterpret_cast<WPARAM>(m_font), FALSE);
+    SendMessageW(m_toolbar, WM_SETFONT, reinterpret_cast<WPARAM>(m_font.Get()), FALSE);
 
     const int buttonHeight = HIWORD(SendMessageW(m_toolbar, TB_GETBUTTONSIZE, 0, 0));
     m_height = std::max(GetSystemMetrics(SM_CYSMICON) + 4, buttonHeight);

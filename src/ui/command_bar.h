@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "common/gdi_objects.h"
+
 // A menu bar made of a flat toolbar: one button per top-level item of a menu, each opening its
 // item's popup below it, with the keyboard and mouse moving between the popups as in a real
 // menu bar (left and right arrows wrap around, the mouse hot-tracks from button to button, a
@@ -74,7 +76,7 @@ private:
 
     HWND m_owner = nullptr;
     HWND m_toolbar = nullptr;
-    HFONT m_font = nullptr;
+    UniqueFont m_font;
     HMENU m_menu = nullptr;
     int m_itemCount = 0;
     int m_currentItem = 0;

@@ -1,5 +1,6 @@
 #include "ui/info_menu.h"
 
+#include "common/gdi_objects.h"
 #include "common/module_path.h"
 #include "lang/language_archive.h"
 #include "res/resource.h"
@@ -114,10 +115,9 @@ int AttachInfoMenuIcons(CWinCmdBar2& bar) {
     };
     int registered = 0;
     for (const auto& icon : icons) {
-        HICON shellIcon = LoadShellIcon(icon.shellIcon);
-        if (shellIcon == nullptr) continue;
-        if (bar.RegisterIcon(shellIcon, icon.command) != 0) ++registered;
-        DestroyIcon(shellIcon);
+        // The bar keeps a copy in its image list.
+        const UniqueIcon shellIcon(LoadShellIcon(icon.shellIcon));
+        if (shellIcon && bar.RegisterIcon(shellIcon.Get(), icon.command) != 0) ++registered;
     }
     return registered;
 }

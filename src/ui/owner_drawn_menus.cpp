@@ -33,23 +33,19 @@ ItemBox ToBox(const RECT& rect) { return ItemBox{rect.left, rect.top, rect.right
 CWinCmdBar2::CWinCmdBar2()
     : m_iconCell(IconCellSize(GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON))),
       m_imageSize{GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON)} {
-    m_menuFont = CreateMenuFont();
-    m_boldFont = CreateBoldVariant(m_menuFont);
+    m_menuFont.Reset(CreateMenuFont());
+    m_boldFont.Reset(CreateBoldVariant(m_menuFont.Get()));
 }
 
-CWinCmdBar2::~CWinCmdBar2() {
-    if (m_images != nullptr) ImageList_Destroy(m_images);
-    if (m_boldFont != nullptr) DeleteObject(m_boldFont);
-    if (m_menuFont != nullptr) DeleteObject(m_menuFont);
-}
+CWinCmdBar2::~CWinCmdBar2() = default;
 
 int CWinCmdBar2::RegisterIcon(HICON icon, int commandId) {
     if (icon == nullptr || IconCount() >= kMaxIcons) return 0;
-    if (m_images == nullptr) {
-        m_images = ImageList_Create(m_imageSize.width, m_imageSize.height, ILC_COLOR32 | ILC_MASK, 16, 16);
-        if (m_images == nullptr) return 0;
+    if (!m_images) {
+        m_images.Reset(ImageList_Create(m_imageSize.width, m_imageSize.height, ILC_COLOR32 | ILC_MASK, 16, 16));
+        if (!m_images) return 0;
     }
-    if (ImageList_AddIcon(m_images, icon) < 0) return 0;
+    if (ImageList_AddIcon(m_images.Get(), icon) < 0) return 0;
     m_iconCommands.push_back(commandId);
     return commandId;
 }
@@ -108,7 +104,7 @@ bool CWinCmdBar2::MeasureItem(MEASUREITEMSTRUCT& measure) const {
         return true;
     }
     HDC dc = GetDC(nullptr);
-    HFONT font = (record->state & MFS_DEFAULT) != 0 ? m_boldFont : m_menuFont;
+    HFONT font = (record->state & MFS_DEFAULT) != 0 ? m_boldFont.Get() : m_menuFont.Get();
     HGDIOBJ previous = SelectObject(dc, font);
     RECT extent{0, 0, 0, 0};
     DrawTextW(dc, record->text.c_str(), static_cast<int>(record->text.size()), &extent,
@@ -116,7 +112,7 @@ bool CWinCmdBar2::MeasureItem(MEASUREITEMSTRUCT& measure) const {
     SelectObject(dc, previous);
     ReleaseDC(nullptr, dc);
     LOGFONTW menuFont{};
-    GetObjectW(m_menuFont, sizeof(menuFont), &menuFont);
+    GetObjectW(m_menuFont.Get(), sizeof(menuFont), &menuFont);
     const ItemSize size =
         ::MeasureItem(extent.right - extent.left, menuFont.lfHeight, m_iconCell, GetSystemMetrics(SM_CXMENUCHECK));
     measure.itemWidth = static_cast<UINT>(size.width);
@@ -159,11 +155,11 @@ bool CWinCmdBar2::DrawItem(const DRAWITEMSTRUCT& draw) const {
         return true;
     }
 
-    const bool hasImage = record->image >= 0 && m_images != nullptr;
+    const bool hasImage = record->image >= 0 && m_images;
     const ItemLayout layout = LayOutItem(item, m_iconCell, hasImage, checked);
     if (hasImage && !greyed) {
         const ItemBox image = CentredIn(layout.iconCell, m_imageSize);
-        ImageList_Draw(m_images, record->image, dc, image.left, image.top, ILD_TRANSPARENT);
+        ImageList_Draw(m_images.Get(), record->image, dc, image.left, image.top, ILD_TRANSPARENT);
     }
 
     const COLORREF color = greyed ? GetSysColor(selected ? COLOR_GRAYTEXT : COLOR_BTNSHADOW)
@@ -171,7 +167,7 @@ bool CWinCmdBar2::DrawItem(const DRAWITEMSTRUCT& draw) const {
     if (checked) DrawCheckGlyph(dc, layout.checkGlyph, color);
 
     const auto [leftPart, rightPart] = SplitAtTab(record->text);
-    HGDIOBJ previousFont = SelectObject(dc, (record->state & MFS_DEFAULT) != 0 ? m_boldFont : m_menuFont);
+    HGDIOBJ previousFont = SelectObject(dc, (record->state & MFS_DEFAULT) != 0 ? m_boldFont.Get() : m_menuFont.Get());
     const COLORREF previousColor = SetTextColor(dc, color);
     const int previousMode = SetBkMode(dc, TRANSPARENT);
     RECT text = ToRect(layout.text);

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "common/gdi_objects.h"
 #include "ui/menu_item_layout.h"
 #include "ui/command_bar.h"
 
@@ -51,7 +52,7 @@ public:
     bool DrawItem(const DRAWITEMSTRUCT& draw) const;
 
     ItemSize IconCell() const { return m_iconCell; }
-    HFONT MenuFont() const { return m_menuFont; }
+    HFONT MenuFont() const { return m_menuFont.Get(); }
 
 protected:
     bool OwnerMessageFilter(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
@@ -62,11 +63,11 @@ private:
     static const ItemRecord* RecordOf(ULONG_PTR itemData);
     void DrawCheckGlyph(HDC dc, const ItemBox& box, COLORREF color) const;
 
-    HFONT m_menuFont = nullptr;
-    HFONT m_boldFont = nullptr;
+    UniqueFont m_menuFont;
+    UniqueFont m_boldFont;
     ItemSize m_iconCell;
     ItemSize m_imageSize;
-    HIMAGELIST m_images = nullptr;
+    UniqueImageList m_images;
     std::vector<int> m_iconCommands;  // the command id at position i owns image i
     std::vector<std::unique_ptr<ItemRecord>> m_records;
 };

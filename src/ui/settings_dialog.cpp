@@ -58,19 +58,7 @@ SettingsDialog& TheSettingsDialog() {
     return dialog;
 }
 
-SettingsDialog::~SettingsDialog() {
-    // The dialog lives until the process ends; what it made for its controls goes with it.
-    if (m_arrowFont != nullptr) DeleteObject(m_arrowFont);
-    if (m_toolbarFont != nullptr) DeleteObject(m_toolbarFont);
-    if (m_quickImages != nullptr) ImageList_Destroy(m_quickImages);
-    if (m_largeIcon != nullptr) DestroyIcon(m_largeIcon);
-    if (m_smallIcon != nullptr) DestroyIcon(m_smallIcon);
-    if (m_colourResetIcon != nullptr) DestroyIcon(m_colourResetIcon);
-    if (m_banner.Handle() != nullptr) DeleteObject(m_banner.Detach());
-    for (CDumBitmap& bitmap : m_colourBitmaps) {
-        if (bitmap.Handle() != nullptr) DeleteObject(bitmap.Detach());
-    }
-}
+SettingsDialog::~SettingsDialog() = default;
 
 HWND SettingsDialog::Create(HINSTANCE instance, SettingsDialogHost host) {
     m_host = std::move(host);
