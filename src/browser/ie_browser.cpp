@@ -8,7 +8,6 @@
 #include "res/resource.h"
 #include "settings/settings_paths.h"
 #include "browser/browser_emulation.h"
-#include "browser/dialog_object.h"
 
 namespace {
 
@@ -36,8 +35,8 @@ std::wstring ItemText(HWND list, int index) {
 // --- CIeAddressBar -------------------------------------------------------------------------
 
 bool CIeAddressBar::Create(HWND frame) {
-    m_window = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_ADDRESS_BAR), frame, DialogProc,
-                                  reinterpret_cast<LPARAM>(this));
+    m_window = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_ADDRESS_BAR), frame,
+                                  DialogThunk<CIeAddressBar>, reinterpret_cast<LPARAM>(this));
     if (m_window == nullptr) return false;
     RECT area{};
     GetWindowRect(m_window, &area);
@@ -119,15 +118,13 @@ void CIeAddressBar::Layout(int width) {
     MoveWindow(status, 2 * margin + listWidth, statusArea.top, statusWidth, statusArea.bottom - statusArea.top, TRUE);
 }
 
-INT_PTR CALLBACK CIeAddressBar::DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* bar = DialogObject<CIeAddressBar>(window, message, lParam);
-    if (bar == nullptr) return FALSE;
-    if (message == WM_INITDIALOG) bar->m_window = window;
+INT_PTR CIeAddressBar::DialogMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_INITDIALOG) m_window = window;
     if (message == WM_NCDESTROY) {
-        bar->m_window = nullptr;
+        m_window = nullptr;
         return FALSE;
     }
-    return bar->HandleMessage(message, wParam, lParam);
+    return HandleMessage(message, wParam, lParam);
 }
 
 INT_PTR CIeAddressBar::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -175,8 +172,8 @@ bool CIeBrowser18::Create() {
 
     // The control reads the emulation value when it is made, so it stands before the page.
     BrowserWindowOpened(m_programFileName);
-    m_window = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_BROWSER_FRAME), nullptr, DialogProc,
-                                  reinterpret_cast<LPARAM>(this));
+    m_window = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_BROWSER_FRAME), nullptr,
+                                  DialogThunk<CIeBrowser18>, reinterpret_cast<LPARAM>(this));
     if (m_window == nullptr) {
         BrowserWindowClosed(m_programFileName);
         return false;
@@ -235,22 +232,21 @@ void CIeBrowser18::Layout() {
     }
 }
 
-INT_PTR CALLBACK CIeBrowser18::DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* browser = DialogObject<CIeBrowser18>(window, message, lParam);
-    if (browser == nullptr) return FALSE;
-    if (message == WM_INITDIALOG) browser->m_window = window;
+INT_PTR CIeBrowser18::DialogMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_INITDIALOG) m_window = window;
     if (message == WM_NCDESTROY) {
-        browser->m_window = nullptr;
-        if (browser->m_beingDeleted) return FALSE;
-        // The window is gone: its object leaves the process's list (and is deleted) now.
+        m_window = nullptr;
+        if (m_beingDeleted) return FALSE;
+        // The window is gone: this object leaves the process's list and is deleted now; nothing
+        // of it may be touched after the erase.
         auto& windows = BrowserWindows();
         const auto found =
             std::find_if(windows.begin(), windows.end(),
-                         [browser](const std::unique_ptr<CIeBrowser18>& each) { return each.get() == browser; });
+                         [this](const std::unique_ptr<CIeBrowser18>& each) { return each.get() == this; });
         if (found != windows.end()) windows.erase(found);
         return FALSE;
     }
-    return browser->HandleMessage(message, wParam, lParam);
+    return HandleMessage(message, wParam, lParam);
 }
 
 INT_PTR CIeBrowser18::HandleMessage(UINT message, WPARAM wParam, LPARAM) {

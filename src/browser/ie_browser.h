@@ -14,6 +14,7 @@
 #include "browser/browser_site.h"
 #include "browser/update_page_trust.h"
 #include "browser/update_receiver.h"
+#include "common/dialog_thunk.h"
 
 // The "Glimmerpane" browser window: a frame (dialog 134) with an address bar (dialog 135) above
 // one browser page (dialog 133, which hosts the system's web-browser control). It shows the
@@ -55,7 +56,9 @@ public:
     void GoToTypedAddress();
 
 private:
-    static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    template <typename Object>
+    friend INT_PTR CALLBACK DialogThunk(HWND, UINT, WPARAM, LPARAM);
+    INT_PTR DialogMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void Layout(int width);
 
@@ -123,7 +126,9 @@ public:
     void EndProgramForUpdate() override;
 
 private:
-    static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    template <typename Object>
+    friend INT_PTR CALLBACK DialogThunk(HWND, UINT, WPARAM, LPARAM);
+    INT_PTR DialogMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     bool IsOptionOn(const wchar_t* name) const;
     // Whether `frame` is the control itself, that is the top-level document, not a frame in it.
@@ -178,7 +183,9 @@ public:
     bool PreTranslateMessage(MSG& message);
 
 private:
-    static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    template <typename Object>
+    friend INT_PTR CALLBACK DialogThunk(HWND, UINT, WPARAM, LPARAM);
+    INT_PTR DialogMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void Layout();
 

@@ -9,7 +9,6 @@
 #include "maker.h"
 #include "res/resource.h"
 #include "browser/browser_page_content.h"
-#include "browser/dialog_object.h"
 #include "browser/ie_browser.h"
 #include "web/web_address.h"
 #include "version.h"
@@ -66,8 +65,8 @@ CIeBrowserTab18::~CIeBrowserTab18() {
 
 bool CIeBrowserTab18::Create(HWND frame) {
     if (!RegisterBrowserHostClass()) return false;
-    m_window = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_BROWSER_CONTROL), frame, DialogProc,
-                                  reinterpret_cast<LPARAM>(this));
+    m_window = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_BROWSER_CONTROL), frame,
+                                  DialogThunk<CIeBrowserTab18>, reinterpret_cast<LPARAM>(this));
     if (m_window == nullptr) return false;
     m_host = GetDlgItem(m_window, IDC_BROWSER_CONTROL);
     if (ControlSite* site = Site()) site->SetEvents(this);
@@ -249,16 +248,14 @@ int CIeBrowserTab18::ShowUpdateMessage(const std::wstring& text, const std::wstr
     return m_owner.ShowMessageBox(m_window, text, caption, flags);
 }
 
-INT_PTR CALLBACK CIeBrowserTab18::DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* page = DialogObject<CIeBrowserTab18>(window, message, lParam);
-    if (page == nullptr) return FALSE;
-    if (message == WM_INITDIALOG) page->m_window = window;
+INT_PTR CIeBrowserTab18::DialogMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_INITDIALOG) m_window = window;
     if (message == WM_NCDESTROY) {
-        page->m_window = nullptr;
-        page->m_host = nullptr;
+        m_window = nullptr;
+        m_host = nullptr;
         return FALSE;
     }
-    return page->HandleMessage(message, wParam, lParam);
+    return HandleMessage(message, wParam, lParam);
 }
 
 INT_PTR CIeBrowserTab18::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {

@@ -42,15 +42,15 @@ SetupDialogWindow::~SetupDialogWindow() {
 int SetupDialogWindow::RunModal() {
     m_modal = true;
     const INT_PTR result = DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(m_templateId), nullptr,
-                                           DialogProc, reinterpret_cast<LPARAM>(this));
+                                           DialogThunk<SetupDialogWindow>, reinterpret_cast<LPARAM>(this));
     m_dialog = nullptr;
     return result == IDOK ? IDOK : IDCANCEL;
 }
 
 HWND SetupDialogWindow::CreateModeless() {
     m_modal = false;
-    return CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(m_templateId), nullptr, DialogProc,
-                              reinterpret_cast<LPARAM>(this));
+    return CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(m_templateId), nullptr,
+                              DialogThunk<SetupDialogWindow>, reinterpret_cast<LPARAM>(this));
 }
 
 void SetupDialogWindow::End(int result) {
@@ -63,31 +63,25 @@ void SetupDialogWindow::End(int result) {
     }
 }
 
-INT_PTR CALLBACK SetupDialogWindow::DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_INITDIALOG) {
-        auto* self = reinterpret_cast<SetupDialogWindow*>(lParam);
-        SetWindowLongPtrW(dialog, DWLP_USER, lParam);
-        self->m_dialog = dialog;
-        self->ShowPictures();
-        self->Initialize();
-        return TRUE;
-    }
-    auto* self = reinterpret_cast<SetupDialogWindow*>(GetWindowLongPtrW(dialog, DWLP_USER));
-    if (self == nullptr) return FALSE;
+INT_PTR SetupDialogWindow::DialogMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
     switch (message) {
+        case WM_INITDIALOG:
+            m_dialog = dialog;
+            ShowPictures();
+            Initialize();
+            return TRUE;
         case WM_NCDESTROY:
-            SetWindowLongPtrW(dialog, DWLP_USER, 0);
-            self->m_dialog = nullptr;
+            m_dialog = nullptr;
             return FALSE;
         case WM_COMMAND:
             if (LOWORD(wParam) == IDC_SETUP_LANGUAGE) {
-                if (HIWORD(wParam) == CBN_SELCHANGE) self->OnLanguageChosen();
+                if (HIWORD(wParam) == CBN_SELCHANGE) OnLanguageChosen();
             } else {
-                self->OnCommand(LOWORD(wParam), HIWORD(wParam));
+                OnCommand(LOWORD(wParam), HIWORD(wParam));
             }
             return TRUE;
         case WM_CLOSE:
-            self->End(IDCANCEL);
+            End(IDCANCEL);
             return TRUE;
         default:
             return FALSE;

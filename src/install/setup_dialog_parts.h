@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "common/dialog_thunk.h"
 #include "common/gdi_objects.h"
 
 // What the installation and the uninstall dialog share: the language list, the banner and the
@@ -49,7 +50,9 @@ protected:
     HWND m_dialog = nullptr;
 
 private:
-    static INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+    template <typename Object>
+    friend INT_PTR CALLBACK DialogThunk(HWND, UINT, WPARAM, LPARAM);
+    INT_PTR DialogMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
     void ShowPictures();
     void OnLanguageChosen();
 

@@ -215,8 +215,8 @@ void CMeineBilderDlg::Destroy() {
 HWND CMeineBilderDlg::Create(HWND owner) {
     if (m_dialog != nullptr && IsWindow(m_dialog)) return m_dialog;
     m_dialog = nullptr;
-    CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_PICTURE_SELECTION), owner, DialogProc,
-                       reinterpret_cast<LPARAM>(this));
+    CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_PICTURE_SELECTION), owner,
+                       DialogThunk<CMeineBilderDlg>, reinterpret_cast<LPARAM>(this));
     return m_dialog;
 }
 
@@ -226,18 +226,15 @@ void CMeineBilderDlg::ShowPictureSelection(HWND owner) {
     SetForegroundWindow(m_dialog);
 }
 
-INT_PTR CALLBACK CMeineBilderDlg::DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+INT_PTR CMeineBilderDlg::DialogMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_INITDIALOG) {
-        auto* self = reinterpret_cast<CMeineBilderDlg*>(lParam);
-        SetWindowLongPtrW(dialog, DWLP_USER, lParam);
-        self->m_dialog = dialog;
-        self->Initialize();
+        m_dialog = dialog;
+        Initialize();
         return TRUE;
     }
-    auto* self = reinterpret_cast<CMeineBilderDlg*>(GetWindowLongPtrW(dialog, DWLP_USER));
-    if (self == nullptr || self->m_dialog != dialog) return FALSE;
-    if (message == WM_NCDESTROY) SetWindowLongPtrW(dialog, DWLP_USER, 0);
-    return self->HandleMessage(message, wParam, lParam);
+    // A window of a dialog made before and destroyed is not this one.
+    if (m_dialog != dialog) return FALSE;
+    return HandleMessage(message, wParam, lParam);
 }
 
 void CMeineBilderDlg::Initialize() {

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "common/dialog_thunk.h"
 #include "common/gdi_objects.h"
 #include "sources/picture_selection_set.h"
 #include "sources/shown_pictures.h"
@@ -66,7 +67,9 @@ public:
     CThumsListView2* Thumbnails() const { return m_thumbnails.get(); }
 
 private:
-    static INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+    template <typename Object>
+    friend INT_PTR CALLBACK DialogThunk(HWND, UINT, WPARAM, LPARAM);
+    INT_PTR DialogMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
     INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void Initialize();
     void CreateToolbar();

@@ -62,7 +62,7 @@ SettingsDialog::~SettingsDialog() = default;
 
 HWND SettingsDialog::Create(HINSTANCE instance, SettingsDialogHost host) {
     m_host = std::move(host);
-    return CreateDialogParamW(instance, MAKEINTRESOURCEW(IDD_SETTINGS), nullptr, DialogProc,
+    return CreateDialogParamW(instance, MAKEINTRESOURCEW(IDD_SETTINGS), nullptr, DialogThunk<SettingsDialog>,
                               reinterpret_cast<LPARAM>(this));
 }
 
@@ -126,17 +126,13 @@ int SettingsDialog::ListSelection(int id) const {
     return static_cast<int>(SendDlgItemMessageW(m_dialog, id, CB_GETCURSEL, 0, 0));
 }
 
-INT_PTR CALLBACK SettingsDialog::DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+INT_PTR SettingsDialog::DialogMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_INITDIALOG) {
-        auto* self = reinterpret_cast<SettingsDialog*>(lParam);
-        SetWindowLongPtrW(dialog, DWLP_USER, lParam);
-        self->m_dialog = dialog;
-        self->Initialize();
+        m_dialog = dialog;
+        Initialize();
         return TRUE;
     }
-    auto* self = reinterpret_cast<SettingsDialog*>(GetWindowLongPtrW(dialog, DWLP_USER));
-    if (self == nullptr) return FALSE;
-    return self->HandleMessage(message, wParam, lParam);
+    return HandleMessage(message, wParam, lParam);
 }
 
 void SettingsDialog::Initialize() {

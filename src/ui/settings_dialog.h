@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "common/dialog_thunk.h"
 #include "common/gdi_objects.h"
 #include "ui/settings_dialog_texts.h"
 
@@ -58,7 +59,9 @@ public:
     void SetDisabled(bool disabled);
 
 private:
-    static INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+    template <typename Object>
+    friend INT_PTR CALLBACK DialogThunk(HWND, UINT, WPARAM, LPARAM);
+    INT_PTR DialogMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
     INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void Initialize();
     void SetDialogIcons();
