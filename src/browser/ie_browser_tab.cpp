@@ -1,17 +1,23 @@
+// The page of the browser window: the dialog that hosts the system's web-browser control, the
+// program's own home and options pages written into it, and the documents it loads handed to the
+// update processing.
+
+#include "browser/ie_browser_tab.h"
+
 #include <mshtml.h>
 #include <oleauto.h>
 
 #include <ctime>
 
+#include "browser/browser_page_content.h"
+#include "browser/ie_browser.h"
 #include "common/bstr.h"
 #include "common/com_pointer.h"
 #include "lang/language_archive.h"
 #include "maker.h"
 #include "res/resource.h"
-#include "browser/browser_page_content.h"
-#include "browser/ie_browser.h"
-#include "web/web_address.h"
 #include "version.h"
+#include "web/web_address.h"
 
 namespace {
 
