@@ -1,12 +1,13 @@
 #include "app/visible_parts.h"
 
-#include "system/autostart.h"
 #include "app/tray_icon.h"
+#include "common/file_attributes.h"
 #include "common/process_flags.h"
 #include "display/display_slots.h"
 #include "res/resource.h"
 #include "settings/app_config.h"
 #include "sources/picture_selection_dialog.h"
+#include "system/autostart.h"
 #include "ui/settings_dialog.h"
 
 namespace {
@@ -21,7 +22,7 @@ CToTray& Tray() {
 }
 
 // A developer's marker in the current folder: the settings window shows at every start.
-bool DeveloperMarkerExists() { return GetFileAttributesW(L"AAAA_UC") != INVALID_FILE_ATTRIBUTES; }
+bool DeveloperMarkerExists() { return PathExists(L"AAAA_UC"); }
 
 }  // namespace
 

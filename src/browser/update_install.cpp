@@ -3,6 +3,7 @@
 #include <cwchar>
 #include <vector>
 
+#include "common/file_attributes.h"
 #include "common/module_path.h"
 #include "common/system_folders.h"
 #include "common/unique_handle.h"
@@ -25,13 +26,6 @@ bool SamePath(const std::wstring& a, const std::wstring& b) {
     return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()), TRUE) ==
            CSTR_EQUAL;
 }
-
-bool IsExistingFile(const std::wstring& path) {
-    const DWORD attributes = GetFileAttributesW(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
-}
-
-bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 std::wstring ImageOfProcess(DWORD processId) {
     UniqueHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
@@ -167,7 +161,7 @@ ReplaceOutcome ReplaceProgramFile(const std::wstring& programPath, const std::ws
         swprintf(tag, 16, L".%08lx", number);
         const std::wstring candidate = programPath + tag + L".update-new";
         const std::wstring candidatePrevious = programPath + tag + L".update-old";
-        if (Exists(candidatePrevious)) continue;
+        if (PathExists(candidatePrevious)) continue;
         if (CopyFileW(newProgram.c_str(), candidate.c_str(), TRUE)) {
             copy = candidate;
             previous = candidatePrevious;

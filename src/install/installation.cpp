@@ -5,6 +5,7 @@
 
 #include <ctime>
 
+#include "common/file_attributes.h"
 #include "system/autostart.h"
 #include "system/running_copy_signal.h"
 #include "common/module_path.h"
@@ -23,24 +24,17 @@
 
 namespace {
 
-bool IsFolder(const std::wstring& path) {
-    const DWORD attributes = GetFileAttributesW(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-}
-
-bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
 // Creates `folder` with every missing parent. Returns the folders it made, outermost first, so
 // that a failed installation can take them away again; `complete` tells whether the folder
 // exists as a folder afterwards.
 std::vector<std::wstring> CreateFolderTree(const std::wstring& folder, bool& complete) {
     std::vector<std::wstring> created;
     for (const std::wstring& step : FolderChain(folder)) {
-        if (IsFolder(step)) continue;
+        if (IsExistingFolder(step)) continue;
         if (!CreateDirectoryW(step.c_str(), nullptr)) break;
         created.push_back(step);
     }
-    complete = IsFolder(folder);
+    complete = IsExistingFolder(folder);
     return created;
 }
 
@@ -53,7 +47,7 @@ void RemoveCreatedFolders(const std::vector<std::wstring>& created) {
 // A new, empty UTF-16 file (byte-order mark only), so that the profile functions keep every
 // character of the values written to it. An existing file is made UTF-16 in place.
 bool PrepareUnicodeIniFile(const std::wstring& path) {
-    if (Exists(path)) return ConvertSettingsFileToUnicode(path);
+    if (PathExists(path)) return ConvertSettingsFileToUnicode(path);
     UniqueHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.IsValid()) return false;
     static const unsigned char kByteOrderMark[2] = {0xFF, 0xFE};
@@ -162,7 +156,7 @@ FolderListInput SystemFolderListInput(bool administrator, bool portable, bool fo
 }
 
 bool ProgramFileIsFree(const std::wstring& path) {
-    if (!Exists(path)) return true;
+    if (!PathExists(path)) return true;
     SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
     UniqueHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                   FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -217,9 +211,9 @@ InstallResult InstallProgram(HWND owner, const InstallChoices& choices) {
     // 2. and 3. An existing program file: ask, then make sure no copy of it runs.
     const std::wstring program = PathInFolder(folder, kInstalledProgramName);
     result.programPath = program;
-    const bool programExisted = Exists(program);
+    const bool programExisted = PathExists(program);
     const std::wstring copyFailed = LangString(215) + L":\r\n" + program;
-    if (IsFolder(program)) {
+    if (IsExistingFolder(program)) {
         // A folder in the program file's place is nothing to overwrite.
         ShowSetupMessage(owner, copyFailed);
         return result;
@@ -246,7 +240,7 @@ InstallResult InstallProgram(HWND owner, const InstallChoices& choices) {
     // installation stays whatever happens: it still records what that one made.
     const bool administrator = ProcessIsAdministrator();
     const std::wstring info = PathInFolder(folder, kUninstallInfoName);
-    const bool infoExisted = Exists(info);
+    const bool infoExisted = PathExists(info);
     if (!PrepareUnicodeIniFile(info) || !WriteInstallKeys(info, choices, folder, administrator)) {
         if (!programExisted) DeleteFileW(program.c_str());
         if (!infoExisted) DeleteFileW(info.c_str());
@@ -311,10 +305,11 @@ InstallResult InstallProgram(HWND owner, const InstallChoices& choices) {
     // 6. The installed program's settings, only in a settings file that is new: the settings of
     // an earlier installation (or of an earlier start of the program) stay exactly as they are.
     // A new one is recorded as the installation's own, for the uninstaller.
-    const std::wstring settings = InstalledSettingsPath(
-        folder, choices.portable, Exists(PathInFolder(folder, kInstalledSettingsName)), ShellFolderPath(CSIDL_APPDATA));
+    const std::wstring settings =
+        InstalledSettingsPath(folder, choices.portable, PathExists(PathInFolder(folder, kInstalledSettingsName)),
+                              ShellFolderPath(CSIDL_APPDATA));
     CreateDirectoryW(FolderOfPath(settings).c_str(), nullptr);
-    if (!Exists(settings) && PrepareUnicodeIniFile(settings)) {
+    if (!PathExists(settings) && PrepareUnicodeIniFile(settings)) {
         WriteInstallKeys(settings, choices, folder, administrator);
         IniWriteText(kProgramSection, kKeyInstallTime, InstallTimeText(), settings);
         IniWriteText(kProgramSection, kKeySettingsFile, settings, info);

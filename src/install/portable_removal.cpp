@@ -5,6 +5,7 @@
 
 #include <vector>
 
+#include "common/file_attributes.h"
 #include "common/system_folders.h"
 #include "settings/settings_location.h"
 #include "settings/settings_paths.h"
@@ -16,17 +17,12 @@
 
 namespace {
 
-bool IsFile(const std::wstring& path) {
-    const DWORD attributes = GetFileAttributesW(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
-}
-
 // The existing programs that uninstall entries (of this user and of all users) name.
 std::vector<std::wstring> InstalledPrograms() {
     std::vector<std::wstring> programs;
     for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
         const std::wstring program = ProgramPathOfUninstallString(ReadUninstallString(root, kProgramName));
-        if (!program.empty() && IsFile(program)) programs.push_back(program);
+        if (!program.empty() && IsExistingFile(program)) programs.push_back(program);
     }
     return programs;
 }
@@ -52,7 +48,7 @@ UniqueHandle RemovePortableCopy(const std::wstring& programPath, const std::wstr
     // A portable installation made shortcuts and recorded them beside the program.
     const std::wstring folder = FolderOfPath(programPath);
     const std::wstring info = PathInFolder(folder, kUninstallInfoName);
-    if (SamePath(FileNameOfPath(programPath), kInstalledProgramName) && IsFile(info)) {
+    if (SamePath(FileNameOfPath(programPath), kInstalledProgramName) && IsExistingFile(info)) {
         RemoveRecordedShortcuts(info, programPath);
         DeleteFileW(info.c_str());
     }

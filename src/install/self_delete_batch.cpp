@@ -6,12 +6,11 @@
 #include <vector>
 
 #include "common/ansi_text.h"
+#include "common/file_attributes.h"
 #include "common/system_folders.h"
 #include "install/admin_probe.h"
 
 namespace {
-
-bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 // The folder of a path, without its trailing backslash.
 std::wstring ParentOf(const std::wstring& path) {
@@ -52,7 +51,7 @@ std::optional<std::string> BatchTextFor(const std::wstring& batchFile, const Sel
     // What is not there needs no line of its own.
     for (const auto& [wide, ansi] : {std::pair{&deletion.secondFile, &paths.secondFile},
                                      std::pair{&deletion.folderToRemove, &paths.folderToRemove}}) {
-        if (wide->empty() || !Exists(*wide)) continue;
+        if (wide->empty() || !PathExists(*wide)) continue;
         const std::optional<std::string> named = ExactAnsiPath(*wide);
         if (!named) return std::nullopt;
         *ansi = *named;
@@ -96,7 +95,7 @@ private:
 
 UniqueHandle WriteSelfDeletingBatch(const std::wstring& batchFile, const SelfDeletion& deletion,
                                     bool removeBatchFolder) {
-    if (deletion.fileToDelete.empty() || !Exists(deletion.fileToDelete)) return UniqueHandle();
+    if (deletion.fileToDelete.empty() || !PathExists(deletion.fileToDelete)) return UniqueHandle();
     std::optional<std::string> text;
     {
         // A new file only: one that somebody else made first is not ours to fill. It must exist

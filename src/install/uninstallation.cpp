@@ -7,6 +7,7 @@
 #include <cstring>
 #include <vector>
 
+#include "common/file_attributes.h"
 #include "system/autostart.h"
 #include "common/module_path.h"
 #include "common/system_folders.h"
@@ -50,11 +51,6 @@ bool HoldsSameBytes(HANDLE file, const std::wstring& path) {
     return true;
 }
 
-bool IsFile(const std::wstring& path) {
-    const DWORD attributes = GetFileAttributesW(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
-}
-
 int ReadFlag(const std::wstring& info, const wchar_t* key) { return IniReadInt(kProgramSection, key, 0, -1, -1, info); }
 
 std::wstring ReadRecordedPath(const std::wstring& info, const wchar_t* key) {
@@ -65,7 +61,7 @@ std::wstring ReadRecordedPath(const std::wstring& info, const wchar_t* key) {
 
 // Deletes `path` when it is there; a file that stays is added to `notRemoved`.
 void DeleteExistingFile(const std::wstring& path, std::vector<std::wstring>& notRemoved) {
-    if (!IsFile(path)) return;
+    if (!IsExistingFile(path)) return;
     SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
     if (!DeleteFileW(path.c_str())) notRemoved.push_back(path);
 }
@@ -76,7 +72,8 @@ void DeleteExistingFile(const std::wstring& path, std::vector<std::wstring>& not
 std::wstring DeleteRecordedShortcut(const std::wstring& recorded, const std::wstring& expectedName,
                                     const std::vector<std::wstring>& allowedFolders, const std::wstring& program,
                                     std::vector<std::wstring>& notRemoved) {
-    if (!IsRemovableShortcutPath(recorded, expectedName, allowedFolders) || !IsFile(recorded)) return std::wstring();
+    if (!IsRemovableShortcutPath(recorded, expectedName, allowedFolders) || !IsExistingFile(recorded))
+        return std::wstring();
     const std::optional<ShellLinkContent> link = ReadShellLink(recorded);
     if (!link || !SamePath(link->target, program)) return std::wstring();
     const size_t before = notRemoved.size();
@@ -126,7 +123,7 @@ bool StartTemporaryUninstaller() {
     return started;
 }
 
-bool HoldsInstallation(const std::wstring& folder) { return IsFile(PathInFolder(folder, kUninstallInfoName)); }
+bool HoldsInstallation(const std::wstring& folder) { return IsExistingFile(PathInFolder(folder, kUninstallInfoName)); }
 
 std::wstring InstallationFolderOfArgument(const std::wstring& argument) {
     const std::wstring folder = DecodeUninstallFolder(argument);

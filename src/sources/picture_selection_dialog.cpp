@@ -11,6 +11,7 @@
 #include "common/active_dialog.h"
 #include "common/co_task_memory.h"
 #include "common/com_pointer.h"
+#include "common/file_attributes.h"
 #include "common/process_flags.h"
 #include "common/unique_handle.h"
 #include "imaging/file_size_format.h"
@@ -186,8 +187,7 @@ void OpenPictureSelectionDialog(HWND settingsDialog, const std::vector<std::wstr
 
 bool StoredIndividualListIsEmpty() {
     for (const std::wstring& path : IndividualListCandidates(IniReadCodeSection(kIndividualListKey))) {
-        const DWORD attributes = GetFileAttributesW(path.c_str());
-        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) return false;
+        if (IsExistingFile(path)) return false;
     }
     return true;
 }

@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "common/file_attributes.h"
 #include "common/module_path.h"
 #include "common/registry_key.h"
 #include "common/unique_handle.h"
@@ -30,8 +31,7 @@ bool FileIdentity(const std::wstring& path, BY_HANDLE_FILE_INFORMATION& identity
 bool RunValueIsOursToRepair(const std::wstring& stored) {
     const std::wstring named = ProgramPathOfRunCommand(stored);
     if (named.empty()) return true;
-    const DWORD attributes = GetFileAttributesW(named.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return true;
+    if (!IsExistingFile(named)) return true;
     BY_HANDLE_FILE_INFORMATION namedFile{}, thisFile{};
     if (!FileIdentity(named, namedFile) || !FileIdentity(ProgramFilePath(), thisFile)) return false;
     return namedFile.dwVolumeSerialNumber == thisFile.dwVolumeSerialNumber &&
