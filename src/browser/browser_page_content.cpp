@@ -47,7 +47,7 @@ std::wstring BrowserPageTemplateAddress() {
 }
 
 BrowserPageTexts CurrentPageTexts(const std::wstring& updateAddress) {
-    const bool german = CurrentLanguageIndex() == kLanguageGerman;
+    const bool german = GermanInterface();
     const std::wstring root = WebRoot();
     BrowserPageTexts texts;
     texts.title = LangHeaderString(kTitleHeaderText);

@@ -179,7 +179,7 @@ void InstallDialog::OnChooseFolder() {
 }
 
 void InstallDialog::OnEula() {
-    const bool german = CurrentLanguageIndex() == kLanguageGerman;
+    const bool german = GermanInterface();
     const std::wstring address =
         LangHeaderString(german ? 20 : 21) + L"/?seite=Freeware/" + L"Orbelin" + (german ? L"/Lizenz" : L"/Eula");
     OpenWebAddress(address);

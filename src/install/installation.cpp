@@ -91,7 +91,7 @@ bool MakeShortcut(const std::wstring& linkPath, const std::wstring& programPath,
 std::wstring MakerLineForEntry() {
     // The maker line ends in the host name without its top-level domain: "de" for a German
     // user interface, "com" otherwise.
-    return LangHeaderString(22) + (CurrentLanguageIndex() == kLanguageGerman ? L"de" : L"com");
+    return LangHeaderString(22) + (GermanInterface() ? L"de" : L"com");
 }
 
 }  // namespace
@@ -292,7 +292,7 @@ InstallResult InstallProgram(HWND owner, const InstallChoices& choices) {
         }
     }
     if (!choices.portable) {
-        const bool german = CurrentLanguageIndex() == kLanguageGerman;
+        const bool german = GermanInterface();
         const std::wstring page =
             ReplaceMakerHosts(LangHeaderString(ProgramPageHeaderText(german)), CurrentWebRegion());
         const HKEY root = allUsers ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;

@@ -14,6 +14,7 @@
 #include "browser/browser_module.h"
 #include "install/portable_removal.h"
 #include "install/uninstall_page.h"
+#include "sources/picture_selection_set.h"
 #include "ui/info_command_texts.h"
 #include "ui/info_menu.h"
 #include "ui/mapi_mail.h"
@@ -22,11 +23,7 @@
 
 namespace {
 
-// The individual picture list holds at most this many pictures; the info box names it.
-constexpr int kIndividualPictureLimit = 32;
 constexpr const wchar_t* kArchiveEntryName = L"Orbelin_install.exe";
-
-bool GermanInterface() { return CurrentLanguageIndex() == kLanguageGerman; }
 
 std::wstring ProgramPage() { return LangHeaderString(ProgramPageHeaderText(GermanInterface())); }
 
@@ -37,7 +34,7 @@ bool ShellOpen(const std::wstring& target) {
 
 void ShowInfoBox(HWND dialog) {
     const std::wstring text =
-        InfoBoxText(LangString(1), LangString(2), LangString(3), LangString(4), kIndividualPictureLimit);
+        InfoBoxText(LangString(1), LangString(2), LangString(3), LangString(4), static_cast<int>(kMaxIndividualPictures));
     MessageBoxW(dialog, text.c_str(), LangString(90).c_str(), MB_OK);
 }
 

@@ -4,12 +4,6 @@
 #include "res/resource.h"
 #include "web/web_address.h"
 
-namespace {
-
-bool GermanInterface() { return CurrentLanguageIndex() == kLanguageGerman; }
-
-}  // namespace
-
 std::wstring FooterMakerLine() { return MakerLine(LangHeaderString(22), CurrentWebRegion()); }
 
 bool OpenCommandPage(int commandId) {

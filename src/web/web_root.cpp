@@ -2,13 +2,13 @@
 
 #include <iterator>
 
+#include "lang/language_archive.h"
 #include "maker.h"
 
 namespace {
 
 // Beyond four hours from UTC a visitor is served by the international site.
 constexpr long kEuropeanBiasLimitMinutes = 240;
-constexpr int kGermanLanguageIndex = 0;
 
 constexpr const wchar_t* kProgramName = ORBELIN_PROGRAM_NAME;
 constexpr WebRegion kRegions[] = {WebRegion::kGerman, WebRegion::kEuropean, WebRegion::kInternational};
@@ -34,7 +34,7 @@ bool MatchesAt(const std::wstring& text, size_t at, const std::wstring& word) {
 }  // namespace
 
 WebRegion ChooseWebRegion(int languageIndex, std::optional<long> timeZoneBiasMinutes) {
-    if (languageIndex == kGermanLanguageIndex) return WebRegion::kGerman;
+    if (languageIndex == kLanguageGerman) return WebRegion::kGerman;
     if (!timeZoneBiasMinutes) return WebRegion::kInternational;
     const long bias = *timeZoneBiasMinutes;
     if (bias < -kEuropeanBiasLimitMinutes || bias > kEuropeanBiasLimitMinutes) return WebRegion::kInternational;
