@@ -14,8 +14,7 @@ BOOL CALLBACK SignalWindow(HWND window, LPARAM messageNumber) {
 }  // namespace
 
 void SignalRunningCopies() {
-    // The same number in every process that registers the name.
-    const UINT message = RegisterWindowMessageW(L"Orbelin");
+    const UINT message = RegisterWindowMessageW(kRunningCopyMessageName);
     if (message == 0) return;
     EnumWindows(SignalWindow, static_cast<LPARAM>(message));
 }
