@@ -143,7 +143,9 @@ HWND CWinAlphaUhr::CreateDisplay(int size, HWND ownerDialog, bool debug) {
     m_intervalSeconds = GlobalAppConfig().imageTimer.Value();
     PublishPictureFolder();
     m_worker.Start(*this);
-    m_height = static_cast<int>(size * 0.25);
+    // A quarter of the size whatever the object type, also the square one's: the first frame
+    // gives the window its size.
+    m_height = QuarterHeight(size);
     if (m_window != nullptr) return nullptr;
 
     m_ownerDialog = ownerDialog;
@@ -236,7 +238,7 @@ void CWinAlphaUhr::SetDisplaySize(int size) {
     m_moveAnnounced = true;
     if (size == m_width) return;
     m_width = kDisplaySizeRange.Clamp(size);
-    m_height = GlobalAppConfig().objectType.Value() == 1 ? m_width : static_cast<int>(m_width * 0.25);
+    m_height = DisplayWindowHeight(GlobalAppConfig().objectType.Value(), m_width);
 }
 
 void CWinAlphaUhr::ApplyVisibility() {
@@ -282,7 +284,7 @@ void CWinAlphaUhr::RenderTick() {
 
     if (objectType == 1) {
         if (m_objectTypeChanged) {
-            m_height = m_width;
+            m_height = DisplayWindowHeight(objectType, m_width);
             m_objectTypeChanged = false;
             UINT flags = SWP_NOMOVE | SWP_NOACTIVATE;
             if (!IsHeldHidden()) flags |= SWP_SHOWWINDOW;
@@ -295,7 +297,7 @@ void CWinAlphaUhr::RenderTick() {
         }
     } else {
         m_objectTypeChanged = false;
-        m_height = static_cast<int>(m_width * 0.25);
+        m_height = DisplayWindowHeight(objectType, m_width);
     }
     m_previousObjectType = objectType;
 
