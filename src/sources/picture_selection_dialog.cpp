@@ -11,6 +11,7 @@
 #include "common/active_dialog.h"
 #include "common/co_task_memory.h"
 #include "common/com_pointer.h"
+#include "common/dropped_files.h"
 #include "common/file_attributes.h"
 #include "common/process_flags.h"
 #include "common/unique_handle.h"
@@ -621,15 +622,7 @@ void CMeineBilderDlg::AddDroppedFiles(const std::vector<std::wstring>& paths) {
 }
 
 void CMeineBilderDlg::OnDrop(HDROP drop) {
-    std::vector<std::wstring> paths;
-    const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
-    for (UINT i = 0; i < count; ++i) {
-        const UINT length = DragQueryFileW(drop, i, nullptr, 0);
-        std::wstring path(length + 1, L'\0');
-        path.resize(DragQueryFileW(drop, i, path.data(), length + 1));
-        paths.push_back(std::move(path));
-    }
-    DragFinish(drop);
+    const std::vector<std::wstring> paths = TakeDroppedFiles(drop);
     // The files of a drop may still be settling into place.
     Sleep(kDropSettleMs);
     AddDroppedFiles(paths);

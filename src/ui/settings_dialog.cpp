@@ -9,6 +9,7 @@
 
 #include "common/active_dialog.h"
 #include "common/co_task_memory.h"
+#include "common/dropped_files.h"
 #include "common/process_flags.h"
 #include "display/deactivation_check.h"
 #include "display/display_slots.h"
@@ -532,16 +533,4 @@ void SettingsDialog::OnDeactivationTimer() {
     SetTimer(m_dialog, kDeactivationTimer, kDeactivationPeriodMs, nullptr);
 }
 
-void SettingsDialog::OnDroppedFiles(HDROP drop) {
-    std::vector<std::wstring> files;
-    const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
-    for (UINT i = 0; i < count; ++i) {
-        const UINT length = DragQueryFileW(drop, i, nullptr, 0);
-        std::wstring path(length + 1, L'\0');
-        DragQueryFileW(drop, i, path.data(), length + 1);
-        path.resize(length);
-        files.push_back(path);
-    }
-    DragFinish(drop);
-    OpenPictureSelectionDialog(m_dialog, files);
-}
+void SettingsDialog::OnDroppedFiles(HDROP drop) { OpenPictureSelectionDialog(m_dialog, TakeDroppedFiles(drop)); }
