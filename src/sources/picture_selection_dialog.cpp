@@ -21,7 +21,6 @@
 #include "settings/app_config.h"
 #include "settings/ini_file.h"
 #include "sources/individual_list.h"
-#include "sources/individual_list_text.h"
 #include "sources/picture_acceptance.h"
 #include "sources/picture_selection_texts.h"
 
@@ -187,7 +186,7 @@ void OpenPictureSelectionDialog(HWND settingsDialog, const std::vector<std::wstr
 }
 
 bool StoredIndividualListIsEmpty() {
-    for (const std::wstring& path : IndividualListCandidates(IniReadCodeSection(kIndividualListKey))) {
+    for (const std::wstring& path : StoredIndividualListPaths()) {
         if (IsExistingFile(path)) return false;
     }
     return true;
@@ -400,7 +399,7 @@ void CMeineBilderDlg::EnsureListLoaded() {
 
 void CMeineBilderDlg::LoadStoredList() {
     m_listLoaded = true;
-    for (const std::wstring& path : IndividualListCandidates(IniReadCodeSection(kIndividualListKey))) {
+    for (const std::wstring& path : StoredIndividualListPaths()) {
         if (m_pictures.IsFull()) break;
         uint64_t bytes = 0;
         switch (CheckListedFile(path, bytes)) {
