@@ -11,6 +11,7 @@
 #include "common/gdi_objects.h"
 #include "sources/picture_selection_set.h"
 #include "sources/shown_pictures.h"
+#include "sources/shown_pictures_view.h"
 
 // The picture selection dialog, where the user assembles the individual picture list: up to 32
 // picture files, added by dropping files on it or with its "...." file chooser, shown as a list
