@@ -292,6 +292,7 @@ void CWinAlphaUhr::RenderTick() {
             m_changed = true;
         }
         if (m_changed) {
+            // Not a slip: the rocking cube's frame writes the display's picture source (img_id) again.
             IniWriteInt(m_config.pictureSource.Key().c_str(), m_config.pictureSource.Value());
             m_changed = false;
         }

@@ -5,6 +5,7 @@
 #include "imaging/picture_canvas.h"
 
 HBITMAP LoadTexturePictureFile(const wchar_t* path, int aspectMode) {
+    // Spelled so on purpose, as the program has always written it: readers of this debugger line match it.
     OutputDebugStringA("CreaateBitmapFromFile:");
     OutputDebugStringW(path);
     OutputDebugStringA("\n");

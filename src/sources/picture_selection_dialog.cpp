@@ -2,15 +2,12 @@
 
 #include <commctrl.h>
 #include <commdlg.h>
-#include <shlobj.h>
 
 #include <algorithm>
 #include <memory>
 #include <set>
 
 #include "common/active_dialog.h"
-#include "common/co_task_memory.h"
-#include "common/com_pointer.h"
 #include "common/dropped_files.h"
 #include "common/file_attributes.h"
 #include "common/process_flags.h"
@@ -20,9 +17,12 @@
 #include "res/resource.h"
 #include "settings/app_config.h"
 #include "settings/ini_file.h"
+#include "sources/chooser_result.h"
 #include "sources/individual_list.h"
 #include "sources/picture_acceptance.h"
 #include "sources/picture_selection_texts.h"
+#include "sources/shell_folder_children.h"
+#include "sources/toolbar_resource.h"
 
 namespace {
 
@@ -53,29 +53,6 @@ constexpr int kViewCommands[kViewModeCount] = {IDC_PICTURES_VIEW_LIST, IDC_PICTU
                                                IDC_PICTURES_VIEW_512};
 
 const wchar_t kChooserFilter[] = L"(*.jpg,*.jpeg,*.png,*.bmp,*.gif)\0*.jpg;*.jpeg;*.png;*.bmp;*.gif\0(*.*)\0*.*\0";
-
-// The toolbar resource: its button size and commands (0 for a separator).
-struct ToolbarResource {
-    int buttonWidth = 24;
-    int buttonHeight = 24;
-    std::vector<WORD> commands;
-};
-
-ToolbarResource ReadToolbarResource(HINSTANCE instance, int id) {
-    ToolbarResource toolbar;
-    HRSRC found = FindResourceW(instance, MAKEINTRESOURCEW(id), MAKEINTRESOURCEW(241));  // RT_TOOLBAR
-    if (found == nullptr) return toolbar;
-    const DWORD size = SizeofResource(instance, found);
-    HGLOBAL loaded = LoadResource(instance, found);
-    const auto* words = static_cast<const WORD*>(loaded != nullptr ? LockResource(loaded) : nullptr);
-    // version, width, height, count, then the commands
-    if (words == nullptr || size < 8 || words[0] != 1) return toolbar;
-    toolbar.buttonWidth = words[1];
-    toolbar.buttonHeight = words[2];
-    const size_t count = std::min<size_t>(words[3], (size - 8) / sizeof(WORD));
-    toolbar.commands.assign(words + 4, words + 4 + count);
-    return toolbar;
-}
 
 // The image of each toolbar command in the toolbar bitmap.
 int ToolbarImageOf(int command) {
@@ -141,33 +118,6 @@ void CopyText(const std::wstring& text, wchar_t* buffer, int capacity) {
     const size_t count = std::min(text.size(), static_cast<size_t>(capacity - 1));
     text.copy(buffer, count);
     buffer[count] = L'\0';
-}
-
-// The paths of the direct children of a shell folder (folders, files and hidden items) that have
-// a file-system path; empty when `path` is no shell folder.
-std::vector<std::wstring> ShellFolderChildren(const std::wstring& path) {
-    std::vector<std::wstring> children;
-    UniqueItemIdList folderList(ILCreateFromPathW(path.c_str()));
-    if (!folderList) return children;
-    ComPointer<IShellFolder> desktop;
-    if (FAILED(SHGetDesktopFolder(desktop.Receive())) || !desktop) return children;
-    ComPointer<IShellFolder> folder;
-    if (FAILED(desktop->BindToObject(folderList.Get(), nullptr, IID_IShellFolder, folder.ReceiveVoid())) || !folder) {
-        return children;
-    }
-    ComPointer<IEnumIDList> items;
-    if (folder->EnumObjects(nullptr, SHCONTF_FOLDERS | SHCONTF_NONFOLDERS | SHCONTF_INCLUDEHIDDEN, items.Receive()) !=
-            S_OK ||
-        !items) {
-        return children;
-    }
-    UniqueItemIdList child;
-    while (items->Next(1, child.Receive(), nullptr) == S_OK) {
-        UniqueItemIdList full(ILCombine(folderList.Get(), child.Get()));
-        wchar_t childPath[MAX_PATH] = L"";
-        if (full && SHGetPathFromIDListW(full.Get(), childPath) && childPath[0] != L'\0') children.push_back(childPath);
-    }
-    return children;
 }
 
 }  // namespace
@@ -642,21 +592,7 @@ void CMeineBilderDlg::ChooseFiles() {
     chooser.nMaxFileTitle = kFileChooserBuffer;
     chooser.Flags = OFN_EXPLORER | OFN_ALLOWMULTISELECT | OFN_NOCHANGEDIR;
     std::vector<std::wstring> chosen;
-    if (GetOpenFileNameW(&chooser)) {
-        // One file: its full path. Several: the folder, then each name, each ended by a null.
-        const std::wstring first(files.data());
-        const wchar_t* next = files.data() + first.size() + 1;
-        if (*next == L'\0') {
-            chosen.push_back(first);
-        } else {
-            const std::wstring folder = first.empty() || first.back() == L'\\' ? first : first + L"\\";
-            while (*next != L'\0' && next < files.data() + files.size()) {
-                const std::wstring name(next);
-                chosen.push_back(folder + name);
-                next += name.size() + 1;
-            }
-        }
-    }
+    if (GetOpenFileNameW(&chooser)) chosen = ChosenFilePaths(std::wstring_view(files.data(), files.size()));
     for (const std::wstring& path : chosen) {
         if (path.size() > 4 && AddPicture(path, true, true) == kListFull) break;
     }

@@ -49,6 +49,7 @@ void SettingsDialog::SetDialogIcons() {
 
 void SettingsDialog::LoadColourButtons() {
     CWinAlphaUhr& display = CurrentDisplay();
+    // Not a slip: the picture source (0 to 2) is also the row of the colour theme table shown.
     const int themeIndex = display.Config().pictureSource.Value();
     LoadColorTheme(display.Drawing(), display.Config().Slot(), themeIndex);
     const std::vector<ColorTheme>& themes = display.Drawing().Themes();
