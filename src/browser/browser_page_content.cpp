@@ -4,6 +4,7 @@
 
 #include "common/module_path.h"
 #include "lang/language_archive.h"
+#include "lang/text_ids.h"
 #include "res/resource.h"
 #include "web/web_address.h"
 #include "web/web_root.h"
@@ -11,11 +12,7 @@
 namespace {
 
 // The text ids of the pages.
-constexpr int kTitleHeaderText = 19;
-constexpr int kAboutTexts[] = {2, 3};
-constexpr int kFaqText = 244;
-constexpr int kHistoryText = 245;
-constexpr int kHomepageText = 246;
+constexpr int kAboutTexts[] = {kTextAboutProgram, kTextAboutThemes};
 
 std::wstring TextFromUtf8(const char* bytes, size_t count) {
     if (count >= 3 && static_cast<unsigned char>(bytes[0]) == 0xEF && static_cast<unsigned char>(bytes[1]) == 0xBB &&
@@ -50,12 +47,12 @@ BrowserPageTexts CurrentPageTexts(const std::wstring& updateAddress) {
     const bool german = GermanInterface();
     const std::wstring root = WebRoot();
     BrowserPageTexts texts;
-    texts.title = LangHeaderString(kTitleHeaderText);
+    texts.title = LangHeaderString(kHeaderProgramTitle);
     for (int id : kAboutTexts) texts.about.push_back(LangString(id));
-    texts.checkForUpdates = LangString(IDT_CHECK_FOR_UPDATES);
-    texts.homepage = LangString(kHomepageText);
-    texts.faq = LangString(kFaqText);
-    texts.history = LangString(kHistoryText);
+    texts.checkForUpdates = LangString(kTextCheckForUpdates);
+    texts.homepage = LangString(kTextHomepage);
+    texts.faq = LangString(kTextFaq);
+    texts.history = LangString(kTextHistory);
     texts.updateAddress = updateAddress;
     texts.homepageAddress = HomepageAddress(root, german);
     texts.faqAddress = FaqAddress(root);

@@ -14,6 +14,7 @@
 #include "common/bstr.h"
 #include "common/com_pointer.h"
 #include "lang/language_archive.h"
+#include "lang/text_ids.h"
 #include "maker.h"
 #include "res/resource.h"
 #include "version.h"
@@ -25,7 +26,6 @@ namespace {
 constexpr UINT kShowOwnPageMessage = WM_APP + 18;
 
 constexpr const wchar_t* kAutoUpdateOption = L"autoupdate";
-constexpr int kAutoUpdateText = 203;
 
 bool SameObject(IUnknown* a, IUnknown* b) {
     if (a == nullptr || b == nullptr) return false;
@@ -62,7 +62,7 @@ CIeBrowserTab18::CIeBrowserTab18(CIeBrowser18& owner)
     : m_owner(owner),
       m_updates(*this, UpdateFilesOfThisProgram(), static_cast<uint64_t>(time(nullptr)), MakerSiteHosts()),
       m_readDocument([this](IDispatch* frame) { ReadDocument(frame); }) {
-    m_options.push_back({kAutoUpdateOption, LangString(kAutoUpdateText), true});
+    m_options.push_back({kAutoUpdateOption, LangString(kTextAutoUpdate), true});
 }
 
 CIeBrowserTab18::~CIeBrowserTab18() {

@@ -8,6 +8,7 @@
 #include "common/system_folders.h"
 #include "common/unique_handle.h"
 #include "lang/language_archive.h"
+#include "lang/text_ids.h"
 #include "settings/settings_location.h"
 #include "settings/settings_paths.h"
 #include "browser/browser_language.h"
@@ -18,7 +19,6 @@
 namespace {
 
 constexpr DWORD kWritablePollMs = 200;
-constexpr int kAutoUpdateText = 203;
 // Attempts at side names before the replacement gives up.
 constexpr int kSideNameAttempts = 64;
 
@@ -96,7 +96,7 @@ void DeleteReceivedFileLater(const std::wstring& receivedFile) {
 
 }  // namespace
 
-std::wstring UpdateMessageCaption() { return std::wstring(kProgramName) + L" - " + LangString(kAutoUpdateText); }
+std::wstring UpdateMessageCaption() { return std::wstring(kProgramName) + L" - " + LangString(kTextAutoUpdate); }
 
 std::wstring UpdateFailureText(const std::wstring& version, const std::wstring& reason,
                                const std::wstring& programPath) {

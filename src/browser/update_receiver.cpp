@@ -7,6 +7,7 @@
 #include "common/module_path.h"
 #include "common/system_folders.h"
 #include "lang/language_archive.h"
+#include "lang/text_ids.h"
 #include "maker.h"
 #include "settings/settings_paths.h"
 #include "browser/browser_pages.h"
@@ -17,7 +18,6 @@
 namespace {
 
 constexpr const wchar_t* kProgramName = ORBELIN_PROGRAM_NAME;
-constexpr int kAutoUpdateText = 203;
 
 bool HoldsExactly(HANDLE file, const std::vector<uint8_t>& bytes) {
     LARGE_INTEGER size{};
@@ -131,7 +131,7 @@ void UpdateReceiver::OnDocument(std::wstring_view address, std::wstring_view doc
     m_pendingVersion = offer.version;
     ++m_offerNumber;
     m_host.ShowUpdateOutcome(L"<h4>" + HtmlText(std::wstring(kProgramName) + L" " + offer.version) + L"</h4>" +
-                             HtmlText(LangString(kAutoUpdateText)) + L": OK");
+                             HtmlText(LangString(kTextAutoUpdate)) + L": OK");
     SetTimer(m_host.UpdateWindow(), kUpdateTimerId, kUpdateStartDelayMs, nullptr);
 }
 
@@ -145,7 +145,7 @@ void UpdateReceiver::OnTimer() {
     const std::wstring program = kProgramName;
     const std::wstring question = program + L" " + version + L"\r\n\r\n" + L"Install this version of " + program +
                                   L" now? " + program + L" closes and starts again.";
-    const std::wstring caption = program + L" - " + LangString(kAutoUpdateText);
+    const std::wstring caption = program + L" - " + LangString(kTextAutoUpdate);
     m_asking = true;
     const int answer = m_host.ShowUpdateMessage(question, caption, MB_YESNO | MB_ICONQUESTION);
     m_asking = false;

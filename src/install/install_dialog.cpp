@@ -8,6 +8,7 @@
 #include "common/co_task_memory.h"
 #include "common/module_path.h"
 #include "lang/language_archive.h"
+#include "lang/text_ids.h"
 #include "res/resource.h"
 #include "install/admin_probe.h"
 #include "install/setup_dialog_parts.h"
@@ -77,24 +78,24 @@ void InstallDialog::Initialize() {
 }
 
 void InstallDialog::SetTexts() {
-    SetWindowTextW(m_dialog, InstallDialogTitle(m_setup.administrator, LangHeaderString(19)).c_str());
+    SetWindowTextW(m_dialog, InstallDialogTitle(m_setup.administrator, LangHeaderString(kHeaderProgramTitle)).c_str());
     const struct {
         int control;
         int text;
     } labels[] = {
-        {IDC_SETUP_LANGUAGE_LABEL, 200},
-        {IDC_SETUP_FOLDER_LABEL, 208},
-        {IDC_SETUP_CHOOSE_FOLDER, 210},
-        {IDC_SETUP_PORTABLE, 211},
-        {IDC_SETUP_DESKTOP_SHORTCUT, 204},
-        {IDC_SETUP_START_WITH_WINDOWS, 207},
-        {IDC_SETUP_START_MENU, 205},
-        {IDC_SETUP_FOR_ALL_USERS, 206},
-        {IDC_SETUP_AS_ADMIN, 220},
-        {IDC_SETUP_EULA, 212},
-        {IDC_SETUP_INSTALL_GROUP, 201},
-        {IDOK, 201},
-        {IDCANCEL, 209},
+        {IDC_SETUP_LANGUAGE_LABEL, kTextLanguage},
+        {IDC_SETUP_FOLDER_LABEL, kTextFolder},
+        {IDC_SETUP_CHOOSE_FOLDER, kTextChangeFolder},
+        {IDC_SETUP_PORTABLE, kTextPortableInstallation},
+        {IDC_SETUP_DESKTOP_SHORTCUT, kTextDesktopShortcut},
+        {IDC_SETUP_START_WITH_WINDOWS, kTextSetupStartWithWindows},
+        {IDC_SETUP_START_MENU, kTextStartMenuShortcut},
+        {IDC_SETUP_FOR_ALL_USERS, kTextForAllUsers},
+        {IDC_SETUP_AS_ADMIN, kTextInstallAsAdministrator},
+        {IDC_SETUP_EULA, kTextEula},
+        {IDC_SETUP_INSTALL_GROUP, kTextInstall},
+        {IDOK, kTextInstall},
+        {IDCANCEL, kTextCancel},
     };
     for (const auto& label : labels) SetDlgItemTextW(m_dialog, label.control, LangString(label.text).c_str());
 }
@@ -180,8 +181,8 @@ void InstallDialog::OnChooseFolder() {
 
 void InstallDialog::OnEula() {
     const bool german = GermanInterface();
-    const std::wstring address =
-        LangHeaderString(german ? 20 : 21) + L"/?seite=Freeware/" + L"Orbelin" + (german ? L"/Lizenz" : L"/Eula");
+    const std::wstring address = LangHeaderString(german ? kHeaderGermanSite : kHeaderInternationalSite) +
+                                 L"/?seite=Freeware/" + L"Orbelin" + (german ? L"/Lizenz" : L"/Eula");
     OpenWebAddress(address);
 }
 

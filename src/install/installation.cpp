@@ -6,6 +6,7 @@
 #include <ctime>
 
 #include "common/file_attributes.h"
+#include "lang/text_ids.h"
 #include "system/autostart.h"
 #include "system/running_copy_signal.h"
 #include "common/module_path.h"
@@ -91,7 +92,7 @@ bool MakeShortcut(const std::wstring& linkPath, const std::wstring& programPath,
 std::wstring MakerLineForEntry() {
     // The maker line ends in the host name without its top-level domain: "de" for a German
     // user interface, "com" otherwise.
-    return LangHeaderString(22) + (GermanInterface() ? L"de" : L"com");
+    return LangHeaderString(kHeaderMakerNotice) + (GermanInterface() ? L"de" : L"com");
 }
 
 }  // namespace
@@ -164,7 +165,8 @@ bool ProgramFileIsFree(const std::wstring& path) {
 }
 
 void ReportRunningCopy(HWND owner, const std::wstring& programPath) {
-    ShowSetupMessage(owner, LangString(222) + L":\r\n" + programPath + L"\r\n\r\n" + LangString(221));
+    ShowSetupMessage(owner, LangString(kTextFileAccessError) + L":\r\n" + programPath + L"\r\n\r\n" +
+                                LangString(kTextCloseTheProgram));
     SignalRunningCopies();
 }
 
@@ -188,12 +190,12 @@ InstallResult InstallProgram(HWND owner, const InstallChoices& choices) {
     // current and land in the uninstall entry, the shortcuts and the Run value as it is.
     const std::optional<std::wstring> full = FullInstallFolder(typed);
     if (!full) {
-        ShowSetupMessage(owner, LangString(223) + L":\r\n" + typed);
+        ShowSetupMessage(owner, LangString(kTextFullPathNeeded) + L":\r\n" + typed);
         return result;
     }
     const std::wstring folder = *full;
     result.folder = folder;
-    const std::wstring cannotCreate = LangString(213) + L":\r\n" + folder;
+    const std::wstring cannotCreate = LangString(kTextFolderNotCreated) + L":\r\n" + folder;
     // With all missing parents; one whose files could not be named is refused before anything
     // is made.
     if (!InstallFolderFitsPathLimit(folder)) {
@@ -212,14 +214,15 @@ InstallResult InstallProgram(HWND owner, const InstallChoices& choices) {
     const std::wstring program = PathInFolder(folder, kInstalledProgramName);
     result.programPath = program;
     const bool programExisted = PathExists(program);
-    const std::wstring copyFailed = LangString(215) + L":\r\n" + program;
+    const std::wstring copyFailed = LangString(kTextCreationError) + L":\r\n" + program;
     if (IsExistingFolder(program)) {
         // A folder in the program file's place is nothing to overwrite.
         ShowSetupMessage(owner, copyFailed);
         return result;
     }
     if (programExisted) {
-        const std::wstring question = OverwriteQuestion(LangString(217), program, LangString(219));
+        const std::wstring question =
+            OverwriteQuestion(LangString(kTextFileExists), program, LangString(kTextSettingsKept));
         if (ShowSetupMessage(owner, question, MB_OKCANCEL) != IDOK) return result;
         if (!ProgramFileIsFree(program)) {
             ReportRunningCopy(owner, program);
@@ -245,7 +248,7 @@ InstallResult InstallProgram(HWND owner, const InstallChoices& choices) {
         if (!programExisted) DeleteFileW(program.c_str());
         if (!infoExisted) DeleteFileW(info.c_str());
         RemoveCreatedFolders(createdFolders);
-        ShowSetupMessage(owner, LangString(215) + L":\r\n" + info);
+        ShowSetupMessage(owner, LangString(kTextCreationError) + L":\r\n" + info);
         return result;
     }
 
@@ -267,28 +270,29 @@ InstallResult InstallProgram(HWND owner, const InstallChoices& choices) {
     const ShellFolders shell = ShellFoldersFor(allUsers);
     if (choices.desktopShortcut) {
         if (shell.desktop.empty()) {
-            notMade.push_back(LangString(204));
+            notMade.push_back(LangString(kTextDesktopShortcut));
         } else {
-            makeRecordedShortcut(LangString(204), PathInFolder(shell.desktop, kProgramShortcutName), L"",
-                                 kKeyDesktopShortcut);
+            makeRecordedShortcut(LangString(kTextDesktopShortcut), PathInFolder(shell.desktop, kProgramShortcutName),
+                                 L"", kKeyDesktopShortcut);
         }
     }
     if (shell.startMenuFolder.empty()) {
-        notMade.push_back(LangString(202));
-        if (choices.startMenuShortcut) notMade.push_back(LangString(205));
+        notMade.push_back(LangString(kTextUninstall));
+        if (choices.startMenuShortcut) notMade.push_back(LangString(kTextStartMenuShortcut));
     } else {
         CreateDirectoryW(shell.startMenuFolder.c_str(), nullptr);
-        makeRecordedShortcut(LangString(202), PathInFolder(shell.startMenuFolder, kUninstallShortcutName),
+        makeRecordedShortcut(LangString(kTextUninstall), PathInFolder(shell.startMenuFolder, kUninstallShortcutName),
                              L"-?uninstall", kKeyUninstallShortcut);
         if (choices.startMenuShortcut) {
-            makeRecordedShortcut(LangString(205), PathInFolder(shell.startMenuFolder, kProgramShortcutName), L"",
-                                 kKeyStartShortcut);
+            makeRecordedShortcut(LangString(kTextStartMenuShortcut),
+                                 PathInFolder(shell.startMenuFolder, kProgramShortcutName), L"", kKeyStartShortcut);
         }
     }
     if (choices.startWithWindows) {
         const std::wstring valueName = ProgramAutostartName();
         if (valueName.empty() || !WriteAutostart(valueName, allUsers, program)) {
-            notMade.push_back(LangString(207) + L": " + AutostartValueLocation(valueName, allUsers));
+            notMade.push_back(LangString(kTextSetupStartWithWindows) + L": " +
+                              AutostartValueLocation(valueName, allUsers));
         }
     }
     if (!choices.portable) {
@@ -296,8 +300,9 @@ InstallResult InstallProgram(HWND owner, const InstallChoices& choices) {
         const std::wstring page =
             ReplaceMakerHosts(LangHeaderString(ProgramPageHeaderText(german)), CurrentWebRegion());
         const HKEY root = allUsers ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
-        if (!WriteUninstallEntry(root, kProgramName,
-                                 UninstallEntryValues(program, page, LangHeaderString(19), MakerLineForEntry()))) {
+        if (!WriteUninstallEntry(
+                root, kProgramName,
+                UninstallEntryValues(program, page, LangHeaderString(kHeaderProgramTitle), MakerLineForEntry()))) {
             notMade.push_back(UninstallEntryLocation(root, kProgramName));
         }
     }
@@ -315,7 +320,7 @@ InstallResult InstallProgram(HWND owner, const InstallChoices& choices) {
         IniWriteText(kProgramSection, kKeySettingsFile, settings, info);
     }
 
-    if (!notMade.empty()) ShowSetupMessage(owner, ListMessage(LangString(239), notMade));
+    if (!notMade.empty()) ShowSetupMessage(owner, ListMessage(LangString(kTextPartsNotMade), notMade));
     result.installed = true;
     return result;
 }

@@ -4,6 +4,7 @@
 #include "common/system_folders.h"
 #include "common/unique_handle.h"
 #include "lang/language_archive.h"
+#include "lang/text_ids.h"
 #include "settings/ini_file.h"
 #include "install/admin_probe.h"
 #include "install/install_dialog.h"
@@ -60,7 +61,7 @@ int RunPortableInstaller(const SetupRequest& request) { return RunInstallDialog(
 int RunUninstaller(const SetupRequest& request) {
     if (request.uninstallPath.empty()) {
         if (!StartTemporaryUninstaller()) {
-            ShowSetupMessage(nullptr, LangString(215) + L":\r\n" + TemporaryFolderPath());
+            ShowSetupMessage(nullptr, LangString(kTextCreationError) + L":\r\n" + TemporaryFolderPath());
         }
         return 0;
     }

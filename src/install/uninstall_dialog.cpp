@@ -1,6 +1,7 @@
 #include "install/uninstall_dialog.h"
 
 #include "lang/language_archive.h"
+#include "lang/text_ids.h"
 #include "res/resource.h"
 #include "install/install_rules.h"
 #include "install/setup_dialog_parts.h"
@@ -18,12 +19,13 @@ void UninstallDialog::Initialize() {
 }
 
 void UninstallDialog::SetTexts() {
-    SetWindowTextW(m_dialog, UninstallDialogTitle(m_setup.administrator, LangHeaderString(19)).c_str());
-    SetDlgItemTextW(m_dialog, IDC_SETUP_LANGUAGE_LABEL, LangString(200).c_str());
-    SetDlgItemTextW(m_dialog, IDC_SETUP_FOLDER_LABEL, LangString(208).c_str());
-    SetDlgItemTextW(m_dialog, IDC_SETUP_UNINSTALL_GROUP, LangString(202).c_str());
-    SetDlgItemTextW(m_dialog, IDOK, LangString(202).c_str());
-    SetDlgItemTextW(m_dialog, IDCANCEL, LangString(209).c_str());
+    SetWindowTextW(m_dialog,
+                   UninstallDialogTitle(m_setup.administrator, LangHeaderString(kHeaderProgramTitle)).c_str());
+    SetDlgItemTextW(m_dialog, IDC_SETUP_LANGUAGE_LABEL, LangString(kTextLanguage).c_str());
+    SetDlgItemTextW(m_dialog, IDC_SETUP_FOLDER_LABEL, LangString(kTextFolder).c_str());
+    SetDlgItemTextW(m_dialog, IDC_SETUP_UNINSTALL_GROUP, LangString(kTextUninstall).c_str());
+    SetDlgItemTextW(m_dialog, IDOK, LangString(kTextUninstall).c_str());
+    SetDlgItemTextW(m_dialog, IDCANCEL, LangString(kTextCancel).c_str());
 }
 
 void UninstallDialog::OnCommand(int id, int code) {

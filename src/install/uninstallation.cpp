@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "common/file_attributes.h"
+#include "lang/text_ids.h"
 #include "system/autostart.h"
 #include "common/module_path.h"
 #include "common/system_folders.h"
@@ -136,7 +137,7 @@ std::wstring InstallationFolderOfArgument(const std::wstring& argument) {
 }
 
 void ReportMissingInstallation(HWND owner, const std::wstring& folder) {
-    ShowSetupMessage(owner, LangString(224) + L":\r\n" + folder);
+    ShowSetupMessage(owner, LangString(kTextNoInstallationHere) + L":\r\n" + folder);
 }
 
 std::vector<std::wstring> RemoveRecordedShortcuts(const std::wstring& info, const std::wstring& program) {
@@ -215,7 +216,7 @@ bool RemoveInstallation(HWND owner, const std::wstring& folder) {
     // Entries in the registry that name this installation's program, and no other.
     for (const std::wstring& entry : RemoveRegistryEntriesOf(program)) notRemoved.push_back(entry);
 
-    if (!notRemoved.empty()) ShowSetupMessage(owner, ListMessage(LangString(248), notRemoved));
+    if (!notRemoved.empty()) ShowSetupMessage(owner, ListMessage(LangString(kTextNotRemoved), notRemoved));
     return true;
 }
 

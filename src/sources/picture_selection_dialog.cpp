@@ -14,6 +14,7 @@
 #include "common/unique_handle.h"
 #include "imaging/file_size_format.h"
 #include "lang/language_archive.h"
+#include "lang/text_ids.h"
 #include "res/resource.h"
 #include "settings/app_config.h"
 #include "settings/ini_file.h"
@@ -31,20 +32,6 @@ constexpr UINT kViewModeDelayMs = 10;
 constexpr DWORD kDropSettleMs = 100;
 constexpr int kStatusBarHeight = 24;
 constexpr int kFileChooserBuffer = 100000;
-
-// Text ids of the language archive.
-constexpr int kTextPlacePictures = 4;
-constexpr int kTextDeleteHint = 5;
-constexpr int kTextReady = 15;
-constexpr int kTextItems = 33;
-constexpr int kTextAttention = 39;
-constexpr int kTextInfoCaption = 40;
-constexpr int kTextLimit = 41;
-constexpr int kTextListNotStored = 42;
-constexpr int kTextReset = 57;
-constexpr int kTextDelete = 62;
-constexpr int kTextTitle = 83;
-constexpr int kTextFolderColumn = 208;
 
 // The view modes: 0 list with small images, 1 to 3 thumbnails of 128, 256 and 512 pixels.
 constexpr int kViewModeCount = 4;
@@ -225,11 +212,11 @@ void CMeineBilderDlg::Initialize() {
 
 void CMeineBilderDlg::RebuildTexts() {
     if (m_dialog == nullptr) return;
-    SetWindowTextW(m_dialog, LangString(kTextTitle).c_str());
+    SetWindowTextW(m_dialog, LangString(kTextIndividualPictures).c_str());
     SetDlgItemTextW(m_dialog, IDC_PICTURES_INFO,
                     PictureSelectionInfoText(LangString(kTextPlacePictures), LangString(kTextDeleteHint)).c_str());
 
-    const std::wstring folderTitle = LangString(kTextFolderColumn);
+    const std::wstring folderTitle = LangString(kTextFolder);
     LVCOLUMNW column{};
     column.mask = LVCF_TEXT;
     column.pszText = const_cast<wchar_t*>(folderTitle.c_str());
@@ -453,7 +440,7 @@ void CMeineBilderDlg::OnCommand(int id) {
 }
 
 void CMeineBilderDlg::ReportLimit() {
-    ShowDialogMessage(m_dialog, PictureLimitText(LangString(kTextLimit)), LangString(kTextInfoCaption), 0);
+    ShowDialogMessage(m_dialog, PictureLimitText(LangString(kTextPictureLimit)), LangString(kTextInfoCaption), 0);
 }
 
 void CMeineBilderDlg::ReportStoreFailure() {

@@ -7,6 +7,7 @@
 #include "common/module_path.h"
 #include "common/system_folders.h"
 #include "lang/language_archive.h"
+#include "lang/text_ids.h"
 #include "res/resource.h"
 #include "settings/ini_file.h"
 #include "settings/settings_location.h"
@@ -34,12 +35,15 @@ bool ShellOpen(const std::wstring& target) {
 
 void ShowInfoBox(HWND dialog) {
     const std::wstring text =
-        InfoBoxText(LangString(1), LangString(2), LangString(3), LangString(4), static_cast<int>(kMaxIndividualPictures));
-    MessageBoxW(dialog, text.c_str(), LangString(90).c_str(), MB_OK);
+        InfoBoxText(LangString(kTextInfo), LangString(kTextAboutProgram), LangString(kTextAboutThemes),
+                    LangString(kTextPlacePictures), static_cast<int>(kMaxIndividualPictures));
+    // Not a slip: the info box has always taken its caption from the aspect mode's text 90.
+    MessageBoxW(dialog, text.c_str(), LangString(kTextKeepAndStretch).c_str(), MB_OK);
 }
 
 MailTexts RecommendMail() {
-    return ComposeRecommendMail(LangString(240), LangString(241), kProgramName, ProgramPage());
+    return ComposeRecommendMail(LangString(kTextRecommendSubject), LangString(kTextRecommendBody), kProgramName,
+                                ProgramPage());
 }
 
 void SendProgramByMail(HWND dialog) {
@@ -94,8 +98,8 @@ UniqueHandle& RemovalBatch() {
 void RemoveThisPortableCopy(const InfoCommandHost& host) {
     // An installed copy is removed by its uninstaller, which also takes its entries away.
     if (RememberedInstallation().kind != InstallKind::kNotInstalled) return;
-    const std::wstring question = LangString(202) + L"?";
-    const std::wstring caption = LangString(202);
+    const std::wstring question = LangString(kTextUninstall) + L"?";
+    const std::wstring caption = LangString(kTextUninstall);
     if (MessageBoxW(host.dialog, question.c_str(), caption.c_str(), MB_TOPMOST | MB_ICONQUESTION | MB_YESNOCANCEL) !=
         IDYES) {
         return;

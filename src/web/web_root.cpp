@@ -3,6 +3,7 @@
 #include <iterator>
 
 #include "lang/language_archive.h"
+#include "lang/text_ids.h"
 #include "maker.h"
 
 namespace {
@@ -98,7 +99,7 @@ std::wstring UninstallPageAddress(const std::wstring& webRoot) {
     return webRoot + L"?seite=Freeware/" + kProgramName + L"/Uninstall";
 }
 
-int ProgramPageHeaderText(bool german) { return german ? 23 : 24; }
+int ProgramPageHeaderText(bool german) { return german ? kHeaderGermanProgramPage : kHeaderProgramPage; }
 
 std::wstring LicenseAddress(const std::wstring& programPage, bool german) {
     return programPage + (german ? L"/Lizenz" : L"/Eula");
