@@ -5,8 +5,8 @@
 #include <string_view>
 #include <vector>
 
-#include "common/token_split.h"
 #include "browser/update_start_arguments.h"
+#include "common/token_split.h"
 
 // One word of the command line: "name" or "name:value" (the first ":" splits).
 using CommandLineToken = SplitToken;

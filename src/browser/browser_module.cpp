@@ -4,10 +4,10 @@
 #include <objbase.h>
 #include <shellapi.h>
 
-#include "common/module_path.h"
-#include "lang/language_archive.h"
 #include "browser/browser_language.h"
 #include "browser/ie_browser.h"
+#include "common/module_path.h"
+#include "lang/language_archive.h"
 #include "web/web_address.h"
 #include "web/web_root.h"
 

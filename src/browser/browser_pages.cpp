@@ -1,7 +1,7 @@
 #include "browser/browser_pages.h"
 
-#include "common/ascii_case.h"
 #include "browser/update_source.h"
+#include "common/ascii_case.h"
 
 namespace {
 

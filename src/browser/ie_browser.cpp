@@ -4,10 +4,10 @@
 
 #include <algorithm>
 
+#include "browser/browser_emulation.h"
 #include "common/module_path.h"
 #include "res/resource.h"
 #include "settings/settings_paths.h"
-#include "browser/browser_emulation.h"
 
 namespace {
 

@@ -3,18 +3,18 @@
 #include <cwchar>
 #include <vector>
 
+#include "browser/browser_language.h"
+#include "browser/program_identity.h"
 #include "common/file_attributes.h"
 #include "common/module_path.h"
 #include "common/system_folders.h"
 #include "common/unique_handle.h"
+#include "install/installation.h"
+#include "install/self_delete_batch.h"
 #include "lang/language_archive.h"
 #include "lang/text_ids.h"
 #include "settings/settings_location.h"
 #include "settings/settings_paths.h"
-#include "browser/browser_language.h"
-#include "install/installation.h"
-#include "browser/program_identity.h"
-#include "install/self_delete_batch.h"
 
 namespace {
 

@@ -4,16 +4,16 @@
 
 #include <algorithm>
 
+#include "browser/browser_pages.h"
+#include "browser/update_offer.h"
+#include "browser/update_source.h"
+#include "browser/update_start_arguments.h"
 #include "common/module_path.h"
 #include "common/system_folders.h"
 #include "lang/language_archive.h"
 #include "lang/text_ids.h"
 #include "maker.h"
 #include "settings/settings_paths.h"
-#include "browser/browser_pages.h"
-#include "browser/update_offer.h"
-#include "browser/update_source.h"
-#include "browser/update_start_arguments.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 #include <optional>
 
 #include "imaging/decoding_budget.h"
-#include "imaging/picture_orientation.h"
 #include "imaging/picture_bytes.h"
+#include "imaging/picture_orientation.h"
 #include "imaging/square_reduction.h"
 #include "imaging/wic_access.h"
 

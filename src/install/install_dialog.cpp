@@ -7,11 +7,11 @@
 
 #include "common/co_task_memory.h"
 #include "common/module_path.h"
+#include "install/admin_probe.h"
+#include "install/setup_dialog_parts.h"
 #include "lang/language_archive.h"
 #include "lang/text_ids.h"
 #include "res/resource.h"
-#include "install/admin_probe.h"
-#include "install/setup_dialog_parts.h"
 #include "web/web_address.h"
 
 namespace {

@@ -7,13 +7,13 @@
 
 #include "common/file_attributes.h"
 #include "common/system_folders.h"
-#include "settings/settings_location.h"
-#include "settings/settings_paths.h"
 #include "install/install_detection.h"
 #include "install/install_rules.h"
 #include "install/self_delete_batch.h"
 #include "install/uninstall_entry.h"
 #include "install/uninstallation.h"
+#include "settings/settings_location.h"
+#include "settings/settings_paths.h"
 
 namespace {
 

@@ -5,9 +5,9 @@
 
 #include "common/system_library.h"
 #include "imaging/header_banner.h"
+#include "install/install_rules.h"
 #include "lang/language_archive.h"
 #include "res/resource.h"
-#include "install/install_rules.h"
 
 void FillLanguageList(HWND dialog, int listId) {
     HWND list = GetDlgItem(dialog, listId);

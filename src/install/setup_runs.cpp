@@ -3,9 +3,6 @@
 
 #include "common/system_folders.h"
 #include "common/unique_handle.h"
-#include "lang/language_archive.h"
-#include "lang/text_ids.h"
-#include "settings/ini_file.h"
 #include "install/admin_probe.h"
 #include "install/install_dialog.h"
 #include "install/install_rules.h"
@@ -14,6 +11,9 @@
 #include "install/uninstall_dialog.h"
 #include "install/uninstall_page.h"
 #include "install/uninstallation.h"
+#include "lang/language_archive.h"
+#include "lang/text_ids.h"
+#include "settings/ini_file.h"
 
 namespace {
 

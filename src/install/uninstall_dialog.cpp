@@ -1,10 +1,10 @@
 #include "install/uninstall_dialog.h"
 
+#include "install/install_rules.h"
+#include "install/setup_dialog_parts.h"
 #include "lang/language_archive.h"
 #include "lang/text_ids.h"
 #include "res/resource.h"
-#include "install/install_rules.h"
-#include "install/setup_dialog_parts.h"
 
 UninstallDialog::UninstallDialog(UninstallDialogSetup setup)
     : SetupDialogWindow(IDD_UNINSTALL), m_setup(std::move(setup)) {}

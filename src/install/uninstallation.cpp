@@ -8,15 +8,9 @@
 #include <vector>
 
 #include "common/file_attributes.h"
-#include "lang/text_ids.h"
-#include "system/autostart.h"
 #include "common/module_path.h"
 #include "common/system_folders.h"
 #include "common/unique_handle.h"
-#include "lang/language_archive.h"
-#include "settings/ini_file.h"
-#include "settings/settings_location.h"
-#include "settings/settings_paths.h"
 #include "install/admin_probe.h"
 #include "install/install_detection.h"
 #include "install/install_rules.h"
@@ -25,6 +19,12 @@
 #include "install/shell_link.h"
 #include "install/uninstall_entry.h"
 #include "install/uninstall_page.h"
+#include "lang/language_archive.h"
+#include "lang/text_ids.h"
+#include "settings/ini_file.h"
+#include "settings/settings_location.h"
+#include "settings/settings_paths.h"
+#include "system/autostart.h"
 
 namespace {
 

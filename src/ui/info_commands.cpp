@@ -4,23 +4,23 @@
 
 #include <string>
 
+#include "browser/browser_module.h"
 #include "common/module_path.h"
 #include "common/system_folders.h"
+#include "install/portable_removal.h"
+#include "install/uninstall_page.h"
 #include "lang/language_archive.h"
 #include "lang/text_ids.h"
 #include "res/resource.h"
 #include "settings/ini_file.h"
 #include "settings/settings_location.h"
 #include "settings/settings_paths.h"
-#include "browser/browser_module.h"
-#include "install/portable_removal.h"
-#include "install/uninstall_page.h"
 #include "sources/picture_selection_set.h"
 #include "ui/info_command_texts.h"
 #include "ui/info_menu.h"
 #include "ui/mapi_mail.h"
-#include "web/web_address.h"
 #include "ui/zip_file.h"
+#include "web/web_address.h"
 
 namespace {
 

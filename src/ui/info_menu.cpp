@@ -7,8 +7,8 @@
 #include "res/resource.h"
 #include "settings/settings_location.h"
 #include "ui/info_command_texts.h"
-#include "ui/shell_icon.h"
 #include "ui/owner_drawn_menus.h"
+#include "ui/shell_icon.h"
 
 namespace {
 

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "common/gdi_objects.h"
-#include "ui/menu_item_layout.h"
 #include "ui/command_bar.h"
+#include "ui/menu_item_layout.h"
 
 // The command bar with owner-drawn popups: every item of a popup the bar opens is drawn by the
 // bar, with a small icon beside its text when one is registered for its command id, a drawn
