@@ -5,7 +5,7 @@
 #include <cwchar>
 #include <string>
 
-#include "display/win_alpha_uhr.h"
+#include "display/display_window.h"
 #include "settings/ini_file.h"
 
 // What a benchmark of a running display stands up, as the program does: a settings file of its

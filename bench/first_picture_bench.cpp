@@ -13,7 +13,7 @@
 #include "bench_display.h"
 #include "bench_report.h"
 #include "common/process_flags.h"
-#include "display/win_alpha_uhr.h"
+#include "display/display_window.h"
 #include "settings/app_config.h"
 
 namespace {

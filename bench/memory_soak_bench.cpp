@@ -14,7 +14,7 @@
 
 #include "bench_display.h"
 #include "bench_report.h"
-#include "display/win_alpha_uhr.h"
+#include "display/display_window.h"
 
 namespace {
 

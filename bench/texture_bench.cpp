@@ -20,9 +20,9 @@ bool DecodeOnly(const wchar_t* path) {
     const GdiplusApi& api = Gdiplus();
     PictureBytes bytes;
     if (ReadPictureFile(path, bytes) != PictureFileRead::kRead) return false;
-    StreamOwner stream = MakeStreamOnBytes(bytes);
+    ComPointer<IStream> stream = MakeStreamOnBytes(bytes);
     GpBitmap* bitmap = nullptr;
-    if (stream == nullptr || api.createBitmapFromStreamIcm(stream.get(), &bitmap) != kGpOk) return false;
+    if (stream == nullptr || api.createBitmapFromStreamIcm(stream.Get(), &bitmap) != kGpOk) return false;
     UINT width = 0;
     api.getImageWidth(AsImage(bitmap), &width);
     api.disposeImage(AsImage(bitmap));

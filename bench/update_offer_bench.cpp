@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "bench_report.h"
-#include "setup/setup_test_support.h"
-#include "setup/update_fields.h"
-#include "setup/update_offer.h"
+#include "browser/setup_test_support.h"
+#include "browser/update_fields.h"
+#include "browser/update_offer.h"
 
 namespace {
 

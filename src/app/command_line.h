@@ -5,8 +5,8 @@
 #include <string_view>
 #include <vector>
 
+#include "browser/update_start_arguments.h"
 #include "common/token_split.h"
-#include "setup/update_start_arguments.h"
 
 // One word of the command line: "name" or "name:value" (the first ":" splits).
 using CommandLineToken = SplitToken;

@@ -1,9 +1,10 @@
 #include "app/main_window.h"
 
-#include "app/to_tray.h"
+#include "app/tray_icon.h"
 #include "app/visible_parts.h"
 #include "common/proc_address.h"
 #include "res/resource.h"
+#include "system/running_copy_signal.h"
 #include "ui/settings_dialog.h"
 #include "ui/tray_actions.h"
 
@@ -47,7 +48,7 @@ void BringSettingsWindowToFront() {
 UINT SecondStartMessage() { return g_secondStartMessage; }
 
 void RegisterSecondStartMessage() {
-    if (g_secondStartMessage == 0) g_secondStartMessage = RegisterWindowMessageW(L"Orbelin");
+    if (g_secondStartMessage == 0) g_secondStartMessage = RegisterWindowMessageW(kRunningCopyMessageName);
 }
 
 void SuppressVisibleParts() { g_visiblePartsSuppressed = true; }

@@ -7,23 +7,25 @@
 #include <string>
 #include <vector>
 
+#include "app/command_line.h"
 #include "app/instance_mutex.h"
 #include "app/main_window.h"
 #include "app/message_loop.h"
-#include "app/running_copy_signal.h"
-#include "app/visible_parts.h"
 #include "app/start_rules.h"
+#include "app/visible_parts.h"
+#include "browser/browser_module.h"
+#include "browser/update_install.h"
 #include "common/module_path.h"
 #include "common/proc_address.h"
 #include "common/system_library.h"
 #include "display/library_preload.h"
+#include "install/setup_modes.h"
 #include "lang/language_archive.h"
 #include "res/resource.h"
 #include "settings/app_config.h"
 #include "settings/settings_location.h"
 #include "settings/settings_paths.h"
-#include "setup/setup_modes.h"
-#include "setup/update_install.h"
+#include "system/running_copy_signal.h"
 
 namespace {
 
@@ -109,8 +111,6 @@ FARPROC WINAPI LoadDelayedLibraryFromSystemFolder(unsigned notification, PDelayL
 
 PfnDliHook __pfnDliNotifyHook2 = LoadDelayedLibraryFromSystemFolder;
 
-const StartOptions& StartFlags() { return g_startFlags; }
-
 bool StartInPlaceOfThisCopy(const std::function<bool()>& startOtherCopy) {
     return ProgramInstanceMutex().RunReleased(startOtherCopy);
 }
@@ -153,6 +153,7 @@ int RunProgram(HINSTANCE instance, const wchar_t* commandLine) {
             break;
     }
 
+    PrepareVisibleParts(g_startFlags.background, StartInPlaceOfThisCopy);
     // The program starts in the stored language, else (none stored, or one the program does not
     // offer) in the detected one; the setting item starts from it.
     SetCurrentLanguageIndex(LocateSettingsFileForProcess(detectedLanguage));

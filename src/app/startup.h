@@ -4,17 +4,12 @@
 
 #include <functional>
 
-#include "app/command_line.h"
-
 // Exit code of a start that found the program already running.
 inline constexpr int kExitAlreadyRunning = 45054;
 
 // The whole life of the process: prepares it, reads the command line, runs the start mode and
 // for a normal start the message loop. Returns the process exit code.
 int RunProgram(HINSTANCE instance, const wchar_t* commandLine);
-
-// The options this process was started with; set before any window exists.
-const StartOptions& StartFlags();
 
 // Starts another copy of the program in this one's place (restart, uninstall): lets go of the
 // single-instance mutex so that the new copy runs as the program rather than signalling this

@@ -1,19 +1,21 @@
 #include "app/visible_parts.h"
 
-#include "app/autostart.h"
-#include "app/startup.h"
-#include "app/to_tray.h"
+#include "app/tray_icon.h"
+#include "common/file_attributes.h"
 #include "common/process_flags.h"
 #include "display/display_slots.h"
 #include "res/resource.h"
 #include "settings/app_config.h"
 #include "settings/ini_file.h"
 #include "sources/picture_selection_dialog.h"
+#include "system/autostart.h"
 #include "ui/settings_dialog.h"
 
 namespace {
 
 bool g_trayStarted = false;
+bool g_background = false;
+std::function<bool(const std::function<bool()>&)> g_startInPlace;
 
 CToTray& Tray() {
     static CToTray tray;
@@ -21,7 +23,7 @@ CToTray& Tray() {
 }
 
 // A developer's marker in the current folder: the settings window shows at every start.
-bool DeveloperMarkerExists() { return GetFileAttributesW(L"AAAA_UC") != INVALID_FILE_ATTRIBUTES; }
+bool DeveloperMarkerExists() { return PathExists(L"AAAA_UC"); }
 
 // Loads every setting, creating the display of each slot in use; a further slot announces
 // itself with a message first.
@@ -37,6 +39,11 @@ void LoadSettingsAndDisplays() {
 
 }  // namespace
 
+void PrepareVisibleParts(bool background, std::function<bool(const std::function<bool()>&)> startInPlace) {
+    g_background = background;
+    g_startInPlace = std::move(startInPlace);
+}
+
 void StartVisibleParts(HWND mainWindow) {
     // The displays and their first frames come first; the tray icon (a round trip to the shell)
     // and the settings dialog, which takes longer to make than they do, follow.
@@ -44,7 +51,7 @@ void StartVisibleParts(HWND mainWindow) {
     LoadSettingsAndDisplays();
     AppConfig& app = GlobalAppConfig();
     // Only the very first start shows the settings window by itself.
-    const bool showDialog = DeveloperMarkerExists() || (app.startCount.Value() == 0 && !StartFlags().background);
+    const bool showDialog = DeveloperMarkerExists() || (app.startCount.Value() == 0 && !g_background);
     app.startCount.Set(app.startCount.Value() + 1);
     DrawFramesNow();
 
@@ -58,7 +65,7 @@ void StartVisibleParts(HWND mainWindow) {
     host.queryStartWithWindows = QueryProgramAutostart;
     host.setStartWithWindows = SyncAutostart;
     host.minimizeToTray = [](HWND window, bool animate) { Tray().MinimizeToTray(window, animate); };
-    host.startInPlace = StartInPlaceOfThisCopy;
+    host.startInPlace = g_startInPlace;
     SettingsDialog& dialog = TheSettingsDialog();
     dialog.Create(GetModuleHandleW(nullptr), std::move(host));
     if (showDialog) dialog.ShowInFront();

@@ -6,7 +6,7 @@
 
 #include "common/process_flags.h"
 #include "display/deactivation_rules.h"
-#include "display/win_alpha_uhr.h"
+#include "display/display_window.h"
 #include "settings/app_config.h"
 
 namespace {

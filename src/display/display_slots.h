@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "display/win_alpha_uhr.h"
+#include "display/display_window.h"
 #include "settings/app_config.h"
 
 // The program's fixed table of display slots; slot 0 is the display that runs. Made on first

@@ -10,7 +10,7 @@
 
 #include "common/unique_handle.h"
 #include "display/rotation_schedule.h"
-#include "imaging/dum_bitmap.h"
+#include "imaging/bitmap32.h"
 #include "sources/picture_search.h"
 
 // What a display's worker needs from its display. Called on the worker thread.

@@ -1,6 +1,6 @@
 #include "display/placeholder_picture.h"
 
-#include "imaging/dum_bitmap.h"
+#include "imaging/bitmap32.h"
 #include "lang/language_archive.h"
 
 namespace {

@@ -4,6 +4,10 @@
 
 int AllowedOverhang(int size, int quarter) { return static_cast<int>(size * (quarter != 0 ? 0.25 : 0.5)); }
 
+int QuarterHeight(int width) { return static_cast<int>(width * 0.25); }
+
+int DisplayWindowHeight(int objectType, int width) { return objectType == 1 ? width : QuarterHeight(width); }
+
 PlacementMove KeepOnScreenPosition(const ScreenBox& window, const ScreenBox& virtualScreen, int quarter) {
     const int right = window.left + window.width;
     const int bottom = window.top + window.height;

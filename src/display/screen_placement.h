@@ -33,6 +33,12 @@ int AllowedOverhang(int size, int quarter);
 // (same size) and stores the new left and top in the display.
 PlacementMove KeepOnScreenPosition(const ScreenBox& window, const ScreenBox& virtualScreen, int quarter);
 
+// The height of a display window `width` pixels wide, until a frame gives the window the frame's
+// size: a quarter of the width (truncated), or the width itself for object type 1, whose window is
+// made square.
+int QuarterHeight(int width);
+int DisplayWindowHeight(int objectType, int width);
+
 // The drag state of one display: the window follows the cursor's travel since the last step.
 // The display window calls `BeginDrag` on a button press with the cursor position, `DragStep` on
 // every mouse move with the window's current top-left corner and the cursor position, and

@@ -24,14 +24,14 @@ HBITMAP BitmapOfPixels(std::vector<uint32_t> pixels, const PictureCanvas& canvas
 HBITMAP CanvasFromGdiplus(const PictureBytes& bytes, const PictureHeader& header, const PictureCanvas& canvas) {
     const GdiplusApi& api = Gdiplus();
     if (api.createBitmapFromStreamIcm == nullptr || api.disposeImage == nullptr) return nullptr;
-    StreamOwner stream = MakeStreamOnBytes(bytes);
+    ComPointer<IStream> stream = MakeStreamOnBytes(bytes);
     if (stream == nullptr) return nullptr;
     GpBitmap* picture = nullptr;
     {
         const std::unique_lock<std::mutex> turn = TakeDecodeTurn(header);
-        if (api.createBitmapFromStreamIcm(stream.get(), &picture) != kGpOk) picture = nullptr;
+        if (api.createBitmapFromStreamIcm(stream.Get(), &picture) != kGpOk) picture = nullptr;
     }
-    stream.reset();
+    stream.Reset();
     if (picture == nullptr) return nullptr;
 
     UINT width = 0, height = 0;

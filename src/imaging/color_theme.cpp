@@ -4,7 +4,6 @@
 #include <cwchar>
 
 #include "common/token_split.h"
-#include "settings/display_config.h"
 
 namespace {
 
@@ -57,12 +56,6 @@ ThemeColor TextToColor(std::wstring_view text) {
         }
     }
     return channels[0] | (channels[1] << 8) | (channels[2] << 16);
-}
-
-std::wstring ColorThemeKey(int themeIndex, int displaySlot) {
-    wchar_t key[32];
-    std::swprintf(key, 32, L"ColorTheme_%03d", themeIndex);
-    return key + DisplaySlotSuffix(displaySlot);
 }
 
 std::wstring ColorThemeValue(const ColorTheme& theme) {

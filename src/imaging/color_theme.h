@@ -33,10 +33,6 @@ std::wstring ColorToText(ThemeColor color);
 // (0 to 15), six give two; any other text gives grey (128, 128, 128).
 ThemeColor TextToColor(std::wstring_view text);
 
-// The settings key of a theme: "ColorTheme_%03d" of the index, then the display's suffix (none
-// for slot 0, "_2" to "_8" for slots 1 to 7).
-std::wstring ColorThemeKey(int themeIndex, int displaySlot);
-
 // The stored form: "color1=<c1> color2=<c2> color3=<c3> color4=<c4> ".
 std::wstring ColorThemeValue(const ColorTheme& theme);
 

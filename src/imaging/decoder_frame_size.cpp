@@ -11,9 +11,9 @@ template <typename MakeStream>
 std::optional<PictureSize> AskForFrameSize(MakeStream makeStream) {
     ComApartment apartment;  // first in, last out
     if (!apartment.Works()) return std::nullopt;
-    ComOwner<IWICImagingFactory> factory = MakeWicFactory();
+    ComPointer<IWICImagingFactory> factory = MakeWicFactory();
     if (factory == nullptr) return std::nullopt;
-    ComOwner<IWICStream> stream = makeStream(*factory);
+    ComPointer<IWICStream> stream = makeStream(*factory);
     if (stream == nullptr) return std::nullopt;
     const WicFrame first = FirstWicFrame(*factory, *stream);
     if (first.frame == nullptr) return std::nullopt;

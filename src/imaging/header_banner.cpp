@@ -1,8 +1,9 @@
 #include "imaging/header_banner.h"
 
+#include "imaging/bitmap32.h"
 #include "imaging/picture_holder.h"
 
-bool ShowHeaderBanner(HWND dialog, int controlId, RECT place, CDumBitmap& holder) {
+bool ShowHeaderBanner(HWND dialog, int controlId, RECT place, UniqueBitmap& holder) {
     MapDialogRect(dialog, &place);
     const int width = place.right - place.left;
     const int height = place.bottom - place.top;
@@ -16,22 +17,24 @@ bool ShowHeaderBanner(HWND dialog, int controlId, RECT place, CDumBitmap& holder
     banner.Create(width, height, &bits);
     if (banner.Handle() == nullptr) return false;
     HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    HGDIOBJ previous = SelectObject(memory, banner.Handle());
-    const RECT target{0, 0, width, height};
-    picture.DrawTo(memory, target, picture.Image());
-    SelectObject(memory, previous);
-    DeleteDC(memory);
+    const UniqueMemoryDC memory(CreateCompatibleDC(screen));
     ReleaseDC(nullptr, screen);
+    HGDIOBJ previous = SelectObject(memory.Get(), banner.Handle());
+    const RECT target{0, 0, width, height};
+    picture.DrawTo(memory.Get(), target, picture.Image());
+    SelectObject(memory.Get(), previous);
     banner.MakeOpaque();
 
-    if (holder.Handle() != nullptr) DeleteObject(holder.Detach());
-    holder.Attach(banner.Detach());
+    // The static shows the new banner before the one it showed goes.
+    UniqueBitmap previousBanner = std::move(holder);
+    holder.Reset(banner.Detach());
     HWND bannerStatic = GetDlgItem(dialog, controlId);
     auto previousImage = reinterpret_cast<HBITMAP>(
-        SendMessageW(bannerStatic, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(holder.Handle())));
+        SendMessageW(bannerStatic, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(holder.Get())));
     // A static makes a copy of a bitmap with alpha; that copy is the static's to delete.
-    if (previousImage != nullptr && previousImage != holder.Handle()) DeleteObject(previousImage);
+    if (previousImage != nullptr && previousImage != previousBanner.Get() && previousImage != holder.Get()) {
+        DeleteObject(previousImage);
+    }
     SetWindowPos(bannerStatic, nullptr, place.left, place.top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
     return true;
 }

@@ -92,9 +92,9 @@ PictureFileRead ReadPictureFile(HANDLE file, PictureBytes& bytes) {
     return PictureFileRead::kRead;
 }
 
-StreamOwner MakeStreamOnBytes(const PictureBytes& bytes) {
+ComPointer<IStream> MakeStreamOnBytes(const PictureBytes& bytes) {
     if (bytes.IsEmpty()) return nullptr;
     IStream* stream = nullptr;
     if (FAILED(CreateStreamOnHGlobal(bytes.Block(), FALSE, &stream))) return nullptr;
-    return StreamOwner(stream);
+    return ComPointer<IStream>(stream);
 }

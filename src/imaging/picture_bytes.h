@@ -5,7 +5,8 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <memory>
+
+#include "common/com_pointer.h"
 
 // The encoded bytes of one picture in a movable global memory block, locked for the block's
 // whole life. GDI+ reads pictures from a stream over such a block, so the block must live as
@@ -54,13 +55,5 @@ PictureFileRead ReadPictureFile(HANDLE file, PictureBytes& bytes);
 // Opens a picture file for reading, letting others read, write and delete it meanwhile.
 HANDLE OpenPictureFile(const wchar_t* path);
 
-// Releases a COM object when it goes.
-struct ComReleaser {
-    void operator()(IUnknown* object) const {
-        if (object != nullptr) object->Release();
-    }
-};
-using StreamOwner = std::unique_ptr<IStream, ComReleaser>;
-
 // A stream over the block that does not free the block when it is released; null on failure.
-StreamOwner MakeStreamOnBytes(const PictureBytes& bytes);
+ComPointer<IStream> MakeStreamOnBytes(const PictureBytes& bytes);

@@ -59,11 +59,11 @@ void PictureHolder::DecodeHeldBytes() {
         SettleHeaderSize(ReadPictureHeader(m_bytes.Data(), m_bytes.Size()), m_bytes.Data(), m_bytes.Size());
     m_orientation = header.orientation;
     if (!MayDecode(header)) return;
-    StreamOwner stream = MakeStreamOnBytes(m_bytes);
+    ComPointer<IStream> stream = MakeStreamOnBytes(m_bytes);
     if (stream == nullptr) return;
     const std::unique_lock<std::mutex> turn = TakeDecodeTurn(header);
     GpImage* image = nullptr;
-    if (api.loadImageFromStream(stream.get(), &image) != kGpOk) image = nullptr;
+    if (api.loadImageFromStream(stream.Get(), &image) != kGpOk) image = nullptr;
     m_image = image;
 }
 

@@ -3,7 +3,7 @@
 #include <cwchar>
 #include <vector>
 
-#include "imaging/dum_bitmap.h"
+#include "imaging/bitmap32.h"
 #include "imaging/gdiplus_api.h"
 
 int FindEncoder(const wchar_t* mimeType, CLSID* classId) {

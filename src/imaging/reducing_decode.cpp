@@ -7,8 +7,8 @@
 #include <optional>
 
 #include "imaging/decoding_budget.h"
-#include "imaging/picture_orientation.h"
 #include "imaging/picture_bytes.h"
+#include "imaging/picture_orientation.h"
 #include "imaging/square_reduction.h"
 #include "imaging/wic_access.h"
 
@@ -52,11 +52,11 @@ uint32_t BytesPerPixel(RowFormat format) {
 
 // The colour profile the frame carries; null when it carries none (or the codec cannot tell, as
 // Wine's cannot).
-ComOwner<IWICColorContext> EmbeddedProfile(IWICImagingFactory& factory, IWICBitmapFrameDecode& frame) {
+ComPointer<IWICColorContext> EmbeddedProfile(IWICImagingFactory& factory, IWICBitmapFrameDecode& frame) {
     UINT count = 0;
     if (FAILED(frame.GetColorContexts(0, nullptr, &count)) || count == 0 || count > 16) return nullptr;
     std::vector<IWICColorContext*> contexts(count, nullptr);
-    std::vector<ComOwner<IWICColorContext>> owners;
+    std::vector<ComPointer<IWICColorContext>> owners;
     for (UINT i = 0; i < count; ++i) {
         if (FAILED(factory.CreateColorContext(&contexts[i]))) return nullptr;
         owners.emplace_back(contexts[i]);
@@ -73,11 +73,11 @@ ComOwner<IWICColorContext> EmbeddedProfile(IWICImagingFactory& factory, IWICBitm
 // `source` converted from the profile to sRGB, as GDI+ converts a picture when it decodes with
 // colour management; null when the system cannot convert it (then the picture is shown as
 // decoded, as GDI+ shows it then).
-ComOwner<IWICBitmapSource> ConvertedToSrgb(IWICImagingFactory& factory, IWICBitmapSource& source,
+ComPointer<IWICBitmapSource> ConvertedToSrgb(IWICImagingFactory& factory, IWICBitmapSource& source,
                                            IWICColorContext& profile) {
     IWICColorContext* srgbPointer = nullptr;
     if (FAILED(factory.CreateColorContext(&srgbPointer))) return nullptr;
-    ComOwner<IWICColorContext> srgb(srgbPointer);
+    ComPointer<IWICColorContext> srgb(srgbPointer);
     if (FAILED(srgb->InitializeFromExifColorSpace(1))) return nullptr;
 
     WICPixelFormatGUID sourceFormat{};
@@ -86,12 +86,12 @@ ComOwner<IWICBitmapSource> ConvertedToSrgb(IWICImagingFactory& factory, IWICBitm
                         sourceFormat == GUID_WICPixelFormat8bppGray;
     IWICColorTransform* transformPointer = nullptr;
     if (FAILED(factory.CreateColorTransformer(&transformPointer))) return nullptr;
-    ComOwner<IWICColorTransform> transform(transformPointer);
-    if (FAILED(transform->Initialize(&source, &profile, srgb.get(),
+    ComPointer<IWICColorTransform> transform(transformPointer);
+    if (FAILED(transform->Initialize(&source, &profile, srgb.Get(),
                                      opaque ? GUID_WICPixelFormat24bppBGR : GUID_WICPixelFormat32bppBGRA))) {
         return nullptr;
     }
-    return ComOwner<IWICBitmapSource>(transform.release());
+    return ComPointer<IWICBitmapSource>(transform.Detach());
 }
 
 // Reads `source` row by row into the reduction, in its own format where the reduction reads it,
@@ -102,16 +102,16 @@ bool FeedRows(IWICImagingFactory& factory, IWICBitmapSource& source, SquareReduc
     if (FAILED(source.GetPixelFormat(&format))) return false;
     std::optional<RowFormat> rowFormat = RowFormatOf(format);
     IWICBitmapSource* rows = &source;
-    ComOwner<IWICFormatConverter> converter;
+    ComPointer<IWICFormatConverter> converter;
     if (!rowFormat) {
         IWICFormatConverter* converterPointer = nullptr;
         if (FAILED(factory.CreateFormatConverter(&converterPointer))) return false;
-        converter.reset(converterPointer);
+        converter.Reset(converterPointer);
         if (FAILED(converter->Initialize(&source, GUID_WICPixelFormat32bppPBGRA, WICBitmapDitherTypeNone, nullptr, 0.0,
                                          WICBitmapPaletteTypeCustom))) {
             return false;
         }
-        rows = converter.get();
+        rows = converter.Get();
         rowFormat = RowFormat::kPremultipliedBgra32;
     }
     const UINT stride = (reduction.ColumnCount() * BytesPerPixel(*rowFormat) + 3) & ~3u;
@@ -136,7 +136,7 @@ std::vector<uint32_t> DecodeSmallerByCodec(IWICImagingFactory& factory, IWICBitm
         transformPointer == nullptr) {
         return {};
     }
-    ComOwner<IWICBitmapSourceTransform> transform(transformPointer);
+    ComPointer<IWICBitmapSourceTransform> transform(transformPointer);
 
     // The codec names the size it decodes to for the one asked; it must still hold as many pixels
     // as the canvas shows of the picture, and be smaller than the picture.
@@ -160,14 +160,14 @@ std::vector<uint32_t> DecodeSmallerByCodec(IWICImagingFactory& factory, IWICBitm
     }
 
     SquareReduction reduction = ScaledReductionOnto(canvas, smallWidth, smallHeight, width, height, orientation);
-    ComOwner<IWICColorContext> profile = EmbeddedProfile(factory, frame);
-    ComOwner<IWICBitmapSource> converted;
-    ComOwner<IWICBitmap> smallBitmap;
+    ComPointer<IWICColorContext> profile = EmbeddedProfile(factory, frame);
+    ComPointer<IWICBitmapSource> converted;
+    ComPointer<IWICBitmap> smallBitmap;
     if (profile != nullptr) {
         IWICBitmap* smallPointer = nullptr;
         if (SUCCEEDED(factory.CreateBitmapFromMemory(smallWidth, smallHeight, format, static_cast<UINT>(stride),
                                                      static_cast<UINT>(bytes), pixels.data(), &smallPointer))) {
-            smallBitmap.reset(smallPointer);
+            smallBitmap.Reset(smallPointer);
             converted = ConvertedToSrgb(factory, *smallBitmap, *profile);
         }
     }
@@ -196,8 +196,8 @@ std::vector<uint32_t> DecodeOntoCanvas(IWICImagingFactory& factory, IWICStream& 
     if (!square.empty()) return square;
 
     SquareReduction reduction = ReductionOnto(canvas, width, height, orientation);
-    ComOwner<IWICColorContext> profile = EmbeddedProfile(factory, frame);
-    ComOwner<IWICBitmapSource> converted = profile ? ConvertedToSrgb(factory, frame, *profile) : nullptr;
+    ComPointer<IWICColorContext> profile = EmbeddedProfile(factory, frame);
+    ComPointer<IWICBitmapSource> converted = profile ? ConvertedToSrgb(factory, frame, *profile) : nullptr;
     if (!FeedRows(factory, converted ? *converted : frame, reduction)) return {};
     return reduction.TakeSquare();
 }
@@ -206,9 +206,9 @@ template <typename MakeStream>
 std::vector<uint32_t> DecodeOntoCanvasFrom(MakeStream makeStream, const PictureCanvas& canvas, int orientation) {
     ComApartment apartment;  // first in, last out: every COM object below is gone before it leaves
     if (!apartment.Works()) return {};
-    ComOwner<IWICImagingFactory> factory = MakeWicFactory();
+    ComPointer<IWICImagingFactory> factory = MakeWicFactory();
     if (factory == nullptr) return {};
-    ComOwner<IWICStream> stream = makeStream(*factory);
+    ComPointer<IWICStream> stream = makeStream(*factory);
     if (stream == nullptr) return {};
     return DecodeOntoCanvas(*factory, *stream, canvas, orientation);
 }

@@ -3,10 +3,9 @@
 #include <shobjidl.h>
 #include <thumbcache.h>
 
-#include <memory>
-
+#include "common/co_task_memory.h"
+#include "common/com_pointer.h"
 #include "common/proc_address.h"
-#include "imaging/picture_bytes.h"
 
 namespace {
 
@@ -20,14 +19,6 @@ constexpr IID kExtractImageInterface = {0xbb2e617c, 0x0920, 0x11d1, {0x9a, 0x0b,
 constexpr DWORD kThumbnailCacheFlags = 0x40 | 0x04;  // WTS_SCALETOREQUESTEDSIZE | WTS_FORCEEXTRACTION
 constexpr DWORD kExtractFlags = IEIFLAG_CACHE | IEIFLAG_OFFLINE | IEIFLAG_QUALITY;  // 0x20A
 
-template <typename Interface>
-using ComPtr = std::unique_ptr<Interface, ComReleaser>;
-
-struct IdListFreer {
-    void operator()(ITEMIDLIST* list) const { CoTaskMemFree(list); }
-};
-using IdListOwner = std::unique_ptr<ITEMIDLIST, IdListFreer>;
-
 using CreateItemFromIdList = HRESULT(WINAPI*)(PCIDLIST_ABSOLUTE, REFIID, void**);
 
 }  // namespace
@@ -35,17 +26,16 @@ using CreateItemFromIdList = HRESULT(WINAPI*)(PCIDLIST_ABSOLUTE, REFIID, void**)
 CThumbBitmap2020::~CThumbBitmap2020() { FreeItemIdList(); }
 
 void CThumbBitmap2020::FreeItemIdList() {
-    if (m_itemIdList != nullptr) ILFree(m_itemIdList);
-    m_itemIdList = nullptr;
+    m_itemIdList.Reset();
     m_lastPath.clear();
 }
 
 PIDLIST_ABSOLUTE CThumbBitmap2020::ItemIdList(const std::wstring& path) {
-    if (m_itemIdList != nullptr && path == m_lastPath) return m_itemIdList;
+    if (m_itemIdList && path == m_lastPath) return m_itemIdList.Get();
     FreeItemIdList();
-    m_itemIdList = ILCreateFromPathW(path.c_str());
-    if (m_itemIdList != nullptr) m_lastPath = path;
-    return m_itemIdList;
+    m_itemIdList.Reset(ILCreateFromPathW(path.c_str()));
+    if (m_itemIdList) m_lastPath = path;
+    return m_itemIdList.Get();
 }
 
 HBITMAP CThumbBitmap2020::FromThumbnailCache(const std::wstring& path, int size, UINT& width, UINT& height) {
@@ -61,22 +51,22 @@ HBITMAP CThumbBitmap2020::FromThumbnailCache(const std::wstring& path, int size,
         rawCache == nullptr) {
         return nullptr;
     }
-    ComPtr<IThumbnailCache> cache(rawCache);
+    ComPointer<IThumbnailCache> cache(rawCache);
     PIDLIST_ABSOLUTE idList = ItemIdList(path);
     if (idList == nullptr) return nullptr;
     IShellItem* rawItem = nullptr;
     if (FAILED(createItem(idList, IID_IShellItem, reinterpret_cast<void**>(&rawItem))) || rawItem == nullptr) {
         return nullptr;
     }
-    ComPtr<IShellItem> item(rawItem);
+    ComPointer<IShellItem> item(rawItem);
 
     ISharedBitmap* rawShared = nullptr;
-    if (FAILED(cache->GetThumbnail(item.get(), static_cast<UINT>(size), static_cast<WTS_FLAGS>(kThumbnailCacheFlags),
+    if (FAILED(cache->GetThumbnail(item.Get(), static_cast<UINT>(size), static_cast<WTS_FLAGS>(kThumbnailCacheFlags),
                                    &rawShared, nullptr, nullptr)) ||
         rawShared == nullptr) {
         return nullptr;
     }
-    ComPtr<ISharedBitmap> shared(rawShared);
+    ComPointer<ISharedBitmap> shared(rawShared);
     // Detach hands the bitmap over; the shared bitmap no longer frees it.
     HBITMAP bitmap = nullptr;
     if (FAILED(shared->Detach(&bitmap)) || bitmap == nullptr) return nullptr;
@@ -103,34 +93,34 @@ HBITMAP CThumbBitmap2020::FromImageExtractor(const std::wstring& path, int size)
 
     IShellFolder* rawDesktop = nullptr;
     if (FAILED(SHGetDesktopFolder(&rawDesktop)) || rawDesktop == nullptr) return nullptr;
-    ComPtr<IShellFolder> desktop(rawDesktop);
+    ComPointer<IShellFolder> desktop(rawDesktop);
     PIDLIST_RELATIVE rawFolderList = nullptr;
     if (FAILED(desktop->ParseDisplayName(nullptr, nullptr, folderPath.data(), nullptr, &rawFolderList, nullptr)) ||
         rawFolderList == nullptr) {
         return nullptr;
     }
-    IdListOwner folderList(rawFolderList);
+    UniqueItemIdList folderList(rawFolderList);
     IShellFolder* rawFolder = nullptr;
     if (FAILED(
-            desktop->BindToObject(folderList.get(), nullptr, IID_IShellFolder, reinterpret_cast<void**>(&rawFolder))) ||
+            desktop->BindToObject(folderList.Get(), nullptr, IID_IShellFolder, reinterpret_cast<void**>(&rawFolder))) ||
         rawFolder == nullptr) {
         return nullptr;
     }
-    ComPtr<IShellFolder> folder(rawFolder);
+    ComPointer<IShellFolder> folder(rawFolder);
     PIDLIST_RELATIVE rawFileList = nullptr;
     if (FAILED(folder->ParseDisplayName(nullptr, nullptr, fileName.data(), nullptr, &rawFileList, nullptr)) ||
         rawFileList == nullptr) {
         return nullptr;
     }
-    IdListOwner fileList(rawFileList);
-    PCUITEMID_CHILD child = fileList.get();
+    UniqueItemIdList fileList(rawFileList);
+    PCUITEMID_CHILD child = fileList.Get();
     IExtractImage* rawExtract = nullptr;
     if (FAILED(folder->GetUIObjectOf(nullptr, 1, &child, kExtractImageInterface, nullptr,
                                      reinterpret_cast<void**>(&rawExtract))) ||
         rawExtract == nullptr) {
         return nullptr;
     }
-    ComPtr<IExtractImage> extract(rawExtract);
+    ComPointer<IExtractImage> extract(rawExtract);
     wchar_t location[MAX_PATH] = L"";
     DWORD priority = 0;
     SIZE wanted{size, size};

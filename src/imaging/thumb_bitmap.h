@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "common/co_task_memory.h"
+
 // The shell's two ways to a thumbnail of a file: the Windows thumbnail cache and the file type's
 // image extractor. Used on the thumbnail thread, which has initialised OLE for itself. Either
 // answers null when the shell has nothing for the file (always so for ordinary files under
@@ -28,7 +30,7 @@ private:
     PIDLIST_ABSOLUTE ItemIdList(const std::wstring& path);
     void FreeItemIdList();
 
-    PIDLIST_ABSOLUTE m_itemIdList = nullptr;
+    UniqueItemIdList m_itemIdList;
     std::wstring m_lastPath;
     DWORD m_reserved[2] = {0, 0};
 };

@@ -27,7 +27,7 @@ constexpr DWORD kWalkPauseMs = 50;
 struct CThumsListView::Thumbnail {
     int index = 0;
     std::wstring path;
-    HBITMAP cell = nullptr;  // owned by whoever holds the request; the handler takes it
+    UniqueBitmap cell;  // goes with the request unless the handler takes it
     int cellSize = 0;
     UINT reportedWidth = 0;
     UINT reportedHeight = 0;
@@ -70,7 +70,6 @@ CThumsListView::~CThumsListView() {
         SendMessageW(m_listView, LVM_SETIMAGELIST, LVSIL_NORMAL, 0);
         SendMessageW(m_listView, LVM_SETIMAGELIST, LVSIL_SMALL, 0);
     }
-    if (m_imageList != nullptr) ImageList_Destroy(m_imageList);
 }
 
 std::wstring CThumsListView::ItemPath(int) { return std::wstring(); }
@@ -160,7 +159,7 @@ void CThumsListView::Clear() {
         m_cache.clear();
     }
     ResetItemImages();
-    if (m_imageList != nullptr) ImageList_RemoveAll(m_imageList);
+    if (m_imageList) ImageList_RemoveAll(m_imageList.Get());
 }
 
 void CThumsListView::KeepThumbnailsOf(const std::set<std::wstring>& paths) {
@@ -176,10 +175,10 @@ void CThumsListView::KeepThumbnailsOf(const std::set<std::wstring>& paths) {
             entry = m_cache.erase(entry);
         }
     }
-    if (released.empty() || m_imageList == nullptr) return;
+    if (released.empty() || !m_imageList) return;
     // From the last one down, so that each index still names its image when it is removed.
     std::sort(released.begin(), released.end());
-    for (auto image = released.rbegin(); image != released.rend(); ++image) ImageList_Remove(m_imageList, *image);
+    for (auto image = released.rbegin(); image != released.rend(); ++image) ImageList_Remove(m_imageList.Get(), *image);
     // Every later image moved down by the number of images removed before it.
     const auto renumber = [&released](int image) {
         if (image < 0) return image;
@@ -229,18 +228,19 @@ LRESULT CALLBACK CThumsListView::ListViewProc(HWND window, UINT message, WPARAM 
 }
 
 void CThumsListView::SetImageListsOnView() {
-    SendMessageW(m_listView, LVM_SETIMAGELIST, LVSIL_NORMAL, reinterpret_cast<LPARAM>(m_imageList));
-    SendMessageW(m_listView, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(m_imageList));
+    SendMessageW(m_listView, LVM_SETIMAGELIST, LVSIL_NORMAL, reinterpret_cast<LPARAM>(m_imageList.Get()));
+    SendMessageW(m_listView, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(m_imageList.Get()));
 }
 
 void CThumsListView::RemakeImageList(int size) {
     m_requestedSize = size;
     m_pause = true;
-    HIMAGELIST previous = m_imageList;
-    m_imageList = ImageList_Create(size, size, ILC_COLOR32, 0, 1);
-    ImageList_SetBkColor(m_imageList, RGB(255, 255, 255));
+    // The view lets go of the old list before it is destroyed.
+    UniqueImageList previous = std::move(m_imageList);
+    m_imageList.Reset(ImageList_Create(size, size, ILC_COLOR32, 0, 1));
+    ImageList_SetBkColor(m_imageList.Get(), RGB(255, 255, 255));
     SetImageListsOnView();
-    if (previous != nullptr) ImageList_Destroy(previous);
+    previous.Reset();
     m_cellSize = size;
     {
         std::lock_guard<std::mutex> lock(m_cacheLock);
@@ -253,12 +253,10 @@ void CThumsListView::RemakeImageList(int size) {
 }
 
 void CThumsListView::AddThumbnail(Thumbnail& thumbnail) {
-    HBITMAP cell = thumbnail.cell;
-    thumbnail.cell = nullptr;
-    if (cell == nullptr) return;
-    if (thumbnail.cellSize != m_cellSize || m_imageList == nullptr) {
+    const UniqueBitmap cell = std::move(thumbnail.cell);
+    if (!cell) return;
+    if (thumbnail.cellSize != m_cellSize || !m_imageList) {
         // Made for a size no longer in use: the item is made again at the new size.
-        DeleteObject(cell);
         if (ItemImage(thumbnail.index) == -2 && ItemPath(thumbnail.index) == thumbnail.path) {
             SetItemImage(thumbnail.index, -1);
         }
@@ -267,13 +265,9 @@ void CThumsListView::AddThumbnail(Thumbnail& thumbnail) {
     {
         // Made for a picture taken off the list meanwhile: nothing to keep.
         std::lock_guard<std::mutex> lock(m_cacheLock);
-        if (m_cache.find(thumbnail.path) == m_cache.end()) {
-            DeleteObject(cell);
-            return;
-        }
+        if (m_cache.find(thumbnail.path) == m_cache.end()) return;
     }
-    const int added = ImageList_Add(m_imageList, cell, nullptr);
-    DeleteObject(cell);
+    const int added = ImageList_Add(m_imageList.Get(), cell.Get(), nullptr);
     if (added < 0) return;
     // The item may have moved since (pictures before it were removed or added).
     const int index = ItemPath(thumbnail.index) == thumbnail.path ? thumbnail.index : ItemIndexOf(thumbnail.path);
@@ -374,21 +368,21 @@ bool CThumsListView::MakeThumbnail(int index, const std::wstring& path) {
     thumbnail.index = index;
     thumbnail.path = path;
     thumbnail.cellSize = cell;
-    HBITMAP shellBitmap = m_shell.FromThumbnailCache(path, cell, thumbnail.reportedWidth, thumbnail.reportedHeight);
+    UniqueBitmap shellBitmap(m_shell.FromThumbnailCache(path, cell, thumbnail.reportedWidth, thumbnail.reportedHeight));
     thumbnail.source = ThumbnailSource::kThumbnailCache;
-    if (shellBitmap == nullptr) {
-        shellBitmap = m_shell.FromImageExtractor(path, cell);
+    if (!shellBitmap) {
+        shellBitmap.Reset(m_shell.FromImageExtractor(path, cell));
         thumbnail.source = ThumbnailSource::kImageExtractor;
     }
-    if (shellBitmap != nullptr) {
+    if (shellBitmap) {
         GpBitmap* picture = nullptr;
         if (api.createBitmapFromHbitmap == nullptr ||
-            api.createBitmapFromHbitmap(shellBitmap, nullptr, &picture) != kGpOk) {
+            api.createBitmapFromHbitmap(shellBitmap.Get(), nullptr, &picture) != kGpOk) {
             picture = nullptr;
         }
-        DeleteObject(shellBitmap);
+        shellBitmap.Reset();
         if (picture != nullptr) {
-            thumbnail.cell = ComposeThumbnailCell(AsImage(picture), cell);
+            thumbnail.cell.Reset(ComposeThumbnailCell(AsImage(picture), cell));
             api.disposeImage(AsImage(picture));
         }
     } else {
@@ -396,17 +390,16 @@ bool CThumsListView::MakeThumbnail(int index, const std::wstring& path) {
         // the picture's orientation and reduced onto the cell from the decoded pixels. A picture
         // larger than the program decodes stays empty.
         thumbnail.source = ThumbnailSource::kProgramDecoder;
-        thumbnail.cell = LoadCanvasPictureFile(path.c_str(), ThumbnailCanvas(cell));
+        thumbnail.cell.Reset(LoadCanvasPictureFile(path.c_str(), ThumbnailCanvas(cell)));
     }
-    if (thumbnail.cell == nullptr) {
+    if (!thumbnail.cell) {
         // Nothing gave a picture: the item keeps -2 and is not tried again.
         std::lock_guard<std::mutex> lock(m_cacheLock);
         const auto found = m_cache.find(path);
         if (found != m_cache.end()) found->second.source = ThumbnailSource::kNone;
         return true;
     }
+    // Not taken (the view is gone), the bitmap goes with the request.
     SendMessageW(m_listView, kAddThumbnailMessage, 0, reinterpret_cast<LPARAM>(&thumbnail));
-    // Not taken (the view is gone): the bitmap is still ours.
-    if (thumbnail.cell != nullptr) DeleteObject(thumbnail.cell);
     return true;
 }

@@ -11,6 +11,7 @@
 #include <set>
 #include <string>
 
+#include "common/gdi_objects.h"
 #include "common/unique_handle.h"
 #include "imaging/gdiplus_api.h"
 #include "imaging/thumb_bitmap.h"
@@ -114,7 +115,7 @@ public:
 
     int CellSize() const { return m_cellSize; }
     int RequestedSize() const { return m_requestedSize; }
-    HIMAGELIST ImageList() const { return m_imageList; }
+    HIMAGELIST ImageList() const { return m_imageList.Get(); }
     std::optional<CacheEntry> CacheEntryOf(const std::wstring& path) const;
     size_t CacheCount() const;
 
@@ -141,7 +142,7 @@ private:
     std::map<std::wstring, CacheEntry> m_cache;  // keys compared code unit by code unit
     mutable std::mutex m_cacheLock;
     std::atomic<int> m_requestedSize{16};
-    HIMAGELIST m_imageList = nullptr;
+    UniqueImageList m_imageList;
     HWND m_listView = nullptr;
     std::atomic<bool> m_pause{false};
     UniqueHandle m_thread;

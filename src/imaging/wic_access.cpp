@@ -1,34 +1,34 @@
 #include "imaging/wic_access.h"
 
-ComOwner<IWICImagingFactory> MakeWicFactory() {
+ComPointer<IWICImagingFactory> MakeWicFactory() {
     IWICImagingFactory* factory = nullptr;
     if (FAILED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
                                 reinterpret_cast<void**>(&factory)))) {
         return nullptr;
     }
-    return ComOwner<IWICImagingFactory>(factory);
+    return ComPointer<IWICImagingFactory>(factory);
 }
 
 namespace {
 
 template <typename Initialize>
-ComOwner<IWICStream> MakeWicStream(IWICImagingFactory& factory, Initialize initialize) {
+ComPointer<IWICStream> MakeWicStream(IWICImagingFactory& factory, Initialize initialize) {
     IWICStream* streamPointer = nullptr;
     if (FAILED(factory.CreateStream(&streamPointer))) return nullptr;
-    ComOwner<IWICStream> stream(streamPointer);
+    ComPointer<IWICStream> stream(streamPointer);
     if (FAILED(initialize(*stream))) return nullptr;
     return stream;
 }
 
 }  // namespace
 
-ComOwner<IWICStream> MakeWicFileStream(IWICImagingFactory& factory, const wchar_t* path) {
+ComPointer<IWICStream> MakeWicFileStream(IWICImagingFactory& factory, const wchar_t* path) {
     if (path == nullptr) return nullptr;
     return MakeWicStream(factory,
                          [path](IWICStream& stream) { return stream.InitializeFromFilename(path, GENERIC_READ); });
 }
 
-ComOwner<IWICStream> MakeWicMemoryStream(IWICImagingFactory& factory, const uint8_t* bytes, size_t count) {
+ComPointer<IWICStream> MakeWicMemoryStream(IWICImagingFactory& factory, const uint8_t* bytes, size_t count) {
     if (bytes == nullptr || count > MAXDWORD) return nullptr;
     return MakeWicStream(factory, [bytes, count](IWICStream& stream) {
         return stream.InitializeFromMemory(const_cast<BYTE*>(bytes), static_cast<DWORD>(count));
@@ -41,8 +41,8 @@ WicFrame FirstWicFrame(IWICImagingFactory& factory, IWICStream& stream) {
     if (FAILED(factory.CreateDecoderFromStream(&stream, nullptr, WICDecodeMetadataCacheOnDemand, &decoderPointer))) {
         return result;
     }
-    result.decoder.reset(decoderPointer);
+    result.decoder.Reset(decoderPointer);
     IWICBitmapFrameDecode* framePointer = nullptr;
-    if (SUCCEEDED(result.decoder->GetFrame(0, &framePointer))) result.frame.reset(framePointer);
+    if (SUCCEEDED(result.decoder->GetFrame(0, &framePointer))) result.frame.Reset(framePointer);
     return result;
 }

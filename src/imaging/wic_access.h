@@ -5,16 +5,12 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <memory>
 
 #include "imaging/picture_bytes.h"
 
 // The system's imaging component (WIC) for one call on any thread: the thread's COM apartment,
 // the factory, a stream over a file or over bytes, and the first frame of a picture. Every
 // function returns null on failure; the caller owns what it returns.
-
-template <typename Interface>
-using ComOwner = std::unique_ptr<Interface, ComReleaser>;
 
 // Joins the calling thread to COM for one call, unless it already lives in an apartment (then
 // COM works there as it is and the thread's apartment is left alone). Made first and destroyed
@@ -34,16 +30,16 @@ private:
     HRESULT m_result;
 };
 
-ComOwner<IWICImagingFactory> MakeWicFactory();
+ComPointer<IWICImagingFactory> MakeWicFactory();
 
 // A stream that reads the file, or the bytes in memory (which must outlive the stream).
-ComOwner<IWICStream> MakeWicFileStream(IWICImagingFactory& factory, const wchar_t* path);
-ComOwner<IWICStream> MakeWicMemoryStream(IWICImagingFactory& factory, const uint8_t* bytes, size_t count);
+ComPointer<IWICStream> MakeWicFileStream(IWICImagingFactory& factory, const wchar_t* path);
+ComPointer<IWICStream> MakeWicMemoryStream(IWICImagingFactory& factory, const uint8_t* bytes, size_t count);
 
 // The first frame of a picture and the decoder it comes from (released after the frame).
 struct WicFrame {
-    ComOwner<IWICBitmapDecoder> decoder;
-    ComOwner<IWICBitmapFrameDecode> frame;
+    ComPointer<IWICBitmapDecoder> decoder;
+    ComPointer<IWICBitmapFrameDecode> frame;
 };
 
 // The first frame of the picture in `stream`, through the decoder WIC chooses by the content;

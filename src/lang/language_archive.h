@@ -55,6 +55,9 @@ std::wstring LangHeaderString(int number);
 int CurrentLanguageIndex();
 void SetCurrentLanguageIndex(int languageIndex);
 
+// Whether the user interface speaks German: the maker's German site and pages are for it.
+inline bool GermanInterface() { return CurrentLanguageIndex() == kLanguageGerman; }
+
 // A translation file's table: while one is active it replaces the archive's languages.
 // Activating takes the table over. A table replaced by another, or left for the archive, is
 // freed as soon as no copy of one of its texts is under way on another thread (at the latest

@@ -5,13 +5,14 @@
 #include <algorithm>
 #include <vector>
 
+#include "common/file_attributes.h"
 #include "lang/language_archive.h"
 #include "lang/language_choice.h"
 #include "lang/translation_file.h"
 #include "res/resource.h"
 #include "settings/app_config.h"
 
-bool LanguageMenuNumbered() { return GetFileAttributesW(L"AtlMiscX") != INVALID_FILE_ATTRIBUTES; }
+bool LanguageMenuNumbered() { return PathExists(L"AtlMiscX"); }
 
 HMENU CreateLanguageMenu(const LanguageArchive& archive, int currentLanguage, bool numbered) {
     HMENU menu = CreatePopupMenu();

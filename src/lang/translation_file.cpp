@@ -13,11 +13,11 @@
 #include "common/whole_file.h"
 #include "lang/language_archive.h"
 #include "lang/language_choice.h"
+#include "lang/text_ids.h"
 
 namespace {
 
 constexpr DWORD kChooserPathCapacity = 260;
-constexpr int kTextTranslationTooLarge = 43;
 
 bool IsLargerThan(const std::wstring& path, uint64_t maxSize) {
     WIN32_FILE_ATTRIBUTE_DATA data{};

@@ -1,16 +1,15 @@
-#include <windows.h>
+#include "render/frame_composition.h"
+
 #include <shellapi.h>
 #include <objbase.h>
 #include <GL/gl.h>
 
-#include <cstring>
 #include <memory>
-#include <string>
 
 #include "common/proc_address.h"
 #include "common/system_folders.h"
+#include "common/unique_handle.h"
 #include "imaging/png_output.h"
-#include "render/gl_3d_clock.h"
 
 namespace {
 
@@ -35,36 +34,26 @@ DWORD WINAPI OpenSnapshot(void* parameter) {
 
 }  // namespace
 
-std::wstring GL3DClock::SnapshotPath() {
-    return TemporaryFolderPath() + L"Orbelin_tmp.png";
-}
+std::wstring FrameBitmap::SnapshotPath() { return TemporaryFolderPath() + L"Orbelin_tmp.png"; }
 
-void GL3DClock::TakeSnapshot(uint8_t alpha) {
+void FrameBitmap::TakeSnapshot(uint8_t alpha) const {
     const std::wstring path = SnapshotPath();
-    SavePng(m_frameBitmap, path.c_str(), alpha);
+    SavePng(m_bitmap.Get(), path.c_str(), alpha);
     auto threadPath = std::make_unique<std::wstring>(path);
-    HANDLE thread = CreateThread(nullptr, 0, OpenSnapshot, threadPath.get(), 0, nullptr);
-    if (thread != nullptr) {
-        threadPath.release();  // the thread owns it now
-        CloseHandle(thread);
-    }
+    const UniqueHandle thread(CreateThread(nullptr, 0, OpenSnapshot, threadPath.get(), 0, nullptr));
+    if (thread.IsValid()) threadPath.release();  // the thread owns it now
 }
 
-bool GL3DClock::CreateFrameBitmap(int width, int height) {
-    HBITMAP oldBitmap = m_frameBitmap;
-    if (m_frameDC != nullptr) {
-        DeleteDC(m_frameDC);
-        m_frameDC = nullptr;
-    }
-    m_frameBitmap = nullptr;
-    m_frameWidth = width;
-    m_frameHeight = height;
-    m_frameStride = width * 4;
-    m_framePixels = nullptr;
+bool FrameBitmap::Create(int width, int height) {
+    m_dc.Reset();
+    m_width = width;
+    m_height = height;
+    m_pixels = nullptr;
 
-    bool created = false;
-    m_frameDC = CreateCompatibleDC(nullptr);
-    if (m_frameDC != nullptr) {
+    HBITMAP bitmap = nullptr;
+    void* pixels = nullptr;
+    m_dc.Reset(CreateCompatibleDC(nullptr));
+    if (m_dc) {
         BITMAPINFO info{};
         info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
         info.bmiHeader.biWidth = width;
@@ -72,49 +61,44 @@ bool GL3DClock::CreateFrameBitmap(int width, int height) {
         info.bmiHeader.biPlanes = 1;
         info.bmiHeader.biBitCount = 32;
         info.bmiHeader.biCompression = BI_RGB;
-        void* pixels = nullptr;
-        m_frameBitmap = CreateDIBSection(m_frameDC, &info, DIB_RGB_COLORS, &pixels, nullptr, 0);
-        m_framePixels = static_cast<uint8_t*>(pixels);
-        created = m_frameBitmap != nullptr;
+        bitmap = CreateDIBSection(m_dc.Get(), &info, DIB_RGB_COLORS, &pixels, nullptr, 0);
     }
-    if (oldBitmap != nullptr) DeleteObject(oldBitmap);
-    if (!created) {
-        ReleaseFrameBitmap();
+    // The bitmap held before goes once the new one is made.
+    m_bitmap.Reset(bitmap);
+    m_pixels = static_cast<uint8_t*>(pixels);
+    if (!m_bitmap) {
+        Release();
         return false;
     }
     GdiFlush();
     return true;
 }
 
-void GL3DClock::ReleaseFrameBitmap() {
-    m_frameWidth = 0;
-    m_frameHeight = 0;
-    m_frameStride = 0;
-    if (m_frameBitmap != nullptr) DeleteObject(m_frameBitmap);
-    if (m_frameDC != nullptr) DeleteDC(m_frameDC);
-    m_frameBitmap = nullptr;
-    m_frameDC = nullptr;
-    m_framePixels = nullptr;
+void FrameBitmap::Release() {
+    m_width = 0;
+    m_height = 0;
+    m_bitmap.Reset();
+    m_dc.Reset();
+    m_pixels = nullptr;
 }
 
-void GL3DClock::ReadBack() {
-    if (m_framePixels == nullptr) return;
-    // The scene is drawn upside down (see DrawFrame), so OpenGL, which delivers the bottom row
-    // first, delivers the frame's top row first: straight into the top-down frame bitmap, without
-    // a second copy of the pixels.
+void FrameBitmap::ReadBack() {
+    if (m_pixels == nullptr) return;
+    // The scene is drawn upside down (see GL3DClock::DrawFrame), so OpenGL, which delivers the
+    // bottom row first, delivers the frame's top row first: straight into the top-down bitmap,
+    // without a second copy of the pixels.
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, m_frameWidth, m_frameHeight, GL_BGRA_EXT, GL_UNSIGNED_BYTE, m_framePixels);
+    glReadPixels(0, 0, m_width, m_height, GL_BGRA_EXT, GL_UNSIGNED_BYTE, m_pixels);
 }
 
-void GL3DClock::Present() {
+void FrameBitmap::Present(HWND window, SIZE size, uint8_t alpha) const {
     const UpdateLayeredWindowFunction updateLayeredWindow = LayeredWindowUpdater();
-    if (m_frameBitmap == nullptr || updateLayeredWindow == nullptr) return;
-    SIZE size{static_cast<LONG>(m_viewportWidth), static_cast<LONG>(m_viewportHeight)};
-    BLENDFUNCTION blend{AC_SRC_OVER, 0, ConstantAlphaForOpacity(m_opacity), AC_SRC_ALPHA};
-    HGDIOBJ replaced = SelectObject(m_frameDC, m_frameBitmap);
+    if (!m_bitmap || updateLayeredWindow == nullptr) return;
+    BLENDFUNCTION blend{AC_SRC_OVER, 0, alpha, AC_SRC_ALPHA};
+    HGDIOBJ replaced = SelectObject(m_dc.Get(), m_bitmap.Get());
     POINT source{0, 0};
     // No screen device context and no destination point: the window keeps its place and takes
     // the new picture and size.
-    updateLayeredWindow(m_displayWindow, nullptr, nullptr, &size, m_frameDC, &source, 0, &blend, ULW_ALPHA);
-    SelectObject(m_frameDC, replaced);
+    updateLayeredWindow(window, nullptr, nullptr, &size, m_dc.Get(), &source, 0, &blend, ULW_ALPHA);
+    SelectObject(m_dc.Get(), replaced);
 }

@@ -66,16 +66,7 @@ void GL3DClock::SetObjectType(int objectType) {
     m_objectType = (objectType >= 0 && objectType < kObjectTypeCount) ? objectType : 3;
 }
 
-bool GL3DClock::SetPendingPicture(const std::wstring& path) {
-    const int imageMode = m_imageMode.load(std::memory_order_relaxed);
-    HBITMAP picture = LoadTexturePictureFile(path.c_str(), imageMode);
-    if (picture == nullptr) return false;
-    m_facesImageMode.store(imageMode, std::memory_order_relaxed);
-    SetPendingPictureHandle(picture);
-    return true;
-}
-
-void GL3DClock::SetPendingPictureHandle(HBITMAP picture) { DeleteBitmap(m_pendingPicture.exchange(picture)); }
+void GL3DClock::SetPendingPicture(HBITMAP picture) { DeleteBitmap(m_pendingPicture.exchange(picture)); }
 
 void GL3DClock::SetPlaceholder(HBITMAP placeholder) { DeleteBitmap(m_placeholder.exchange(placeholder)); }
 
@@ -206,7 +197,7 @@ void GL3DClock::DrawFrame(bool present, bool snapshot) {
 
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
-    // Upside down, so that the read-back delivers the top row first (see ReadBack).
+    // Upside down, so that the read-back delivers the top row first (see FrameBitmap::ReadBack).
     glScalef(1.0f, -1.0f, 1.0f);
     gluPerspective(45.0, m_viewportWidth / m_viewportHeight, static_cast<double>(0.1f), 250.0);
     glMatrixMode(GL_MODELVIEW);
@@ -236,10 +227,14 @@ void GL3DClock::DrawFrame(bool present, bool snapshot) {
     }
     steps.Lap(&FrameStepTimes::draw);
 
-    ReadBack();
+    m_frame.ReadBack();
     steps.Lap(&FrameStepTimes::readBack);
-    if (present) Present();
+    if (present) {
+        m_frame.Present(m_displayWindow,
+                        SIZE{static_cast<LONG>(m_viewportWidth), static_cast<LONG>(m_viewportHeight)},
+                        ConstantAlphaForOpacity(m_opacity));
+    }
     steps.Lap(&FrameStepTimes::present);
     steps.EndFrame();
-    if (snapshot && m_frameBitmap != nullptr) TakeSnapshot(ConstantAlphaForOpacity(m_opacity));
+    if (snapshot && m_frame.Bitmap() != nullptr) m_frame.TakeSnapshot(ConstantAlphaForOpacity(m_opacity));
 }

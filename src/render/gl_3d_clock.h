@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "render/frame_composition.h"
 #include "render/sample_decoding.h"
 #include "render/scene_geometry.h"
 
@@ -43,6 +44,7 @@ public:
     void SetSpeedFactor(float speedFactor) { m_speedFactor = speedFactor; }
     // The aspect mode in force (m_img_mode); read by both threads.
     void SetImageMode(int imageMode) { m_imageMode.store(imageMode, std::memory_order_relaxed); }
+    int ImageMode() const { return m_imageMode.load(std::memory_order_relaxed); }
     void SetOpacity(double opacityPercent) { m_opacity = opacityPercent; }
     void SetDisplayWindow(HWND window) { m_displayWindow = window; }
 
@@ -69,12 +71,10 @@ public:
     void StartSamplePictures() { m_sampleDecoding.Start(m_imageMode.load(std::memory_order_relaxed)); }
 
     // --- hand-over from the display's worker thread ---
-    // Loads the picture file as a texture picture in the current aspect mode and makes it the
-    // next picture. A file that cannot be read or decoded changes nothing and returns false.
-    bool SetPendingPicture(const std::wstring& path);
-    // The next picture (a texture picture); the scene owns it from now on. A pending picture
-    // that was never taken is deleted.
-    void SetPendingPictureHandle(HBITMAP picture);
+    // The next picture: a texture picture that the worker decoded in the aspect mode in force
+    // (ImageMode). The scene owns it from now on; a pending picture that was never taken is
+    // deleted.
+    void SetPendingPicture(HBITMAP picture);
     // A picture for all three faces; the scene owns it from now on.
     void SetPlaceholder(HBITMAP placeholder);
     // Moves the sample pictures one face on at the next frame.
@@ -94,10 +94,10 @@ public:
     void UploadTexture(int slot, HBITMAP bitmap, bool deleteBitmap);
 
     // The frame as the window last received it: top-down B, G, R, A rows of width * 4 bytes.
-    const uint8_t* FramePixels() const { return m_framePixels; }
-    int FrameWidth() const { return m_frameWidth; }
-    int FrameHeight() const { return m_frameHeight; }
-    HBITMAP FrameBitmap() const { return m_frameBitmap; }
+    const uint8_t* FramePixels() const { return m_frame.Pixels(); }
+    int FrameWidth() const { return m_frame.Width(); }
+    int FrameHeight() const { return m_frame.Height(); }
+    HBITMAP FrameBitmap() const { return m_frame.Bitmap(); }
     unsigned FaceTexture(int slot) const { return m_faceTextures[slot]; }
     int FaceCounter() const { return m_faceCounter; }
     // How many pictures from the worker the frames have taken so far.
@@ -105,7 +105,7 @@ public:
     int TargetWidth() const { return m_width; }
 
     // Where the frame snapshots go: the temporary folder's "Orbelin_tmp.png".
-    static std::wstring SnapshotPath();
+    static std::wstring SnapshotPath() { return FrameBitmap::SnapshotPath(); }
 
     // The shared animation counter of all displays.
     static float AnimationCounter();
@@ -115,13 +115,8 @@ private:
     bool CreateContexts();
     bool LoadWglExtensions();
     bool CreatePbuffer();
-    bool CreateFrameBitmap(int width, int height);
-    void ReleaseFrameBitmap();
-    void ReadBack();
-    void Present();
     void ApplyPendingTextures();
     void LoadSamplePictures();
-    void TakeSnapshot(uint8_t alpha);
     void DeleteFaceTextures();
 
     // Render target.
@@ -135,12 +130,7 @@ private:
     int m_height = 1024;
 
     // Frame bitmap.
-    int m_frameWidth = 0;
-    int m_frameHeight = 0;
-    int m_frameStride = 0;
-    HDC m_frameDC = nullptr;
-    HBITMAP m_frameBitmap = nullptr;
-    uint8_t* m_framePixels = nullptr;
+    ::FrameBitmap m_frame;
 
     // Scene.
     // Width, height and bits per pixel of the picture in a texture; all 0 for one without.

@@ -1,4 +1,10 @@
-#include <windows.h>
+// The render target of GL3DClock (declared in render/gl_3d_clock.h): an OpenGL pbuffer with a
+// context of its own, made on the device context of a host window whose context shares its
+// textures, and opened, made current and closed again by the scene. The driver's entry points it
+// is made with are declared in render/render_target.h.
+
+#include "render/render_target.h"
+
 #include <GL/gl.h>
 
 #include "common/message_box.h"
@@ -6,28 +12,6 @@
 
 namespace {
 
-DECLARE_HANDLE(HPBUFFERARB);
-
-using WglDestroyPbuffer = BOOL(WINAPI*)(HPBUFFERARB);
-using WglQueryPbuffer = BOOL(WINAPI*)(HPBUFFERARB, int, int*);
-using WglGetPbufferDC = HDC(WINAPI*)(HPBUFFERARB);
-using WglCreatePbuffer = HPBUFFERARB(WINAPI*)(HDC, int, int, int, const int*);
-using WglReleasePbufferDC = int(WINAPI*)(HPBUFFERARB, HDC);
-using WglChoosePixelFormat = BOOL(WINAPI*)(HDC, const int*, const FLOAT*, UINT, int*, UINT*);
-using WglGetPixelFormatAttribfv = BOOL(WINAPI*)(HDC, int, int, UINT, const int*, FLOAT*);
-using WglGetPixelFormatAttribiv = BOOL(WINAPI*)(HDC, int, int, UINT, const int*, int*);
-
-// The WGL extension entry points; looked up again each time a render target opens.
-struct WglExtensions {
-    WglDestroyPbuffer destroyPbuffer = nullptr;
-    WglQueryPbuffer queryPbuffer = nullptr;
-    WglGetPbufferDC getPbufferDC = nullptr;
-    WglCreatePbuffer createPbuffer = nullptr;
-    WglReleasePbufferDC releasePbufferDC = nullptr;
-    WglChoosePixelFormat choosePixelFormat = nullptr;
-    WglGetPixelFormatAttribfv getPixelFormatAttribfv = nullptr;
-    WglGetPixelFormatAttribiv getPixelFormatAttribiv = nullptr;
-};
 WglExtensions g_wgl;
 
 template <typename Function>
@@ -166,7 +150,7 @@ bool GL3DClock::CreateContexts() {
 
 bool GL3DClock::OpenRenderTarget(HWND hostWindow) {
     m_hostWindow = hostWindow;
-    if (!CreateContexts() || !CreateFrameBitmap(m_width, m_height)) {
+    if (!CreateContexts() || !m_frame.Create(m_width, m_height)) {
         CloseRenderTarget();
         return false;
     }
@@ -221,7 +205,7 @@ void GL3DClock::CloseRenderTarget() {
     }
     m_hostContext = nullptr;
     m_hostDC = nullptr;
-    ReleaseFrameBitmap();
+    m_frame.Release();
 }
 
 void GL3DClock::DeleteFaceTextures() {

@@ -135,4 +135,3 @@
 #define IDC_BROWSER_ADDRESS 3302     // ComboBoxEx32 list of addresses in dialog 135
 #define IDC_BROWSER_STATUS 3303      // status text (the page title) in dialog 135
 #define IDM_CHECK_FOR_UPDATES 32801  // opens the browser window on the update page
-#define IDT_CHECK_FOR_UPDATES 247    // language text "Check for updates" (a text id, not a resource)

@@ -1,5 +1,7 @@
 #include "settings/app_config.h"
 
+#include <windows.h>
+
 #include "settings/setting_value.h"
 
 AppConfig& GlobalAppConfig() {
@@ -10,6 +12,36 @@ AppConfig& GlobalAppConfig() {
 void AppConfig::SetImageTimerFromSlider(int position) {
     imageTimer.Set(position);
     imageTimer.Hold(imageTimer.Range().Clamp(imageTimer.Value()));
+}
+
+void LoadDisplayConfig(DisplayConfig& display, AppConfig& app, DisplayWindowHost* host) {
+    display.textAlign.Load();
+    display.textBold.Load();
+    display.textItalic.Load();
+    display.textShadow.Load();
+    display.showDate.Load();
+    display.textOutline.Load();
+    display.textPlacement.Hold(0);
+    display.textPlacement.Load();
+    display.showSeconds.Load();
+    display.fixedPosition.Load();
+    display.pictureSource.Load();
+    display.fontName.Load(2048);
+    display.height = display.size.Load();
+    display.pictureSource.Load();
+    display.left.Hold(DefaultDisplayLeft(GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_CXVIRTUALSCREEN),
+                                         display.size.Value()));
+    display.left.Load();
+    display.top.Load();
+    display.userShadow.Load();
+    display.opacity = display.transparency.Load();
+
+    app.subfolder.Load();
+    app.imageTimer.Load();
+    app.stackingMode.Load();  // the display takes its stacking mode from it when it is created
+    display.rotationSpeed = app.rotateSpeed.Load();
+
+    if (host != nullptr && !host->HasDisplayWindow()) host->CreateDisplayWindow(display.size.Value());
 }
 
 LoadedSettings LoadAllSettings(AppConfig& app, const DisplayConfigSlots& displays, const SettingsLoadHooks& hooks) {

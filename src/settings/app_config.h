@@ -53,6 +53,11 @@ AppConfig& GlobalAppConfig();
 // for each of its 32767 code units and the six marker characters.
 inline constexpr unsigned kEncodedPathCapacity = (32767 + 6) * 6 + 1;
 
+// Reads every key of the display from the settings file, together with the global keys that
+// belong to a display load (m_subfolder, m_image_timer, m_rotate_speed, m_new_on_top_state), then lets `host`
+// create the window if there is none. `host` may be null.
+void LoadDisplayConfig(DisplayConfig& display, AppConfig& app, DisplayWindowHost* host);
+
 // The steps of loading all settings that belong to other parts of the program.
 struct SettingsLoadHooks {
     std::function<int()> queryAutostart;                // the start-with-Windows state, 0 or 1

@@ -2,8 +2,6 @@
 
 #include <windows.h>
 
-#include "settings/app_config.h"
-
 std::wstring DisplaySlotSuffix(int slot) { return slot <= 0 ? std::wstring() : L"_" + std::to_wstring(slot + 1); }
 
 int DefaultDisplayLeft(int virtualScreenLeft, int virtualScreenWidth, int displayWidth) {
@@ -25,36 +23,6 @@ void DisplayConfig::AssignSlot(int slot) {
                                  &userShadow};
     for (IntSetting* item : items) item->ApplySuffix(suffix);
     fontName.ApplySuffix(suffix);
-}
-
-void LoadDisplayConfig(DisplayConfig& display, AppConfig& app, DisplayWindowHost* host) {
-    display.textAlign.Load();
-    display.textBold.Load();
-    display.textItalic.Load();
-    display.textShadow.Load();
-    display.showDate.Load();
-    display.textOutline.Load();
-    display.textPlacement.Hold(0);
-    display.textPlacement.Load();
-    display.showSeconds.Load();
-    display.fixedPosition.Load();
-    display.pictureSource.Load();
-    display.fontName.Load(2048);
-    display.height = display.size.Load();
-    display.pictureSource.Load();
-    display.left.Hold(DefaultDisplayLeft(GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_CXVIRTUALSCREEN),
-                                         display.size.Value()));
-    display.left.Load();
-    display.top.Load();
-    display.userShadow.Load();
-    display.opacity = display.transparency.Load();
-
-    app.subfolder.Load();
-    app.imageTimer.Load();
-    app.stackingMode.Load();  // the display takes its stacking mode from it when it is created
-    display.rotationSpeed = app.rotateSpeed.Load();
-
-    if (host != nullptr && !host->HasDisplayWindow()) host->CreateDisplayWindow(display.size.Value());
 }
 
 void SaveDisplayPlacement(const DisplayConfig& display) {

@@ -4,8 +4,6 @@
 
 #include "settings/setting_item.h"
 
-struct AppConfig;
-
 inline constexpr int kDisplaySlotCount = 8;
 
 // The key suffix of a display slot: none for slot 0, "_2" to "_8" for slots 1 to 7.
@@ -69,11 +67,6 @@ public:
     virtual bool HasDisplayWindow() const = 0;
     virtual void CreateDisplayWindow(int size) = 0;
 };
-
-// Reads every key of the display from the settings file, together with the global keys that
-// belong to a display load (m_subfolder, m_image_timer, m_rotate_speed, m_new_on_top_state), then lets `host`
-// create the window if there is none. `host` may be null.
-void LoadDisplayConfig(DisplayConfig& display, AppConfig& app, DisplayWindowHost* host);
 
 // Writes size, left and top (in this order) after the display was moved or resized.
 void SaveDisplayPlacement(const DisplayConfig& display);

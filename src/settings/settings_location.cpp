@@ -6,6 +6,7 @@
 #include <ctime>
 #include <vector>
 
+#include "common/file_attributes.h"
 #include "common/module_path.h"
 #include "common/system_folders.h"
 #include "common/unique_handle.h"
@@ -18,11 +19,6 @@ namespace {
 constexpr const wchar_t* kProbeKey = L"TestIni";
 // A settings file is a few kilobytes; anything far larger is not ours to rewrite.
 constexpr LONGLONG kLargestConvertibleFile = 16 * 1024 * 1024;
-
-bool IsExistingFile(const std::wstring& path) {
-    const DWORD attributes = GetFileAttributesW(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
-}
 
 // A read-only file is never written, also where the file system would let an administrator
 // (or Wine running as root) write it anyway.

@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "common/unique_handle.h"
 #include "sources/picture_acceptance.h"
 
 namespace {
@@ -47,14 +48,11 @@ using DirectoryIdentity = std::pair<DWORD, uint64_t>;  // volume serial number, 
 
 // The identity of a directory; empty when it cannot be opened or asked.
 bool IdentifyDirectory(const std::wstring& path, DirectoryIdentity& identity) {
-    HANDLE handle =
-        CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) return false;
+    const UniqueHandle handle(CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
+                                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                          FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     BY_HANDLE_FILE_INFORMATION information{};
-    const bool known = GetFileInformationByHandle(handle, &information) != FALSE;
-    CloseHandle(handle);
-    if (!known) return false;
+    if (!handle.IsValid() || !GetFileInformationByHandle(handle.Get(), &information)) return false;
     identity = {information.dwVolumeSerialNumber,
                 (uint64_t{information.nFileIndexHigh} << 32) | information.nFileIndexLow};
     return true;

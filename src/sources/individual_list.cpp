@@ -4,9 +4,13 @@
 #include "sources/individual_list_text.h"
 #include "sources/picture_acceptance.h"
 
+std::vector<std::wstring> StoredIndividualListPaths() {
+    return IndividualListCandidates(IniReadCodeSection(kIndividualListKey));
+}
+
 void LoadIndividualPictures(PictureList& list) {
     list.Clear();
-    for (const std::wstring& path : IndividualListCandidates(IniReadCodeSection(kIndividualListKey))) {
+    for (const std::wstring& path : StoredIndividualListPaths()) {
         if (IsAcceptedPicture(path)) list.Insert(path);
     }
 }

@@ -10,6 +10,10 @@
 
 inline constexpr const wchar_t* kIndividualListKey = L"Protected_User_Images";
 
+// The paths the stored list names, in their stored order, as they are stored: no file is looked
+// at. Empty when nothing is stored or the stored value does not decode.
+std::vector<std::wstring> StoredIndividualListPaths();
+
 // Clears `list` and fills it with the stored paths that are pictures; missing files, files
 // that are not pictures and pieces too short to be a path are skipped. The stored text is not
 // changed. A stored value that does not decode gives an empty list.

@@ -2,24 +2,28 @@
 
 #include <commctrl.h>
 #include <commdlg.h>
-#include <shlobj.h>
 
 #include <algorithm>
 #include <memory>
 #include <set>
 
 #include "common/active_dialog.h"
+#include "common/dropped_files.h"
+#include "common/file_attributes.h"
 #include "common/process_flags.h"
 #include "common/unique_handle.h"
 #include "imaging/file_size_format.h"
 #include "lang/language_archive.h"
+#include "lang/text_ids.h"
 #include "res/resource.h"
 #include "settings/app_config.h"
 #include "settings/ini_file.h"
+#include "sources/chooser_result.h"
 #include "sources/individual_list.h"
-#include "sources/individual_list_text.h"
 #include "sources/picture_acceptance.h"
 #include "sources/picture_selection_texts.h"
+#include "sources/shell_folder_children.h"
+#include "sources/toolbar_resource.h"
 
 namespace {
 
@@ -29,20 +33,6 @@ constexpr DWORD kDropSettleMs = 100;
 constexpr int kStatusBarHeight = 24;
 constexpr int kFileChooserBuffer = 100000;
 
-// Text ids of the language archive.
-constexpr int kTextPlacePictures = 4;
-constexpr int kTextDeleteHint = 5;
-constexpr int kTextReady = 15;
-constexpr int kTextItems = 33;
-constexpr int kTextAttention = 39;
-constexpr int kTextInfoCaption = 40;
-constexpr int kTextLimit = 41;
-constexpr int kTextListNotStored = 42;
-constexpr int kTextReset = 57;
-constexpr int kTextDelete = 62;
-constexpr int kTextTitle = 83;
-constexpr int kTextFolderColumn = 208;
-
 // The view modes: 0 list with small images, 1 to 3 thumbnails of 128, 256 and 512 pixels.
 constexpr int kViewModeCount = 4;
 constexpr int kCellSizes[kViewModeCount] = {16, 128, 256, 512};
@@ -50,29 +40,6 @@ constexpr int kViewCommands[kViewModeCount] = {IDC_PICTURES_VIEW_LIST, IDC_PICTU
                                                IDC_PICTURES_VIEW_512};
 
 const wchar_t kChooserFilter[] = L"(*.jpg,*.jpeg,*.png,*.bmp,*.gif)\0*.jpg;*.jpeg;*.png;*.bmp;*.gif\0(*.*)\0*.*\0";
-
-// The toolbar resource: its button size and commands (0 for a separator).
-struct ToolbarResource {
-    int buttonWidth = 24;
-    int buttonHeight = 24;
-    std::vector<WORD> commands;
-};
-
-ToolbarResource ReadToolbarResource(HINSTANCE instance, int id) {
-    ToolbarResource toolbar;
-    HRSRC found = FindResourceW(instance, MAKEINTRESOURCEW(id), MAKEINTRESOURCEW(241));  // RT_TOOLBAR
-    if (found == nullptr) return toolbar;
-    const DWORD size = SizeofResource(instance, found);
-    HGLOBAL loaded = LoadResource(instance, found);
-    const auto* words = static_cast<const WORD*>(loaded != nullptr ? LockResource(loaded) : nullptr);
-    // version, width, height, count, then the commands
-    if (words == nullptr || size < 8 || words[0] != 1) return toolbar;
-    toolbar.buttonWidth = words[1];
-    toolbar.buttonHeight = words[2];
-    const size_t count = std::min<size_t>(words[3], (size - 8) / sizeof(WORD));
-    toolbar.commands.assign(words + 4, words + 4 + count);
-    return toolbar;
-}
 
 // The image of each toolbar command in the toolbar bitmap.
 int ToolbarImageOf(int command) {
@@ -140,42 +107,6 @@ void CopyText(const std::wstring& text, wchar_t* buffer, int capacity) {
     buffer[count] = L'\0';
 }
 
-struct IdListFreer {
-    void operator()(ITEMIDLIST* list) const { CoTaskMemFree(list); }
-};
-using IdListOwner = std::unique_ptr<ITEMIDLIST, IdListFreer>;
-
-// The paths of the direct children of a shell folder (folders, files and hidden items) that have
-// a file-system path; empty when `path` is no shell folder.
-std::vector<std::wstring> ShellFolderChildren(const std::wstring& path) {
-    std::vector<std::wstring> children;
-    IdListOwner folderList(ILCreateFromPathW(path.c_str()));
-    if (!folderList) return children;
-    IShellFolder* desktop = nullptr;
-    if (FAILED(SHGetDesktopFolder(&desktop)) || desktop == nullptr) return children;
-    IShellFolder* folder = nullptr;
-    const HRESULT bound =
-        desktop->BindToObject(folderList.get(), nullptr, IID_IShellFolder, reinterpret_cast<void**>(&folder));
-    desktop->Release();
-    if (FAILED(bound) || folder == nullptr) return children;
-    IEnumIDList* items = nullptr;
-    if (folder->EnumObjects(nullptr, SHCONTF_FOLDERS | SHCONTF_NONFOLDERS | SHCONTF_INCLUDEHIDDEN, &items) == S_OK &&
-        items != nullptr) {
-        PITEMID_CHILD child = nullptr;
-        while (items->Next(1, &child, nullptr) == S_OK) {
-            IdListOwner childList(child);
-            IdListOwner full(ILCombine(folderList.get(), childList.get()));
-            wchar_t childPath[MAX_PATH] = L"";
-            if (full && SHGetPathFromIDListW(full.get(), childPath) && childPath[0] != L'\0') {
-                children.push_back(childPath);
-            }
-        }
-        items->Release();
-    }
-    folder->Release();
-    return children;
-}
-
 }  // namespace
 
 CMeineBilderDlg& ThePictureSelectionDialog() {
@@ -192,9 +123,8 @@ void OpenPictureSelectionDialog(HWND settingsDialog, const std::vector<std::wstr
 }
 
 bool StoredIndividualListIsEmpty() {
-    for (const std::wstring& path : IndividualListCandidates(IniReadCodeSection(kIndividualListKey))) {
-        const DWORD attributes = GetFileAttributesW(path.c_str());
-        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) return false;
+    for (const std::wstring& path : StoredIndividualListPaths()) {
+        if (IsExistingFile(path)) return false;
     }
     return true;
 }
@@ -210,11 +140,9 @@ void CMeineBilderDlg::Destroy() {
     }
     m_thumbnails.reset();
     m_dialog = m_listView = m_toolbar = m_statusBar = nullptr;
-    if (m_toolbarImages != nullptr) ImageList_Destroy(m_toolbarImages);
-    m_toolbarImages = nullptr;
-    if (m_largeIcon != nullptr) DestroyIcon(m_largeIcon);
-    if (m_smallIcon != nullptr) DestroyIcon(m_smallIcon);
-    m_largeIcon = m_smallIcon = nullptr;
+    m_toolbarImages.Reset();
+    m_largeIcon.Reset();
+    m_smallIcon.Reset();
     // A dialog made again starts from the stored list.
     m_pictures.Clear();
     m_shown.Clear();
@@ -224,8 +152,8 @@ void CMeineBilderDlg::Destroy() {
 HWND CMeineBilderDlg::Create(HWND owner) {
     if (m_dialog != nullptr && IsWindow(m_dialog)) return m_dialog;
     m_dialog = nullptr;
-    CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_PICTURE_SELECTION), owner, DialogProc,
-                       reinterpret_cast<LPARAM>(this));
+    CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_PICTURE_SELECTION), owner,
+                       DialogThunk<CMeineBilderDlg>, reinterpret_cast<LPARAM>(this));
     return m_dialog;
 }
 
@@ -235,28 +163,25 @@ void CMeineBilderDlg::ShowPictureSelection(HWND owner) {
     SetForegroundWindow(m_dialog);
 }
 
-INT_PTR CALLBACK CMeineBilderDlg::DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+INT_PTR CMeineBilderDlg::DialogMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_INITDIALOG) {
-        auto* self = reinterpret_cast<CMeineBilderDlg*>(lParam);
-        SetWindowLongPtrW(dialog, DWLP_USER, lParam);
-        self->m_dialog = dialog;
-        self->Initialize();
+        m_dialog = dialog;
+        Initialize();
         return TRUE;
     }
-    auto* self = reinterpret_cast<CMeineBilderDlg*>(GetWindowLongPtrW(dialog, DWLP_USER));
-    if (self == nullptr || self->m_dialog != dialog) return FALSE;
-    if (message == WM_NCDESTROY) SetWindowLongPtrW(dialog, DWLP_USER, 0);
-    return self->HandleMessage(message, wParam, lParam);
+    // A window of a dialog made before and destroyed is not this one.
+    if (m_dialog != dialog) return FALSE;
+    return HandleMessage(message, wParam, lParam);
 }
 
 void CMeineBilderDlg::Initialize() {
     HINSTANCE instance = GetModuleHandleW(nullptr);
-    m_largeIcon = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON,
-                                                GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), 0));
-    m_smallIcon = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON,
-                                                GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
-    SendMessageW(m_dialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_largeIcon));
-    SendMessageW(m_dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_smallIcon));
+    m_largeIcon.Reset(static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON,
+                                                    GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), 0)));
+    m_smallIcon.Reset(static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON,
+                                                    GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0)));
+    SendMessageW(m_dialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_largeIcon.Get()));
+    SendMessageW(m_dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_smallIcon.Get()));
     m_viewMode = std::clamp(GlobalAppConfig().listMode.Load(), 0, kViewModeCount - 1);
 
     m_statusBar = CreateWindowExW(0, STATUSCLASSNAMEW, LangString(kTextReady).c_str(),
@@ -287,11 +212,11 @@ void CMeineBilderDlg::Initialize() {
 
 void CMeineBilderDlg::RebuildTexts() {
     if (m_dialog == nullptr) return;
-    SetWindowTextW(m_dialog, LangString(kTextTitle).c_str());
+    SetWindowTextW(m_dialog, LangString(kTextIndividualPictures).c_str());
     SetDlgItemTextW(m_dialog, IDC_PICTURES_INFO,
                     PictureSelectionInfoText(LangString(kTextPlacePictures), LangString(kTextDeleteHint)).c_str());
 
-    const std::wstring folderTitle = LangString(kTextFolderColumn);
+    const std::wstring folderTitle = LangString(kTextFolder);
     LVCOLUMNW column{};
     column.mask = LVCF_TEXT;
     column.pszText = const_cast<wchar_t*>(folderTitle.c_str());
@@ -326,14 +251,11 @@ void CMeineBilderDlg::CreateToolbar() {
     if (m_toolbar == nullptr) return;
     SendMessageW(m_toolbar, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
 
-    m_toolbarImages = ImageList_Create(resource.buttonWidth, resource.buttonHeight, ILC_COLOR32, 5, 1);
-    HBITMAP images = static_cast<HBITMAP>(
-        LoadImageW(instance, MAKEINTRESOURCEW(IDR_PICTURE_TOOLBAR), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
-    if (images != nullptr) {
-        ImageList_Add(m_toolbarImages, images, nullptr);
-        DeleteObject(images);
-    }
-    SendMessageW(m_toolbar, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(m_toolbarImages));
+    m_toolbarImages.Reset(ImageList_Create(resource.buttonWidth, resource.buttonHeight, ILC_COLOR32, 5, 1));
+    const UniqueBitmap images(static_cast<HBITMAP>(
+        LoadImageW(instance, MAKEINTRESOURCEW(IDR_PICTURE_TOOLBAR), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+    if (images) ImageList_Add(m_toolbarImages.Get(), images.Get(), nullptr);
+    SendMessageW(m_toolbar, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(m_toolbarImages.Get()));
     SendMessageW(m_toolbar, TB_SETBITMAPSIZE, 0, MAKELPARAM(resource.buttonWidth, resource.buttonHeight));
 
     // The labels must live as long as the buttons.
@@ -414,7 +336,7 @@ void CMeineBilderDlg::EnsureListLoaded() {
 
 void CMeineBilderDlg::LoadStoredList() {
     m_listLoaded = true;
-    for (const std::wstring& path : IndividualListCandidates(IniReadCodeSection(kIndividualListKey))) {
+    for (const std::wstring& path : StoredIndividualListPaths()) {
         if (m_pictures.IsFull()) break;
         uint64_t bytes = 0;
         switch (CheckListedFile(path, bytes)) {
@@ -518,7 +440,7 @@ void CMeineBilderDlg::OnCommand(int id) {
 }
 
 void CMeineBilderDlg::ReportLimit() {
-    ShowDialogMessage(m_dialog, PictureLimitText(LangString(kTextLimit)), LangString(kTextInfoCaption), 0);
+    ShowDialogMessage(m_dialog, PictureLimitText(LangString(kTextPictureLimit)), LangString(kTextInfoCaption), 0);
 }
 
 void CMeineBilderDlg::ReportStoreFailure() {
@@ -636,15 +558,7 @@ void CMeineBilderDlg::AddDroppedFiles(const std::vector<std::wstring>& paths) {
 }
 
 void CMeineBilderDlg::OnDrop(HDROP drop) {
-    std::vector<std::wstring> paths;
-    const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
-    for (UINT i = 0; i < count; ++i) {
-        const UINT length = DragQueryFileW(drop, i, nullptr, 0);
-        std::wstring path(length + 1, L'\0');
-        path.resize(DragQueryFileW(drop, i, path.data(), length + 1));
-        paths.push_back(std::move(path));
-    }
-    DragFinish(drop);
+    const std::vector<std::wstring> paths = TakeDroppedFiles(drop);
     // The files of a drop may still be settling into place.
     Sleep(kDropSettleMs);
     AddDroppedFiles(paths);
@@ -665,21 +579,7 @@ void CMeineBilderDlg::ChooseFiles() {
     chooser.nMaxFileTitle = kFileChooserBuffer;
     chooser.Flags = OFN_EXPLORER | OFN_ALLOWMULTISELECT | OFN_NOCHANGEDIR;
     std::vector<std::wstring> chosen;
-    if (GetOpenFileNameW(&chooser)) {
-        // One file: its full path. Several: the folder, then each name, each ended by a null.
-        const std::wstring first(files.data());
-        const wchar_t* next = files.data() + first.size() + 1;
-        if (*next == L'\0') {
-            chosen.push_back(first);
-        } else {
-            const std::wstring folder = first.empty() || first.back() == L'\\' ? first : first + L"\\";
-            while (*next != L'\0' && next < files.data() + files.size()) {
-                const std::wstring name(next);
-                chosen.push_back(folder + name);
-                next += name.size() + 1;
-            }
-        }
-    }
+    if (GetOpenFileNameW(&chooser)) chosen = ChosenFilePaths(std::wstring_view(files.data(), files.size()));
     for (const std::wstring& path : chosen) {
         if (path.size() > 4 && AddPicture(path, true, true) == kListFull) break;
     }

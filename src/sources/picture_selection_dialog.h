@@ -7,8 +7,11 @@
 #include <string>
 #include <vector>
 
+#include "common/dialog_thunk.h"
+#include "common/gdi_objects.h"
 #include "sources/picture_selection_set.h"
 #include "sources/shown_pictures.h"
+#include "sources/shown_pictures_view.h"
 
 // The picture selection dialog, where the user assembles the individual picture list: up to 32
 // picture files, added by dropping files on it or with its "...." file chooser, shown as a list
@@ -65,7 +68,9 @@ public:
     CThumsListView2* Thumbnails() const { return m_thumbnails.get(); }
 
 private:
-    static INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+    template <typename Object>
+    friend INT_PTR CALLBACK DialogThunk(HWND, UINT, WPARAM, LPARAM);
+    INT_PTR DialogMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
     INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void Initialize();
     void CreateToolbar();
@@ -93,9 +98,9 @@ private:
     HWND m_listView = nullptr;
     HWND m_toolbar = nullptr;
     HWND m_statusBar = nullptr;
-    HIMAGELIST m_toolbarImages = nullptr;
-    HICON m_largeIcon = nullptr;
-    HICON m_smallIcon = nullptr;
+    UniqueImageList m_toolbarImages;
+    UniqueIcon m_largeIcon;
+    UniqueIcon m_smallIcon;
     std::vector<std::wstring> m_toolbarLabels;  // the buttons point into these texts
     PictureSelectionSet m_pictures;
     bool m_listLoaded = false;  // the stored list was read into m_pictures

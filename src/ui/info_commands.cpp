@@ -4,29 +4,27 @@
 
 #include <string>
 
+#include "browser/browser_module.h"
 #include "common/module_path.h"
 #include "common/system_folders.h"
+#include "install/portable_removal.h"
+#include "install/uninstall_page.h"
 #include "lang/language_archive.h"
+#include "lang/text_ids.h"
 #include "res/resource.h"
 #include "settings/ini_file.h"
 #include "settings/settings_location.h"
 #include "settings/settings_paths.h"
-#include "setup/browser_module.h"
-#include "setup/portable_removal.h"
-#include "setup/uninstall_page.h"
+#include "sources/picture_selection_set.h"
 #include "ui/info_command_texts.h"
 #include "ui/info_menu.h"
 #include "ui/mapi_mail.h"
-#include "ui/web_address.h"
 #include "ui/zip_file.h"
+#include "web/web_address.h"
 
 namespace {
 
-// The individual picture list holds at most this many pictures; the info box names it.
-constexpr int kIndividualPictureLimit = 32;
 constexpr const wchar_t* kArchiveEntryName = L"Orbelin_install.exe";
-
-bool GermanInterface() { return CurrentLanguageIndex() == kLanguageGerman; }
 
 std::wstring ProgramPage() { return LangHeaderString(ProgramPageHeaderText(GermanInterface())); }
 
@@ -37,12 +35,15 @@ bool ShellOpen(const std::wstring& target) {
 
 void ShowInfoBox(HWND dialog) {
     const std::wstring text =
-        InfoBoxText(LangString(1), LangString(2), LangString(3), LangString(4), kIndividualPictureLimit);
-    MessageBoxW(dialog, text.c_str(), LangString(90).c_str(), MB_OK);
+        InfoBoxText(LangString(kTextInfo), LangString(kTextAboutProgram), LangString(kTextAboutThemes),
+                    LangString(kTextPlacePictures), static_cast<int>(kMaxIndividualPictures));
+    // Not a slip: the info box has always taken its caption from the aspect mode's text 90.
+    MessageBoxW(dialog, text.c_str(), LangString(kTextKeepAndStretch).c_str(), MB_OK);
 }
 
 MailTexts RecommendMail() {
-    return ComposeRecommendMail(LangString(240), LangString(241), kProgramName, ProgramPage());
+    return ComposeRecommendMail(LangString(kTextRecommendSubject), LangString(kTextRecommendBody), kProgramName,
+                                ProgramPage());
 }
 
 void SendProgramByMail(HWND dialog) {
@@ -97,8 +98,8 @@ UniqueHandle& RemovalBatch() {
 void RemoveThisPortableCopy(const InfoCommandHost& host) {
     // An installed copy is removed by its uninstaller, which also takes its entries away.
     if (RememberedInstallation().kind != InstallKind::kNotInstalled) return;
-    const std::wstring question = LangString(202) + L"?";
-    const std::wstring caption = LangString(202);
+    const std::wstring question = LangString(kTextUninstall) + L"?";
+    const std::wstring caption = LangString(kTextUninstall);
     if (MessageBoxW(host.dialog, question.c_str(), caption.c_str(), MB_TOPMOST | MB_ICONQUESTION | MB_YESNOCANCEL) !=
         IDYES) {
         return;

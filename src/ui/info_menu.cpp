@@ -1,12 +1,14 @@
 #include "ui/info_menu.h"
 
+#include "common/gdi_objects.h"
 #include "common/module_path.h"
 #include "lang/language_archive.h"
+#include "lang/text_ids.h"
 #include "res/resource.h"
 #include "settings/settings_location.h"
 #include "ui/info_command_texts.h"
+#include "ui/owner_drawn_menus.h"
 #include "ui/shell_icon.h"
-#include "ui/win_cmd_bar2.h"
 
 namespace {
 
@@ -50,13 +52,13 @@ HMENU BuildInfoMenu(const Installation& installation) {
         return nullptr;
     }
 
-    AppendItem(info, IDM_INFO, LangString(1));
+    AppendItem(info, IDM_INFO, LangString(kTextInfo));
     AppendSeparator(info);
-    AppendItem(info, IDM_RECOMMEND, ReplaceEvery(LangString(242), L"#AP#", program));
-    AppendItem(info, IDM_SEND_PROGRAM, ReplaceEvery(LangString(243), L"#AP#", program));
+    AppendItem(info, IDM_RECOMMEND, ReplaceEvery(LangString(kTextRecommend), L"#AP#", program));
+    AppendItem(info, IDM_SEND_PROGRAM, ReplaceEvery(LangString(kTextSendProgram), L"#AP#", program));
     AppendSeparator(info);
 
-    const std::wstring uninstall = LangString(202);
+    const std::wstring uninstall = LangString(kTextUninstall);
     if (installation.kind != InstallKind::kNotInstalled) {
         const UINT id = installation.kind == InstallKind::kAllUsers ? IDM_UNINSTALL_ALL_USERS : IDM_UNINSTALL_USER;
         AppendItem(info, id, uninstall + L" (" + program + L")");
@@ -74,17 +76,17 @@ HMENU BuildInfoMenu(const Installation& installation) {
         AppendSeparator(info);
     }
 
-    AppendItem(info, IDC_FAQ, LangString(244) + L"\t(# ?)");
-    AppendItem(info, IDM_HOMEPAGE, LangString(246));
-    AppendItem(info, IDM_HISTORY, LangString(245));
-    AppendItem(info, IDM_CHECK_FOR_UPDATES, LangString(IDT_CHECK_FOR_UPDATES));
-    AppendItem(info, IDM_LICENSE, LangString(22));
+    AppendItem(info, IDC_FAQ, LangString(kTextFaq) + L"\t(# ?)");
+    AppendItem(info, IDM_HOMEPAGE, LangString(kTextHomepage));
+    AppendItem(info, IDM_HISTORY, LangString(kTextHistory));
+    AppendItem(info, IDM_CHECK_FOR_UPDATES, LangString(kTextCheckForUpdates));
+    AppendItem(info, IDM_LICENSE, LangString(kTextLicense));
     AppendSeparator(info);
-    AppendItem(info, IDM_RESTART, LangString(19));
+    AppendItem(info, IDM_RESTART, LangString(kTextRestart));
     AppendSeparator(info);
-    AppendItem(info, IDC_EXIT, LangString(52));
+    AppendItem(info, IDC_EXIT, LangString(kTextExit));
 
-    const std::wstring infoTitle = LangString(1);
+    const std::wstring infoTitle = LangString(kTextInfo);
     AppendMenuW(bar, MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(info), infoTitle.c_str());
     return bar;
 }
@@ -114,10 +116,9 @@ int AttachInfoMenuIcons(CWinCmdBar2& bar) {
     };
     int registered = 0;
     for (const auto& icon : icons) {
-        HICON shellIcon = LoadShellIcon(icon.shellIcon);
-        if (shellIcon == nullptr) continue;
-        if (bar.RegisterIcon(shellIcon, icon.command) != 0) ++registered;
-        DestroyIcon(shellIcon);
+        // The bar keeps a copy in its image list.
+        const UniqueIcon shellIcon(LoadShellIcon(icon.shellIcon));
+        if (shellIcon && bar.RegisterIcon(shellIcon.Get(), icon.command) != 0) ++registered;
     }
     return registered;
 }

@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "setup/install_detection.h"
-#include "setup/uninstall_entry.h"
+#include "install/install_detection.h"
+#include "install/uninstall_entry.h"
 
 class CWinCmdBar2;
 

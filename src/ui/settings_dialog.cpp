@@ -8,6 +8,8 @@
 #include <algorithm>
 
 #include "common/active_dialog.h"
+#include "common/co_task_memory.h"
+#include "common/dropped_files.h"
 #include "common/process_flags.h"
 #include "display/deactivation_check.h"
 #include "display/display_slots.h"
@@ -54,23 +56,11 @@ SettingsDialog& TheSettingsDialog() {
     return dialog;
 }
 
-SettingsDialog::~SettingsDialog() {
-    // The dialog lives until the process ends; what it made for its controls goes with it.
-    if (m_arrowFont != nullptr) DeleteObject(m_arrowFont);
-    if (m_toolbarFont != nullptr) DeleteObject(m_toolbarFont);
-    if (m_quickImages != nullptr) ImageList_Destroy(m_quickImages);
-    if (m_largeIcon != nullptr) DestroyIcon(m_largeIcon);
-    if (m_smallIcon != nullptr) DestroyIcon(m_smallIcon);
-    if (m_colourResetIcon != nullptr) DestroyIcon(m_colourResetIcon);
-    if (m_banner.Handle() != nullptr) DeleteObject(m_banner.Detach());
-    for (CDumBitmap& bitmap : m_colourBitmaps) {
-        if (bitmap.Handle() != nullptr) DeleteObject(bitmap.Detach());
-    }
-}
+SettingsDialog::~SettingsDialog() = default;
 
 HWND SettingsDialog::Create(HINSTANCE instance, SettingsDialogHost host) {
     m_host = std::move(host);
-    return CreateDialogParamW(instance, MAKEINTRESOURCEW(IDD_SETTINGS), nullptr, DialogProc,
+    return CreateDialogParamW(instance, MAKEINTRESOURCEW(IDD_SETTINGS), nullptr, DialogThunk<SettingsDialog>,
                               reinterpret_cast<LPARAM>(this));
 }
 
@@ -134,17 +124,13 @@ int SettingsDialog::ListSelection(int id) const {
     return static_cast<int>(SendDlgItemMessageW(m_dialog, id, CB_GETCURSEL, 0, 0));
 }
 
-INT_PTR CALLBACK SettingsDialog::DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+INT_PTR SettingsDialog::DialogMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_INITDIALOG) {
-        auto* self = reinterpret_cast<SettingsDialog*>(lParam);
-        SetWindowLongPtrW(dialog, DWLP_USER, lParam);
-        self->m_dialog = dialog;
-        self->Initialize();
+        m_dialog = dialog;
+        Initialize();
         return TRUE;
     }
-    auto* self = reinterpret_cast<SettingsDialog*>(GetWindowLongPtrW(dialog, DWLP_USER));
-    if (self == nullptr) return FALSE;
-    return self->HandleMessage(message, wParam, lParam);
+    return HandleMessage(message, wParam, lParam);
 }
 
 void SettingsDialog::Initialize() {
@@ -485,12 +471,10 @@ void SettingsDialog::BrowseForFolder() {
     browse.ulFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE;
     browse.lpfn = FolderBrowserCallback;
     browse.lParam = reinterpret_cast<LPARAM>(&storedFolder);
-    PIDLIST_ABSOLUTE chosen = SHBrowseForFolderW(&browse);
-    if (chosen == nullptr) return;
+    const UniqueItemIdList chosen(SHBrowseForFolderW(&browse));
+    if (!chosen) return;
     wchar_t path[MAX_PATH] = L"";
-    const bool hasPath = SHGetPathFromIDListW(chosen, path) && path[0] != L'\0';
-    CoTaskMemFree(chosen);
-    if (!hasPath) return;
+    if (!SHGetPathFromIDListW(chosen.Get(), path) || path[0] == L'\0') return;
     app.imageFolder.Set(path);
     RequestPictureListRebuild();
 }
@@ -546,16 +530,4 @@ void SettingsDialog::OnDeactivationTimer() {
     SetTimer(m_dialog, kDeactivationTimer, kDeactivationPeriodMs, nullptr);
 }
 
-void SettingsDialog::OnDroppedFiles(HDROP drop) {
-    std::vector<std::wstring> files;
-    const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
-    for (UINT i = 0; i < count; ++i) {
-        const UINT length = DragQueryFileW(drop, i, nullptr, 0);
-        std::wstring path(length + 1, L'\0');
-        DragQueryFileW(drop, i, path.data(), length + 1);
-        path.resize(length);
-        files.push_back(path);
-    }
-    DragFinish(drop);
-    OpenPictureSelectionDialog(m_dialog, files);
-}
+void SettingsDialog::OnDroppedFiles(HDROP drop) { OpenPictureSelectionDialog(m_dialog, TakeDroppedFiles(drop)); }

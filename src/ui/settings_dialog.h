@@ -8,7 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "imaging/dum_bitmap.h"
+#include "common/dialog_thunk.h"
+#include "common/gdi_objects.h"
 #include "ui/settings_dialog_texts.h"
 
 class CWinAlphaUhr;
@@ -58,7 +59,9 @@ public:
     void SetDisabled(bool disabled);
 
 private:
-    static INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+    template <typename Object>
+    friend INT_PTR CALLBACK DialogThunk(HWND, UINT, WPARAM, LPARAM);
+    INT_PTR DialogMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
     INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void Initialize();
     void SetDialogIcons();
@@ -95,14 +98,15 @@ private:
     HWND m_footerToolbar = nullptr;
     HWND m_quickToolbar = nullptr;
     HWND m_tooltip = nullptr;
-    HIMAGELIST m_quickImages = nullptr;
-    HFONT m_toolbarFont = nullptr;
-    HFONT m_arrowFont = nullptr;
-    HICON m_largeIcon = nullptr;
-    HICON m_smallIcon = nullptr;
-    HICON m_colourResetIcon = nullptr;
-    CDumBitmap m_banner;
-    CDumBitmap m_colourBitmaps[4];
+    // What the dialog made for its controls; it lives until the process ends.
+    UniqueImageList m_quickImages;
+    UniqueFont m_toolbarFont;
+    UniqueFont m_arrowFont;
+    UniqueIcon m_largeIcon;
+    UniqueIcon m_smallIcon;
+    UniqueIcon m_colourResetIcon;
+    UniqueBitmap m_banner;
+    UniqueBitmap m_colourBitmaps[4];
     int m_stackingSelection = 0;  // the entry in use, put back when the FAQ entry is chosen
     std::wstring m_countdownText;
     bool m_loading = false;       // control changes made by the dialog itself are no user choices

@@ -4,8 +4,9 @@
 // with their images, the arrow glyphs and the header banner.
 
 #include "display/display_slots.h"
+#include "imaging/bitmap32.h"
 #include "imaging/color_theme.h"
-#include "imaging/color_theme_storage.h"
+#include "ui/color_theme_storage.h"
 #include "imaging/header_banner.h"
 #include "res/resource.h"
 #include "ui/shell_icon.h"
@@ -20,35 +21,35 @@ HICON LoadProgramIcon(int id, int width, int height) {
         LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_ICON, width, height, 0));
 }
 
-// Adds `icon` to `images` and destroys it; a missing icon leaves an empty image in its place so
-// that the buttons keep their image numbers.
-void AddIconImage(HIMAGELIST images, HICON icon) {
-    if (icon == nullptr || ImageList_AddIcon(images, icon) < 0) {
+// Adds a copy of `icon` to `images`; a missing icon leaves an empty image in its place so that
+// the buttons keep their image numbers.
+void AddIconImage(HIMAGELIST images, const UniqueIcon& icon) {
+    if (!icon || ImageList_AddIcon(images, icon.Get()) < 0) {
         const int width = GetSystemMetrics(SM_CXSMICON);
         const int height = GetSystemMetrics(SM_CYSMICON);
         CDumBitmap blank;
         blank.Create(width, height);
         blank.Fill(0);
-        ImageList_Add(images, blank.Handle(), nullptr);
-        DeleteObject(blank.Detach());
+        const UniqueBitmap blankImage(blank.Detach());
+        ImageList_Add(images, blankImage.Get(), nullptr);
     }
-    if (icon != nullptr) DestroyIcon(icon);
 }
 
 }  // namespace
 
 void SettingsDialog::SetDialogIcons() {
-    m_largeIcon = LoadProgramIcon(IDI_APP, GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON));
-    m_smallIcon = LoadProgramIcon(IDI_APP, GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON));
-    SendMessageW(m_dialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_largeIcon));
-    SendMessageW(m_dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_smallIcon));
-    m_colourResetIcon = LoadProgramIcon(IDI_COLOURS, GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON));
+    m_largeIcon.Reset(LoadProgramIcon(IDI_APP, GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON)));
+    m_smallIcon.Reset(LoadProgramIcon(IDI_APP, GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON)));
+    SendMessageW(m_dialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_largeIcon.Get()));
+    SendMessageW(m_dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_smallIcon.Get()));
+    m_colourResetIcon.Reset(LoadProgramIcon(IDI_COLOURS, GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON)));
     SendDlgItemMessageW(m_dialog, IDC_COLOUR_RESET, BM_SETIMAGE, IMAGE_ICON,
-                        reinterpret_cast<LPARAM>(m_colourResetIcon));
+                        reinterpret_cast<LPARAM>(m_colourResetIcon.Get()));
 }
 
 void SettingsDialog::LoadColourButtons() {
     CWinAlphaUhr& display = CurrentDisplay();
+    // Not a slip: the picture source (0 to 2) is also the row of the colour theme table shown.
     const int themeIndex = display.Config().pictureSource.Value();
     LoadColorTheme(display.Drawing(), display.Config().Slot(), themeIndex);
     const std::vector<ColorTheme>& themes = display.Drawing().Themes();
@@ -58,13 +59,15 @@ void SettingsDialog::LoadColourButtons() {
         const uint32_t red = static_cast<uint32_t>(color) & 0xFF;
         const uint32_t green = (static_cast<uint32_t>(color) >> 8) & 0xFF;
         const uint32_t blue = (static_cast<uint32_t>(color) >> 16) & 0xFF;
-        CDumBitmap& bitmap = m_colourBitmaps[i];
-        if (bitmap.Handle() != nullptr) DeleteObject(bitmap.Detach());
+        CDumBitmap bitmap;
         bitmap.Create(16, 16);
         // The bitmap keeps blue, green, red in memory: red and blue change places.
         bitmap.Fill(0xFF000000u | (red << 16) | (green << 8) | blue);
+        // The button shows the new bitmap before the one it showed goes.
+        UniqueBitmap shown(bitmap.Detach());
         SendDlgItemMessageW(m_dialog, IDC_COLOUR_FIRST + i, BM_SETIMAGE, IMAGE_BITMAP,
-                            reinterpret_cast<LPARAM>(bitmap.Handle()));
+                            reinterpret_cast<LPARAM>(shown.Get()));
+        m_colourBitmaps[i] = std::move(shown);
     }
 }
 
@@ -83,7 +86,7 @@ HWND SettingsDialog::CreateToolbarAt(int placeholderId) {
     if (toolbar == nullptr) return nullptr;
     SendMessageW(toolbar, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
     SendMessageW(toolbar, TB_SETBUTTONSIZE, 0, MAKELPARAM(24, 24));
-    SendMessageW(toolbar, WM_SETFONT, reinterpret_cast<WPARAM>(m_toolbarFont), TRUE);
+    SendMessageW(toolbar, WM_SETFONT, reinterpret_cast<WPARAM>(m_toolbarFont.Get()), TRUE);
     return toolbar;
 }
 
@@ -92,18 +95,22 @@ void SettingsDialog::CreateToolbars() {
     GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof(font), &font);
     font.lfCharSet = DEFAULT_CHARSET;
     font.lfQuality = PROOF_QUALITY;
-    m_toolbarFont = CreateFontIndirectW(&font);
+    m_toolbarFont.Reset(CreateFontIndirectW(&font));
 
     m_footerToolbar = CreateToolbarAt(IDC_FOOTER_TOOLBAR);
     m_quickToolbar = CreateToolbarAt(IDC_QUICK_TOOLBAR);
 
-    m_quickImages = ImageList_Create(GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON),
-                                     ILC_COLOR32 | ILC_MASK, 4, 0);
-    AddIconImage(m_quickImages, LoadShellIcon(263));
-    AddIconImage(m_quickImages, LoadProgramIcon(IDI_DONATE, GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON)));
-    AddIconImage(m_quickImages, LoadShellIcon(28));
-    AddIconImage(m_quickImages, LoadProgramIcon(IDI_TO_TRAY, GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON)));
-    if (m_quickToolbar != nullptr) SendMessageW(m_quickToolbar, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(m_quickImages));
+    m_quickImages.Reset(
+        ImageList_Create(GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), ILC_COLOR32 | ILC_MASK, 4, 0));
+    const int smallWidth = GetSystemMetrics(SM_CXSMICON);
+    const int smallHeight = GetSystemMetrics(SM_CYSMICON);
+    AddIconImage(m_quickImages.Get(), UniqueIcon(LoadShellIcon(263)));
+    AddIconImage(m_quickImages.Get(), UniqueIcon(LoadProgramIcon(IDI_DONATE, smallWidth, smallHeight)));
+    AddIconImage(m_quickImages.Get(), UniqueIcon(LoadShellIcon(28)));
+    AddIconImage(m_quickImages.Get(), UniqueIcon(LoadProgramIcon(IDI_TO_TRAY, smallWidth, smallHeight)));
+    if (m_quickToolbar != nullptr) {
+        SendMessageW(m_quickToolbar, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(m_quickImages.Get()));
+    }
 }
 
 void SettingsDialog::FillToolbars() {
@@ -145,14 +152,14 @@ void SettingsDialog::FillToolbars() {
 }
 
 void SettingsDialog::SetArrowGlyphs() {
-    if (m_arrowFont == nullptr) {
+    if (!m_arrowFont) {
         LOGFONTW font{};
         auto baseFont = reinterpret_cast<HFONT>(SendDlgItemMessageW(m_dialog, IDC_ARROW_UP, WM_GETFONT, 0, 0));
         if (baseFont == nullptr) baseFont = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
         GetObjectW(baseFont, sizeof(font), &font);
         font.lfHeight = static_cast<LONG>(font.lfHeight * 1.25);
         font.lfWeight = 900;
-        m_arrowFont = CreateFontIndirectW(&font);
+        m_arrowFont.Reset(CreateFontIndirectW(&font));
     }
     const struct {
         int id;
@@ -160,7 +167,7 @@ void SettingsDialog::SetArrowGlyphs() {
     } arrows[] = {{IDC_ARROW_LEFT, L"\u140A "}, {IDC_ARROW_RIGHT, L"\u1405"}, {IDC_ARROW_UP, L"\u1403"},
                   {IDC_ARROW_DOWN, L"\u1401"}};
     for (const auto& arrow : arrows) {
-        SendDlgItemMessageW(m_dialog, arrow.id, WM_SETFONT, reinterpret_cast<WPARAM>(m_arrowFont), TRUE);
+        SendDlgItemMessageW(m_dialog, arrow.id, WM_SETFONT, reinterpret_cast<WPARAM>(m_arrowFont.Get()), TRUE);
         SetDlgItemTextW(m_dialog, arrow.id, arrow.glyph);
     }
 }
@@ -173,6 +180,6 @@ void SettingsDialog::LoadBanner() {
 void SettingsDialog::ReleaseBanner() {
     // The static may have made a copy of the bitmap; that copy is the static's to delete.
     auto shown = reinterpret_cast<HBITMAP>(SendDlgItemMessageW(m_dialog, IDC_BANNER, STM_SETIMAGE, IMAGE_BITMAP, 0));
-    if (shown != nullptr && shown != m_banner.Handle()) DeleteObject(shown);
-    if (m_banner.Handle() != nullptr) DeleteObject(m_banner.Detach());
+    if (shown != nullptr && shown != m_banner.Get()) DeleteObject(shown);
+    m_banner.Reset();
 }

@@ -1,6 +1,7 @@
 #include "ui/settings_dialog_texts.h"
 
 #include "lang/language_archive.h"
+#include "lang/text_ids.h"
 
 namespace {
 
@@ -16,46 +17,48 @@ std::wstring TrimBlanks(const std::wstring& text) {
 
 SettingsDialogTexts BuildSettingsDialogTexts(bool portable) {
     SettingsDialogTexts texts;
-    texts.title = LangHeaderString(19) + L" - x64";
+    texts.title = LangHeaderString(kHeaderProgramTitle) + L" - x64";
     if (portable) texts.title += L" - Portable";
 
-    texts.sizeHeading = Heading(26);
-    texts.opacityHeading = Heading(28);
-    texts.sourceHeading = Heading(84);
-    texts.aspectHeading = Heading(88);
-    texts.rotateSpeedHeading = Heading(66);
-    texts.intervalHeading = TrimBlanks(LangString(85)) + L": ";
-    texts.deactivationHeading = Heading(38);
-    texts.intervalUnit = LangString(86);
+    texts.sizeHeading = Heading(kTextSize);
+    texts.opacityHeading = Heading(kTextTransparency);
+    texts.sourceHeading = Heading(kTextPictureSource);
+    texts.aspectHeading = Heading(kTextAspectRatio);
+    texts.rotateSpeedHeading = Heading(kTextRotationSpeed);
+    texts.intervalHeading = TrimBlanks(LangString(kTextPictureInterval)) + L": ";
+    texts.deactivationHeading = Heading(kTextDeactivation);
+    texts.intervalUnit = LangString(kTextSecondsShort);
 
-    texts.fixedPosition = LangString(29);
-    texts.fixedPositionTip = LangString(100);
-    texts.disable = LangString(53);
-    texts.centre = LangString(27);
-    texts.startWithWindows = LangString(32);
+    texts.fixedPosition = LangString(kTextFixedPosition);
+    texts.fixedPositionTip = LangString(kTextFixedPositionTip);
+    texts.disable = LangString(kTextDisable);
+    texts.centre = LangString(kTextCentre);
+    texts.startWithWindows = LangString(kTextStartWithWindows);
 
-    const std::wstring cube = LangString(70);
-    const std::wstring rockingCube = LangString(71);
-    const std::wstring square = LangString(72);
+    const std::wstring cube = LangString(kTextCube);
+    const std::wstring rockingCube = LangString(kTextRockingCube);
+    const std::wstring square = LangString(kTextSquare);
     texts.objectTypes = {cube,        cube + L" (2)",        cube + L" (3)",  rockingCube,
                          rockingCube + L" (2)", rockingCube + L" (3)", square, square + L" (2)"};
 
-    const std::wstring onTop = LangString(31);
-    const std::wstring onDesktop = LangString(11);
-    const std::wstring forced = L" + " + LangString(10);
-    texts.stackingModes = {onTop, onTop + forced, onDesktop, onDesktop + forced, LangString(244) + L" + ???"};
+    const std::wstring onTop = LangString(kTextAlwaysOnTop);
+    const std::wstring onDesktop = LangString(kTextOnlyOnDesktop);
+    const std::wstring forced = L" + " + LangString(kTextForced);
+    texts.stackingModes = {onTop, onTop + forced, onDesktop, onDesktop + forced, LangString(kTextFaq) + L" + ???"};
 
-    texts.pictureSources = {LangString(81), LangString(82), LangString(83)};
-    texts.aspectModes = {LangString(89) + L" ", LangString(90) + L" "};
-    texts.deactivationModes = {LangString(34), LangString(35), LangString(36), LangString(37)};
-    const std::wstring secondsUnit = LangString(67);
+    texts.pictureSources = {LangString(kTextSamplePictures), LangString(kTextPicturesFromFolder),
+                            LangString(kTextIndividualPictures)};
+    texts.aspectModes = {LangString(kTextKeepAspect) + L" ", LangString(kTextKeepAndStretch) + L" "};
+    texts.deactivationModes = {LangString(kTextDeactivateNever), LangString(kTextDeactivateOnMouse),
+                               LangString(kTextDeactivateOnKey), LangString(kTextDeactivateOnKeyOrMouse)};
+    const std::wstring secondsUnit = LangString(kTextDeactivationSecondsUnit);
     for (int seconds = kFirstDeactivationSecond; seconds <= kLastDeactivationSecond; ++seconds) {
         texts.deactivationSeconds.push_back(std::to_wstring(seconds) + L" " + secondsUnit);
     }
 
-    texts.donate = LangString(25);
-    texts.exit = LangString(52);
-    texts.toTray = LangString(51);
+    texts.donate = LangString(kTextDonate);
+    texts.exit = LangString(kTextExit);
+    texts.toTray = LangString(kTextToTray);
     return texts;
 }
 

@@ -2,6 +2,7 @@
 
 #include "common/process_flags.h"
 #include "lang/language_archive.h"
+#include "lang/text_ids.h"
 #include "res/resource.h"
 #include "ui/settings_dialog.h"
 
@@ -43,9 +44,9 @@ void ShowTrayMenu(SettingsDialog& dialog) {
 HMENU CreateTrayMenu() {
     HMENU menu = CreatePopupMenu();
     if (menu == nullptr) return nullptr;
-    const std::wstring exitText = LangString(54);
-    const std::wstring disableText = LangString(53);
-    const std::wstring programTitle = LangHeaderString(19);
+    const std::wstring exitText = LangString(kTextTrayExit);
+    const std::wstring disableText = LangString(kTextDisable);
+    const std::wstring programTitle = LangHeaderString(kHeaderProgramTitle);
     AppendMenuW(menu, MF_STRING, IDM_TRAY_EXIT, exitText.c_str());
     AppendMenuW(menu, MF_STRING | (g_displaysDisabled ? MF_CHECKED : MF_UNCHECKED), IDM_TRAY_DISABLE,
                 disableText.c_str());

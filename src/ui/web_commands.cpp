@@ -1,16 +1,11 @@
 #include "ui/web_commands.h"
 
 #include "lang/language_archive.h"
+#include "lang/text_ids.h"
 #include "res/resource.h"
-#include "ui/web_address.h"
+#include "web/web_address.h"
 
-namespace {
-
-bool GermanInterface() { return CurrentLanguageIndex() == kLanguageGerman; }
-
-}  // namespace
-
-std::wstring FooterMakerLine() { return MakerLine(LangHeaderString(22), CurrentWebRegion()); }
+std::wstring FooterMakerLine() { return MakerLine(LangHeaderString(kHeaderMakerNotice), CurrentWebRegion()); }
 
 bool OpenCommandPage(int commandId) {
     switch (commandId) {

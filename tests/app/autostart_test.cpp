@@ -1,4 +1,4 @@
-#include "app/autostart.h"
+#include "system/autostart.h"
 
 #include <windows.h>
 

@@ -1,5 +1,5 @@
 // Hiding a window into the notification area, on real top-level windows and the real shell.
-#include "app/to_tray.h"
+#include "app/tray_icon.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "display/win_alpha_uhr.h"
+#include "display/display_window.h"
 
 #include <gtest/gtest.h>
 
@@ -380,6 +380,29 @@ TEST_F(DisplayWindowTest, FolderPicturesReachTheScene) {
 #include "display/deactivation_check.h"
 
 namespace {
+
+TEST_F(DisplayWindowTest, OnlyPictureFilesThatDecodeReachTheScene) {
+    TestFolder folder(L"display_decode");
+    const std::wstring picture = folder / L"one.bmp";
+    ASSERT_TRUE(WriteFileBytes(picture, SmallBmp()));
+    const std::wstring notAPicture = folder / L"not a picture.jpg";
+    ASSERT_TRUE(WriteFileBytes(notAPicture, std::string("\xFF\xD8\xFF\xE0 only the start of a JPEG")));
+    // The sample pictures: the display's worker hands over no pictures of its own.
+    CWinAlphaUhr display;
+    ASSERT_NE(display.CreateDisplay(160, nullptr), nullptr);
+
+    // Files that cannot be read or decoded hand nothing over, and say so.
+    EXPECT_FALSE(display.ShowPicture(folder / L"missing.png"));
+    EXPECT_FALSE(display.ShowPicture(notAPicture));
+    EXPECT_TRUE(display.ShowPicture(picture));
+    EXPECT_TRUE(display.ShowPicture(picture));  // replaces the first, which is deleted untaken
+
+    const DWORD start = GetTickCount();
+    while (display.Scene().PicturesTaken() == 0 && GetTickCount() - start < 10000) PumpMessagesFor(20);
+    PumpMessagesFor(200);
+    EXPECT_EQ(display.Scene().PicturesTaken(), 1);
+    display.StopWorker();
+}
 
 TEST_F(DisplayWindowTest, KeyPressHidesTheDisplayUntilTheDelayRanOut) {
     CWinAlphaUhr display;

@@ -247,4 +247,17 @@ TEST(DragTracker, StepStartsFromTheWindowsCurrentPlace) {
     EXPECT_EQ(180, drag.LastCursorY());
 }
 
+TEST(DisplayWindowHeight, SquareForTheRockingCubeAQuarterOtherwise) {
+    const struct {
+        int objectType, width, height;
+    } cases[] = {
+        {1, 400, 400}, {1, 129, 129}, {0, 400, 100}, {3, 401, 100}, {6, 1500, 375}, {7, 131, 32}, {-1, 400, 100},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "type " << c.objectType << ", width " << c.width);
+        EXPECT_EQ(DisplayWindowHeight(c.objectType, c.width), c.height);
+    }
+    EXPECT_EQ(QuarterHeight(131), 32) << "truncated";
+}
+
 }  // namespace

@@ -14,9 +14,9 @@
 #include "e2e/program_driver.h"
 #include "lang/language_archive.h"
 #include "res/resource.h"
-#include "setup/browser_emulation.h"
-#include "setup/update_install.h"
-#include "setup/update_start_arguments.h"
+#include "browser/browser_emulation.h"
+#include "browser/update_install.h"
+#include "browser/update_start_arguments.h"
 
 namespace {
 

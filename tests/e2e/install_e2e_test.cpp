@@ -18,7 +18,7 @@
 #include "common/test_files.h"
 #include "e2e/orbelin_ui.h"
 #include "e2e/program_driver.h"
-#include "setup/shell_link.h"
+#include "install/shell_link.h"
 
 namespace {
 
@@ -448,7 +448,7 @@ TEST_F(InstallE2eTest, ReinstallKeepsTheSettingsAndARunningCopyStopsIt) {
     // The installed program starts at once and writes its own start keys into the file, so
     // only what the installer would have written is looked for here: none of its keys, every
     // kept line unchanged. (That the installation leaves the file byte for byte is shown
-    // in setup_tests, where the installation runs without the start.)
+    // in install_tests, where the installation runs without the start.)
     InstalledProgram again;
     EXPECT_TRUE(again.WaitForStart());
     again.End();

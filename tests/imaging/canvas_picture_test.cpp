@@ -285,10 +285,10 @@ TopDownPixels SquareAsGdiplusDrawsIt(const std::vector<uint8_t>& bytes, int mode
     const GdiplusApi& api = Gdiplus();
     PictureBytes block;
     EXPECT_TRUE(block.CopyFrom(bytes.data(), bytes.size()));
-    StreamOwner stream = MakeStreamOnBytes(block);
+    ComPointer<IStream> stream = MakeStreamOnBytes(block);
     GpBitmap* picture = nullptr;
-    EXPECT_EQ(api.createBitmapFromStreamIcm(stream.get(), &picture), kGpOk);
-    stream.reset();
+    EXPECT_EQ(api.createBitmapFromStreamIcm(stream.Get(), &picture), kGpOk);
+    stream.Reset();
     UINT w = 0, h = 0;
     api.getImageWidth(AsImage(picture), &w);
     api.getImageHeight(AsImage(picture), &h);

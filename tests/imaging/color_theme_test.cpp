@@ -84,20 +84,6 @@ TEST(ColorTheme, TextToColor) {
     }
 }
 
-TEST(ColorTheme, KeyCarriesIndexAndDisplaySuffix) {
-    const struct {
-        int index, slot;
-        const wchar_t* key;
-    } cases[] = {
-        {0, 0, L"ColorTheme_000"},   {2, 0, L"ColorTheme_002"},    {0, 1, L"ColorTheme_000_2"},
-        {7, 2, L"ColorTheme_007_3"}, {12, 7, L"ColorTheme_012_8"}, {127, 3, L"ColorTheme_127_4"},
-    };
-    for (const auto& testCase : cases) {
-        SCOPED_TRACE(Narrow(testCase.key));
-        EXPECT_EQ(ColorThemeKey(testCase.index, testCase.slot), testCase.key);
-    }
-}
-
 TEST(ColorTheme, StoredValueForm) {
     EXPECT_EQ(ColorThemeValue(BuiltInColorThemes()[4]), L"color1=DDDDDD color2=888888 color3=FFFFFF color4=FFFFFF ");
     ColorTheme theme{L"x", {L"1", L"", L"-1", L"abc"}};

@@ -1,4 +1,4 @@
-#include "imaging/dum_bitmap.h"
+#include "imaging/bitmap32.h"
 
 #include <gtest/gtest.h>
 

@@ -4,7 +4,7 @@
 
 #include "bad_pictures.h"
 #include "common/test_files.h"
-#include "imaging/dum_bitmap.h"
+#include "imaging/bitmap32.h"
 #include "imaging_test_support.h"
 
 namespace {

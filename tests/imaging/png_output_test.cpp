@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "common/test_files.h"
-#include "imaging/dum_bitmap.h"
+#include "imaging/bitmap32.h"
 #include "imaging_test_support.h"
 
 namespace {

@@ -147,8 +147,8 @@ TEST_F(SceneTest, PendingPicturesAreOwnedOnceAndFillTheFacesInTurn) {
     OpenScene(scene, 128);
     HBITMAP neverTaken = MakeTwoColourPicture(64, kRed, kRed);
     HBITMAP first = MakeTwoColourPicture(64, kBlue, kBlue);
-    scene.SetPendingPictureHandle(neverTaken);
-    scene.SetPendingPictureHandle(first);
+    scene.SetPendingPicture(neverTaken);
+    scene.SetPendingPicture(first);
     EXPECT_EQ(GetObjectType(neverTaken), 0u) << "a picture replaced before it was taken must be deleted";
     EXPECT_EQ(GetObjectType(first), static_cast<DWORD>(OBJ_BITMAP));
 
@@ -157,7 +157,7 @@ TEST_F(SceneTest, PendingPicturesAreOwnedOnceAndFillTheFacesInTurn) {
     EXPECT_EQ(GetObjectType(first), 0u);
     slots.push_back(scene.FaceCounter());
     for (int i = 0; i < 2; ++i) {
-        scene.SetPendingPictureHandle(MakeTwoColourPicture(64, kRed, kBlue));
+        scene.SetPendingPicture(MakeTwoColourPicture(64, kRed, kBlue));
         scene.DrawFrame();
         slots.push_back(scene.FaceCounter());
     }
@@ -171,7 +171,7 @@ TEST_F(SceneTest, PendingPicturesAreOwnedOnceAndFillTheFacesInTurn) {
     HBITMAP leftOverPlaceholder = MakeTwoColourPicture(64, kRed, kBlue);
     {
         GL3DClock unused;
-        unused.SetPendingPictureHandle(leftOver);
+        unused.SetPendingPicture(leftOver);
         unused.SetPlaceholder(leftOverPlaceholder);
         EXPECT_EQ(GetObjectType(leftOver), static_cast<DWORD>(OBJ_BITMAP));
     }
@@ -290,34 +290,6 @@ TEST_F(SceneTest, FailedPbufferSaysSoAndLeavesNoTarget) {
 
 namespace {
 
-// A small 24-bit BMP file of one colour, written byte by byte.
-std::vector<uint8_t> SolidBmp(int size, uint8_t red, uint8_t green, uint8_t blue) {
-    const int stride = (size * 3 + 3) & ~3;
-    const uint32_t pixelBytes = static_cast<uint32_t>(stride * size);
-    std::vector<uint8_t> file(54 + pixelBytes, 0);
-    const auto put32 = [&file](size_t at, uint32_t value) {
-        for (int i = 0; i < 4; ++i) file[at + i] = static_cast<uint8_t>(value >> (8 * i));
-    };
-    file[0] = 'B';
-    file[1] = 'M';
-    put32(2, static_cast<uint32_t>(file.size()));
-    put32(10, 54);
-    put32(14, 40);
-    put32(18, static_cast<uint32_t>(size));
-    put32(22, static_cast<uint32_t>(size));
-    file[26] = 1;
-    file[28] = 24;
-    for (int row = 0; row < size; ++row) {
-        for (int column = 0; column < size; ++column) {
-            uint8_t* pixel = &file[54 + row * stride + column * 3];
-            pixel[0] = blue;
-            pixel[1] = green;
-            pixel[2] = red;
-        }
-    }
-    return file;
-}
-
 TEST_F(SceneTest, SamplePicturesFillTheFacesOnTheFirstFrameAndRotate) {
     GL3DClock scene;
     OpenScene(scene, 128);
@@ -347,29 +319,6 @@ TEST_F(SceneTest, SamplePicturesFillTheFacesOnTheFirstFrameAndRotate) {
         EXPECT_NE(scene.FaceTexture(slot), 0u);
         EXPECT_NE(scene.FaceTexture(slot), before[(slot + 1) % 3]);
     }
-    scene.CloseRenderTarget();
-}
-
-TEST_F(SceneTest, PictureFilesReachTheFaces) {
-    TestFolder folder(L"scene");
-    const std::wstring picture = folder / L"green.bmp";
-    ASSERT_TRUE(WriteFileBytes(picture, SolidBmp(64, 0, 200, 0)));
-    GL3DClock scene;
-    OpenScene(scene, 128);
-    scene.DrawFrame();
-
-    // Files that cannot be read or decoded change nothing, and say so.
-    EXPECT_FALSE(scene.SetPendingPicture(folder / L"missing.png"));
-    const std::wstring notAPicture = folder / L"not a picture.jpg";
-    ASSERT_TRUE(WriteFileBytes(notAPicture, std::string("\xFF\xD8\xFF\xE0 only the start of a JPEG")));
-    EXPECT_FALSE(scene.SetPendingPicture(notAPicture));
-    scene.DrawFrame();
-    EXPECT_EQ(scene.FaceCounter(), 0);
-
-    EXPECT_TRUE(scene.SetPendingPicture(picture));
-    EXPECT_TRUE(scene.SetPendingPicture(picture));  // replaces the first, which is deleted untaken
-    scene.DrawFrame();
-    EXPECT_EQ(scene.FaceCounter(), 1);
     scene.CloseRenderTarget();
 }
 
@@ -439,7 +388,7 @@ TEST_F(SceneTest, HandOverUnderContentionUploadsOrDeletesEveryHandle) {
             if (i % 3 == 0) {
                 scene.SetPlaceholder(picture);
             } else {
-                scene.SetPendingPictureHandle(picture);
+                scene.SetPendingPicture(picture);
             }
             // Every twentieth picture waits for a frame, so hand-over and taking overlap.
             for (int wait = 0; i % 20 == 0 && frames.load() <= i / 20 && wait < 2000; ++wait) Sleep(1);

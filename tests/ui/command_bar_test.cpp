@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "ui/info_menu.h"
-#include "ui/win_cmd_bar2.h"
+#include "ui/owner_drawn_menus.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 #include "common/test_files.h"
 #include "lang/language_archive.h"
 #include "res/resource.h"
-#include "ui/win_cmd_bar2.h"
+#include "ui/owner_drawn_menus.h"
 
 namespace {
 

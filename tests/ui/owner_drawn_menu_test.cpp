@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "ui/menu_item_layout.h"
-#include "ui/win_cmd_bar2.h"
+#include "ui/owner_drawn_menus.h"
 
 namespace {
 

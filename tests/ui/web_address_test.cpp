@@ -1,6 +1,6 @@
 // The running program's web site choice and the shell's "open" for web addresses, on the real
 // shell of the test prefix (its http and https classes point to the open_recorder fixture).
-#include "ui/web_address.h"
+#include "web/web_address.h"
 
 #include <windows.h>
 

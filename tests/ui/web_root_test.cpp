@@ -1,4 +1,4 @@
-#include "ui/web_root.h"
+#include "web/web_root.h"
 
 #include <gtest/gtest.h>
 
