@@ -2,10 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <memory>
 #include <mutex>
 
+#include "common/built_program_languages.h"
 #include "common/process_flags.h"
 #include "common/test_files.h"
 #include "display/placeholder_picture.h"
@@ -81,9 +81,7 @@ class DisplayWorkerTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
         // The stand-in texts come from the language archive of the built program.
-        const char* program = std::getenv("ORBELIN_EXE");
-        ASSERT_NE(program, nullptr);
-        ASSERT_TRUE(LoadLanguageArchiveFromFile(WindowsPathFromHost(program)));
+        ASSERT_TRUE(LoadBuiltProgramArchive()) << "the archive of the program named by ORBELIN_EXE";
         SetCurrentLanguageIndex(kLanguageEnglish);
     }
     void TearDown() override { g_stopFlag = false; }

@@ -10,12 +10,12 @@
 #include <string>
 
 #include "common/message_box_watcher.h"
+#include "common/picture_fixtures.h"
 #include "common/shell_open_recorder.h"
 #include "e2e/orbelin_ui.h"
 #include "e2e/program_driver.h"
 #include "imaging/gdiplus_api.h"
 #include "imaging/picture_holder.h"
-#include "imaging/png_output.h"
 #include "settings/settings_text.h"
 
 namespace {
@@ -23,14 +23,6 @@ namespace {
 constexpr DWORD kStartTimeoutMs = 30000;
 constexpr DWORD kExitTimeoutMs = 15000;
 constexpr DWORD kChangeTimeoutMs = 5000;
-
-std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
-
-RECT WindowRect(HWND window) {
-    RECT rect{-1, -1, -1, -1};
-    GetWindowRect(window, &rect);
-    return rect;
-}
 
 // The current user's start-with-Windows value of the program, or nothing.
 constexpr const wchar_t* kRunKey = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
@@ -65,79 +57,8 @@ private:
     std::optional<std::wstring> m_saved;
 };
 
-// The folder chooser (or another dialog) that the settings dialog opened, once it is shown.
-HWND WaitForDialogOwnedBy(const RunningProgram& program, HWND owner, DWORD timeoutMs) {
-    HWND found = nullptr;
-    WaitUntil(
-        [&] {
-            for (HWND window : program.TopLevelWindows()) {
-                wchar_t className[64] = L"";
-                GetClassNameW(window, className, 64);
-                if (lstrcmpW(className, kDialogClass) == 0 && IsWindowVisible(window) &&
-                    GetWindow(window, GW_OWNER) == owner) {
-                    found = window;
-                    return true;
-                }
-            }
-            return false;
-        },
-        timeoutMs);
-    return found;
-}
-
-// Presses a dialog's OK or Cancel button as a click on it would.
-void PressDialogButton(HWND dialog, int button) {
-    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
-                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, button)));
-}
-
-// Where the program saves its frame snapshot: "Orbelin_tmp.png" in the temporary folder.
-std::wstring SnapshotPath() {
-    wchar_t temporary[MAX_PATH + 1] = L"";
-    GetTempPathW(MAX_PATH + 1, temporary);
-    return std::wstring(temporary) + L"Orbelin_tmp.png";
-}
-
 bool EndsWith(const std::wstring& text, const std::wstring& end) {
     return text.size() > end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
-}
-
-// Writes a width x height PNG of one colour (0xAARRGGBB); false when GDI+ cannot make it.
-bool WriteSolidPng(const std::wstring& path, int width, int height, uint32_t argb) {
-    const GdiplusApi& api = Gdiplus();
-    CLSID encoder{};
-    if (api.createBitmapFromScan0 == nullptr || api.saveImageToFile == nullptr || FindEncoder(L"image/png", &encoder) < 0) {
-        return false;
-    }
-    std::vector<uint32_t> pixels(static_cast<size_t>(width) * height, argb);
-    GpBitmap* bitmap = nullptr;
-    if (api.createBitmapFromScan0(width, height, width * 4, kPixelFormat32bppArgb,
-                                  reinterpret_cast<BYTE*>(pixels.data()), &bitmap) != kGpOk) {
-        return false;
-    }
-    const bool saved = api.saveImageToFile(reinterpret_cast<GpImage*>(bitmap), path.c_str(), &encoder, nullptr) == kGpOk;
-    api.disposeImage(reinterpret_cast<GpImage*>(bitmap));
-    return saved;
-}
-
-// How many of the visible pixels of a PNG file (every second one in each direction) are
-// magenta, a colour that none of the sample pictures has; -1 when the file does not decode.
-int CountMagentaPixels(const std::wstring& path) {
-    PictureHolder picture;
-    if (!picture.LoadFile(path.c_str()) || picture.Image() == nullptr) return -1;
-    auto* bitmap = reinterpret_cast<GpBitmap*>(picture.Image());
-    int count = 0;
-    for (UINT y = 0; y < picture.Height(); y += 2) {
-        for (UINT x = 0; x < picture.Width(); x += 2) {
-            GpArgb pixel = 0;
-            if (Gdiplus().bitmapGetPixel(bitmap, x, y, &pixel) != 0 || (pixel >> 24) == 0) continue;
-            const int red = (pixel >> 16) & 0xFF;
-            const int green = (pixel >> 8) & 0xFF;
-            const int blue = pixel & 0xFF;
-            if (red > 150 && blue > 150 && green < 80) ++count;
-        }
-    }
-    return count;
 }
 
 // Each test starts a portable copy of the program in a throw-away folder with its own settings
@@ -180,8 +101,8 @@ TEST_F(SettingsDialogE2eTest, ShowsItselfOnlyOnTheFirstStartWithoutBackgroundOpt
         {L"start_tray=3\r\n", L"", L"4", false},
     };
     for (const auto& testCase : cases) {
-        SCOPED_TRACE("settings \"" + Narrow(testCase.settingsLines) + "\", arguments \"" + Narrow(testCase.arguments) +
-                     "\"");
+        SCOPED_TRACE(testing::Message() << "settings \"" << testCase.settingsLines << "\", arguments \""
+                                        << testCase.arguments << "\"");
         TestFolder folder(L"first_start");
         RunningProgram program(PreparePortableCopy(folder.Path(), testCase.settingsLines), testCase.arguments);
         ASSERT_TRUE(program.Started());
@@ -313,7 +234,7 @@ TEST_F(SettingsDialogE2eTest, ControlsShowTheStoredSettings) {
     const std::vector<std::wstring> seconds = dialog.Entries(kDeactivationSecondsCombo);
     for (size_t index = 0; index < seconds.size(); ++index) {
         const std::wstring number = std::to_wstring(5 + index);
-        SCOPED_TRACE(Narrow(seconds[index]));
+        SCOPED_TRACE(seconds[index]);
         EXPECT_EQ(seconds[index].compare(0, number.size(), number), 0);
         EXPECT_TRUE(seconds[index].size() == number.size() || !iswdigit(seconds[index][number.size()]));
     }
@@ -391,7 +312,7 @@ TEST_F(SettingsDialogE2eTest, StoredValuesOutsideTheControlsRangesStartWithinThe
             const size_t end = std::min(c.lines.find(L"\r\n", start), c.lines.size());
             const std::wstring line = c.lines.substr(start, end - start);
             const size_t equals = line.find(L'=');
-            EXPECT_EQ(Value(line.substr(0, equals).c_str()), line.substr(equals + 1)) << Narrow(line);
+            EXPECT_EQ(Value(line.substr(0, equals).c_str()), line.substr(equals + 1)) << line;
             start = end + 2;
         }
     }
@@ -531,8 +452,8 @@ TEST_F(SettingsDialogE2eTest, LastStackingEntryOpensTheFaqAndKeepsTheMode) {
     EXPECT_EQ(Value(L"m_new_on_top_state"), L"<missing>");
     const std::vector<std::wstring> opened = opener.WaitForOpened(1, kChangeTimeoutMs);
     ASSERT_EQ(opened.size(), 1u) << "the FAQ page was not opened";
-    EXPECT_EQ(opened[0].compare(0, 4, L"http"), 0) << Narrow(opened[0]);
-    EXPECT_TRUE(EndsWith(opened[0], L"?seite=faq-Orbelin&faq=2")) << Narrow(opened[0]);
+    EXPECT_EQ(opened[0].compare(0, 4, L"http"), 0) << opened[0];
+    EXPECT_TRUE(EndsWith(opened[0], L"?seite=faq-Orbelin&faq=2")) << opened[0];
 
     // The mode itself still changes from the list.
     dialog.ChooseEntry(kStackingCombo, 0);
@@ -578,8 +499,8 @@ TEST_F(SettingsDialogE2eTest, ToolbarButtonsDoWhatTheirPlaceShows) {
         const std::vector<std::wstring> opened = opener.WaitForOpened(++expected, kChangeTimeoutMs);
         ASSERT_EQ(opened.size(), expected) << "nothing was opened";
         const std::wstring& address = opened.back();
-        EXPECT_EQ(address.rfind(L"https://www.kestrova.", 0), 0u) << Narrow(address);
-        EXPECT_TRUE(EndsWith(address, button.addressEnd)) << Narrow(address);
+        EXPECT_EQ(address.rfind(L"https://www.kestrova.", 0), 0u) << address;
+        EXPECT_TRUE(EndsWith(address, button.addressEnd)) << address;
     }
 
     // The fourth quick button sends the dialog into the tray; the third ends the program.
@@ -618,7 +539,7 @@ TEST_F(SettingsDialogE2eTest, CheckBoxesAndButtonsApplyAtOnce) {
     const std::wstring expectedRunValue = L"\"" + (m_folder / L"Orbelin_portable.exe") + L"\" -bg";
     const std::optional<std::wstring> runValue = StartWithWindowsValue();
     ASSERT_TRUE(runValue.has_value()) << "no Run value";
-    EXPECT_EQ(lstrcmpiW(runValue->c_str(), expectedRunValue.c_str()), 0) << Narrow(*runValue);
+    EXPECT_EQ(lstrcmpiW(runValue->c_str(), expectedRunValue.c_str()), 0) << *runValue;
     dialog.Click(kStartWithWindowsCheck);
     EXPECT_FALSE(dialog.IsChecked(kStartWithWindowsCheck));
     EXPECT_FALSE(StartWithWindowsValue().has_value()) << "the Run value stayed";
@@ -690,7 +611,7 @@ TEST_F(SettingsDialogE2eTest, CheckBoxesAndButtonsApplyAtOnce) {
             return countdown == L"006" || countdown == L"005" || countdown == L"004";
         },
         kChangeTimeoutMs))
-        << Narrow(countdown);
+        << countdown;
     EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(display()) != FALSE; }, 10000)) << "it did not come back";
     EXPECT_EQ(dialog.Text(kCountdownLabel), L"000");
     dialog.ChooseEntry(kDeactivationCombo, 0);
@@ -702,7 +623,7 @@ TEST_F(SettingsDialogE2eTest, CheckBoxesAndButtonsApplyAtOnce) {
     dialog.Click(kPngButton);
     const std::vector<std::wstring> opened = opener.WaitForOpened(1, 10000);
     ASSERT_EQ(opened.size(), 1u) << "the snapshot was not opened";
-    EXPECT_EQ(lstrcmpiW(opened[0].c_str(), snapshot.c_str()), 0) << Narrow(opened[0]);
+    EXPECT_EQ(lstrcmpiW(opened[0].c_str(), snapshot.c_str()), 0) << opened[0];
     PictureHolder picture;
     ASSERT_TRUE(picture.LoadFile(snapshot.c_str()));
     ASSERT_NE(picture.Image(), nullptr) << "the snapshot does not decode";
@@ -755,7 +676,7 @@ TEST_F(SettingsDialogE2eTest, StartWithWindowsValueAtLoad) {
         const std::optional<std::wstring> after = StartWithWindowsValue();
         ASSERT_EQ(after.has_value(), testCase.after.has_value());
         if (after) {
-            EXPECT_EQ(lstrcmpiW(after->c_str(), testCase.after->c_str()), 0) << Narrow(*after);
+            EXPECT_EQ(lstrcmpiW(after->c_str(), testCase.after->c_str()), 0) << *after;
         }
         EXPECT_EQ(program->Close(kExitTimeoutMs), std::optional<DWORD>(kClosedExitCode));
     }
@@ -771,9 +692,9 @@ TEST_F(SettingsDialogE2eTest, FolderSourceWithoutAStoredFolderOpensTheChooser) {
     SendMessageW(dialog.Control(kSourceCombo), CB_SETCURSEL, 1, 0);
     PostMessageW(m_dialog, WM_COMMAND, MAKEWPARAM(kSourceCombo, CBN_SELCHANGE),
                  reinterpret_cast<LPARAM>(dialog.Control(kSourceCombo)));
-    HWND chooser = WaitForDialogOwnedBy(*program, m_dialog, kChangeTimeoutMs);
+    HWND chooser = WaitForOwnedDialog(*program, m_dialog, nullptr, kChangeTimeoutMs);
     ASSERT_NE(chooser, nullptr) << "no folder chooser";
-    PressDialogButton(chooser, IDCANCEL);
+    PressButton(chooser, IDCANCEL);
     EXPECT_TRUE(WaitUntil([&] { return !IsWindow(chooser) || !IsWindowVisible(chooser); }, kChangeTimeoutMs));
 
     // Cancelled: no folder, but the source is chosen.
@@ -820,7 +741,7 @@ TEST_F(SettingsDialogE2eTest, ChooserStartsAtTheStoredFolderAndStoresTheChoice) 
         SCOPED_TRACE(choice.name);
         // "..." is modal too: clicked without waiting for the answer.
         PostMessageW(dialog.Control(kSourceMoreButton), BM_CLICK, 0, 0);
-        HWND chooser = WaitForDialogOwnedBy(*program, m_dialog, kChangeTimeoutMs);
+        HWND chooser = WaitForOwnedDialog(*program, m_dialog, nullptr, kChangeTimeoutMs);
         ASSERT_NE(chooser, nullptr) << "no folder chooser";
         HWND folderTree = FindWindowExW(chooser, nullptr, WC_TREEVIEWW, nullptr);
         ASSERT_NE(folderTree, nullptr) << "the chooser has no folder tree";
@@ -841,7 +762,7 @@ TEST_F(SettingsDialogE2eTest, ChooserStartsAtTheStoredFolderAndStoresTheChoice) 
         ASSERT_TRUE(WaitUntil([&] { return selectionEndsIn(folderTree, {L"more", folderName}); }, kChangeTimeoutMs))
             << "the chooser stands on " << ::testing::PrintToString(SelectedTreeItemPath(folderTree))
             << ", not on the stored folder's subfolder";
-        PressDialogButton(chooser, choice.button);
+        PressButton(chooser, choice.button);
         EXPECT_TRUE(WaitUntil([&] { return !IsWindow(chooser) || !IsWindowVisible(chooser); }, kChangeTimeoutMs));
         // The settings dialog answers again once the chooser is gone.
         EXPECT_EQ(dialog.Selection(kSourceCombo), 1);
