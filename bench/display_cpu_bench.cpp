@@ -28,12 +28,7 @@ double ProcessCpuMilliseconds() {
 double CpuWhilePumping(DWORD milliseconds) {
     const double start = ProcessCpuMilliseconds();
     // Sleeps until a message comes, as the program's message loop does.
-    const DWORD begin = GetTickCount();
-    for (DWORD elapsed = 0; elapsed < milliseconds; elapsed = GetTickCount() - begin) {
-        MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, milliseconds - elapsed, QS_ALLINPUT);
-    }
+    PumpMessagesFor(milliseconds);
     return ProcessCpuMilliseconds() - start;
 }
 

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "bench_report.h"
+#include "common/message_pump.h"
 #include "imaging/picture_holder.h"
 #include "imaging/thumbs_list_view.h"
 
@@ -67,11 +68,6 @@ LRESULT CALLBACK HostProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
-void Pump() {
-    MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
-}
-
 // Milliseconds until every item has its thumbnail; negative when they do not come in 60 s.
 double TimeToThumbnails(HWND host, const std::vector<std::wstring>& paths) {
     HWND list = CreateWindowExW(0, WC_LISTVIEWW, nullptr, WS_CHILD | WS_VISIBLE | LVS_ICON | LVS_OWNERDATA, 0, 0, 900,
@@ -84,14 +80,8 @@ double TimeToThumbnails(HWND host, const std::vector<std::wstring>& paths) {
     SendMessageW(list, LVM_SETITEMCOUNT, paths.size(), 0);
     view->UseIconView();
     double elapsed = -1.0;
-    while (time.Milliseconds() < 60000.0) {
-        Pump();
-        if (view->AllMade()) {
-            elapsed = time.Milliseconds();
-            break;
-        }
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
-    }
+    // Asked often, so that the time measured is the thread's, not the polling's.
+    if (WaitUntil([&] { return view->AllMade(); }, 60000, 5)) elapsed = time.Milliseconds();
     view.reset();
     g_view = nullptr;
     DestroyWindow(list);

@@ -6,6 +6,8 @@
 
 #include <optional>
 
+#include "common/system_folders.h"
+
 namespace {
 
 constexpr const wchar_t* kRunKey = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
@@ -115,10 +117,10 @@ TEST_F(AutostartTest, QueryRepairsStaleValues) {
 TEST_F(AutostartTest, AValueOfAnotherExistingCopyIsLeftAlone) {
     // A copy of this program elsewhere (the installed program, while a portable copy runs): its
     // start with Windows must survive this copy's settings load.
-    wchar_t temporary[MAX_PATH] = L"";
-    ASSERT_GT(GetTempPathW(MAX_PATH, temporary), 0u);
+    const std::wstring temporary = TemporaryFolderPath();
+    ASSERT_FALSE(temporary.empty());
     const std::wstring otherCopy =
-        std::wstring(temporary) + L"orbelin_other_copy_" + std::to_wstring(GetCurrentProcessId()) + L".exe";
+        temporary + L"orbelin_other_copy_" + std::to_wstring(GetCurrentProcessId()) + L".exe";
     ASSERT_TRUE(CopyFileW(ThisProgram().c_str(), otherCopy.c_str(), FALSE));
     const struct {
         const char* label;

@@ -14,8 +14,6 @@ struct SplitCase {
     std::vector<ExpectedToken> tokens;
 };
 
-std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
-
 TEST(SplitCommandLine, TokensNamesAndValues) {
     const SplitCase cases[] = {
         {L"", {}},
@@ -39,7 +37,7 @@ TEST(SplitCommandLine, TokensNamesAndValues) {
         {L"a\tb c\nd", {{L"a b", nullptr}, {L"c d", nullptr}}},
     };
     for (const SplitCase& testCase : cases) {
-        SCOPED_TRACE(Narrow(testCase.commandLine));
+        SCOPED_TRACE(testCase.commandLine);
         const std::vector<CommandLineToken> tokens = SplitCommandLine(testCase.commandLine);
         ASSERT_EQ(tokens.size(), testCase.tokens.size());
         for (size_t i = 0; i < tokens.size(); ++i) {
@@ -116,7 +114,7 @@ TEST(EvaluateStartOptions, OptionTable) {
         {L"unknown -x:y", false, false, false, false, false, false, std::nullopt, L""},
     };
     for (const OptionCase& testCase : cases) {
-        SCOPED_TRACE(Narrow(testCase.commandLine));
+        SCOPED_TRACE(testCase.commandLine);
         const StartOptions options = EvaluateStartOptions(SplitCommandLine(testCase.commandLine));
         EXPECT_EQ(options.background, testCase.background);
         EXPECT_EQ(options.installRequest, testCase.install);

@@ -4,8 +4,6 @@
 
 namespace {
 
-std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
-
 TEST(FileNameStartRequest, Rules) {
     const struct {
         const wchar_t* fileName;
@@ -23,7 +21,7 @@ TEST(FileNameStartRequest, Rules) {
         {L"set-up.exe", FileNameRequest::kNone},
     };
     for (const auto& testCase : cases) {
-        SCOPED_TRACE(Narrow(testCase.fileName));
+        SCOPED_TRACE(testCase.fileName);
         EXPECT_EQ(FileNameStartRequest(testCase.fileName), testCase.expected);
     }
 }

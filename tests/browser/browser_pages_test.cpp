@@ -30,7 +30,7 @@ TEST(PageRequestOf, OwnPagesLiveOnAboutBlank) {
         {L"", Kind::kNone, L"", -1},
     };
     for (const auto& testCase : cases) {
-        SCOPED_TRACE(Narrow(testCase.address));
+        SCOPED_TRACE(testCase.address);
         const PageRequest request = PageRequestOf(testCase.address);
         EXPECT_EQ(request.kind, testCase.kind);
         EXPECT_EQ(request.option, testCase.option);

@@ -15,6 +15,7 @@
 #include "common/module_path.h"
 #include "common/test_files.h"
 #include "common/web_traffic_guard.h"
+#include "common/window_text.h"
 #include "lang/language_archive.h"
 #include "res/resource.h"
 #include "settings/settings_paths.h"
@@ -35,12 +36,6 @@ std::wstring ClassOf(HWND window) {
     wchar_t name[128] = L"";
     GetClassNameW(window, name, 128);
     return name;
-}
-
-std::wstring TitleOf(HWND window) {
-    wchar_t text[256] = L"";
-    GetWindowTextW(window, text, 256);
-    return text;
 }
 
 std::wstring ThisProgramFileName() { return FileNameOfPath(ProgramFilePath()); }
@@ -195,7 +190,7 @@ TEST_F(BrowserWindowTest, TheBrowserInstancesWindowAndItsEnd) {
     CIeBrowser18* browser = OpenBrowserWindow(L"", BrowserWindowRole::kBrowserInstance);
     ASSERT_NE(browser, nullptr);
     HWND frame = browser->Window();
-    EXPECT_EQ(TitleOf(frame), L"Glimmerpane");
+    EXPECT_EQ(WindowText(frame), L"Glimmerpane");
     EXPECT_EQ(ClassOf(frame), L"#32770");
     EXPECT_TRUE(IsWindowVisible(frame));
     EXPECT_EQ(BrowserEmulationValue(ThisProgramFileName()), std::optional<unsigned long>(11001));
@@ -297,7 +292,7 @@ TEST_F(BrowserWindowTest, OwnPagesAndTheirOptionLinks) {
         {L"about:blank#opt-option:autoupdate", true},
     };
     for (const auto& link : links) {
-        SCOPED_TRACE(Narrow(link.link));
+        SCOPED_TRACE(link.link);
         browser->Navigate(link.link);
         ASSERT_EQ(page.Options().size(), 1u);
         EXPECT_EQ(page.Options()[0].checked, link.checkedAfter);
@@ -375,10 +370,8 @@ TEST_F(BrowserWindowTest, DocumentsReachTheUpdateCheckOnlyWithTheOptionOn) {
         // The frame is a dialog too, but without a message text: only the message boxes count.
         seen.erase(std::remove_if(seen.begin(), seen.end(), [](const SeenMessageBox& box) { return box.text.empty(); }),
                    seen.end());
-        std::string boxes;
-        for (const SeenMessageBox& box : seen) {
-            boxes.append(Narrow(box.caption)).append(": ").append(Narrow(box.text)).append("; ");
-        }
+        testing::Message boxes;
+        for (const SeenMessageBox& box : seen) boxes << box.caption << ": " << box.text << "; ";
         ASSERT_EQ(seen.size(), optionOn ? 1u : 0u) << boxes;
         if (optionOn) {
             EXPECT_EQ(seen[0].text, L"error1");
@@ -461,7 +454,7 @@ TEST_F(BrowserWindowTest, OnlyTheTopLevelUpdatePageOverATrustedConnectionIsHeard
             },
             20000));
         EXPECT_EQ(heard, testCase.heard);
-        EXPECT_TRUE(seen.empty()) << Narrow(seen.empty() ? L"" : seen[0].text);
+        EXPECT_TRUE(seen.empty()) << (seen.empty() ? L"" : seen[0].text);
     }
 }
 
@@ -527,7 +520,7 @@ TEST_F(BrowserWindowTest, ClosingTheWindowWhileItAsksWaitsForTheAnswer) {
             DWORD process = 0;
             GetWindowThreadProcessId(box, &process);
             if (process == GetCurrentProcessId() && IsWindowVisible(box) && GetDlgItem(box, 0xFFFF) != nullptr &&
-                TitleOf(box) != L"Glimmerpane") {
+                WindowText(box) != L"Glimmerpane") {
                 question = box;
             }
         }
@@ -609,7 +602,7 @@ TEST_F(BrowserWindowTest, TheUninstallPageRunsInAWindowUntilItIsClosed) {
     EXPECT_TRUE(shown);
     EXPECT_TRUE(closed);
     EXPECT_EQ(shownAddress, UninstallPageAddress(WebRoot()));
-    EXPECT_NE(shownAddress.find(L"?seite=Freeware/Orbelin/Uninstall"), std::wstring::npos) << Narrow(shownAddress);
+    EXPECT_NE(shownAddress.find(L"?seite=Freeware/Orbelin/Uninstall"), std::wstring::npos) << shownAddress;
     EXPECT_TRUE(OpenBrowserWindows().empty());
     EXPECT_EQ(SiteObjectsAlive(), 0);
 }

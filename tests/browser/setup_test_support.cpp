@@ -82,14 +82,3 @@ std::vector<uint8_t> SomeProgramBytes(size_t size) {
     }
     return bytes;
 }
-
-std::string Narrow(const std::wstring& text) {
-    const int length =
-        WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-    std::string narrow(static_cast<size_t>(length > 0 ? length : 0), '\0');
-    if (length > 0) {
-        WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), narrow.data(), length, nullptr,
-                            nullptr);
-    }
-    return narrow;
-}

@@ -37,6 +37,3 @@ std::wstring OfferDocument(const OfferLines& offer, const std::wstring& lineEnd 
 
 // Some bytes that stand for a program file.
 std::vector<uint8_t> SomeProgramBytes(size_t size);
-
-// The text in UTF-8, for trace messages.
-std::string Narrow(const std::wstring& text);

@@ -91,7 +91,7 @@ TEST(ReadStatedLength, DigitsAsAPageWritesThem) {
         {L"99999999999999999999999", 18446744073709551615ull},
     };
     for (const auto& testCase : cases) {
-        SCOPED_TRACE(Narrow(testCase.text));
+        SCOPED_TRACE(testCase.text);
         EXPECT_EQ(ReadStatedLength(testCase.text), testCase.expected);
     }
 }

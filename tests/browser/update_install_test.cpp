@@ -60,7 +60,7 @@ TEST_F(ReplaceProgramFileTest, TheSideFilesHaveNamesNoFileHad) {
     std::vector<std::pair<std::wstring, std::wstring>> moves;
     const FileMove recordingMove = [&](const std::wstring& from, const std::wstring& to) {
         moves.emplace_back(from, to);
-        EXPECT_FALSE(FileExists(to)) << Narrow(to);
+        EXPECT_FALSE(FileExists(to)) << to;
         return MoveFileWithoutReplacing(from, to);
     };
     ASSERT_EQ(ReplaceProgramFile(m_program, m_newProgram, recordingMove).result, ReplaceResult::kReplaced);
@@ -70,9 +70,9 @@ TEST_F(ReplaceProgramFileTest, TheSideFilesHaveNamesNoFileHad) {
     EXPECT_EQ(moves[1].second, m_program);
     const std::wstring previous = moves[0].second;
     const std::wstring copy = moves[1].first;
-    EXPECT_EQ(previous.rfind(m_program + L".", 0), 0u) << Narrow(previous);
-    EXPECT_TRUE(EndsWith(previous, L".update-old")) << Narrow(previous);
-    EXPECT_TRUE(EndsWith(copy, L".update-new")) << Narrow(copy);
+    EXPECT_EQ(previous.rfind(m_program + L".", 0), 0u) << previous;
+    EXPECT_TRUE(EndsWith(previous, L".update-old")) << previous;
+    EXPECT_TRUE(EndsWith(copy, L".update-new")) << copy;
     EXPECT_EQ(copy.substr(0, copy.size() - 4), previous.substr(0, previous.size() - 4));
     ExpectNoLeftovers();
 }
@@ -114,7 +114,7 @@ TEST_F(ReplaceProgramFileTest, AFailedSwapSaysWhetherTheOldFileIsBack) {
         } else {
             EXPECT_EQ(outcome.result, ReplaceResult::kOldFileKeptAside);
             EXPECT_FALSE(FileExists(m_program));
-            EXPECT_EQ(ReadFileBytes(outcome.keptAs), Bytes("old program")) << Narrow(outcome.keptAs);
+            EXPECT_EQ(ReadFileBytes(outcome.keptAs), Bytes("old program")) << outcome.keptAs;
             // Only the old file, under its side name, and the received one are there; the copy went.
             const size_t cut = outcome.keptAs.find_last_of(L'\\');
             std::vector<std::wstring> expected = {outcome.keptAs.substr(cut + 1), L"Orbelin_Autoupdate.exe"};
@@ -173,7 +173,7 @@ TEST(UpdateStartArguments, ParametersAndTheirReading) {
         {L"", nullptr, nullptr},
     };
     for (const auto& testCase : cases) {
-        SCOPED_TRACE(Narrow(testCase.commandLine));
+        SCOPED_TRACE(testCase.commandLine);
         const auto parsed = ParseUpdateStartArguments(testCase.commandLine);
         ASSERT_EQ(parsed.has_value(), testCase.path != nullptr);
         if (!parsed) continue;
@@ -201,7 +201,7 @@ TEST(IsReceivedUpdateFile, OnlyTheReceivedFileInAFolderOfItsOwn) {
         {L"C:\\Program Files\\Orbelin\\Orbelin.exe", false},
     };
     for (const auto& testCase : cases) {
-        SCOPED_TRACE(Narrow(testCase.path));
+        SCOPED_TRACE(testCase.path);
         EXPECT_EQ(IsReceivedUpdateFile(testCase.path, temp), testCase.received);
     }
     EXPECT_FALSE(IsReceivedUpdateFile(cases[0].path, L"C:\\users\\me\\Temp"));
@@ -210,7 +210,7 @@ TEST(IsReceivedUpdateFile, OnlyTheReceivedFileInAFolderOfItsOwn) {
     // The folders that CreateOwnTemporaryFolder makes are such folders.
     const std::wstring folder = CreateOwnTemporaryFolder(kUpdateFolderPrefix);
     ASSERT_FALSE(folder.empty());
-    EXPECT_TRUE(IsReceivedUpdateFile(folder + kReceivedUpdateFileName, TemporaryFolderPath())) << Narrow(folder);
+    EXPECT_TRUE(IsReceivedUpdateFile(folder + kReceivedUpdateFileName, TemporaryFolderPath())) << folder;
     RemoveDirectoryW(folder.c_str());
 }
 
@@ -237,7 +237,7 @@ TEST(ProgramVersion, ParsingAndText) {
         {L"", std::nullopt},
     };
     for (const auto& testCase : cases) {
-        SCOPED_TRACE(Narrow(testCase.text));
+        SCOPED_TRACE(testCase.text);
         EXPECT_EQ(ParseProgramVersion(testCase.text), testCase.version);
     }
     EXPECT_EQ(ProgramVersionText({1, 0, 1, 0}), L"1.0.1");
@@ -287,7 +287,7 @@ TEST(ReadProgramIdentity, TheVersionResourceOfProgramsAndNothingOfOtherFiles) {
     ASSERT_TRUE(WriteFileBytes(folder / L"empty.exe", std::string()));
     ASSERT_TRUE(WriteFileBytes(folder / L"fake.exe", std::vector<uint8_t>{'M', 'Z', 0x90, 0, 3, 0, 0, 0, 4, 0}));
     for (const wchar_t* name : {L"notes.txt", L"empty.exe", L"fake.exe", L"missing.exe"}) {
-        SCOPED_TRACE(Narrow(name));
+        SCOPED_TRACE(name);
         EXPECT_EQ(ReadProgramIdentity(folder / name), std::nullopt);
     }
 
@@ -346,7 +346,7 @@ TEST_F(UpdateMessagesTest, EveryLanguageFillsEveryPlaceholder) {
                                               UpdateOldFileAsideText(L"7.7.7", L"-", L"C:\\x.exe", L"C:\\y.exe")};
         for (UpdateTargetVerdict verdict : refusals) messages.push_back(UpdateRefusalReason(verdict, L"7.7.7", L"6.6"));
         for (const std::wstring& message : messages) {
-            SCOPED_TRACE(Narrow(message));
+            SCOPED_TRACE(message);
             EXPECT_FALSE(message.empty());
             EXPECT_EQ(message.find(L"XX"), std::wstring::npos);
             EXPECT_EQ(message.find(L"#APP#"), std::wstring::npos);

@@ -23,7 +23,7 @@ TEST(CheckUpdateOffer, AGoodOfferGivesTheExactBytesAndItsVersion) {
     for (const wchar_t* lineEnd : {L"\n", L"\r\n"}) {
         SCOPED_TRACE(lineEnd[0] == L'\r' ? "CR LF" : "LF");
         const OfferCheck check = Check(GoodOffer(program, kTime), lineEnd);
-        ASSERT_EQ(check.verdict, OfferVerdict::kAccepted) << Narrow(check.message.caption + L" " + check.message.text);
+        ASSERT_EQ(check.verdict, OfferVerdict::kAccepted) << check.message.caption + L" " + check.message.text;
         EXPECT_EQ(check.program, program);
         EXPECT_EQ(Sha256OfBytes(check.program), Sha256OfBytes(program));
         EXPECT_EQ(check.version, L"2.0.0");
@@ -190,7 +190,7 @@ TEST(IsMakerUpdatePageAddress, OnlyTheUpdatePageOfTheMakersHostsOverHttps) {
         {L"", false},
     };
     for (const auto& testCase : cases) {
-        SCOPED_TRACE(Narrow(testCase.address));
+        SCOPED_TRACE(testCase.address);
         EXPECT_EQ(IsMakerUpdatePageAddress(testCase.address, hosts), testCase.heard);
     }
     // The address the browser window asks for is such a page.

@@ -5,6 +5,7 @@
 #include <functional>
 
 #include "common/message_box_watcher.h"
+#include "common/message_pump.h"
 #include "common/module_path.h"
 #include "common/system_folders.h"
 #include "common/test_files.h"
@@ -78,19 +79,6 @@ bool WaitUntilFile(const std::wstring& path) {
     return false;
 }
 
-// Handles this thread's messages until `done` holds or `timeoutMs` passed.
-void PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
-    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
-    while (!done() && GetTickCount64() < deadline) {
-        MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
-        }
-        Sleep(20);
-    }
-}
-
 class UpdateReceiverTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -160,7 +148,7 @@ TEST_F(UpdateReceiverTest, AGoodOfferIsWrittenAndStartedWithTheUsersConsent) {
             writtenBeforeTheStart = ReadFileBytes(pendingFile);
             EXPECT_TRUE(receiver.StartPending());
             // The real start timer: five seconds, then the question, then the start.
-            PumpUntil([&] { return page.ended; }, 15000);
+            WaitUntil([&] { return page.ended; }, 15000);
             EXPECT_TRUE(receiver.PendingFile().empty());
         },
         IDYES);
@@ -171,11 +159,11 @@ TEST_F(UpdateReceiverTest, AGoodOfferIsWrittenAndStartedWithTheUsersConsent) {
     EXPECT_EQ(Sha256OfBytes(*writtenBeforeTheStart), Sha256OfBytes(program));
     EXPECT_EQ(*writtenBeforeTheStart, program);
     ASSERT_EQ(m_outcomes.size(), 1u);
-    EXPECT_EQ(m_outcomes[0].rfind(L"<h4>Orbelin 2.0.0</h4>", 0), 0u) << Narrow(m_outcomes[0]);
+    EXPECT_EQ(m_outcomes[0].rfind(L"<h4>Orbelin 2.0.0</h4>", 0), 0u) << m_outcomes[0];
 
     // One question, naming the offered version; nothing else was said.
     ASSERT_EQ(seen.size(), 1u);
-    EXPECT_NE(seen[0].text.find(L"Orbelin 2.0.0"), std::wstring::npos) << Narrow(seen[0].text);
+    EXPECT_NE(seen[0].text.find(L"Orbelin 2.0.0"), std::wstring::npos) << seen[0].text;
     EXPECT_NE(seen[0].caption.find(L"Orbelin"), std::wstring::npos);
     EXPECT_TRUE(m_ended) << "the program was not asked to end for the update";
     EXPECT_FALSE(m_elevated);
@@ -186,8 +174,8 @@ TEST_F(UpdateReceiverTest, AGoodOfferIsWrittenAndStartedWithTheUsersConsent) {
     const std::wstring parameters = L"Path=\"" + m_files.programPath + L"\" Version=\"2.0.0\" ";
     EXPECT_EQ(parameters, UpdateStartParameters(m_files.programPath, L"2.0.0"));
     ASSERT_GE(commandLine.size(), parameters.size());
-    EXPECT_EQ(commandLine.substr(commandLine.size() - parameters.size()), parameters) << Narrow(commandLine);
-    EXPECT_NE(commandLine.find(L"Orbelin_Autoupdate.exe"), std::wstring::npos) << Narrow(commandLine);
+    EXPECT_EQ(commandLine.substr(commandLine.size() - parameters.size()), parameters) << commandLine;
+    EXPECT_NE(commandLine.find(L"Orbelin_Autoupdate.exe"), std::wstring::npos) << commandLine;
 }
 
 TEST_F(UpdateReceiverTest, NoOtherProcessCanChangeTheReceivedFileBeforeItsStart) {
@@ -222,7 +210,7 @@ TEST_F(UpdateReceiverTest, NoOtherProcessCanChangeTheReceivedFileBeforeItsStart)
                 DeleteFileW((file + L".moved").c_str());
             }
             PostMessageW(page.UpdateWindow(), WM_TIMER, kUpdateTimerId, 0);
-            PumpUntil([&] { return page.ended || !receiver.StartPending(); }, 15000);
+            WaitUntil([&] { return page.ended || !receiver.StartPending(); }, 15000);
         },
         IDYES);
     for (const Attempt& attempt : attempts) {
@@ -231,7 +219,7 @@ TEST_F(UpdateReceiverTest, NoOtherProcessCanChangeTheReceivedFileBeforeItsStart)
     }
     // The file that was checked is the file that started.
     EXPECT_EQ(ReadFileBytes(ReceivedFile(1)), std::optional<std::vector<uint8_t>>(program));
-    ASSERT_EQ(seen.size(), 1u) << Narrow(seen.back().caption);
+    ASSERT_EQ(seen.size(), 1u) << seen.back().caption;
     EXPECT_TRUE(m_ended);
     EXPECT_FALSE(RecordedCommandLine(ReceivedFile(1)).empty()) << "the offered program did not run";
 }
@@ -308,7 +296,7 @@ TEST_F(UpdateReceiverTest, WithoutConsentTheFileAndItsFolderGoAndNothingStarts) 
             EXPECT_TRUE(FileExists(ReceivedFile(1)));
             // The start timer's message, sent at once rather than waited for.
             PostMessageW(page.UpdateWindow(), WM_TIMER, kUpdateTimerId, 0);
-            PumpUntil([&] { return !receiver.StartPending(); }, 10000);
+            WaitUntil([&] { return !receiver.StartPending(); }, 10000);
             // A later timer message finds nothing to start.
             receiver.OnTimer();
         },
@@ -407,7 +395,7 @@ TEST_F(UpdateReceiverTest, PagesOtherThanTheMakersUpdatePageAreNotReadAtAll) {
              L"https://www.kestrova.eu/?seite=Freeware/Orbelin/Update/../../Forum",
              L"https://www.kestrova.com/?x=1&seite=Freeware/Orbelin/Update",
          }) {
-        SCOPED_TRACE(Narrow(address));
+        SCOPED_TRACE(address);
         for (const OfferLines& offer : {GoodOffer(SomeProgramBytes(100), kTime), broken}) {
             const auto seen = Receive(address, OfferDocument(offer));
             EXPECT_TRUE(seen.empty());
@@ -447,8 +435,8 @@ TEST(UpdateFilesOfThisProgram, ReceivedFilesGoIntoNewFoldersOfTheProgramsOwn) {
     ASSERT_FALSE(first.empty());
     ASSERT_FALSE(second.empty());
     EXPECT_NE(first, second);
-    EXPECT_EQ(first.rfind(TemporaryFolderPath(), 0), 0u) << Narrow(first);
-    EXPECT_TRUE(IsReceivedUpdateFile(first + kReceivedUpdateFileName, TemporaryFolderPath())) << Narrow(first);
+    EXPECT_EQ(first.rfind(TemporaryFolderPath(), 0), 0u) << first;
+    EXPECT_TRUE(IsReceivedUpdateFile(first + kReceivedUpdateFileName, TemporaryFolderPath())) << first;
     RemoveDirectoryW(first.c_str());
     RemoveDirectoryW(second.c_str());
 }

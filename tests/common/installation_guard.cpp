@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+#include "common/message_box.h"
+
 std::optional<StoredValue> ReadRegistryValue(HKEY root, const std::wstring& key, const std::wstring& name) {
     HKEY handle = nullptr;
     if (RegOpenKeyExW(root, key.c_str(), 0, KEY_QUERY_VALUE, &handle) != ERROR_SUCCESS) return std::nullopt;
@@ -59,8 +61,7 @@ std::vector<std::wstring> OwnTemporaryFolders() {
 }
 
 std::vector<std::wstring> OwnTemporaryFoldersLeft(const std::vector<std::wstring>& before) {
-    HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
-    const bool wine = ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
+    const bool wine = RunsUnderWine();
     std::vector<std::wstring> left;
     for (const std::wstring& folder : OwnTemporaryFolders()) {
         if (std::find(before.begin(), before.end(), folder) != before.end()) continue;

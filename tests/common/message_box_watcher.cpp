@@ -3,13 +3,10 @@
 #include <atomic>
 #include <thread>
 
-namespace {
+#include "common/message_pump.h"
+#include "common/window_text.h"
 
-std::wstring WindowText(HWND window) {
-    wchar_t text[2048] = L"";
-    GetWindowTextW(window, text, 2048);
-    return text;
-}
+namespace {
 
 std::vector<HWND> VisibleMessageBoxes(DWORD processId) {
     struct Search {
@@ -58,13 +55,12 @@ std::vector<SeenMessageBox> RunAnsweringMessageBoxes(const std::function<void()>
     });
     std::vector<HWND> recorded;
     std::vector<SeenMessageBox> seen;
-    const DWORD start = GetTickCount();
-    while (!done && GetTickCount() - start < timeoutMs) {
-        AnswerMessageBoxes(GetCurrentProcessId(), recorded, seen, button);
-        MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
-        Sleep(20);
-    }
+    WaitUntil(
+        [&] {
+            AnswerMessageBoxes(GetCurrentProcessId(), recorded, seen, button);
+            return done.load();
+        },
+        timeoutMs);
     worker.join();
     return seen;
 }

@@ -4,27 +4,94 @@
 
 #include "common/test_files.h"
 #include "imaging/gdiplus_api.h"
+#include "imaging/picture_holder.h"
 #include "imaging/png_output.h"
 
-std::vector<uint8_t> EncodePixels(int width, int height, const std::vector<uint32_t>& argbTopDown,
-                                  const wchar_t* mimeType) {
+bool WritePixels(const std::wstring& path, int width, int height, const std::vector<uint32_t>& argbTopDown,
+                 const wchar_t* mimeType) {
     const GdiplusApi& api = Gdiplus();
+    CLSID encoder{};
+    if (api.createBitmapFromScan0 == nullptr || api.saveImageToFile == nullptr || FindEncoder(mimeType, &encoder) < 0 ||
+        argbTopDown.size() != static_cast<size_t>(width) * height) {
+        return false;
+    }
     std::vector<uint32_t> pixels = argbTopDown;
     GpBitmap* bitmap = nullptr;
     if (api.createBitmapFromScan0(width, height, width * 4, kPixelFormat32bppArgb,
                                   reinterpret_cast<BYTE*>(pixels.data()), &bitmap) != kGpOk) {
-        return {};
+        return false;
     }
-    CLSID encoder{};
-    std::vector<uint8_t> bytes;
-    if (FindEncoder(mimeType, &encoder) >= 0) {
-        TestFolder folder(L"encode");
-        const std::wstring path = folder / L"picture";
-        if (api.saveImageToFile(AsImage(bitmap), path.c_str(), &encoder, nullptr) == kGpOk) {
-            bytes = ReadFileBytes(path).value_or(std::vector<uint8_t>{});
+    const bool saved = api.saveImageToFile(AsImage(bitmap), path.c_str(), &encoder, nullptr) == kGpOk;
+    api.disposeImage(AsImage(bitmap));
+    return saved;
+}
+
+std::vector<uint8_t> EncodePixels(int width, int height, const std::vector<uint32_t>& argbTopDown,
+                                  const wchar_t* mimeType) {
+    TestFolder folder(L"encode");
+    const std::wstring path = folder / L"picture";
+    if (!WritePixels(path, width, height, argbTopDown, mimeType)) return {};
+    return ReadFileBytes(path).value_or(std::vector<uint8_t>{});
+}
+
+bool WriteSolidPng(const std::wstring& path, int width, int height, uint32_t argb) {
+    return WritePixels(path, width, height, std::vector<uint32_t>(static_cast<size_t>(width) * height, argb));
+}
+
+int CountMagentaPixels(const std::wstring& path) {
+    PictureHolder picture;
+    if (!picture.LoadFile(path.c_str()) || picture.Image() == nullptr) return -1;
+    auto* bitmap = reinterpret_cast<GpBitmap*>(picture.Image());
+    int count = 0;
+    for (UINT y = 0; y < picture.Height(); y += 2) {
+        for (UINT x = 0; x < picture.Width(); x += 2) {
+            GpArgb pixel = 0;
+            if (Gdiplus().bitmapGetPixel(bitmap, x, y, &pixel) != 0 || (pixel >> 24) == 0) continue;
+            const int red = (pixel >> 16) & 0xFF;
+            const int green = (pixel >> 8) & 0xFF;
+            const int blue = pixel & 0xFF;
+            if (red > 150 && blue > 150 && green < 80) ++count;
         }
     }
-    api.disposeImage(AsImage(bitmap));
+    return count;
+}
+
+namespace {
+
+void PutBigEndian32(std::vector<uint8_t>& bytes, uint32_t value) {
+    for (int shift = 24; shift >= 0; shift -= 8) bytes.push_back(static_cast<uint8_t>(value >> shift));
+}
+
+uint32_t Crc32(const uint8_t* data, size_t count) {
+    uint32_t crc = 0xFFFFFFFFu;
+    for (size_t i = 0; i < count; ++i) {
+        crc ^= data[i];
+        for (int bit = 0; bit < 8; ++bit) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+    }
+    return ~crc;
+}
+
+// A PNG chunk: length, type, data and the checksum of type and data.
+void AppendPngChunk(std::vector<uint8_t>& bytes, const char* type, const std::vector<uint8_t>& data) {
+    PutBigEndian32(bytes, static_cast<uint32_t>(data.size()));
+    const size_t typeStart = bytes.size();
+    bytes.insert(bytes.end(), type, type + 4);
+    bytes.insert(bytes.end(), data.begin(), data.end());
+    PutBigEndian32(bytes, Crc32(bytes.data() + typeStart, bytes.size() - typeStart));
+}
+
+}  // namespace
+
+std::vector<uint8_t> PngClaimingSize(uint32_t width, uint32_t height) {
+    std::vector<uint8_t> bytes = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    std::vector<uint8_t> header;
+    PutBigEndian32(header, width);
+    PutBigEndian32(header, height);
+    header.insert(header.end(), {8, 6, 0, 0, 0});  // 8-bit RGBA, no interlace
+    AppendPngChunk(bytes, "IHDR", header);
+    // A valid zlib stream of a few zero bytes: the body of a picture far smaller than claimed.
+    AppendPngChunk(bytes, "IDAT", {0x78, 0x9C, 0x63, 0x00, 0x00, 0x00, 0x01, 0x00, 0x01});
+    AppendPngChunk(bytes, "IEND", {});
     return bytes;
 }
 

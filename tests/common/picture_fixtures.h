@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 // Pictures for the tests of texture squares and thumbnails, made at test time.
@@ -9,6 +10,22 @@
 // ("image/png", "image/jpeg", ...); empty when it could not be made.
 std::vector<uint8_t> EncodePixels(int width, int height, const std::vector<uint32_t>& argbTopDown,
                                   const wchar_t* mimeType = L"image/png");
+// The same picture written to the file `path`; false when GDI+ cannot make or write it.
+bool WritePixels(const std::wstring& path, int width, int height, const std::vector<uint32_t>& argbTopDown,
+                 const wchar_t* mimeType = L"image/png");
+
+// Writes a width x height PNG of one colour (0xAARRGGBB); false when GDI+ cannot make it.
+bool WriteSolidPng(const std::wstring& path, int width, int height, uint32_t argb);
+
+// How many of the visible pixels of a picture file (every second one in each direction) are
+// magenta, a colour that none of the program's sample pictures has; -1 when the file does not
+// decode.
+int CountMagentaPixels(const std::wstring& path);
+
+// A PNG byte sequence whose header claims width x height (8-bit RGBA); the chunks carry correct
+// checksums and a tiny picture body, so that only the size is wrong: the size of a picture
+// without its memory.
+std::vector<uint8_t> PngClaimingSize(uint32_t width, uint32_t height);
 
 // Photos as phones store them: the pixels as the sensor read them, and the EXIF orientation
 // (tag 0x0112) that says how to turn them upright.

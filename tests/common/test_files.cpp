@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstdlib>
 
 #include "common/unique_handle.h"
 
@@ -140,6 +141,11 @@ std::wstring WindowsPathFromHost(const std::string& hostPath) {
     std::wstring path = L"Z:";
     for (char c : hostPath) path += (c == '/') ? L'\\' : static_cast<wchar_t>(static_cast<unsigned char>(c));
     return path;
+}
+
+std::wstring BuiltProgramPath() {
+    const char* hostPath = std::getenv("ORBELIN_EXE");
+    return hostPath != nullptr ? WindowsPathFromHost(hostPath) : std::wstring();
 }
 
 FileRestorer::FileRestorer(std::wstring path) : m_path(std::move(path)), m_saved(ReadFileBytes(m_path)) {}

@@ -51,6 +51,9 @@ std::wstring ReadIniValue(const std::wstring& file, const std::wstring& section,
 // The Windows form of a path that the Linux side handed over (drive Z: maps the Linux root).
 std::wstring WindowsPathFromHost(const std::string& hostPath);
 
+// The built Orbelin.exe (CTest hands its path over in ORBELIN_EXE); empty when it is not set.
+std::wstring BuiltProgramPath();
+
 // Keeps a copy of a file (or the knowledge that it was absent) and puts it back at the end,
 // so that tests leave shared files such as the per-user settings as they found them.
 class FileRestorer {

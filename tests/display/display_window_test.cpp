@@ -4,6 +4,7 @@
 
 #include <memory>
 
+#include "common/message_pump.h"
 #include "common/process_flags.h"
 #include "display/desktop_host.h"
 #include "display/library_preload.h"
@@ -11,18 +12,6 @@
 #include "settings/app_config.h"
 
 namespace {
-
-void PumpMessagesFor(DWORD milliseconds) {
-    const DWORD start = GetTickCount();
-    while (GetTickCount() - start < milliseconds) {
-        MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
-        }
-        Sleep(5);
-    }
-}
 
 // The hidden main window that hosts the render targets, and a settings file of the test's own.
 class DisplayWindowTest : public ::testing::Test {

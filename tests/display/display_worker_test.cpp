@@ -7,6 +7,7 @@
 #include <memory>
 #include <mutex>
 
+#include "common/built_program_languages.h"
 #include "common/process_flags.h"
 #include "common/test_files.h"
 #include "display/placeholder_picture.h"
@@ -96,9 +97,7 @@ class DisplayWorkerTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
         // The stand-in texts come from the language archive of the built program.
-        const char* program = std::getenv("ORBELIN_EXE");
-        ASSERT_NE(program, nullptr);
-        ASSERT_TRUE(LoadLanguageArchiveFromFile(WindowsPathFromHost(program)));
+        ASSERT_TRUE(LoadBuiltProgramArchive()) << "the archive of the program named by ORBELIN_EXE";
         SetCurrentLanguageIndex(kLanguageEnglish);
     }
     void TearDown() override { g_stopFlag = false; }

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "common/built_program_languages.h"
 #include "common/message_box_watcher.h"
 #include "common/system_folders.h"
 #include "common/web_traffic_guard.h"
@@ -23,8 +24,6 @@ namespace {
 constexpr DWORD kStartTimeoutMs = 30000;
 constexpr DWORD kExitTimeoutMs = 20000;
 constexpr const wchar_t* kBrowserTitle = L"Glimmerpane";
-
-std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
 
 // The text of a control of another process: GetWindowText would give only its caption.
 std::wstring TextOf(HWND window) {
@@ -159,7 +158,7 @@ protected:
     void UseEnglishForTheUpdateStart() {
         CreateDirectoryW(PerUserSettingsPath().substr(0, PerUserSettingsPath().find_last_of(L'\\')).c_str(), nullptr);
         ASSERT_TRUE(WriteFileBytes(PerUserSettingsPath(), Utf16FileBytes(L"[Program]\r\nlng=1\r\n")));
-        ASSERT_TRUE(LoadLanguageArchiveFromFile(BuiltProgramPath()));
+        ASSERT_TRUE(LoadBuiltProgramArchive());
         SetCurrentLanguageIndex(kLanguageEnglish);
     }
 
@@ -183,9 +182,9 @@ TEST_F(BrowserWindowE2eTest, GlimmerpaneOpensTheFrameAndEndsWithZero) {
     HWND field = AddressField(frame);
     ASSERT_NE(field, nullptr);
     const std::wstring address = TextOf(field);
-    EXPECT_EQ(address.rfind(L"https://www.kestrova.", 0), 0u) << Narrow(address);
+    EXPECT_EQ(address.rfind(L"https://www.kestrova.", 0), 0u) << address;
     EXPECT_NE(address.find(L"?seite=Freeware/Orbelin/Update&Program=Orbelin&Version=1.0.0&time="), std::wstring::npos)
-        << Narrow(address);
+        << address;
 
     // Closing the window ends the browser instance's loop (45054) and the process with 0.
     PostMessageW(frame, WM_CLOSE, 0, 0);
@@ -206,7 +205,7 @@ TEST_F(BrowserWindowE2eTest, TheWindowReadsTheStoredLanguageAndWritesNothing) {
         {L"lng=1", false},
     };
     for (const auto& testCase : cases) {
-        SCOPED_TRACE(Narrow(testCase.settings));
+        SCOPED_TRACE(testCase.settings);
         TestFolder folder(L"browser_language");
         const std::wstring program = PreparePortableCopy(folder.Path(), testCase.settings);
         ASSERT_FALSE(program.empty());
@@ -216,7 +215,7 @@ TEST_F(BrowserWindowE2eTest, TheWindowReadsTheStoredLanguageAndWritesNothing) {
         HWND frame = WaitForBrowserFrame(browser);
         ASSERT_NE(frame, nullptr);
         const std::wstring address = TextOf(AddressField(frame));
-        EXPECT_EQ(address.rfind(L"https://www.kestrova.de/", 0) == 0, testCase.germanSite) << Narrow(address);
+        EXPECT_EQ(address.rfind(L"https://www.kestrova.de/", 0) == 0, testCase.germanSite) << address;
         PostMessageW(frame, WM_CLOSE, 0, 0);
         EXPECT_EQ(browser.WaitForExit(kExitTimeoutMs), std::optional<DWORD>(0));
         EXPECT_EQ(ReadFileBytes(folder / L"Orbelin.ini"), settingsBefore) << "the settings file was written";

@@ -37,12 +37,6 @@ struct Snapshot {
     }
 };
 
-std::wstring SnapshotPath() {
-    wchar_t temporary[MAX_PATH + 1] = L"";
-    GetTempPathW(MAX_PATH + 1, temporary);
-    return std::wstring(temporary) + L"Orbelin_tmp.png";
-}
-
 class DisplaySettingsE2eTest : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_FALSE(BuiltProgramPath().empty()) << "ORBELIN_EXE is not set"; }
@@ -84,12 +78,6 @@ protected:
     HWND m_dialog = nullptr;
     HWND m_display = nullptr;
 };
-
-RECT WindowRect(HWND window) {
-    RECT rect{-1, -1, -1, -1};
-    GetWindowRect(window, &rect);
-    return rect;
-}
 
 bool Differs(GpArgb a, GpArgb b) {
     for (int shift = 0; shift < 32; shift += 8) {

@@ -10,6 +10,7 @@
 
 #include "common/installation_guard.h"
 #include "common/shell_open_recorder.h"
+#include "common/system_folders.h"
 #include "common/test_files.h"
 #include "e2e/orbelin_ui.h"
 #include "e2e/program_driver.h"
@@ -32,18 +33,6 @@ constexpr int kOpenSettingsFileCommand = 32806;
 constexpr int kRestartCommand = 32814;
 constexpr int kRemovePortableCommand = 32815;
 constexpr DWORD kReplacedExitCode = 64250;
-
-std::string Narrow(const std::wstring& text) {
-    std::string narrow;
-    for (wchar_t c : text) narrow += c < 128 ? static_cast<char>(c) : '?';
-    return narrow;
-}
-
-std::wstring TemporaryFolder() {
-    wchar_t folder[MAX_PATH + 1] = L"";
-    GetTempPathW(MAX_PATH + 1, folder);
-    return folder;
-}
 
 // The main window of another process running the program, or null.
 HWND OtherMainWindow(DWORD exceptProcess) {
@@ -114,12 +103,12 @@ TEST_F(InfoMenuE2eTest, OpeningsLandOnTheirFilesFoldersAndPages) {
         ASSERT_EQ(opened.size(), expected) << "nothing was opened";
         const std::wstring& what = opened.back();
         if (row.address) {
-            EXPECT_EQ(what.rfind(L"https://www.kestrova.", 0), 0u) << Narrow(what);
+            EXPECT_EQ(what.rfind(L"https://www.kestrova.", 0), 0u) << what;
             EXPECT_TRUE(what.size() > row.opened.size() &&
                         what.compare(what.size() - row.opened.size(), row.opened.size(), row.opened) == 0)
-                << Narrow(what);
+                << what;
         } else {
-            EXPECT_EQ(lstrcmpiW(what.c_str(), row.opened.c_str()), 0) << Narrow(what);
+            EXPECT_EQ(lstrcmpiW(what.c_str(), row.opened.c_str()), 0) << what;
         }
     }
     EXPECT_EQ(program->Close(kExitTimeoutMs), std::optional<DWORD>(kClosedExitCode));
@@ -132,8 +121,8 @@ TEST_F(InfoMenuE2eTest, InfoBoxNamesThePictureLimit) {
     const ShownBox box = WaitForMessageBox(*program, kChangeTimeoutMs);
     ASSERT_NE(box.window, nullptr) << "no info box";
     EXPECT_EQ(box.caption, L"Keep and stretch");
-    EXPECT_EQ(box.text.rfind(L"Info\r\n\r\nOrbelin is a simple", 0), 0u) << Narrow(box.text);
-    EXPECT_NE(box.text.find(L"up to 32 pictures"), std::wstring::npos) << Narrow(box.text);
+    EXPECT_EQ(box.text.rfind(L"Info\r\n\r\nOrbelin is a simple", 0), 0u) << box.text;
+    EXPECT_NE(box.text.find(L"up to 32 pictures"), std::wstring::npos) << box.text;
     EXPECT_EQ(box.text.find(L"XX"), std::wstring::npos);
     EXPECT_EQ(GetWindow(box.window, GW_OWNER), m_dialog) << "the box is not owned by the dialog";
     PressButton(box.window, IDOK);
@@ -146,7 +135,7 @@ TEST_F(InfoMenuE2eTest, SendByMailLeavesNoArchiveBehind) {
     // in ui_tests, where the call is the test's); once the call has returned it is deleted. The
     // mail itself goes to the system's mail program, which this machine does not have: the
     // command must simply come back.
-    const std::wstring archive = TemporaryFolder() + L"Orbelin.zip";
+    const std::wstring archive = TemporaryFolderPath() + L"Orbelin.zip";
     ASSERT_TRUE(WriteFileBytes(archive, std::string("an archive of earlier")));
     auto program = Start();
     ASSERT_NE(m_dialog, nullptr);
@@ -173,7 +162,7 @@ TEST_F(InfoMenuE2eTest, UnwritableTemporaryFolderIsReported) {
     DialogDriver(m_dialog).PostCommand(kSendProgramCommand);
     const ShownBox box = WaitForMessageBox(*program, kChangeTimeoutMs);
     ASSERT_NE(box.window, nullptr) << "the failure was not reported";
-    EXPECT_EQ(box.text.rfind(L"Error ;) ", 0), 0u) << Narrow(box.text);
+    EXPECT_EQ(box.text.rfind(L"Error ;) ", 0), 0u) << box.text;
     PressButton(box.window, IDOK);
     EXPECT_TRUE(program->IsRunning());
     EXPECT_EQ(program->Close(kExitTimeoutMs), std::optional<DWORD>(kClosedExitCode));
@@ -261,7 +250,7 @@ TEST_F(InfoMenuE2eTest, UninstallStartsTheInstalledProgramsUninstallerAndEnds) {
     DialogDriver(m_dialog).PostCommand(kUninstallUserCommand);
     {
         const ShownBox box = WaitForMessageBox(*program, 3000);
-        EXPECT_EQ(box.window, nullptr) << Narrow(box.caption) << ": " << Narrow(box.text);
+        EXPECT_EQ(box.window, nullptr) << box.caption << ": " << box.text;
     }
     EXPECT_EQ(program->WaitForExit(kExitTimeoutMs), std::optional<DWORD>(kReplacedExitCode));
 
@@ -299,7 +288,7 @@ std::wstring ForeignLetter() {
 
 TEST_F(InfoMenuE2eTest, PortableRemovalDeletesProgramSettingsAndBatch) {
     for (const std::wstring& name : {std::wstring(L"plain"), L"a b %PATH% 100% " + ForeignLetter()}) {
-        SCOPED_TRACE(Narrow(name));
+        SCOPED_TRACE(name);
         const std::wstring folder = m_folder / name;
         ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
         const std::vector<std::wstring> ownFoldersBefore = OwnTemporaryFolders();

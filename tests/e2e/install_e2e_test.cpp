@@ -41,12 +41,6 @@ constexpr int kStartWithWindowsBox = 1015;
 constexpr int kStartMenuBox = 1016;
 constexpr int kForAllUsersBox = 1017;
 
-std::string Narrow(const std::wstring& text) {
-    std::string narrow;
-    for (wchar_t c : text) narrow += c < 128 ? static_cast<char>(c) : '?';
-    return narrow;
-}
-
 // The main window of a running copy of the program, or null.
 HWND ProgramMainWindow() { return FindWindowW(kMainWindowClass, kMainWindowTitle); }
 
@@ -143,7 +137,7 @@ protected:
         ASSERT_NE(m_dialog, nullptr) << "no installation dialog";
         Install(folder, forAllUsers, startWithWindows);
         const ShownBox box = WaitForMessageBox(*installer, 2000);
-        EXPECT_EQ(box.window, nullptr) << Narrow(box.text);
+        EXPECT_EQ(box.window, nullptr) << box.text;
         ASSERT_EQ(installer->WaitForExit(kExitTimeoutMs), std::optional<DWORD>(0));
         ASSERT_TRUE(installed.WaitForStart()) << "the installed program did not start";
     }
@@ -159,7 +153,7 @@ std::wstring InfoValue(const std::wstring& folder, const std::wstring& key) {
 }
 
 void ExpectLink(const std::wstring& link, const std::wstring& program, const std::wstring& arguments) {
-    SCOPED_TRACE(Narrow(link));
+    SCOPED_TRACE(link);
     const std::optional<ShellLinkContent> content = ReadShellLink(link);
     ASSERT_TRUE(content.has_value()) << "no shell link";
     EXPECT_EQ(content->target, program);
@@ -176,7 +170,7 @@ TEST_F(InstallE2eTest, InstallsIntoAFolderWithBlanksAndTheInstalledProgramStarts
 
     // The program, byte for byte the downloaded file, started from its new place.
     EXPECT_EQ(ReadFileBytes(program), ReadFileBytes(m_download));
-    EXPECT_TRUE(_wcsicmp(installed.ProgramPath().c_str(), program.c_str()) == 0) << Narrow(installed.ProgramPath());
+    EXPECT_TRUE(_wcsicmp(installed.ProgramPath().c_str(), program.c_str()) == 0) << installed.ProgramPath();
 
     // The uninstall information file with every key.
     const ShellPlaces places = ShellPlacesFor(false);
@@ -191,7 +185,7 @@ TEST_F(InstallE2eTest, InstallsIntoAFolderWithBlanksAndTheInstalledProgramStarts
         {L"lng", L"1"},
     };
     for (const auto& [key, value] : keys) {
-        SCOPED_TRACE(Narrow(key));
+        SCOPED_TRACE(key);
         EXPECT_EQ(InfoValue(folder, key), value);
     }
     EXPECT_TRUE(
@@ -216,17 +210,17 @@ TEST_F(InstallE2eTest, InstallsIntoAFolderWithBlanksAndTheInstalledProgramStarts
         {L"Comments", L"Orbelin 1.0"},
     };
     for (const auto& [name, text] : entryTexts) {
-        SCOPED_TRACE(Narrow(name));
+        SCOPED_TRACE(name);
         EXPECT_EQ(ReadRegistryText(HKEY_CURRENT_USER, kUninstallEntryKey, name), std::optional<std::wstring>(text));
     }
     const std::optional<std::wstring> page = ReadRegistryText(HKEY_CURRENT_USER, kUninstallEntryKey, L"URLInfoAbout");
     ASSERT_TRUE(page.has_value());
-    EXPECT_NE(page->find(L"?seite=Freeware/Orbelin"), std::wstring::npos) << Narrow(*page);
+    EXPECT_NE(page->find(L"?seite=Freeware/Orbelin"), std::wstring::npos) << *page;
     EXPECT_EQ(ReadRegistryText(HKEY_CURRENT_USER, kUninstallEntryKey, L"URLUpdateInfo"),
               std::optional<std::wstring>(*page + L"/History"));
     const std::optional<std::wstring> publisher = ReadRegistryText(HKEY_CURRENT_USER, kUninstallEntryKey, L"Publisher");
     ASSERT_TRUE(publisher.has_value());
-    EXPECT_EQ(publisher->substr(publisher->size() - 3), L"com") << Narrow(*publisher);
+    EXPECT_EQ(publisher->substr(publisher->size() - 3), L"com") << *publisher;
     const std::optional<StoredValue> size = ReadRegistryValue(HKEY_CURRENT_USER, kUninstallEntryKey, L"EstimatedSize");
     ASSERT_TRUE(size.has_value());
     EXPECT_EQ(size->type, static_cast<DWORD>(REG_DWORD));
@@ -245,8 +239,8 @@ TEST_F(InstallE2eTest, InstallsIntoAFolderWithBlanksAndTheInstalledProgramStarts
     SYSTEMTIME now{};
     GetLocalTime(&now);
     const std::wstring installTime = ReadIniValue(settings, L"Program", L"Install_Time");
-    EXPECT_NE(installTime.find(std::to_wstring(now.wYear)), std::wstring::npos) << Narrow(installTime);
-    EXPECT_NE(installTime.find(L':'), std::wstring::npos) << Narrow(installTime);
+    EXPECT_NE(installTime.find(std::to_wstring(now.wYear)), std::wstring::npos) << installTime;
+    EXPECT_NE(installTime.find(L':'), std::wstring::npos) << installTime;
 }
 
 TEST_F(InstallE2eTest, UninstallThroughTheEntryRemovesEverythingRecorded) {
@@ -311,8 +305,8 @@ TEST_F(InstallE2eTest, UninstallThroughTheEntryRemovesEverythingRecorded) {
                 return OwnTemporaryFoldersLeft(ownFoldersBefore).empty();
             },
             kRemovalTimeoutMs));
-        for (const std::wstring& file : gone) EXPECT_FALSE(FileExists(file)) << Narrow(file);
-        for (const std::wstring& left : OwnTemporaryFoldersLeft(ownFoldersBefore)) ADD_FAILURE() << Narrow(left);
+        for (const std::wstring& file : gone) EXPECT_FALSE(FileExists(file)) << file;
+        for (const std::wstring& left : OwnTemporaryFoldersLeft(ownFoldersBefore)) ADD_FAILURE() << left;
         EXPECT_FALSE(FolderExists(folder));
         EXPECT_FALSE(FolderExists(places.startMenuFolder));
         EXPECT_TRUE(FileExists(parent + L"\\notes.txt"));
@@ -327,7 +321,7 @@ TEST_F(InstallE2eTest, UninstallThroughTheEntryRemovesEverythingRecorded) {
     const std::vector<std::wstring> opened = pages.WaitForOpened(2, 10000);
     ASSERT_EQ(opened.size(), 2u);
     for (const std::wstring& page : opened) {
-        SCOPED_TRACE(Narrow(page));
+        SCOPED_TRACE(page);
         EXPECT_NE(page.find(L"kestrova_tmp_link.url"), std::wstring::npos);
     }
     const auto shortcut = ReadFileBytes(TemporaryFolderOfPrefix() + L"kestrova_tmp_link.url");
@@ -565,7 +559,7 @@ TEST_F(InstallE2eTest, TheSecondStageRefusesAFolderWithoutInstallationInformatio
     EXPECT_EQ(WaitForAnyTopLevelWindow(kDialogClass, kUninstallTitle, 0), nullptr) << "an uninstall dialog";
     PressButton(box.window, IDOK);
     EXPECT_EQ(secondStage.WaitForExit(kExitTimeoutMs), std::optional<DWORD>(0));
-    for (const std::wstring& file : files) EXPECT_TRUE(FileExists(file)) << Narrow(file);
+    for (const std::wstring& file : files) EXPECT_TRUE(FileExists(file)) << file;
     EXPECT_TRUE(FileExists(perUser));
     EXPECT_TRUE(FileExists(uninstaller)) << "a program outside the temporary uninstaller's folder deleted itself";
 }

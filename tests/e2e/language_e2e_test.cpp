@@ -11,7 +11,9 @@
 #include <vector>
 
 #include "app/start_rules.h"
+#include "common/built_program_languages.h"
 #include "common/shell_open_recorder.h"
+#include "common/system_folders.h"
 #include "e2e/orbelin_ui.h"
 #include "e2e/program_driver.h"
 #include "lang/language_archive.h"
@@ -41,12 +43,6 @@ const struct {
     {1044, 26, true},  {1045, 28, true},  {1046, 84, true},  {32816, 88, true}, {32810, 66, true},
     {32817, 38, true}, {1015, 29, false}, {1018, 53, false}, {1017, 27, false}, {1016, 32, false},
 };
-
-std::string Narrow(const std::wstring& text) {
-    std::string narrow;
-    for (wchar_t unit : text) narrow += unit < 0x80 ? static_cast<char>(unit) : '?';
-    return narrow;
-}
 
 // The text of `id` in `language` as the archive inside the program holds it.
 std::wstring ArchiveText(int language, int id) {
@@ -103,11 +99,7 @@ HWND WaitForCaptionedDialog(const RunningProgram& program, const wchar_t* captio
     WaitUntil(
         [&] {
             for (HWND window : program.TopLevelWindows()) {
-                wchar_t className[64] = L"";
-                wchar_t title[256] = L"";
-                GetClassNameW(window, className, 64);
-                GetWindowTextW(window, title, 256);
-                if (lstrcmpW(className, kDialogClass) == 0 && lstrcmpW(title, caption) == 0 &&
+                if (WindowClassName(window) == kDialogClass && WindowText(window) == caption &&
                     IsWindowVisible(window)) {
                     found = window;
                     return true;
@@ -119,17 +111,11 @@ HWND WaitForCaptionedDialog(const RunningProgram& program, const wchar_t* captio
     return found;
 }
 
-std::wstring WindowText(HWND window) {
-    wchar_t text[4096] = L"";
-    GetWindowTextW(window, text, 4096);
-    return text;
-}
-
 // Each test starts portable copies of the program in a throw-away folder of its own, and keeps
 // the per-user settings as they were.
 class LanguageE2eTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { ASSERT_TRUE(LoadLanguageArchiveFromFile(BuiltProgramPath())); }
+    static void SetUpTestSuite() { ASSERT_TRUE(LoadBuiltProgramArchive()); }
     void SetUp() override { ASSERT_FALSE(BuiltProgramPath().empty()) << "ORBELIN_EXE is not set"; }
 
     // Starts the copy (with these settings lines unless empty) and waits for its settings dialog.
@@ -161,8 +147,8 @@ protected:
             const std::wstring expected = ExpectedLabel(language, label.textId, label.heading);
             const std::wstring shown = dialog.Text(label.control);
             if (shown != expected) {
-                return ::testing::AssertionFailure() << "control " << label.control << " shows \"" << Narrow(shown)
-                                                     << "\", not \"" << Narrow(expected) << "\"";
+                return ::testing::AssertionFailure()
+                       << "control " << label.control << " shows \"" << shown << "\", not \"" << expected << "\"";
             }
         }
         if (dialog.Entries(kStackingCombo) != ExpectedStackingEntries(language)) {
@@ -202,7 +188,7 @@ TEST_F(LanguageE2eTest, StoredLanguageWinsOverTheDetectedOne) {
         {L"lng=99\r\n", kLanguageEnglish, L"99"},       // a language the archive lacks reads English
     };
     for (const auto& row : cases) {
-        SCOPED_TRACE(Narrow(row.lines));
+        SCOPED_TRACE(row.lines);
         TestFolder folder(L"start_language");
         RunningProgram program(PreparePortableCopy(folder.Path(), row.lines));
         ASSERT_TRUE(program.Started());
@@ -280,10 +266,8 @@ TEST_F(LanguageE2eTest, TranslatorExportsTheTemplateAndLoadsItBack) {
     const std::vector<std::wstring> opened = opener.WaitForOpened(1, kChangeTimeoutMs);
     ASSERT_EQ(opened.size(), 1u) << "the template was not opened";
     const std::wstring templatePath = opened[0];
-    wchar_t temporary[MAX_PATH + 1] = L"";
-    GetTempPathW(MAX_PATH + 1, temporary);
-    EXPECT_EQ(lstrcmpiW(templatePath.c_str(), (std::wstring(temporary) + L"translate_Orbelin_1.0.txt").c_str()), 0)
-        << Narrow(templatePath);
+    EXPECT_EQ(lstrcmpiW(templatePath.c_str(), (TemporaryFolderPath() + L"translate_Orbelin_1.0.txt").c_str()), 0)
+        << templatePath;
     const std::optional<std::vector<uint8_t>> bytes = ReadFileBytes(templatePath);
     ASSERT_TRUE(bytes.has_value());
     EXPECT_TRUE(StartsWithUtf16Mark(*bytes));
@@ -335,11 +319,11 @@ TEST_F(LanguageE2eTest, ThePictureSelectionDialogFollowsTheLanguageToo) {
     const std::wstring frenchTitle = ArchiveText(kLanguageFrench, 83);
     ASSERT_NE(frenchTitle, englishTitle);
     EXPECT_TRUE(WaitUntil([&] { return WindowText(pictures) == frenchTitle; }, kChangeTimeoutMs))
-        << Narrow(WindowText(pictures));
+        << WindowText(pictures);
     const std::wstring info = WindowText(GetDlgItem(pictures, 1075));
     const std::wstring deleteHint = ArchiveText(kLanguageFrench, 5);
     ASSERT_GE(info.size(), deleteHint.size());
-    EXPECT_EQ(info.substr(info.size() - deleteHint.size()), deleteHint) << Narrow(info);
+    EXPECT_EQ(info.substr(info.size() - deleteHint.size()), deleteHint) << info;
     HWND toolbar = ToolbarWithButton(pictures, 32908);
     ASSERT_NE(toolbar, nullptr);
     EXPECT_EQ(RemoteButtonText(toolbar, 32908), L"[" + ArchiveText(kLanguageFrench, 57) + L"]");

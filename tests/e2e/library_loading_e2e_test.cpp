@@ -129,7 +129,7 @@ TEST(LibraryLoadingTest, LibrariesPlantedBesideTheProgramAreNotLoaded) {
 
     auto expectNothingLoaded = [&] {
         for (const std::wstring& name : planted) {
-            SCOPED_TRACE(std::string(name.begin(), name.end()));
+            SCOPED_TRACE(name);
             EXPECT_FALSE(FileExists(folder / (name + L".loaded"))) << "the planted library was loaded";
         }
     };

@@ -10,12 +10,10 @@
 #include <string>
 #include <vector>
 
+#include "common/picture_fixtures.h"
 #include "common/shell_open_recorder.h"
 #include "e2e/orbelin_ui.h"
 #include "e2e/program_driver.h"
-#include "imaging/gdiplus_api.h"
-#include "imaging/picture_holder.h"
-#include "imaging/png_output.h"
 #include "settings/settings_text.h"
 
 namespace {
@@ -32,65 +30,6 @@ constexpr int kViewList = 32900;
 // The file name box of the system's open-file dialog.
 constexpr int kFileNameCombo = 0x47C;
 constexpr int kFileNameEdit = 0x480;
-
-std::wstring SnapshotPath() {
-    wchar_t temporary[MAX_PATH + 1] = L"";
-    GetTempPathW(MAX_PATH + 1, temporary);
-    return std::wstring(temporary) + L"Orbelin_tmp.png";
-}
-
-bool WriteSolidPng(const std::wstring& path, int width, int height, uint32_t argb) {
-    const GdiplusApi& api = Gdiplus();
-    CLSID encoder{};
-    if (api.createBitmapFromScan0 == nullptr || FindEncoder(L"image/png", &encoder) < 0) return false;
-    std::vector<uint32_t> pixels(static_cast<size_t>(width) * height, argb);
-    GpBitmap* bitmap = nullptr;
-    if (api.createBitmapFromScan0(width, height, width * 4, kPixelFormat32bppArgb,
-                                  reinterpret_cast<BYTE*>(pixels.data()), &bitmap) != kGpOk) {
-        return false;
-    }
-    const bool saved = api.saveImageToFile(AsImage(bitmap), path.c_str(), &encoder, nullptr) == kGpOk;
-    api.disposeImage(AsImage(bitmap));
-    return saved;
-}
-
-// Magenta pixels among every second one of a PNG snapshot; -1 when it does not decode.
-int CountMagentaPixels(const std::wstring& path) {
-    PictureHolder picture;
-    if (!picture.LoadFile(path.c_str()) || picture.Image() == nullptr) return -1;
-    auto* bitmap = reinterpret_cast<GpBitmap*>(picture.Image());
-    int count = 0;
-    for (UINT y = 0; y < picture.Height(); y += 2) {
-        for (UINT x = 0; x < picture.Width(); x += 2) {
-            GpArgb pixel = 0;
-            if (Gdiplus().bitmapGetPixel(bitmap, x, y, &pixel) != 0 || (pixel >> 24) == 0) continue;
-            if (((pixel >> 16) & 0xFF) > 150 && (pixel & 0xFF) > 150 && ((pixel >> 8) & 0xFF) < 80) ++count;
-        }
-    }
-    return count;
-}
-
-// A visible dialog of the program owned by `owner`, with `title` unless null.
-HWND WaitForOwnedDialog(const RunningProgram& program, HWND owner, const wchar_t* title, DWORD timeoutMs) {
-    HWND found = nullptr;
-    WaitUntil(
-        [&] {
-            for (HWND window : program.TopLevelWindows()) {
-                wchar_t className[64] = L"";
-                wchar_t text[256] = L"";
-                GetClassNameW(window, className, 64);
-                GetWindowTextW(window, text, 256);
-                if (lstrcmpW(className, kDialogClass) == 0 && IsWindowVisible(window) &&
-                    GetWindow(window, GW_OWNER) == owner && (title == nullptr || lstrcmpW(text, title) == 0)) {
-                    found = window;
-                    return true;
-                }
-            }
-            return false;
-        },
-        timeoutMs);
-    return found;
-}
 
 class PictureSelectionE2eTest : public ::testing::Test {
 protected:

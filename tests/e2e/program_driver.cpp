@@ -8,12 +8,8 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "common/system_folders.h"
 #include "e2e/orbelin_ui.h"
-
-std::wstring BuiltProgramPath() {
-    const char* hostPath = std::getenv("ORBELIN_EXE");
-    return hostPath != nullptr ? WindowsPathFromHost(hostPath) : std::wstring();
-}
 
 std::wstring CopyProgramTo(const std::wstring& folder, const std::wstring& fileName) {
     const std::wstring target = folder + L"\\" + fileName;
@@ -30,6 +26,8 @@ std::wstring PerUserSettingsPath() {
     SHGetSpecialFolderPathW(nullptr, appData, CSIDL_APPDATA, FALSE);
     return std::wstring(appData) + L"\\Orbelin\\Orbelin.ini";
 }
+
+std::wstring SnapshotPath() { return TemporaryFolderPath() + L"Orbelin_tmp.png"; }
 
 std::wstring PreparePortableCopy(const std::wstring& folder, const std::wstring& settingsLines) {
     if (!settingsLines.empty() &&
@@ -49,22 +47,6 @@ std::wstring WaitForSettingValue(const std::wstring& file, const std::wstring& k
         },
         timeoutMs);
     return value;
-}
-
-bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
-    const DWORD start = GetTickCount();
-    for (;;) {
-        if (condition()) return true;
-        if (GetTickCount() - start >= timeoutMs) return false;
-        MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
-        Sleep(20);
-    }
-}
-
-bool RunningUnderWine() {
-    HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
-    return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
 }
 
 RunningProgram::RunningProgram(const std::wstring& programPath, const std::wstring& arguments) {
@@ -117,14 +99,9 @@ HWND RunningProgram::FindWindowOfClass(const wchar_t* className, const wchar_t* 
     const DWORD start = GetTickCount();
     do {
         for (HWND window : TopLevelWindows()) {
-            wchar_t text[256] = L"";
-            GetClassNameW(window, text, 256);
-            if (lstrcmpW(text, className) != 0) continue;
+            if (WindowClassName(window) != className) continue;
             if (visibleOnly && !IsWindowVisible(window)) continue;
-            if (title != nullptr) {
-                GetWindowTextW(window, text, 256);
-                if (lstrcmpW(text, title) != 0) continue;
-            }
+            if (title != nullptr && WindowText(window) != title) continue;
             return window;
         }
         if (!IsRunning()) return nullptr;
@@ -161,16 +138,11 @@ ShownBox WaitForMessageBoxOf(DWORD processId, DWORD timeoutMs) {
     WaitUntil(
         [&] {
             for (HWND window : TopLevelWindowsOf(processId)) {
-                wchar_t className[64] = L"";
-                GetClassNameW(window, className, 64);
-                if (lstrcmpW(className, L"#32770") != 0 || !IsWindowVisible(window)) continue;
+                if (WindowClassName(window) != L"#32770" || !IsWindowVisible(window)) continue;
                 HWND text = GetDlgItem(window, 0xFFFF);
                 if (text == nullptr) continue;
-                wchar_t buffer[2048] = L"";
-                GetWindowTextW(window, buffer, 2048);
-                box.caption = buffer;
-                GetWindowTextW(text, buffer, 2048);
-                box.text = buffer;
+                box.caption = WindowText(window);
+                box.text = WindowText(text);
                 box.window = window;
                 return true;
             }
@@ -214,6 +186,29 @@ HWND WaitForAnyTopLevelWindow(const wchar_t* className, const std::wstring& titl
         },
         timeoutMs);
     return found;
+}
+
+HWND WaitForOwnedDialog(const RunningProgram& program, HWND owner, const wchar_t* title, DWORD timeoutMs) {
+    HWND found = nullptr;
+    WaitUntil(
+        [&] {
+            for (HWND window : program.TopLevelWindows()) {
+                if (WindowClassName(window) == kDialogClass && IsWindowVisible(window) &&
+                    GetWindow(window, GW_OWNER) == owner && (title == nullptr || WindowText(window) == title)) {
+                    found = window;
+                    return true;
+                }
+            }
+            return false;
+        },
+        timeoutMs);
+    return found;
+}
+
+RECT WindowRect(HWND window) {
+    RECT rect{-1, -1, -1, -1};
+    GetWindowRect(window, &rect);
+    return rect;
 }
 
 namespace {

@@ -9,13 +9,12 @@
 #include <utility>
 #include <vector>
 
+#include "common/message_pump.h"
 #include "common/test_files.h"
+#include "common/window_text.h"
 #include "common/unique_handle.h"
 
 // Helpers for tests that start the real program and drive it as Windows would.
-
-// The built Orbelin.exe (CTest hands its path over in ORBELIN_EXE).
-std::wstring BuiltProgramPath();
 
 // Copies the built program into `folder` under `fileName`; returns the copy's path or empty.
 std::wstring CopyProgramTo(const std::wstring& folder, const std::wstring& fileName);
@@ -25,6 +24,9 @@ std::wstring FixtureProgramPath(const std::wstring& fileName);
 
 // The per-user settings file of the program in this prefix.
 std::wstring PerUserSettingsPath();
+
+// Where the program saves its frame snapshot: "Orbelin_tmp.png" in the temporary folder.
+std::wstring SnapshotPath();
 
 // Copies the program into `folder` as the portable "Orbelin_portable.exe" and, unless
 // `settingsLines` is empty, gives it a settings file "Orbelin.ini" (UTF-16) whose section
@@ -36,13 +38,6 @@ std::wstring PreparePortableCopy(const std::wstring& folder, const std::wstring&
 // for a missing key).
 std::wstring WaitForSettingValue(const std::wstring& file, const std::wstring& key, const std::wstring& expected,
                                  DWORD timeoutMs);
-
-// Asks `condition` every 20 ms until it holds or `timeoutMs` passed; returns its last answer.
-// Messages for the calling thread's windows are handled meanwhile.
-bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs);
-
-// True when the tests run under Wine (its ntdll exports wine_get_version).
-bool RunningUnderWine();
 
 // One started copy of the program. Whatever happens in the test, the program is ended when the
 // object goes: first politely (WM_CLOSE to its windows), then by force.
@@ -194,6 +189,14 @@ std::vector<HWND> TopLevelWindowsOf(DWORD processId);
 
 // A top-level window of any process with this class and title; null when none came in time.
 HWND WaitForAnyTopLevelWindow(const wchar_t* className, const std::wstring& title, DWORD timeoutMs);
+
+// A visible dialog of the program (class #32770) owned by `owner`, with the caption `title` unless
+// that is null: a chooser or other dialog that a window of the program opened. Null when none
+// appears within `timeoutMs`.
+HWND WaitForOwnedDialog(const RunningProgram& program, HWND owner, const wchar_t* title, DWORD timeoutMs);
+
+// The window's rectangle on the screen; all -1 when it cannot be read.
+RECT WindowRect(HWND window);
 
 // A message box of a process once it shows, with its caption and text; its window is null when
 // none came in time.

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "common/message_box.h"
 #include "e2e/orbelin_ui.h"
 #include "e2e/program_driver.h"
 
@@ -22,7 +23,7 @@ protected:
 // What the tray menu shows can only be read from another process on Windows: Wine keeps a
 // menu's items in the process that made it.
 void ExpectDisableMarked(HWND menuWindow, bool marked) {
-    if (RunningUnderWine()) return;
+    if (RunsUnderWine()) return;
     HMENU menu = reinterpret_cast<HMENU>(SendMessageW(menuWindow, MN_GETHMENU, 0, 0));
     ASSERT_NE(menu, nullptr);
     EXPECT_EQ(GetMenuItemCount(menu), 4);

@@ -79,7 +79,7 @@ TEST(ColorTheme, TextToColor) {
         {L"-", -1},
     };
     for (const auto& testCase : cases) {
-        SCOPED_TRACE(Narrow(testCase.text));
+        SCOPED_TRACE(testCase.text);
         EXPECT_EQ(TextToColor(testCase.text), testCase.color);
     }
 }
@@ -109,7 +109,7 @@ TEST(ColorTheme, ApplyStoredValue) {
         {L"   color4=ABCDEF    ", {L"DDDDDD", L"888888", L"FFFFFF", L"ABCDEF"}},
     };
     for (const auto& testCase : cases) {
-        SCOPED_TRACE(Narrow(testCase.value));
+        SCOPED_TRACE(testCase.value);
         ColorTheme theme = start;
         ApplyColorThemeValue(testCase.value, theme);
         EXPECT_EQ(theme.colors, testCase.colors);
@@ -127,7 +127,7 @@ TEST(ColorTheme, ApplyStoredValue) {
 
 TEST(ColorTheme, SavedValueReadsBack) {
     for (const ColorTheme& builtIn : BuiltInColorThemes()) {
-        SCOPED_TRACE(Narrow(builtIn.name));
+        SCOPED_TRACE(builtIn.name);
         ColorTheme theme{builtIn.name, {L"0", L"0", L"0", L"0"}};
         ApplyColorThemeValue(ColorThemeValue(builtIn), theme);
         EXPECT_EQ(theme.colors, builtIn.colors);

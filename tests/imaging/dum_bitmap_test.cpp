@@ -140,7 +140,7 @@ TEST(CDumBitmap, FailedCreateShowsBothMessagesAndLeavesAnEmptyObject) {
         {0, 0, L"0 x 0"}, {-5, 10, L"-5 x 10"}, {100000, 100000, L"100000 x 100000"},  // 40 GB of pixels
     };
     for (const auto& testCase : cases) {
-        SCOPED_TRACE(Narrow(testCase.sizeText));
+        SCOPED_TRACE(testCase.sizeText);
         CDumBitmap bitmap;
         bitmap.Create(16, 16);
         const HBITMAP before = bitmap.Handle();

@@ -7,12 +7,6 @@
 #include "imaging/png_output.h"
 #include "imaging/picture_bytes.h"
 
-std::string Narrow(const std::wstring& text) {
-    std::string narrow;
-    for (wchar_t c : text) narrow += c < 128 ? static_cast<char>(c) : '?';
-    return narrow;
-}
-
 TopDownPixels ReadTopDownPixels(HBITMAP bitmap) {
     TopDownPixels result;
     BITMAP description{};
@@ -57,44 +51,6 @@ TopDownPixels DecodeWithGdiplus(const std::wstring& path) {
     return result;
 }
 
-namespace {
-
-uint32_t Crc32(const uint8_t* data, size_t count) {
-    uint32_t crc = 0xFFFFFFFFu;
-    for (size_t i = 0; i < count; ++i) {
-        crc ^= data[i];
-        for (int bit = 0; bit < 8; ++bit) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
-    }
-    return ~crc;
-}
-
-void PutBigEndian32(std::vector<uint8_t>& bytes, uint32_t value) {
-    for (int shift = 24; shift >= 0; shift -= 8) bytes.push_back(static_cast<uint8_t>(value >> shift));
-}
-
-void AppendChunk(std::vector<uint8_t>& bytes, const char* type, const std::vector<uint8_t>& data) {
-    PutBigEndian32(bytes, static_cast<uint32_t>(data.size()));
-    const size_t typeStart = bytes.size();
-    bytes.insert(bytes.end(), type, type + 4);
-    bytes.insert(bytes.end(), data.begin(), data.end());
-    PutBigEndian32(bytes, Crc32(bytes.data() + typeStart, bytes.size() - typeStart));
-}
-
-}  // namespace
-
-std::vector<uint8_t> PngClaimingSize(uint32_t width, uint32_t height) {
-    std::vector<uint8_t> bytes = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-    std::vector<uint8_t> header;
-    PutBigEndian32(header, width);
-    PutBigEndian32(header, height);
-    header.insert(header.end(), {8, 6, 0, 0, 0});  // 8-bit RGBA, no interlace
-    AppendChunk(bytes, "IHDR", header);
-    // A valid zlib stream of a few zero bytes: the body of a picture far smaller than claimed.
-    AppendChunk(bytes, "IDAT", {0x78, 0x9C, 0x63, 0x00, 0x00, 0x00, 0x01, 0x00, 0x01});
-    AppendChunk(bytes, "IEND", {});
-    return bytes;
-}
-
 DebugOutputMonitor::DebugOutputMonitor() {
     m_mapping = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 4096, L"DBWIN_BUFFER");
     m_bufferReady = CreateEventW(nullptr, FALSE, FALSE, L"DBWIN_BUFFER_READY");
@@ -112,10 +68,15 @@ DebugOutputMonitor::~DebugOutputMonitor() {
     }
 }
 
-std::string DebugOutputMonitor::Stop() {
+std::wstring DebugOutputMonitor::Stop() {
     m_stop.store(true, std::memory_order_relaxed);
     if (m_thread.joinable()) m_thread.join();
-    return m_text;
+    const int length = MultiByteToWideChar(CP_ACP, 0, m_text.data(), static_cast<int>(m_text.size()), nullptr, 0);
+    std::wstring text(static_cast<size_t>(length > 0 ? length : 0), L'\0');
+    if (length > 0) {
+        MultiByteToWideChar(CP_ACP, 0, m_text.data(), static_cast<int>(m_text.size()), text.data(), length);
+    }
+    return text;
 }
 
 void DebugOutputMonitor::Listen() {

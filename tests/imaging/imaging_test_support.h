@@ -14,8 +14,6 @@
 
 // Helpers for the picture tests. Pictures are made at test time with GDI+.
 
-std::string Narrow(const std::wstring& text);
-
 // A picture of the given size whose pixels `colourAt(x, y)` gives (ARGB), as PNG file bytes.
 template <typename ColourAt>
 std::vector<uint8_t> MakePngBytes(int width, int height, ColourAt colourAt);
@@ -42,10 +40,6 @@ TopDownPixels ReadTopDownPixels(HBITMAP bitmap);
 // Decodes a picture file with GDI+ and returns its ARGB pixels top-down; empty on failure.
 TopDownPixels DecodeWithGdiplus(const std::wstring& path);
 
-// A PNG byte sequence whose header claims width x height; the chunks carry correct checksums
-// and a tiny picture body, so that only the size is wrong.
-std::vector<uint8_t> PngClaimingSize(uint32_t width, uint32_t height);
-
 // Longest wait for a task that shows message boxes; a box nobody answers fails the test, it does
 // not hang it.
 inline constexpr DWORD kMessageBoxTimeoutMs = 60000;
@@ -63,8 +57,9 @@ public:
     DebugOutputMonitor& operator=(const DebugOutputMonitor&) = delete;
 
     bool IsListening() const { return m_buffer != nullptr; }
-    // Stops listening and returns everything this process wrote, joined.
-    std::string Stop();
+    // Stops listening and returns everything this process wrote, joined, as a debugger shows it
+    // (the system hands the text over in the ANSI code page).
+    std::wstring Stop();
 
 private:
     void Listen();

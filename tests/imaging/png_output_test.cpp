@@ -22,7 +22,7 @@ TEST(FindEncoder, ComparesMimeTypesExactly) {
         {L"Image/png", false}, {L"image/pn", false},  {L"image/png ", false}, {L"", false},
     };
     for (const auto& testCase : cases) {
-        SCOPED_TRACE(Narrow(testCase.mimeType));
+        SCOPED_TRACE(testCase.mimeType);
         CLSID classId;
         std::memset(&classId, 0xde, sizeof(classId));
         CLSID untouched = classId;

@@ -107,11 +107,10 @@ TEST_F(TexturePictureTest, LoadingAFileWritesItsPathToTheDebuggerOutput) {
     const std::wstring missing = m_folder / L"missing.png";
     HBITMAP texture = LoadTexturePictureFile(m_quadrantsFile.c_str(), kAspectKeep);
     EXPECT_EQ(LoadTexturePictureFile(missing.c_str(), kAspectKeep), nullptr);
-    const std::string output = monitor.Stop();
+    const std::wstring output = monitor.Stop();
     DeleteObject(texture);
     // The line is written before anything else happens, so a file that fails writes it too.
-    EXPECT_EQ(output,
-              "CreaateBitmapFromFile:" + Narrow(m_quadrantsFile) + "\nCreaateBitmapFromFile:" + Narrow(missing) + "\n");
+    EXPECT_EQ(output, L"CreaateBitmapFromFile:" + m_quadrantsFile + L"\nCreaateBitmapFromFile:" + missing + L"\n");
 }
 
 TEST_F(TexturePictureTest, SquarePictureFillsTheSquareInBothModes) {

@@ -92,7 +92,7 @@ TEST(InstallFolderTextTest, NormalisedFolders) {
         {L"", L""},
     };
     for (const auto& row : rows) {
-        SCOPED_TRACE(Narrow(row.typed));
+        SCOPED_TRACE(row.typed);
         EXPECT_EQ(NormalizeInstallFolder(row.typed), row.expected);
     }
 }
@@ -122,7 +122,7 @@ TEST(InstallFolderTextTest, OnlyAFullPathNamesAnInstallationFolder) {
         {L"", false},
     };
     for (const auto& row : rows) {
-        SCOPED_TRACE(Narrow(row.folder));
+        SCOPED_TRACE(row.folder);
         EXPECT_EQ(IsFullFolderPath(row.folder), row.full);
     }
 }
@@ -197,7 +197,7 @@ TEST(InstallFolderTextTest, FolderChainFromTheOutermostFolder) {
         {L"\\\\server\\share", {}},
     };
     for (const auto& row : rows) {
-        SCOPED_TRACE(Narrow(row.folder));
+        SCOPED_TRACE(row.folder);
         EXPECT_EQ(FolderChain(row.folder), row.chain);
     }
 }
@@ -205,7 +205,7 @@ TEST(InstallFolderTextTest, FolderChainFromTheOutermostFolder) {
 TEST(UninstallFolderArgumentTest, EveryFolderComesBackUnchangedWithoutBlanksOnTheWay) {
     for (const std::wstring folder : {L"C:\\Program Files\\Orbelin", L"C:\\a%20b\\Orbelin", L"C:\\100% sure\\%PATH%",
                                       L"C:\\%2", L"C:\\x%", L"C:\\%25 %20 %%20", L"C:\\plain"}) {
-        SCOPED_TRACE(Narrow(folder));
+        SCOPED_TRACE(folder);
         const std::wstring argument = EncodeUninstallFolder(folder);
         EXPECT_EQ(argument.find(L' '), std::wstring::npos);
         EXPECT_EQ(DecodeUninstallFolder(argument), folder);
@@ -250,7 +250,7 @@ TEST(TemporaryUninstallerTest, OnlyACopyInAFolderOfItsOwnInTheTemporaryFolder) {
         {L"C:\\T\\Orbelin_uninstall_1a2b\\Orbelin_Uninstall.exe", L"", false},
     };
     for (const auto& row : rows) {
-        SCOPED_TRACE(Narrow(row.program));
+        SCOPED_TRACE(row.program);
         EXPECT_EQ(IsTemporaryUninstaller(row.program, row.temporaryFolder), row.temporaryUninstaller);
     }
 }
@@ -308,7 +308,7 @@ TEST(UninstallEntryValuesTest, EveryValueWithItsKind) {
     };
     ASSERT_EQ(values.size(), texts.size() + 1);
     for (const auto& [name, text] : texts) {
-        SCOPED_TRACE(Narrow(name));
+        SCOPED_TRACE(name);
         bool found = false;
         for (const UninstallEntryValue& value : values) {
             if (value.name != name) continue;

@@ -93,7 +93,7 @@ TEST_F(UninstallEntryTest, EveryValueWithItsTypeAndOnlyThisProgramsEntryIsDelete
     HKEY key = nullptr;
     ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, UninstallKeyPath(m_name).c_str(), 0, KEY_READ, &key), ERROR_SUCCESS);
     for (const UninstallEntryValue& value : values) {
-        SCOPED_TRACE(Narrow(value.name));
+        SCOPED_TRACE(value.name);
         BYTE data[2048] = {};
         DWORD type = 0xdeadbeef;
         DWORD bytes = sizeof(data);

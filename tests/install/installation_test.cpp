@@ -117,7 +117,7 @@ TEST_F(InstallationTest, AFolderNotGivenByItsFullPathIsRefusedBeforeAnythingIsMa
         {L".\\Orbelin dotted", currentFolder + L"\\Orbelin dotted"},
     };
     for (const auto& row : rows) {
-        SCOPED_TRACE(Narrow(row.typed));
+        SCOPED_TRACE(row.typed);
         FolderGuard leftovers(row.wouldLand);
         InstallChoices choices;
         choices.folderText = row.typed;

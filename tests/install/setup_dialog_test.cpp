@@ -9,12 +9,14 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <string>
 #include <vector>
 
+#include "common/built_program_languages.h"
+#include "common/message_pump.h"
 #include "common/shell_open_recorder.h"
 #include "common/test_files.h"
+#include "common/window_text.h"
 #include "lang/language_archive.h"
 #include "res/resource.h"
 #include "install/install_dialog.h"
@@ -27,26 +29,10 @@ std::wstring ArchiveText(int language, int id) {
     return text != nullptr ? text : L"";
 }
 
-std::wstring WindowText(HWND window) {
-    wchar_t text[2048] = L"";
-    GetWindowTextW(window, text, 2048);
-    return text;
-}
-
-void Pump() {
-    MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
-    }
-}
-
 class SetupDialogTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        const char* program = std::getenv("ORBELIN_EXE");
-        ASSERT_NE(program, nullptr) << "ORBELIN_EXE is not set";
-        ASSERT_TRUE(LoadLanguageArchiveFromFile(WindowsPathFromHost(program)));
+        ASSERT_TRUE(LoadBuiltProgramArchive()) << "the archive of the program named by ORBELIN_EXE";
         INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_STANDARD_CLASSES};
         InitCommonControlsEx(&controls);
     }
@@ -88,7 +74,7 @@ protected:
     static bool Checked(HWND dialog, int id) { return IsDlgButtonChecked(dialog, id) == BST_CHECKED; }
     static void Click(HWND dialog, int id) {
         SendDlgItemMessageW(dialog, id, BM_CLICK, 0, 0);
-        Pump();
+        HandleWaitingMessages();
     }
 
     std::vector<std::wstring> m_elevations;
@@ -114,7 +100,7 @@ void ChooseLanguage(HWND dialog, int language) {
     SendDlgItemMessageW(dialog, IDC_SETUP_LANGUAGE, CB_SETCURSEL, item, 0);
     SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_SETUP_LANGUAGE, CBN_SELCHANGE),
                  reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDC_SETUP_LANGUAGE)));
-    Pump();
+    HandleWaitingMessages();
 }
 
 const struct {
@@ -344,13 +330,12 @@ TEST_F(SetupDialogTest, EulaOpensTheLicencePageOfTheLanguage) {
     // The recorder sees every "open" in the prefix: a page that a program of an earlier test
     // asked for may arrive late. Only the licence pages are this dialog's.
     std::vector<std::wstring> opened;
-    std::string seen;
+    std::wstring seen;
     for (const DWORD start = GetTickCount(); opened.size() < 2 && GetTickCount() - start < 10000; Sleep(50)) {
         opened.clear();
         seen.clear();
         for (const std::wstring& page : recorder.Opened()) {
-            for (wchar_t c : page) seen += c < 128 ? static_cast<char>(c) : '?';
-            seen += "\n";
+            seen += page + L"\n";
             if (page.find(L"/?seite=Freeware/Orbelin/") != std::wstring::npos) opened.push_back(page);
         }
     }

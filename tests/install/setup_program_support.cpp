@@ -2,15 +2,13 @@
 
 #include <objbase.h>
 
-#include <cstdlib>
-
+#include "common/built_program_languages.h"
 #include "common/proc_address.h"
 #include "common/test_files.h"
 #include "lang/language_archive.h"
 
 bool LoadProgramLanguages() {
-    const char* program = std::getenv("ORBELIN_EXE");
-    if (program == nullptr || !LoadLanguageArchiveFromFile(WindowsPathFromHost(program))) return false;
+    if (!LoadBuiltProgramArchive()) return false;
     SetCurrentLanguageIndex(kLanguageEnglish);
     return true;
 }

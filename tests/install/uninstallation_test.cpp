@@ -66,7 +66,7 @@ TEST_F(UninstallationTest, AFolderWithoutInstallationInformationIsRefusedWithNot
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].caption, L"");
     EXPECT_EQ(boxes[0].text, L"This folder holds no installation information, nothing was removed:\r\n" + folder);
-    for (const std::wstring& file : files) EXPECT_TRUE(FileExists(file)) << Narrow(file);
+    for (const std::wstring& file : files) EXPECT_TRUE(FileExists(file)) << file;
     EXPECT_TRUE(FileExists(perUser));
 }
 
@@ -136,7 +136,7 @@ TEST(UninstallPageTest, TheInternetShortcutReachesTheShellWhateverItsFolderIsCal
     EXPECT_TRUE(OpenUninstallPage(folder + L"\\"));
     const std::vector<std::wstring> opened = pages.WaitForOpened(1, 15000);
     ASSERT_EQ(opened.size(), 1u) << "nothing was opened";
-    EXPECT_EQ(opened[0], folder + L"\\kestrova_tmp_link.url") << Narrow(opened[0]);
+    EXPECT_EQ(opened[0], folder + L"\\kestrova_tmp_link.url") << opened[0];
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <set>
 #include <string>
 
+#include "common/built_program_languages.h"
 #include "common/test_files.h"
 #include "lang/archive_container.h"
 #include "lang/language_archive.h"
@@ -161,10 +162,9 @@ const struct {
 class BuiltArchiveTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        const char* program = std::getenv("ORBELIN_EXE");
-        ASSERT_NE(program, nullptr) << "ORBELIN_EXE is not set";
-        m_programPath = WindowsPathFromHost(program);
-        ASSERT_TRUE(LoadLanguageArchiveFromFile(m_programPath));
+        m_programPath = BuiltProgramPath();
+        ASSERT_FALSE(m_programPath.empty()) << "ORBELIN_EXE is not set";
+        ASSERT_TRUE(LoadBuiltProgramArchive());
         m_archive = LoadedLanguageArchive();
         ASSERT_NE(m_archive, nullptr);
     }
@@ -248,7 +248,7 @@ TEST_F(BuiltArchiveTest, EnglishHasExactlyTheProgramsTexts) {
     const std::wstring mail = Str(m_archive->SectionText(kLanguageEnglish, 241));
     for (const wchar_t* part : {L"I found #AP#\\r\\n", L"\\r\\n.....", L"website: #IN#\\r\\n",
                                 ORBELIN_MAKER_WEB_INTERNATIONAL L"/?seite=Freeware/Orbelin"}) {
-        EXPECT_NE(mail.find(part), std::wstring::npos) << Narrow(part);
+        EXPECT_NE(mail.find(part), std::wstring::npos) << part;
     }
     EXPECT_EQ(mail.find(L"\r"), std::wstring::npos) << "body texts keep their escapes";
 }
@@ -257,7 +257,7 @@ TEST_F(BuiltArchiveTest, EveryLanguageTranslatesEveryTextWithItsPlaceholders) {
     const wchar_t* placeholders[] = {L"XX", L"#APP#", L"#AP#", L"#IN#", L"%s", L"\\n", L"\t"};
     for (int section = 0; section < 11; ++section) {
         if (section == kLanguageEnglish) continue;
-        SCOPED_TRACE(Narrow(Str(m_archive->NameLine(section))));
+        SCOPED_TRACE(Str(m_archive->NameLine(section)));
         int translated = 0;
         for (int id = 0; id < kTextIdCount; ++id) {
             const wchar_t* english = m_archive->SectionText(kLanguageEnglish, id);
@@ -270,7 +270,7 @@ TEST_F(BuiltArchiveTest, EveryLanguageTranslatesEveryTextWithItsPlaceholders) {
             if (id == 0) continue;  // the information lines
             EXPECT_NE(std::wstring(text), std::wstring(english)) << "English text in place of a translation";
             for (const wchar_t* placeholder : placeholders) {
-                EXPECT_EQ(Occurrences(text, placeholder), Occurrences(english, placeholder)) << Narrow(placeholder);
+                EXPECT_EQ(Occurrences(text, placeholder), Occurrences(english, placeholder)) << placeholder;
             }
             EXPECT_EQ(std::wstring(text).back() == L' ', std::wstring(english).back() == L' ') << "trailing blank";
         }

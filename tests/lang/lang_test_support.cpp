@@ -21,17 +21,6 @@ std::unique_ptr<LanguageArchive> ArchiveFromText(const std::wstring& text) {
     return LanguageArchive::FromPayload(payload.data(), payload.size());
 }
 
-bool LoadBuiltProgramArchive() {
-    const char* program = std::getenv("ORBELIN_EXE");
-    return program != nullptr && LoadLanguageArchiveFromFile(WindowsPathFromHost(program));
-}
-
-std::string Narrow(const std::wstring& text) {
-    std::string result;
-    for (wchar_t unit : text) result += unit < 0x80 ? static_cast<char>(unit) : '?';
-    return result;
-}
-
 std::optional<std::vector<uint8_t>> ReadFileNamedBy(const char* variable) {
     const char* hostPath = std::getenv(variable);
     if (hostPath == nullptr) return std::nullopt;

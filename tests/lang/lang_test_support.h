@@ -15,13 +15,6 @@ std::vector<uint8_t> Utf16LeBytes(const std::wstring& text);
 // indexed by the program's own code. Null when the program refuses the payload.
 std::unique_ptr<LanguageArchive> ArchiveFromText(const std::wstring& text);
 
-// Loads the archive of the built program (CTest names it in ORBELIN_EXE) into this process, where
-// it serves every lookup from then on. False when the variable is missing or the load fails.
-bool LoadBuiltProgramArchive();
-
-// Text for failure messages.
-std::string Narrow(const std::wstring& text);
-
 // A file named by an environment variable that CTest sets (a Linux path); nothing when the
 // variable is missing or the file cannot be read.
 std::optional<std::vector<uint8_t>> ReadFileNamedBy(const char* variable);

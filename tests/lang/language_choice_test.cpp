@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "common/built_program_languages.h"
 #include "common/test_files.h"
 #include "lang/language_archive.h"
 #include "lang_test_support.h"
@@ -190,7 +191,7 @@ TEST_F(ShippedArchiveTest, ReportOnATranslationOfOnlyText1) {
         expected += std::to_wstring(id) + L"=" + Str(m_archive->SectionText(kLanguageEnglish, id)) + L"\n";
     }
     expected += L"...and...\n";
-    ASSERT_EQ(report.compare(0, expected.size(), expected), 0) << Narrow(report);
+    ASSERT_EQ(report.compare(0, expected.size(), expected), 0) << report;
     EXPECT_NE(report.find(L"\n10=Forced\n11=Only on the desktop\n"), std::wstring::npos);
 
     // The other 105 missing ids follow in ascending order, each ended by a comma; the last is

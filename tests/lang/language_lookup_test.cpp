@@ -5,6 +5,7 @@
 #include <string>
 #include <thread>
 
+#include "common/built_program_languages.h"
 #include "common/test_files.h"
 #include "lang_test_support.h"
 
@@ -17,9 +18,7 @@ std::wstring Str(const wchar_t* text) { return text != nullptr ? std::wstring(te
 class LangTextTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        const char* program = std::getenv("ORBELIN_EXE");
-        ASSERT_NE(program, nullptr) << "ORBELIN_EXE is not set";
-        ASSERT_TRUE(LoadLanguageArchiveFromFile(WindowsPathFromHost(program)));
+        ASSERT_TRUE(LoadBuiltProgramArchive()) << "the archive of the program named by ORBELIN_EXE";
         m_savedLanguage = CurrentLanguageIndex();
     }
     void TearDown() override {

@@ -17,10 +17,13 @@
 #include <thread>
 #include <vector>
 
+#include "common/built_program_languages.h"
 #include "common/message_box_watcher.h"
 #include "common/shell_open_recorder.h"
+#include "common/system_folders.h"
 #include "common/test_files.h"
 #include "common/unique_handle.h"
+#include "common/window_text.h"
 #include "lang/language_archive.h"
 #include "lang/language_choice.h"
 #include "lang/translation_file.h"
@@ -373,13 +376,11 @@ TEST_F(LanguageMenuTest, TranslateWritesTheTemplateAndOpensIt) {
     const std::wstring path = TranslationTemplatePath();
     DeleteFileW(path.c_str());
 
-    wchar_t temporary[MAX_PATH + 1] = L"";
-    GetTempPathW(MAX_PATH + 1, temporary);
     std::wstring name = Str(m_archive->HeaderText(19));
     for (wchar_t& character : name) {
         if (character == L' ') character = L'_';
     }
-    EXPECT_EQ(path, std::wstring(temporary) + L"translate_" + name + L".txt");
+    EXPECT_EQ(path, TemporaryFolderPath() + L"translate_" + name + L".txt");
     EXPECT_EQ(path.find(L' '), std::wstring::npos);
 
     EXPECT_FALSE(RunLanguageMenuCommand(kTranslateCommand)) << "the texts stay as they are";
@@ -398,7 +399,7 @@ TEST_F(LanguageMenuTest, TranslateWritesTheTemplateAndOpensIt) {
 
     const std::vector<std::wstring> opened = opener.WaitForOpened(1, 10000);
     ASSERT_EQ(opened.size(), 1u);
-    EXPECT_EQ(lstrcmpiW(opened[0].c_str(), path.c_str()), 0) << Narrow(opened[0]);
+    EXPECT_EQ(lstrcmpiW(opened[0].c_str(), path.c_str()), 0) << opened[0];
     DeleteFileW(path.c_str());
 }
 
@@ -493,7 +494,7 @@ TEST_F(LanguageMenuTest, TranslationFilesOfEveryKindReportAndTheMenuRestoresTheA
         ASSERT_EQ(boxes.size(), 1u) << "one report";
         EXPECT_EQ(boxes[0].caption, L"Translate");
         EXPECT_EQ(boxes[0].text, report);
-        EXPECT_EQ(report.compare(0, std::wcslen(row.percent), row.percent), 0) << Narrow(report);
+        EXPECT_EQ(report.compare(0, std::wcslen(row.percent), row.percent), 0) << report;
         ASSERT_NE(ActiveTranslation(), nullptr);
         if (!row.text.empty()) {
             EXPECT_EQ(Str(LangText(row.id)), row.text);
@@ -625,9 +626,7 @@ TEST_F(LanguageMenuTest, ChoosingATranslationFileKeepsTheCurrentFolder) {
              window = FindWindowExW(nullptr, window, L"#32770", nullptr)) {
             DWORD process = 0;
             GetWindowThreadProcessId(window, &process);
-            wchar_t title[64] = L"";
-            GetWindowTextW(window, title, 64);
-            if (process == GetCurrentProcessId() && IsWindowVisible(window) && lstrcmpW(title, L"Open") == 0) {
+            if (process == GetCurrentProcessId() && IsWindowVisible(window) && WindowText(window) == L"Open") {
                 open = window;
             }
         }

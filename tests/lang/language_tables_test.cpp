@@ -85,7 +85,7 @@ TEST(LanguageArchive, SectionLinesFollowTheSplittingRules) {
         SCOPED_TRACE(testCase.id);
         const wchar_t* text = archive->SectionText(0, testCase.id);
         if (testCase.expected == nullptr) {
-            EXPECT_EQ(text, nullptr) << Narrow(Str(text));
+            EXPECT_EQ(text, nullptr) << Str(text);
         } else {
             EXPECT_EQ(Str(text), testCase.expected);
         }
@@ -201,7 +201,7 @@ TEST(LanguageArchive, OddShapesStayInsideTheText) {
         L"\xFEFF##19=x\n##\n##\n##\n\n",
     };
     for (const wchar_t* text : texts) {
-        SCOPED_TRACE(Narrow(text));
+        SCOPED_TRACE(text);
         const auto archive = ArchiveFromText(text);
         ASSERT_NE(archive, nullptr);
         for (int section = 0; section < archive->SectionCount(); ++section) {

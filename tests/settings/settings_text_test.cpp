@@ -8,8 +8,6 @@
 
 namespace {
 
-std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
-
 TEST(EncodeSettingText, KnownValues) {
     EXPECT_EQ(EncodeSettingText(L"abc"), L"227,227,227,196,197,198,199,200,201,");
     EXPECT_EQ(EncodeSettingText(L""), L"193,194,195,196,197,198,");
@@ -27,7 +25,7 @@ TEST(DecodeSettingText, RoundTrips) {
         std::wstring(5000, L'\x4E2D'),
     };
     for (const std::wstring& text : texts) {
-        SCOPED_TRACE(Narrow(text.substr(0, 40)));
+        SCOPED_TRACE(text.substr(0, 40));
         EXPECT_EQ(DecodeSettingText(EncodeSettingText(text)), text);
     }
 }
@@ -67,7 +65,7 @@ TEST(ReadLeadingInt, CLibraryRule) {
         {L"-2147483648", INT_MIN},               {L"-99999999999999999999", INT_MIN},
     };
     for (const auto& testCase : cases) {
-        SCOPED_TRACE(Narrow(testCase.text));
+        SCOPED_TRACE(testCase.text);
         EXPECT_EQ(ReadLeadingInt(testCase.text), testCase.expected);
     }
 }

@@ -31,7 +31,7 @@ std::vector<std::wstring> Sorted(std::vector<std::wstring> paths) {
 void MakeTree(const std::wstring& root, std::vector<std::wstring>& expected) {
     const std::wstring full = FullPath(root);
     auto picture = [&](const std::wstring& name, int width, int height, const wchar_t* type, bool listed) {
-        ASSERT_TRUE(WritePicture(root + L"\\" + name, width, height, type)) << Narrow(name);
+        ASSERT_TRUE(WritePicture(root + L"\\" + name, width, height, type)) << name;
         if (listed) expected.push_back(full + L"\\" + name);
     };
     auto folder = [&](const std::wstring& name) {
@@ -78,7 +78,7 @@ TEST(FolderScanTest, ListsEveryPictureOfTheTreeInListOrder) {
     const std::wstring spellings[] = {folder.Path(), folder.Path() + L"\\", full,
                                       full + L"\\",  forwardSlashes,        forwardSlashes + L"/"};
     for (const std::wstring& spelling : spellings) {
-        SCOPED_TRACE(Narrow(spelling));
+        SCOPED_TRACE(spelling);
         PictureList list;
         list.Insert(L"C:\\left over from before");
         ScanPictureFolder(list, spelling);
@@ -112,7 +112,7 @@ TEST(FolderScanTest, NothingToScanGivesAnEmptyList) {
         folder / L"missing", folder / L"missing\\deeper", folder / L"empty", folder / L"file.png", L"",
         L"Q:\\no such drive"};
     for (const std::wstring& path : cases) {
-        SCOPED_TRACE(Narrow(path));
+        SCOPED_TRACE(path);
         PictureList list;
         list.Insert(L"C:\\left over from before");
         ScanPictureFolder(list, path);
@@ -184,7 +184,7 @@ TEST(FolderScanTest, FolderLinksBackIntoTheTreeAreVisitedOnce) {
     ScanPictureFolder(list, tree + L"\\sub");
     EXPECT_EQ(list.Count(), 3u);
     for (const std::wstring name : {L"inner.png", L"top.png", L"far.png"}) {
-        SCOPED_TRACE(Narrow(name));
+        SCOPED_TRACE(name);
         const auto paths = PathsOf(list);
         EXPECT_EQ(std::count_if(paths.begin(), paths.end(),
                                 [&](const std::wstring& path) { return path.ends_with(std::wstring(L"\\") + name); }),
@@ -314,7 +314,7 @@ TEST(FolderSearchTest, AFolderDeletedDuringTheSearchEndsItCleanly) {
     int slices = 0;
     while (!search.Continue(slice, found)) ASSERT_LT(++slices, 100) << "the search does not end";
     EXPECT_LE(found.size(), 9u);
-    for (const std::wstring& path : found) EXPECT_EQ(path.rfind(tree, 0), 0u) << Narrow(path);
+    for (const std::wstring& path : found) EXPECT_EQ(path.rfind(tree, 0), 0u) << path;
 }
 
 TEST(FolderSearchTest, ATimeSliceEndsInTime) {

@@ -105,7 +105,7 @@ TEST(PictureAcceptanceTest, HeaderAndDecodingAgreeOnFixtures) {
          AsText(WithJunkBeforeFirstTable(SmallJpegStatingSize(640, 480)))},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(Narrow(c.name));
+        SCOPED_TRACE(c.name);
         const std::wstring path = folder / c.name;
         if (c.mimeType != nullptr) {
             ASSERT_TRUE(WritePicture(path, c.width, c.height, c.mimeType));
@@ -164,7 +164,7 @@ TEST(PictureAcceptanceTest, PhotosWithAnOrientationAreJudgedUpright) {
         {L"small_unknown_value.jpg", 32, 40, 11, false},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(Narrow(c.name));
+        SCOPED_TRACE(c.name);
         const std::wstring plain = folder / L"plain.jpg";
         ASSERT_TRUE(WritePicture(plain, c.width, c.height, kJpeg));
         const std::optional<std::vector<uint8_t>> bytes = ReadFileBytes(plain);
@@ -187,7 +187,7 @@ TEST(PictureAcceptanceTest, HugeClaimsAreRefused) {
     const std::string gifHuge("GIF89a\xff\xff\xff\xff\xf7\0\0", 13);
     const Case cases[] = {{L"huge.png", pngHuge}, {L"huge.gif", gifHuge}};
     for (const Case& c : cases) {
-        SCOPED_TRACE(Narrow(c.name));
+        SCOPED_TRACE(c.name);
         const std::wstring path = folder / c.name;
         ASSERT_TRUE(WriteFileBytes(path, c.bytes));
         EXPECT_FALSE(IsPictureByDecoding(path));
@@ -217,7 +217,7 @@ TEST(PictureAcceptanceTest, GifSizeIsItsLogicalScreen) {
     };
     const bool underWine = RunsUnderWine();
     for (const Case& c : cases) {
-        SCOPED_TRACE(Narrow(c.name));
+        SCOPED_TRACE(c.name);
         const std::wstring path = folder / c.name;
         ASSERT_TRUE(WriteFileBytes(path, GifBytes(c.screenWidth, c.screenHeight, c.frameWidth, c.frameHeight)));
         EXPECT_EQ(IsPictureByDecoding(path), underWine ? c.acceptedByWineDecoder : c.accepted);
@@ -260,7 +260,7 @@ TEST(PictureAcceptanceTest, LargePhotosAreListed) {
     };
     std::vector<std::wstring> expected;
     for (const auto& c : cases) {
-        SCOPED_TRACE(Narrow(c.name));
+        SCOPED_TRACE(c.name);
         const std::wstring path = folder / c.name;
         ASSERT_TRUE(WriteFileBytes(path, c.bytes));
         EXPECT_EQ(IsPictureByHeader(path), std::optional<bool>(c.listed));
@@ -290,7 +290,7 @@ TEST(PictureAcceptanceTest, AJpegStatingTooMuchBehindJunkIsNotListed) {
 
     const MemoryUse before = CurrentMemoryUse();
     for (const std::wstring& path : {junk, segments}) {
-        SCOPED_TRACE(Narrow(path));
+        SCOPED_TRACE(path);
         EXPECT_EQ(IsPictureByHeader(path), std::optional<bool>(false));
         EXPECT_FALSE(IsPictureByDecoding(path));
         EXPECT_FALSE(IsAcceptedPicture(path));

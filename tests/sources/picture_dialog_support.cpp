@@ -4,66 +4,10 @@
 #include <shlobj.h>
 
 #include <algorithm>
-#include <cstdlib>
 
-#include "imaging/gdiplus_api.h"
-#include "imaging/png_output.h"
+#include "common/built_program_languages.h"
+#include "common/window_text.h"
 #include "lang/language_archive.h"
-
-bool WriteSolidPng(const std::wstring& path, int width, int height, uint32_t argb) {
-    const GdiplusApi& api = Gdiplus();
-    CLSID encoder{};
-    if (api.createBitmapFromScan0 == nullptr || api.saveImageToFile == nullptr ||
-        FindEncoder(L"image/png", &encoder) < 0) {
-        return false;
-    }
-    std::vector<uint32_t> pixels(static_cast<size_t>(width) * height, argb);
-    GpBitmap* bitmap = nullptr;
-    if (api.createBitmapFromScan0(width, height, width * 4, kPixelFormat32bppArgb,
-                                  reinterpret_cast<BYTE*>(pixels.data()), &bitmap) != kGpOk) {
-        return false;
-    }
-    const bool saved = api.saveImageToFile(AsImage(bitmap), path.c_str(), &encoder, nullptr) == kGpOk;
-    api.disposeImage(AsImage(bitmap));
-    return saved;
-}
-
-namespace {
-
-uint32_t Crc32(const uint8_t* bytes, size_t count) {
-    uint32_t crc = 0xFFFFFFFFu;
-    for (size_t i = 0; i < count; ++i) {
-        crc ^= bytes[i];
-        for (int bit = 0; bit < 8; ++bit) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
-    }
-    return ~crc;
-}
-
-void PutBigEndian(std::vector<uint8_t>& bytes, uint32_t value) {
-    for (int shift = 24; shift >= 0; shift -= 8) bytes.push_back(static_cast<uint8_t>(value >> shift));
-}
-
-void AppendChunk(std::vector<uint8_t>& file, const char* type, const std::vector<uint8_t>& data) {
-    PutBigEndian(file, static_cast<uint32_t>(data.size()));
-    std::vector<uint8_t> typed(type, type + 4);
-    typed.insert(typed.end(), data.begin(), data.end());
-    file.insert(file.end(), typed.begin(), typed.end());
-    PutBigEndian(file, Crc32(typed.data(), typed.size()));
-}
-
-}  // namespace
-
-bool WritePngClaimingSize(const std::wstring& path, uint32_t width, uint32_t height) {
-    std::vector<uint8_t> file = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
-    std::vector<uint8_t> header;
-    PutBigEndian(header, width);
-    PutBigEndian(header, height);
-    header.insert(header.end(), {8, 2, 0, 0, 0});  // 8-bit RGB
-    AppendChunk(file, "IHDR", header);
-    AppendChunk(file, "IDAT", {0x78, 0x9C, 0x03, 0x00, 0x00, 0x00, 0x00, 0x01});
-    AppendChunk(file, "IEND", {});
-    return WriteFileBytes(path, file);
-}
 
 HDROP MakeDrop(const std::vector<std::wstring>& paths) {
     size_t characters = 1;
@@ -81,34 +25,6 @@ HDROP MakeDrop(const std::vector<std::wstring>& paths) {
     GlobalUnlock(block);
     return static_cast<HDROP>(block);
 }
-
-bool PumpUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
-    const DWORD start = GetTickCount();
-    for (;;) {
-        MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
-        }
-        if (condition()) return true;
-        if (GetTickCount() - start >= timeoutMs) return condition();
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-    }
-}
-
-void PumpFor(DWORD ms) {
-    PumpUntil([] { return false; }, ms);
-}
-
-namespace {
-
-std::wstring TextOf(HWND window) {
-    wchar_t text[2048] = L"";
-    GetWindowTextW(window, text, 2048);
-    return text;
-}
-
-}  // namespace
 
 MessageBoxAnswerer::MessageBoxAnswerer(HWND dialog) {
     m_thread = std::thread([this, dialog] {
@@ -136,7 +52,7 @@ MessageBoxAnswerer::MessageBoxAnswerer(HWND dialog) {
             for (HWND box : search.boxes) {
                 if (std::find(recorded.begin(), recorded.end(), box) == recorded.end()) {
                     recorded.push_back(box);
-                    m_seen.push_back({TextOf(box), TextOf(GetDlgItem(box, 0xFFFF))});
+                    m_seen.push_back({WindowText(box), WindowText(GetDlgItem(box, 0xFFFF))});
                 }
                 PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
                              reinterpret_cast<LPARAM>(GetDlgItem(box, IDOK)));
@@ -171,7 +87,6 @@ std::wstring StatusText(HWND statusBar) {
 }
 
 void PictureDialogFixtureBase::LoadLanguageTexts() {
-    const char* program = std::getenv("ORBELIN_EXE");
-    if (program != nullptr) LoadLanguageArchiveFromFile(WindowsPathFromHost(program));
+    LoadBuiltProgramArchive();
     SetCurrentLanguageIndex(kLanguageEnglish);
 }

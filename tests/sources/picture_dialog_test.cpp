@@ -19,6 +19,7 @@
 #include "common/process_flags.h"
 #include "common/test_files.h"
 #include "common/unique_handle.h"
+#include "common/window_text.h"
 #include "imaging/file_size_format.h"
 #include "lang/language_archive.h"
 #include "res/resource.h"
@@ -104,7 +105,7 @@ protected:
 
     HWND Open() {
         Dialog().ShowPictureSelection(nullptr);
-        PumpFor(50);
+        PumpMessagesFor(50);
         return Dialog().Window();
     }
 
@@ -115,7 +116,7 @@ protected:
             wchar_t name[64];
             swprintf(name, 64, L"%ls%02d.png", prefix.c_str(), i);
             const std::wstring path = m_folder / name;
-            EXPECT_TRUE(WriteSolidPng(path, 48 + i, 40, 0xFF2060A0)) << Narrow(path);
+            EXPECT_TRUE(WriteSolidPng(path, 48 + i, 40, 0xFF2060A0)) << path;
             paths.push_back(path);
         }
         return paths;
@@ -151,9 +152,7 @@ TEST_F(PictureDialogTest, ShowsItsControlsTextsAndAnEmptyStatusLine) {
     HWND dialog = Open();
     ASSERT_NE(dialog, nullptr);
     EXPECT_TRUE(IsWindowVisible(dialog));
-    wchar_t title[256] = L"";
-    GetWindowTextW(dialog, title, 256);
-    EXPECT_STREQ(title, L"Individual picture selection");
+    EXPECT_EQ(WindowText(dialog), L"Individual picture selection");
     EXPECT_TRUE(GetWindowLongPtrW(dialog, GWL_EXSTYLE) & WS_EX_ACCEPTFILES);
     EXPECT_TRUE(GetWindowLongPtrW(dialog, GWL_STYLE) & WS_THICKFRAME) << "resizable";
 
@@ -279,7 +278,7 @@ TEST_F(PictureDialogTest, TheListIsInLowerCasePathOrderWhateverTheOrderOfAdding)
     }
     // A 40 x 40 PNG is a few hundred bytes: "<n>.0 byte".
     const std::wstring size = ListItemText(list, 0, 1);
-    EXPECT_NE(size.find(L".0 byte"), std::wstring::npos) << Narrow(size);
+    EXPECT_NE(size.find(L".0 byte"), std::wstring::npos) << size;
 }
 
 TEST_F(PictureDialogTest, TheStoredListIsLoadedAtTheFirstShow) {
@@ -396,7 +395,7 @@ TEST_F(PictureDialogTest, OkEscapeAndTheCloseBoxHideAndKeepTheList) {
         Dialog().ShowPictureSelection(nullptr);
         ASSERT_TRUE(IsWindowVisible(dialog));
         SendMessageW(dialog, way.message, way.wParam, 0);
-        EXPECT_TRUE(PumpUntil([&] { return !IsWindowVisible(dialog); }, kWaitMs));
+        EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(dialog); }, kWaitMs));
         EXPECT_TRUE(IsWindow(dialog)) << "hidden, never destroyed";
         EXPECT_EQ(Dialog().Window(), dialog);
         EXPECT_EQ(ShownPaths(), pictures);
@@ -413,7 +412,7 @@ TEST_F(PictureDialogTest, BadInputLeavesTheListAndTheStoredListConsistent) {
     const std::wstring text = m_folder / L"text.jpg";
     ASSERT_TRUE(WriteFileBytes(text, std::string("not a picture at all")));
     const std::wstring huge = m_folder / L"huge.png";
-    ASSERT_TRUE(WritePngClaimingSize(huge, 20000, 20000));
+    ASSERT_TRUE(WriteFileBytes(huge, PngClaimingSize(20000, 20000)));
     const std::wstring junkJpeg = m_folder / L"junk.jpg";
     ASSERT_TRUE(WriteFileBytes(junkJpeg, WithJunkBeforeFirstTable(SmallJpegStatingSize(20000, 16000))));
     const std::wstring small = m_folder / L"small.png";
@@ -482,7 +481,7 @@ TEST_F(PictureDialogTest, ResizingLaysTheControlsOutAgain) {
     for (const SIZE size : {SIZE{900, 700}, SIZE{500, 400}}) {
         SCOPED_TRACE(size.cx);
         SetWindowPos(dialog, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER);
-        PumpFor(30);
+        PumpMessagesFor(30);
         RECT client{};
         GetClientRect(dialog, &client);
         const RECT list = clientRectOf(Dialog().ListView());
@@ -711,16 +710,13 @@ TEST_F(PictureDialogTest, FollowsALanguageChange) {
         SCOPED_TRACE(row.language);
         SetCurrentLanguageIndex(row.language);
         Dialog().RebuildTexts();
-        wchar_t title[256] = L"";
-        GetWindowTextW(dialog, title, 256);
-        EXPECT_STREQ(title, row.title);
+        EXPECT_EQ(WindowText(dialog), row.title);
         EXPECT_EQ(buttonText(IDC_PICTURES_RESET), row.reset);
         EXPECT_EQ(buttonText(IDC_PICTURES_DELETE), row.remove);
         EXPECT_EQ(buttonText(IDC_PICTURES_VIEW_512), L"[512]");
         EXPECT_EQ(columnTitle(), row.column);
-        EXPECT_EQ(info().rfind(row.infoStart, 0), 0u) << Narrow(info());
-        EXPECT_EQ(StatusText(Dialog().StatusBar()).rfind(row.statusStart, 0), 0u)
-            << Narrow(StatusText(Dialog().StatusBar()));
+        EXPECT_EQ(info().rfind(row.infoStart, 0), 0u) << info();
+        EXPECT_EQ(StatusText(Dialog().StatusBar()).rfind(row.statusStart, 0), 0u) << StatusText(Dialog().StatusBar());
     }
     SetCurrentLanguageIndex(kLanguageEnglish);
 }
@@ -778,7 +774,7 @@ TEST_F(PictureDialogTest, ThirtyTwoPathsOf400CharactersSurviveAStoreAndARestart)
     if (RunsUnderWine()) {
         // Wine reaches such paths without the long-path form; a program without long-path support
         // on Windows shows them marked, out of reach, and keeps them all the same.
-        for (const ShownPicture& picture : Dialog().Shown()) EXPECT_FALSE(picture.unreachable) << Narrow(picture.path);
+        for (const ShownPicture& picture : Dialog().Shown()) EXPECT_FALSE(picture.unreachable) << picture.path;
         PictureList displayed;
         LoadIndividualPictures(displayed);
         EXPECT_EQ(displayed.Count(), 32u);

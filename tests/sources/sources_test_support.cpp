@@ -46,12 +46,6 @@ std::wstring Widen(const std::string& text) { return std::wstring(text.begin(), 
 
 }  // namespace
 
-std::string Narrow(const std::wstring& text) {
-    std::string narrow;
-    for (wchar_t c : text) narrow += c < 128 ? static_cast<char>(c) : '?';
-    return narrow;
-}
-
 std::vector<uint8_t> GifBytes(int screenWidth, int screenHeight, int frameWidth, int frameHeight) {
     std::vector<uint8_t> bytes = {'G', 'I', 'F', '8', '9', 'a'};
     auto add16 = [&bytes](int value) {

@@ -36,5 +36,3 @@ std::vector<std::wstring> PathsOf(const List& list) {
     for (size_t i = 0; i < list.Count(); ++i) paths.push_back(list.At(i));
     return paths;
 }
-
-std::string Narrow(const std::wstring& text);

@@ -155,7 +155,7 @@ TEST_F(ThumbnailThreadTest, AnItemThatChangesBetweenCheckAndMakeIsMadeAgainNotLe
     view.SetCellSize(128);
     view.UseIconView();
 
-    EXPECT_TRUE(PumpUntil([&] { return view.ImageOf(first) >= 0 && view.ImageOf(second) >= 0; }, kThumbnailWaitMs))
+    EXPECT_TRUE(WaitUntil([&] { return view.ImageOf(first) >= 0 && view.ImageOf(second) >= 0; }, kThumbnailWaitMs))
         << "thumbnail states: first " << view.ImageOf(first) << ", second " << view.ImageOf(second);
     EXPECT_TRUE(swapped);
     EXPECT_NE(view.ImageOf(first), view.ImageOf(second));
@@ -185,7 +185,7 @@ TEST_F(ThumbnailThreadTest, StoppingWaitsForTheThumbnailUnderWayInsteadOfEndingT
     view.Attach(host.List());
     view.SetCellSize(128);
     view.UseIconView();
-    ASSERT_TRUE(PumpUntil([&] { return WaitForSingleObject(entered.Get(), 0) == WAIT_OBJECT_0; }, kThumbnailWaitMs));
+    ASSERT_TRUE(WaitUntil([&] { return WaitForSingleObject(entered.Get(), 0) == WAIT_OBJECT_0; }, kThumbnailWaitMs));
 
     std::thread releaser([&] {
         Sleep(6000);

@@ -85,7 +85,7 @@ protected:
         if (!pictures.empty()) {
             SendMessageW(Dialog().Window(), WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop(pictures)), 0);
         }
-        PumpFor(50);
+        PumpMessagesFor(50);
     }
 
     std::vector<std::wstring> MakePictures(int count, int width, int height) {
@@ -105,7 +105,7 @@ protected:
     void SwitchView(int command, int cellSize) {
         Command(command);
         CThumsListView2* view = Dialog().Thumbnails();
-        EXPECT_TRUE(PumpUntil([&] { return view->RequestedSize() == cellSize && view->CellSize() == cellSize; },
+        EXPECT_TRUE(WaitUntil([&] { return view->RequestedSize() == cellSize && view->CellSize() == cellSize; },
                               kThumbnailWaitMs))
             << "the view did not switch to " << cellSize;
     }
@@ -164,8 +164,10 @@ protected:
             if (picture.imageIndex < 0) continue;
             const auto entry = Dialog().Thumbnails()->CacheEntryOf(picture.path);
             ASSERT_TRUE(entry.has_value());
-            std::printf("thumbnail of %s made by: %s\n", Narrow(picture.path).c_str(),
-                        Narrow(ThumbnailSourceName(entry->source)).c_str());
+            std::printf("%s\n", (testing::Message() << "thumbnail of " << picture.path
+                                                    << " made by: " << ThumbnailSourceName(entry->source))
+                                    .GetString()
+                                    .c_str());
             if (RunsUnderWine()) {
                 EXPECT_EQ(entry->source, ThumbnailSource::kProgramDecoder) << "Wine's shell gives no thumbnails";
             } else {
@@ -185,7 +187,7 @@ TEST_F(ThumbnailViewTest, The128ButtonShowsThumbnailsAndTheEmptyButtonTheSmallIc
 
     SwitchView(IDC_PICTURES_VIEW_128, 128);
     EXPECT_EQ(ReadIniValue(SettingsPath(), L"Program", L"m_list_mode"), L"1");
-    ASSERT_TRUE(PumpUntil([&] { return VisibleThumbnailsDone(); }, kThumbnailWaitMs)) << DescribeState();
+    ASSERT_TRUE(WaitUntil([&] { return VisibleThumbnailsDone(); }, kThumbnailWaitMs)) << DescribeState();
     EXPECT_EQ(GetWindowLongPtrW(list, GWL_STYLE) & LVS_TYPEMASK, LVS_ICON);
     EXPECT_EQ(IconSide(Dialog().Thumbnails()->ImageList()), 128);
     int made = 0;
@@ -207,7 +209,7 @@ TEST_F(ThumbnailViewTest, The128ButtonShowsThumbnailsAndTheEmptyButtonTheSmallIc
 
     SwitchView(IDC_PICTURES_VIEW_LIST, 16);
     EXPECT_EQ(ReadIniValue(SettingsPath(), L"Program", L"m_list_mode"), L"0");
-    ASSERT_TRUE(PumpUntil([&] { return VisibleThumbnailsDone(); }, kThumbnailWaitMs)) << DescribeState();
+    ASSERT_TRUE(WaitUntil([&] { return VisibleThumbnailsDone(); }, kThumbnailWaitMs)) << DescribeState();
     EXPECT_EQ(GetWindowLongPtrW(list, GWL_STYLE) & LVS_TYPEMASK, LVS_REPORT);
     EXPECT_EQ(IconSide(Dialog().Thumbnails()->ImageList()), 16);
     EXPECT_FALSE(SendMessageW(toolbar, TB_ISBUTTONENABLED, IDC_PICTURES_VIEW_LIST, 0));
@@ -216,7 +218,7 @@ TEST_F(ThumbnailViewTest, The128ButtonShowsThumbnailsAndTheEmptyButtonTheSmallIc
 
 TEST_F(ThumbnailViewTest, From256To512EmptiesTheCacheAndRemakesTheVisibleThumbnails) {
     OpenWith(2, MakePictures(4, 300, 200));
-    ASSERT_TRUE(PumpUntil([&] { return VisibleThumbnailsDone(); }, kThumbnailWaitMs)) << DescribeState();
+    ASSERT_TRUE(WaitUntil([&] { return VisibleThumbnailsDone(); }, kThumbnailWaitMs)) << DescribeState();
     CThumsListView2* view = Dialog().Thumbnails();
     HIMAGELIST before = view->ImageList();
     EXPECT_EQ(IconSide(before), 256);
@@ -224,7 +226,7 @@ TEST_F(ThumbnailViewTest, From256To512EmptiesTheCacheAndRemakesTheVisibleThumbna
     SwitchView(IDC_PICTURES_VIEW_512, 512);
     EXPECT_EQ(ReadIniValue(SettingsPath(), L"Program", L"m_list_mode"), L"3");
     // The cache is emptied with the image list: nothing is left from the 256 pixel cells.
-    ASSERT_TRUE(PumpUntil([&] { return VisibleThumbnailsDone(); }, kThumbnailWaitMs)) << DescribeState();
+    ASSERT_TRUE(WaitUntil([&] { return VisibleThumbnailsDone(); }, kThumbnailWaitMs)) << DescribeState();
     HIMAGELIST after = view->ImageList();
     EXPECT_EQ(IconSide(after), 512);
     int made = 0;
@@ -250,7 +252,7 @@ TEST_F(ThumbnailViewTest, AWidePictureIsDrawnFittedAndCentredOverWhite) {
     const std::wstring wide = m_folder / L"wide.png";
     ASSERT_TRUE(WriteSolidPng(wide, 1000, 500, 0xFFE01010));
     OpenWith(1, {wide});
-    ASSERT_TRUE(PumpUntil([&] { return VisibleThumbnailsDone(); }, kThumbnailWaitMs)) << DescribeState();
+    ASSERT_TRUE(WaitUntil([&] { return VisibleThumbnailsDone(); }, kThumbnailWaitMs)) << DescribeState();
     const int image = Dialog().Shown()[0].imageIndex;
     ASSERT_GE(image, 0);
 
@@ -275,12 +277,12 @@ TEST_F(ThumbnailViewTest, AWidePictureIsDrawnFittedAndCentredOverWhite) {
 TEST_F(ThumbnailViewTest, AnUnreadableFileKeepsItsFailedStateAndIsNotTriedAgain) {
     const std::vector<std::wstring> pictures = MakePictures(2, 120, 90);
     OpenWith(1, pictures);
-    ASSERT_TRUE(PumpUntil([&] { return VisibleThumbnailsDone(); }, kThumbnailWaitMs)) << DescribeState();
+    ASSERT_TRUE(WaitUntil([&] { return VisibleThumbnailsDone(); }, kThumbnailWaitMs)) << DescribeState();
 
     // The file becomes unreadable; a new cell size makes every thumbnail again.
     ASSERT_TRUE(WriteFileBytes(pictures[0], std::string("garbage, no picture")));
     SwitchView(IDC_PICTURES_VIEW_256, 256);
-    ASSERT_TRUE(PumpUntil([&] { return VisibleThumbnailsDone(); }, kThumbnailWaitMs)) << DescribeState();
+    ASSERT_TRUE(WaitUntil([&] { return VisibleThumbnailsDone(); }, kThumbnailWaitMs)) << DescribeState();
     std::vector<ShownPicture> shown = Dialog().Shown();
     ASSERT_EQ(shown.size(), 2u);
     EXPECT_EQ(shown[0].imageIndex, -2);
@@ -292,14 +294,14 @@ TEST_F(ThumbnailViewTest, AnUnreadableFileKeepsItsFailedStateAndIsNotTriedAgain)
 
     // Readable again: had it been tried again, it would have a thumbnail now.
     ASSERT_TRUE(WriteSolidPng(pictures[0], 120, 90, 0xFF00A000));
-    PumpFor(600);
+    PumpMessagesFor(600);
     EXPECT_EQ(Dialog().Shown()[0].imageIndex, -2);
 
     // A file deleted while the thread is at work costs nothing but its thumbnail: it stays
     // listed, marked, until the user removes it.
     ASSERT_TRUE(DeleteFileW(pictures[1].c_str()));
     SwitchView(IDC_PICTURES_VIEW_512, 512);
-    PumpFor(300);
+    PumpMessagesFor(300);
     EXPECT_EQ(SendMessageW(Dialog().ListView(), LVM_GETITEMCOUNT, 0, 0), 2);
     shown = Dialog().Shown();
     ASSERT_EQ(shown.size(), 2u);
@@ -317,8 +319,8 @@ TEST_F(ThumbnailViewTest, InASmallWindowOnlyTheVisibleItemsAreMadeFirst) {
     SendMessageW(dialog, WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop(pictures)), 0);
     ASSERT_EQ(Dialog().Shown().size(), 32u);
 
-    ASSERT_TRUE(PumpUntil([&] { return VisibleThumbnailsDone(); }, kThumbnailWaitMs)) << DescribeState();
-    PumpFor(300);  // a few more walks of the thread
+    ASSERT_TRUE(WaitUntil([&] { return VisibleThumbnailsDone(); }, kThumbnailWaitMs)) << DescribeState();
+    PumpMessagesFor(300);  // a few more walks of the thread
     int visible = 0, made = 0;
     const std::vector<ShownPicture> shown = Dialog().Shown();
     for (size_t i = 0; i < shown.size(); ++i) {
@@ -337,7 +339,7 @@ TEST_F(ThumbnailViewTest, InASmallWindowOnlyTheVisibleItemsAreMadeFirst) {
 
     // Scrolled to the end: the last item is made now.
     SendMessageW(Dialog().ListView(), LVM_ENSUREVISIBLE, 31, FALSE);
-    EXPECT_TRUE(PumpUntil([&] { return Dialog().Shown()[31].imageIndex >= 0; }, kThumbnailWaitMs));
+    EXPECT_TRUE(WaitUntil([&] { return Dialog().Shown()[31].imageIndex >= 0; }, kThumbnailWaitMs));
 }
 
 // Phones store portrait photos as landscape pixels with an EXIF orientation: each of the eight
@@ -359,7 +361,7 @@ TEST_F(ThumbnailViewTest, PhotosAreUprightInEveryOrientation) {
         const std::wstring photo = m_folder / (L"portrait" + std::to_wstring(orientation) + L".jpg");
         ASSERT_TRUE(WriteFileBytes(photo, OrientedMarkerJpeg(120, 160, orientation)));
         OpenWith(1, {photo});
-        ASSERT_TRUE(PumpUntil([&] { return VisibleThumbnailsDone(); }, kThumbnailWaitMs)) << DescribeState();
+        ASSERT_TRUE(WaitUntil([&] { return VisibleThumbnailsDone(); }, kThumbnailWaitMs)) << DescribeState();
         ASSERT_EQ(Dialog().Shown().size(), 1u);
         const int image = Dialog().Shown()[0].imageIndex;
         ASSERT_GE(image, 0);
@@ -380,7 +382,7 @@ TEST_F(ThumbnailViewTest, PhotosAreUprightInEveryOrientation) {
 TEST_F(ThumbnailViewTest, ThumbnailsOfRemovedPicturesAreReleased) {
     const std::vector<std::wstring> pictures = MakePictures(4, 120, 90);
     OpenWith(1, pictures);
-    ASSERT_TRUE(PumpUntil([&] { return VisibleThumbnailsDone(); }, kThumbnailWaitMs)) << DescribeState();
+    ASSERT_TRUE(WaitUntil([&] { return VisibleThumbnailsDone(); }, kThumbnailWaitMs)) << DescribeState();
     CThumsListView2* view = Dialog().Thumbnails();
     ASSERT_EQ(ImageList_GetImageCount(view->ImageList()), 4);
 
@@ -426,24 +428,24 @@ TEST_F(ThumbnailViewTest, TheThreadSleepsWhileTheDialogIsHiddenAndWakesWhenItSho
     // Three pictures fit the window in thumbnails of 128.
     const std::vector<std::wstring> pictures = MakePictures(3, 120, 90);
     OpenWith(1, {pictures[0]});
-    ASSERT_TRUE(PumpUntil([&] { return VisibleThumbnailsDone(); }, kThumbnailWaitMs)) << DescribeState();
+    ASSERT_TRUE(WaitUntil([&] { return VisibleThumbnailsDone(); }, kThumbnailWaitMs)) << DescribeState();
     HWND dialog = Dialog().Window();
     ShowWindow(dialog, SW_HIDE);
-    ASSERT_TRUE(PumpUntil([&] { return !IsWindowVisible(dialog); }, kThumbnailWaitMs));
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(dialog); }, kThumbnailWaitMs));
 
     // Two more pictures while it is hidden: nothing is made for a view that shows nothing.
     SendMessageW(dialog, WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop({pictures[1], pictures[2]})), 0);
-    PumpFor(200);  // a pass under way when the dialog was hidden ends
+    PumpMessagesFor(200);  // a pass under way when the dialog was hidden ends
     CThumsListView2* view = Dialog().Thumbnails();
     const unsigned passes = view->WorkerPasses();
-    PumpFor(1000);
+    PumpMessagesFor(1000);
     EXPECT_EQ(view->WorkerPasses(), passes) << "the thread woke while the dialog was hidden";
     ASSERT_EQ(Dialog().Shown().size(), 3u);
     EXPECT_EQ(Dialog().Shown()[1].imageIndex, -1);
     EXPECT_EQ(Dialog().Shown()[2].imageIndex, -1);
 
     Dialog().ShowPictureSelection(nullptr);
-    EXPECT_TRUE(PumpUntil(
+    EXPECT_TRUE(WaitUntil(
         [&] {
             const std::vector<ShownPicture> shown = Dialog().Shown();
             return std::all_of(shown.begin(), shown.end(), [](const ShownPicture& p) { return p.imageIndex >= 0; });

@@ -7,6 +7,7 @@
 
 #include <vector>
 
+#include "common/message_pump.h"
 #include "ui/info_menu.h"
 #include "ui/owner_drawn_menus.h"
 
@@ -82,22 +83,6 @@ void PostKey(HWND window, UINT key) {
     PostMessageW(window, WM_KEYDOWN, key, lParam);
 }
 
-// Handles everything that is waiting, including popups that a handled message opens (their
-// menu loop runs inside the dispatch), until the queue stays empty for a moment.
-void HandleWaitingMessages() {
-    for (int quietRounds = 0; quietRounds < 5;) {
-        MSG message;
-        if (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            quietRounds = 0;
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
-        } else {
-            ++quietRounds;
-            Sleep(20);
-        }
-    }
-}
-
 // Two popups, "&First" (items 101, 102) and "&Second" (items 201, 202).
 HMENU TwoItemMenu() {
     HMENU first = CreatePopupMenu();
@@ -139,7 +124,7 @@ protected:
         g_guardedBar = &m_bar;
         g_guardEscapes = 0;
         m_guard = SetTimer(nullptr, 0, 3000, EscapeGuard);
-        HandleWaitingMessages();
+        HandleMessagesUntilQuiet();
     }
     void TearDown() override {
         KillTimer(nullptr, m_guard);
@@ -218,7 +203,7 @@ TEST_F(CommandBarTest, ArrowKeysWrapAroundTheOneItemInfoMenu) {
         PostKey(m_bar.Toolbar(), key);
         m_bar.OpenItem(0);
         PostKey(m_bar.Toolbar(), VK_ESCAPE);
-        HandleWaitingMessages();
+        HandleMessagesUntilQuiet();
 
         ASSERT_EQ(log.openedPopups.size(), 2u) << "the popup did not open again";
         EXPECT_EQ(log.openedPopups[0], infoPopup);
@@ -255,7 +240,7 @@ TEST_F(CommandBarTest, ArrowKeysMoveBetweenPopupsAndEscapeCloses) {
         PostKey(m_bar.Toolbar(), row.keys[0]);
         m_bar.OpenItem(row.openAt);
         for (size_t i = 1; i < row.keys.size(); ++i) PostKey(m_bar.Toolbar(), row.keys[i]);
-        HandleWaitingMessages();
+        HandleMessagesUntilQuiet();
         EXPECT_EQ(log.openedPopups, row.popups);
         EXPECT_EQ(m_bar.CurrentItem(), row.endsAt);
         EXPECT_FALSE(m_bar.IsTracking());
@@ -268,7 +253,7 @@ TEST_F(CommandBarTest, ChosenItemReachesTheOwnerAsCommand) {
     PostKey(m_bar.Toolbar(), VK_DOWN);
     PostKey(m_bar.Toolbar(), VK_RETURN);
     m_bar.OpenItem(1);
-    HandleWaitingMessages();
+    HandleMessagesUntilQuiet();
     EXPECT_EQ(m_dialog.Log().commands, std::vector<UINT>{202});
 }
 
@@ -299,21 +284,21 @@ TEST_F(CommandBarTest, MouseHotTracksToAnotherButtonAndAClickOnTheOpenButtonClos
     const POINT secondButton = ButtonCentre(m_bar, 1);
     DialogLog& log = m_dialog.Log();
     SetCursorPos(firstButton.x, firstButton.y);
-    HandleWaitingMessages();
+    HandleMessagesUntilQuiet();
 
     // Over the second button while the first popup is open: the second popup opens, without
     // selecting an item.
     log = DialogLog{};
     OpenAndMoveMouse(m_bar, 0, secondButton, WM_MOUSEMOVE);
     PostKey(m_bar.Toolbar(), VK_ESCAPE);
-    HandleWaitingMessages();
+    HandleMessagesUntilQuiet();
     EXPECT_EQ(log.openedPopups, (std::vector<HMENU>{first, second}));
     EXPECT_EQ(m_bar.CurrentItem(), 1);
 
     // A click on the open popup's own button closes it and opens nothing.
     log = DialogLog{};
     OpenAndMoveMouse(m_bar, 1, secondButton, WM_LBUTTONDOWN);
-    HandleWaitingMessages();
+    HandleMessagesUntilQuiet();
     EXPECT_EQ(log.openedPopups, std::vector<HMENU>{second});
     EXPECT_FALSE(m_bar.IsTracking());
     EXPECT_TRUE(log.commands.empty());
@@ -322,7 +307,7 @@ TEST_F(CommandBarTest, MouseHotTracksToAnotherButtonAndAClickOnTheOpenButtonClos
     log = DialogLog{};
     PostKey(m_bar.Toolbar(), VK_ESCAPE);  // waits behind the move
     OpenAndMoveMouse(m_bar, 1, POINT{firstButton.x, firstButton.y + 300}, WM_MOUSEMOVE);
-    HandleWaitingMessages();
+    HandleMessagesUntilQuiet();
     EXPECT_EQ(log.openedPopups, std::vector<HMENU>{second});
     EXPECT_EQ(m_bar.CurrentItem(), 1);
 }
@@ -336,7 +321,7 @@ TEST_F(CommandBarTest, MenuCharacterOpensTheMatchingPopup) {
     const LRESULT answer = SendMessageW(m_dialog.Window(), WM_MENUCHAR, MAKEWPARAM(L's', MF_SYSMENU), 0);
     EXPECT_EQ(HIWORD(answer), MNC_CLOSE) << "the menu that asked is not told to close";
     PostKey(m_bar.Toolbar(), VK_ESCAPE);
-    HandleWaitingMessages();
+    HandleMessagesUntilQuiet();
     EXPECT_EQ(log.openedPopups, std::vector<HMENU>{second});
     ASSERT_FALSE(log.selectedItems.empty());
     EXPECT_EQ(log.selectedItems.back(), 201u) << "the popup opens with its first item selected";
@@ -344,7 +329,7 @@ TEST_F(CommandBarTest, MenuCharacterOpensTheMatchingPopup) {
     // A character without a button is left to the system.
     log = DialogLog{};
     EXPECT_EQ(HIWORD(SendMessageW(m_dialog.Window(), WM_MENUCHAR, MAKEWPARAM(L'q', MF_SYSMENU), 0)), 0);
-    HandleWaitingMessages();
+    HandleMessagesUntilQuiet();
     EXPECT_TRUE(log.openedPopups.empty());
 }
 
@@ -353,7 +338,7 @@ TEST_F(CommandBarTest, HiddenOwnerOpensNothing) {
     ShowWindow(m_dialog.Window(), SW_HIDE);
     m_dialog.Log() = DialogLog{};
     m_bar.OpenItem(0);
-    HandleWaitingMessages();
+    HandleMessagesUntilQuiet();
     EXPECT_TRUE(m_dialog.Log().openedPopups.empty());
 }
 

@@ -13,6 +13,7 @@
 #include "common/module_path.h"
 #include "common/proc_address.h"
 #include "common/unique_handle.h"
+#include "common/message_box.h"
 #include "common/test_files.h"
 #include "ui/info_command_texts.h"
 #include "ui/info_commands.h"
@@ -83,8 +84,7 @@ std::wstring Wide(const std::string& text) { return std::wstring(text.begin(), t
 // machine's own "unzip" (it starts Linux programs too, but does not wait for them: the shell
 // that runs it leaves its exit status in a file); Windows has "tar", which reads zip archives.
 bool ExtractWithZipReader(const std::wstring& archive, const std::wstring& folder) {
-    HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
-    if (ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr) {
+    if (RunsUnderWine()) {
         const std::wstring status = folder + L"\\unzip_status";
         DeleteFileW(status.c_str());
         const std::string zip = UnixPath(archive);

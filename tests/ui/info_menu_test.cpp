@@ -6,22 +6,16 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <string>
 #include <vector>
 
+#include "common/built_program_languages.h"
 #include "common/test_files.h"
 #include "lang/language_archive.h"
 #include "res/resource.h"
 #include "ui/owner_drawn_menus.h"
 
 namespace {
-
-std::string Narrow(const std::wstring& text) {
-    std::string narrow;
-    for (wchar_t c : text) narrow += c < 128 ? static_cast<char>(c) : '?';
-    return narrow;
-}
 
 // The entry under HKEY_LOCAL_MACHINE or HKEY_CURRENT_USER, removed again at the end.
 class UninstallEntry {
@@ -78,9 +72,7 @@ std::vector<std::wstring> MenuShape(HMENU menu, const std::wstring& indent = L""
 class InfoMenuTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        const char* program = std::getenv("ORBELIN_EXE");
-        ASSERT_NE(program, nullptr) << "ORBELIN_EXE is not set";
-        ASSERT_TRUE(LoadLanguageArchiveFromFile(WindowsPathFromHost(program)));
+        ASSERT_TRUE(LoadBuiltProgramArchive()) << "the archive of the program named by ORBELIN_EXE";
     }
     void SetUp() override { SetCurrentLanguageIndex(kLanguageEnglish); }
 
@@ -159,7 +151,7 @@ TEST_F(InfoMenuTest, ShapeFollowsTheInstallation) {
         const std::vector<std::wstring> shape = MenuShape(GetSubMenu(bar, 0));
         EXPECT_EQ(shape.size(), row.shape.size());
         for (size_t i = 0; i < std::min(shape.size(), row.shape.size()); ++i) {
-            EXPECT_EQ(shape[i], row.shape[i]) << "line " << i << ": " << Narrow(shape[i]);
+            EXPECT_EQ(shape[i], row.shape[i]) << "line " << i << ": " << shape[i];
         }
         DestroyMenu(bar);
     }
@@ -225,7 +217,7 @@ TEST(InstallDetectionTest, PathMatchIgnoresOnlyTheCaseOfAToZ) {
         {L" -?uninstall", L"", false},
     };
     for (const auto& row : rows) {
-        SCOPED_TRACE(Narrow(row.value));
+        SCOPED_TRACE(row.value);
         EXPECT_EQ(UninstallStringNamesProgram(row.value, row.program), row.matches);
     }
     EXPECT_EQ(ProgramPathOfUninstallString(L"C:\\A b\\Orbelin.exe -?uninstall"), L"C:\\A b\\Orbelin.exe");

@@ -1,9 +1,9 @@
 // The settings dialog's texts, built from the archive inside the built program.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <string>
 
+#include "common/built_program_languages.h"
 #include "common/test_files.h"
 #include "lang/language_archive.h"
 #include "settings/setting_value.h"
@@ -14,9 +14,7 @@ namespace {
 class SettingsDialogTextsTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        const char* program = std::getenv("ORBELIN_EXE");
-        ASSERT_NE(program, nullptr) << "ORBELIN_EXE is not set";
-        ASSERT_TRUE(LoadLanguageArchiveFromFile(WindowsPathFromHost(program)));
+        ASSERT_TRUE(LoadBuiltProgramArchive()) << "the archive of the program named by ORBELIN_EXE";
     }
     void SetUp() override { SetCurrentLanguageIndex(kLanguageEnglish); }
     void TearDown() override { SetCurrentLanguageIndex(kLanguageEnglish); }

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "common/built_program_languages.h"
 #include "common/process_flags.h"
 #include "common/test_files.h"
 #include "lang/language_archive.h"
@@ -24,9 +25,7 @@ std::wstring ArchiveText(int language, int id) {
 }
 
 TEST(TrayMenu, ShowsTheTextsOfTheCurrentLanguage) {
-    const char* program = std::getenv("ORBELIN_EXE");
-    ASSERT_NE(program, nullptr) << "ORBELIN_EXE is not set";
-    ASSERT_TRUE(LoadLanguageArchiveFromFile(WindowsPathFromHost(program)));
+    ASSERT_TRUE(LoadBuiltProgramArchive()) << "the archive of the program named by ORBELIN_EXE";
     const int savedLanguage = CurrentLanguageIndex();
     for (int language :
          {static_cast<int>(kLanguageEnglish), static_cast<int>(kLanguageFrench), static_cast<int>(kLanguageGerman)}) {

@@ -16,12 +16,6 @@
 
 namespace {
 
-std::string Narrow(const std::wstring& text) {
-    std::string narrow;
-    for (wchar_t c : text) narrow += c < 128 ? static_cast<char>(c) : '?';
-    return narrow;
-}
-
 // The system's time zone as the site choice reads it: a bias only for a non-zero answer.
 std::optional<long> SystemZoneBias() {
     TIME_ZONE_INFORMATION zone{};
@@ -52,7 +46,7 @@ TEST_F(WebAddressTest, OtherLanguagesFollowTheSystemTimeZone) {
         SCOPED_TRACE(language);
         SetCurrentLanguageIndex(language);
         EXPECT_EQ(CurrentWebRegion(), ChooseWebRegion(language, bias));
-        EXPECT_EQ(WebRoot(), WebRootFor(ChooseWebRegion(language, bias))) << Narrow(WebRoot());
+        EXPECT_EQ(WebRoot(), WebRootFor(ChooseWebRegion(language, bias))) << WebRoot();
     }
 }
 
@@ -65,9 +59,9 @@ TEST_F(WebAddressTest, SiteForTheTimeZoneOfThisRun) {
     SCOPED_TRACE(std::string("TZ=") + (zoneName != nullptr ? zoneName : "<none>"));
     const WebRegion region = std::string(expected) == "european" ? WebRegion::kEuropean : WebRegion::kInternational;
     SetCurrentLanguageIndex(kLanguageEnglish);
-    EXPECT_EQ(WebRoot(), WebRootFor(region)) << Narrow(WebRoot());
+    EXPECT_EQ(WebRoot(), WebRootFor(region)) << WebRoot();
     SetCurrentLanguageIndex(kLanguageGerman);
-    EXPECT_EQ(WebRoot(), WebRootFor(WebRegion::kGerman)) << Narrow(WebRoot());
+    EXPECT_EQ(WebRoot(), WebRootFor(WebRegion::kGerman)) << WebRoot();
 }
 
 TEST_F(WebAddressTest, OpenHandsTheShellTheAddressOfTheChosenSite) {
@@ -93,7 +87,7 @@ TEST_F(WebAddressTest, OpenHandsTheShellTheAddressOfTheChosenSite) {
         EXPECT_TRUE(OpenWebAddress(cases[i].address));
         const auto opened = opener.WaitForOpened(i + 1, 10000);
         ASSERT_EQ(opened.size(), i + 1);
-        EXPECT_EQ(opened[i], cases[i].expected) << Narrow(opened[i]);
+        EXPECT_EQ(opened[i], cases[i].expected) << opened[i];
     }
 }
 

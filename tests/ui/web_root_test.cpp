@@ -9,12 +9,6 @@
 
 namespace {
 
-std::string Narrow(const std::wstring& text) {
-    std::string narrow;
-    for (wchar_t c : text) narrow += c < 128 ? static_cast<char>(c) : '?';
-    return narrow;
-}
-
 const char* RegionName(WebRegion region) {
     switch (region) {
         case WebRegion::kGerman:
@@ -79,7 +73,7 @@ TEST(WebRootFor, RegionalRootsAndHosts) {
         ASSERT_FALSE(root.empty());
         EXPECT_NE(root.back(), L'/');
         const std::wstring scheme = L"https://";
-        ASSERT_EQ(root.compare(0, scheme.size(), scheme), 0) << Narrow(root);
+        ASSERT_EQ(root.compare(0, scheme.size(), scheme), 0) << root;
         EXPECT_EQ(WebHostFor(testCase.region), root.substr(scheme.size()));
     }
     // Three different sites, or the choice would be meaningless.
@@ -122,7 +116,7 @@ TEST(ReplaceMakerHosts, MixedAndForeignText) {
     for (const auto& testCase : cases) {
         SCOPED_TRACE(testCase.label);
         EXPECT_EQ(ReplaceMakerHosts(testCase.address, WebRegion::kEuropean), testCase.expected)
-            << Narrow(ReplaceMakerHosts(testCase.address, WebRegion::kEuropean));
+            << ReplaceMakerHosts(testCase.address, WebRegion::kEuropean);
     }
 }
 
@@ -149,7 +143,7 @@ TEST(WebAddresses, EachCommandsAddress) {
     };
     for (const auto& testCase : cases) {
         SCOPED_TRACE(testCase.label);
-        EXPECT_EQ(testCase.address, testCase.expected) << Narrow(testCase.address);
+        EXPECT_EQ(testCase.address, testCase.expected) << testCase.address;
     }
     EXPECT_EQ(ProgramPageHeaderText(true), 23);
     EXPECT_EQ(ProgramPageHeaderText(false), 24);
@@ -172,7 +166,7 @@ TEST(MakerLine, TopLevelDomainOfTheRegion) {
         const std::wstring line = MakerLine(makerText, testCase.region);
         const std::wstring host = WebHostFor(testCase.region);
         ASSERT_GE(line.size(), host.size());
-        EXPECT_EQ(line.substr(line.size() - host.size()), host) << Narrow(line);
+        EXPECT_EQ(line.substr(line.size() - host.size()), host) << line;
     }
 }
 
