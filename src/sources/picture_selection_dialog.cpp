@@ -19,7 +19,9 @@
 #include "sources/individual_list.h"
 #include "sources/individual_list_text.h"
 #include "sources/picture_acceptance.h"
+#include "sources/picture_chooser_filter.h"
 #include "sources/picture_selection_texts.h"
+#include "sources/wic_decoder_catalog.h"
 
 namespace {
 
@@ -48,8 +50,6 @@ constexpr int kViewModeCount = 4;
 constexpr int kCellSizes[kViewModeCount] = {16, 128, 256, 512};
 constexpr int kViewCommands[kViewModeCount] = {IDC_PICTURES_VIEW_LIST, IDC_PICTURES_VIEW_128, IDC_PICTURES_VIEW_256,
                                                IDC_PICTURES_VIEW_512};
-
-const wchar_t kChooserFilter[] = L"(*.jpg,*.jpeg,*.png,*.bmp,*.gif)\0*.jpg;*.jpeg;*.png;*.bmp;*.gif\0(*.*)\0*.*\0";
 
 // The toolbar resource: its button size and commands (0 for a separator).
 struct ToolbarResource {
@@ -657,7 +657,8 @@ void CMeineBilderDlg::ChooseFiles() {
     chooser.lStructSize = sizeof(chooser);
     // Owned by this dialog, so that the dialog waits for the choice.
     chooser.hwndOwner = m_dialog;
-    chooser.lpstrFilter = kChooserFilter;
+    const std::wstring filter = PictureChooserFilter(InstalledWicDecoders().extensionLists);
+    chooser.lpstrFilter = filter.c_str();
     chooser.nFilterIndex = 1;
     chooser.lpstrFile = files.data();
     chooser.nMaxFile = kFileChooserBuffer;
