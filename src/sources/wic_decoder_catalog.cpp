@@ -19,7 +19,8 @@ std::wstring ExtensionListOf(IWICBitmapDecoderInfo& decoder) {
 bool AddSignaturesOf(IWICBitmapDecoderInfo& decoder, std::vector<DecoderSignature>& signatures) {
     UINT count = 0, bytes = 0;
     if (FAILED(decoder.GetPatterns(0, nullptr, &count, &bytes))) return false;
-    if (count == 0 || bytes < count * sizeof(WICBitmapPattern) || bytes > (1u << 20)) return true;
+    if (count == 0) return true;
+    if (bytes < count * sizeof(WICBitmapPattern) || bytes > (1u << 20)) return false;
     std::vector<uint64_t> storage((bytes + sizeof(uint64_t) - 1) / sizeof(uint64_t));  // aligned for the records
     auto* patterns = reinterpret_cast<WICBitmapPattern*>(storage.data());
     UINT told = 0, toldBytes = 0;
