@@ -48,18 +48,31 @@ HBITMAP CanvasFromGdiplus(const PictureBytes& bytes, const PictureHeader& header
     return result;
 }
 
-// A picture that the header lets through and that is small enough to be read whole: JPEG goes
-// through WIC, everything else (and a JPEG that WIC cannot take) through GDI+.
-HBITMAP CanvasFromBytes(const PictureBytes& bytes, const PictureHeader& header, const PictureCanvas& canvas) {
-    if (header.format == PictureFormat::kJpeg) {
-        std::vector<uint32_t> pixels;
-        {
-            const std::unique_lock<std::mutex> turn = TakeDecodeTurn(header);
-            pixels = DecodeOntoCanvasFromMemory(bytes.Data(), bytes.Size(), canvas, header.orientation);
-        }
-        if (!pixels.empty()) return BitmapOfPixels(std::move(pixels), canvas);
+// Decodes the bytes through WIC onto the canvas; null when WIC cannot take them.
+HBITMAP CanvasFromWic(const PictureBytes& bytes, const PictureHeader& header, const PictureCanvas& canvas) {
+    std::vector<uint32_t> pixels;
+    {
+        const std::unique_lock<std::mutex> turn = TakeDecodeTurn(header);
+        pixels = DecodeOntoCanvasFromMemory(bytes.Data(), bytes.Size(), canvas, header.orientation);
     }
-    return CanvasFromGdiplus(bytes, header, canvas);
+    if (pixels.empty()) return nullptr;
+    return BitmapOfPixels(std::move(pixels), canvas);
+}
+
+// A picture that the header lets through and that is small enough to be read whole. JPEG, DDS
+// and content of none of the formats whose header the program reads (HEIF, WebP, AVIF, JPEG XR,
+// camera raw files: what the installed codecs decode and GDI+ does not) go through WIC first,
+// everything else through GDI+; what the first cannot take is offered to the other (a TIFF-based
+// camera raw file that only an installed raw codec decodes, say). Metafiles only GDI+ draws.
+HBITMAP CanvasFromBytes(const PictureBytes& bytes, const PictureHeader& header, const PictureCanvas& canvas) {
+    const bool metafile = header.format == PictureFormat::kEmf || header.format == PictureFormat::kWmf;
+    if (header.format == PictureFormat::kJpeg || header.format == PictureFormat::kDds ||
+        header.format == PictureFormat::kNone) {
+        if (HBITMAP result = CanvasFromWic(bytes, header, canvas)) return result;
+        return CanvasFromGdiplus(bytes, header, canvas);
+    }
+    if (HBITMAP result = CanvasFromGdiplus(bytes, header, canvas)) return result;
+    return metafile ? nullptr : CanvasFromWic(bytes, header, canvas);
 }
 
 }  // namespace

@@ -10,10 +10,12 @@
 // CanvasBitmap). The caller owns a returned handle. Any thread may call these.
 //
 // Each picture is decoded once and reduced onto the canvas from its decoded pixels in one pass
-// (SquareReduction): JPEG pictures through WIC (smaller by the codec itself where it can; by GDI+
-// when WIC cannot take one), other pictures by GDI+ with colour management, pictures larger than
-// GDI+ decodes whole through WIC one row at a time (decoding_budget.h). A picture whose pixels
-// GDI+ cannot hand out is drawn by GDI+ instead.
+// (SquareReduction): JPEG pictures, and pictures that only the system's installed codecs decode
+// (HEIF, WebP, AVIF, JPEG XR, DDS, DNG and camera raw files), through WIC (smaller by the codec
+// itself where it can; by GDI+ when WIC cannot take one), other pictures by GDI+ with colour
+// management (by WIC when GDI+ cannot take one), pictures larger than GDI+ decodes whole through
+// WIC one row at a time (decoding_budget.h). A picture whose pixels GDI+ cannot hand out is
+// drawn by GDI+ instead.
 
 // Returns null, changing nothing, when the file cannot be opened or read (or memory does not
 // allow), when it does not decode, or when the picture is larger than the decoding budget: as

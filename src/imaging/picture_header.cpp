@@ -123,7 +123,9 @@ PictureHeader ReadIco(const HeaderByteReader& read) {
 PictureHeader ReadEmf(const HeaderByteReader& read) {
     uint8_t header[44];
     if (!ReadExactly(read, 0, header, sizeof header)) return Undecided(PictureFormat::kEmf);
-    const auto edge = [&](int offset) { return static_cast<int64_t>(static_cast<int32_t>(LittleEndian32(header + offset))); };
+    const auto edge = [&](int offset) {
+        return static_cast<int64_t>(static_cast<int32_t>(LittleEndian32(header + offset)));
+    };
     const int64_t width = edge(16) - edge(8) + 1, height = edge(20) - edge(12) + 1;
     if (width <= 0 || height <= 0 || width > UINT32_MAX || height > UINT32_MAX) return Undecided(PictureFormat::kEmf);
     return Stated(PictureFormat::kEmf, static_cast<uint32_t>(width), static_cast<uint32_t>(height));
@@ -134,13 +136,27 @@ PictureHeader ReadEmf(const HeaderByteReader& read) {
 PictureHeader ReadPlaceableWmf(const HeaderByteReader& read) {
     uint8_t header[16];
     if (!ReadExactly(read, 0, header, sizeof header)) return Undecided(PictureFormat::kWmf);
-    const auto edge = [&](int offset) { return static_cast<int64_t>(static_cast<int16_t>(LittleEndian16(header + offset))); };
+    const auto edge = [&](int offset) {
+        return static_cast<int64_t>(static_cast<int16_t>(LittleEndian16(header + offset)));
+    };
     const int64_t unitsPerInch = LittleEndian16(header + 14);
     if (unitsPerInch == 0) return Undecided(PictureFormat::kWmf);
     const int64_t width = (edge(10) - edge(6)) * 96 / unitsPerInch;
     const int64_t height = (edge(12) - edge(8)) * 96 / unitsPerInch;
     if (width <= 0 || height <= 0) return Undecided(PictureFormat::kWmf);
     return Stated(PictureFormat::kWmf, static_cast<uint32_t>(width), static_cast<uint32_t>(height));
+}
+
+// A DirectDraw surface: "DDS ", then its 124-byte header with the height and the width of its
+// first surface.
+PictureHeader ReadDds(const HeaderByteReader& read) {
+    uint8_t header[16];  // magic, header size, flags, height
+    uint8_t width[4];
+    if (!ReadExactly(read, 0, header, sizeof header) || !ReadExactly(read, 16, width, sizeof width)) {
+        return Undecided(PictureFormat::kDds);
+    }
+    if (LittleEndian32(header + 4) != 124) return NotAPicture(PictureFormat::kDds);
+    return Stated(PictureFormat::kDds, LittleEndian32(width), LittleEndian32(header + 12));
 }
 
 // What the first image directory of a TIFF structure says: ImageWidth (256) and ImageLength
@@ -309,6 +325,7 @@ PictureHeader ReadPictureHeader(const HeaderByteReader& read) {
     if (startsWith("II*\0", 4) || startsWith("MM\0*", 4)) return ReadTiff(read);
     if (startsWith("\0\0\1\0", 4)) return ReadIco(read);
     if (startsWith("\xD7\xCD\xC6\x9A", 4)) return ReadPlaceableWmf(read);
+    if (startsWith("DDS ", 4)) return ReadDds(read);
     uint8_t emfSignature[4];
     if (startsWith("\1\0\0\0", 4) && ReadExactly(read, 40, emfSignature, 4) &&
         std::memcmp(emfSignature, " EMF", 4) == 0) {

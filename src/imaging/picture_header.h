@@ -6,11 +6,10 @@
 
 #include "imaging/picture_orientation.h"
 
-// What the header of a JPEG, PNG, GIF, BMP, TIFF, icon or metafile says, found from the file's content
-// (never its name) by reading only the few bytes that hold it. Two callers rely on it: the
-// folder scan takes its answer as the picture test instead of decoding every file, and every
-// decode checks it first, because a decoder allocates the whole picture from the size a header
-// claims.
+// What the header of a JPEG, PNG, GIF, BMP, TIFF, icon, metafile or DirectDraw surface says, found from the file's
+// content (never its name) by reading only the few bytes that hold it. Two callers rely on it: the folder scan takes
+// its answer as the picture test instead of decoding every file, and every decode checks it first, because a decoder
+// allocates the whole picture from the size a header claims.
 //
 // One rule for every format, with three answers:
 // - kSized: a well-formed header that states both sides; width and height are what it states
@@ -19,13 +18,18 @@
 //   format's rules in a way no decoder accepts (a BMP header of an unknown size, with other
 //   than one plane, an unknown bit count, a negative width or a height of -2^31; a PNG whose
 //   first chunk is not a 13-byte IHDR, or whose side exceeds 2^31 - 1; an icon whose first icon
-//   is neither a PNG nor a DIB by these rules), and a JPEG whose first frame header lies further
+//   is neither a PNG nor a DIB by these rules; a DirectDraw surface whose header is not the
+//   124-byte one), and a JPEG whose first frame header lies further
 //   into the file than kMaxJpegHeaderBytes. Neither listed nor decoded.
 // - kUndecided: everything the header alone cannot settle: content of none of these formats, a
 //   header cut short, a side stated as zero (a JPEG whose height a later DNL segment sets, a GIF
 //   with an empty logical screen), a JPEG without a frame header before its first scan or its
 //   end, a TIFF without plain size tags. Such a file is decoded only once its decoder has told
 //   the size (decoder_frame_size.h).
+//
+// A DirectDraw surface (DDS), which only the system's imaging component decodes, is read here
+// because Wine's decoder of it allocates the size its header states when it is asked for its
+// first frame, before it can tell that size.
 //
 // A JPEG's segments are walked as a decoder reads them, junk and fill bytes between segments
 // included, so that the size found is the one the decoder allocates. An icon file's size is the
@@ -39,7 +43,7 @@
 // read (fewer at the end of the file, 0 past it or on a read error).
 using HeaderByteReader = std::function<size_t(uint64_t offset, uint8_t* buffer, size_t count)>;
 
-enum class PictureFormat { kNone, kJpeg, kPng, kGif, kBmp, kTiff, kIco, kEmf, kWmf };
+enum class PictureFormat { kNone, kJpeg, kPng, kGif, kBmp, kTiff, kIco, kEmf, kWmf, kDds };
 
 enum class HeaderVerdict { kUndecided, kSized, kNotAPicture };
 

@@ -94,9 +94,15 @@ ComPointer<IWICBitmapSource> ConvertedToSrgb(IWICImagingFactory& factory, IWICBi
     return ComPointer<IWICBitmapSource>(transform.Detach());
 }
 
+// How much of each picture row is read: only the columns that land on the canvas, or the whole
+// row (for a codec that fails at a part of a row, as Wine's JPEG XR codec does, and afterwards
+// fails at every row of that decode).
+enum class RowReading { kShownColumns, kWholeRows };
+
 // Reads `source` row by row into the reduction, in its own format where the reduction reads it,
 // otherwise through a converter to premultiplied 32 bits. False when a row cannot be read.
-bool FeedRows(IWICImagingFactory& factory, IWICBitmapSource& source, SquareReduction& reduction) {
+bool FeedRows(IWICImagingFactory& factory, IWICBitmapSource& source, SquareReduction& reduction,
+              RowReading reading = RowReading::kShownColumns) {
     if (reduction.ColumnCount() == 0 || reduction.RowCount() == 0) return true;
     WICPixelFormatGUID format{};
     if (FAILED(source.GetPixelFormat(&format))) return false;
@@ -114,13 +120,21 @@ bool FeedRows(IWICImagingFactory& factory, IWICBitmapSource& source, SquareReduc
         rows = converter.Get();
         rowFormat = RowFormat::kPremultipliedBgra32;
     }
-    const UINT stride = (reduction.ColumnCount() * BytesPerPixel(*rowFormat) + 3) & ~3u;
+    uint32_t firstColumn = reduction.FirstColumn(), columns = reduction.ColumnCount();
+    if (reading == RowReading::kWholeRows) {
+        UINT width = 0, height = 0;
+        if (FAILED(rows->GetSize(&width, &height)) || width < firstColumn + columns) return false;
+        firstColumn = 0;
+        columns = width;
+    }
+    const uint32_t bytesPerPixel = BytesPerPixel(*rowFormat);
+    const UINT stride = (columns * bytesPerPixel + 3) & ~3u;
+    const size_t shownFrom = size_t{reduction.FirstColumn() - firstColumn} * bytesPerPixel;
     std::vector<uint8_t> row(stride);
     for (uint32_t y = reduction.FirstRow(); y < reduction.FirstRow() + reduction.RowCount(); ++y) {
-        const WICRect rect{static_cast<INT>(reduction.FirstColumn()), static_cast<INT>(y),
-                           static_cast<INT>(reduction.ColumnCount()), 1};
+        const WICRect rect{static_cast<INT>(firstColumn), static_cast<INT>(y), static_cast<INT>(columns), 1};
         if (FAILED(rows->CopyPixels(&rect, stride, stride, row.data()))) return false;
-        reduction.AddRow(y, row.data(), *rowFormat);
+        reduction.AddRow(y, row.data() + shownFrom, *rowFormat);
     }
     return true;
 }
@@ -186,20 +200,33 @@ std::vector<uint32_t> DecodeSmallerByCodec(IWICImagingFactory& factory, IWICBitm
 // Decodes the first frame of the picture in `stream` onto the canvas.
 std::vector<uint32_t> DecodeOntoCanvas(IWICImagingFactory& factory, IWICStream& stream, const PictureCanvas& canvas,
                                        int orientation) {
-    const WicFrame first = FirstWicFrame(factory, stream);
-    if (first.frame == nullptr) return {};
-    IWICBitmapFrameDecode& frame = *first.frame;
-    UINT width = 0, height = 0;
-    if (FAILED(frame.GetSize(&width, &height)) || !FitsDecodingBudget(width, height)) return {};
+    bool partOfRows = false;  // whether the canvas shows only part of each row
+    const auto decode = [&](RowReading reading) -> std::vector<uint32_t> {
+        const WicFrame first = FirstWicFrame(factory, stream);
+        if (first.frame == nullptr) return {};
+        IWICBitmapFrameDecode& frame = *first.frame;
+        UINT width = 0, height = 0;
+        if (FAILED(frame.GetSize(&width, &height)) || !FitsDecodingBudget(width, height)) return {};
 
-    std::vector<uint32_t> square = DecodeSmallerByCodec(factory, frame, width, height, canvas, orientation);
-    if (!square.empty()) return square;
+        if (reading == RowReading::kShownColumns) {
+            std::vector<uint32_t> square = DecodeSmallerByCodec(factory, frame, width, height, canvas, orientation);
+            if (!square.empty()) return square;
+        }
 
-    SquareReduction reduction = ReductionOnto(canvas, width, height, orientation);
-    ComPointer<IWICColorContext> profile = EmbeddedProfile(factory, frame);
-    ComPointer<IWICBitmapSource> converted = profile ? ConvertedToSrgb(factory, frame, *profile) : nullptr;
-    if (!FeedRows(factory, converted ? *converted : frame, reduction)) return {};
-    return reduction.TakeSquare();
+        SquareReduction reduction = ReductionOnto(canvas, width, height, orientation);
+        partOfRows = reduction.FirstColumn() != 0 || reduction.ColumnCount() != width;
+        ComPointer<IWICColorContext> profile = EmbeddedProfile(factory, frame);
+        ComPointer<IWICBitmapSource> converted = profile ? ConvertedToSrgb(factory, frame, *profile) : nullptr;
+        if (!FeedRows(factory, converted ? *converted : frame, reduction, reading)) return {};
+        return reduction.TakeSquare();
+    };
+    std::vector<uint32_t> square = decode(RowReading::kShownColumns);
+    if (!square.empty() || !partOfRows) return square;
+    // The codec failed at part of a row: once more from the start with a fresh decoder, reading
+    // whole rows.
+    const LARGE_INTEGER start{};
+    if (FAILED(stream.Seek(start, STREAM_SEEK_SET, nullptr))) return {};
+    return decode(RowReading::kWholeRows);
 }
 
 template <typename MakeStream>

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 
 #include "imaging/picture_bytes.h"
 
@@ -47,3 +48,12 @@ struct WicFrame {
 // picture's headers; under Wine the decoders of JPEG, PNG and GIF decode the whole picture while
 // the decoder is made, and the icon decoder decodes the frame.
 WicFrame FirstWicFrame(IWICImagingFactory& factory, IWICStream& stream);
+
+// The orientation (picture_orientation.h) that the frame's metadata states, for pictures whose
+// header the program does not read itself: the container's own rotation of a HEIF picture
+// (whose decoder hands out the pixels as stored), the photo orientation of the system's metadata
+// policy, or the EXIF orientation of a TIFF-structured container (JPEG XR, DNG and camera raw
+// files) or of a JPEG's Exif segment, the first of these the codec answers (a value outside 1 to
+// 8 shows the picture as stored). Nothing when the frame states none or the codec has no
+// metadata.
+std::optional<int> WicFrameOrientation(IWICBitmapFrameDecode& frame);

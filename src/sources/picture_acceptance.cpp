@@ -6,6 +6,7 @@
 
 #include "common/proc_address.h"
 #include "common/unique_handle.h"
+#include "imaging/decoder_frame_size.h"
 #include "imaging/decoding_budget.h"
 #include "imaging/gdiplus_api.h"
 #include "imaging/picture_bytes.h"
@@ -14,6 +15,7 @@
 #include "imaging/picture_holder.h"
 #include "imaging/picture_orientation.h"
 #include "sources/decoder_signatures.h"
+#include "sources/wic_decoder_catalog.h"
 
 namespace {
 
@@ -55,6 +57,28 @@ const std::optional<std::vector<DecoderSignature>>& InstalledDecoderSignatures()
     return signatures;
 }
 
+// Which decoder takes content whose header the program does not read.
+enum class DecoderClaim {
+    kGdiplus,  // a decoder of GDI+ claims it (or GDI+ cannot tell what its decoders claim)
+    kWic,      // only a decoder of WIC claims it: a codec of the system (or WIC cannot tell)
+    kNone,     // no decoder claims it: it cannot decode
+};
+
+DecoderClaim ClaimOf(PictureFileReader& reader, uint64_t fileSize) {
+    const std::optional<std::vector<DecoderSignature>>& gdiplus = InstalledDecoderSignatures();
+    uint8_t start[kDecoderSignatureBytes];
+    const size_t count = reader.Read(0, start, sizeof start);
+    if (gdiplus && MatchesAnyDecoderSignature(*gdiplus, start, count)) return DecoderClaim::kGdiplus;
+    const WicDecoderCatalog& wic = InstalledWicDecoders();
+    const HeaderByteReader read = [&reader](uint64_t offset, uint8_t* buffer, size_t wanted) {
+        return reader.Read(offset, buffer, wanted);
+    };
+    if (wic.listed && MatchesAnyDecoderSignature(wic.signatures, read, fileSize)) return DecoderClaim::kWic;
+    if (!gdiplus) return DecoderClaim::kGdiplus;
+    if (!wic.listed) return DecoderClaim::kWic;
+    return DecoderClaim::kNone;
+}
+
 }  // namespace
 
 bool IsListedPictureSize(uint32_t width, uint32_t height) {
@@ -75,16 +99,29 @@ std::optional<bool> IsPictureByHeader(const std::wstring& path) {
         case HeaderVerdict::kUndecided:
             break;
     }
-    // Content that no decoder claims cannot decode: no need to read the whole file.
-    const std::optional<std::vector<DecoderSignature>>& signatures = InstalledDecoderSignatures();
-    if (!signatures) return std::nullopt;
-    uint8_t start[kDecoderSignatureBytes];
-    const size_t count = reader.Read(0, start, sizeof start);
-    if (MatchesAnyDecoderSignature(*signatures, start, count)) return std::nullopt;
-    return false;
+    // Content that no decoder claims cannot decode: no need to ask a decoder.
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(file.Get(), &size) || size.QuadPart < 0) return false;
+    if (ClaimOf(reader, static_cast<uint64_t>(size.QuadPart)) == DecoderClaim::kNone) return false;
+    return std::nullopt;
 }
 
 bool IsPictureByDecoding(const std::wstring& path) {
+    UniqueHandle file(OpenPictureFile(path.c_str()));
+    LARGE_INTEGER size{};
+    if (!file.IsValid() || !GetFileSizeEx(file.Get(), &size) || size.QuadPart < 0) return false;
+    PictureFileReader reader(file.Get());
+    const DecoderClaim claim = ClaimOf(reader, static_cast<uint64_t>(size.QuadPart));
+    if (claim == DecoderClaim::kNone) return false;
+    if (claim == DecoderClaim::kWic) {
+        // Sized by its header where the program reads it (a DDS), otherwise by its decoder
+        // without decoding its pixels (on Windows that reads the picture's headers, as the
+        // program itself does for the formats it knows), and judged upright by the orientation
+        // the decoder's metadata states.
+        const PictureHeader settled = SettleHeaderSize(reader.ReadHeader(), path.c_str());
+        return settled.IsSized() && IsListedPictureSize(settled.UprightWidth(), settled.UprightHeight());
+    }
+    file.Reset();
     PictureHolder holder;
     if (!holder.LoadFile(path.c_str())) return false;
     const PictureSize upright = OrientedSize(holder.Width(), holder.Height(), holder.Orientation());

@@ -21,9 +21,11 @@
 #include "sources/chooser_result.h"
 #include "sources/individual_list.h"
 #include "sources/picture_acceptance.h"
+#include "sources/picture_chooser_filter.h"
 #include "sources/picture_selection_texts.h"
 #include "sources/shell_folder_children.h"
 #include "sources/toolbar_resource.h"
+#include "sources/wic_decoder_catalog.h"
 
 namespace {
 
@@ -39,7 +41,6 @@ constexpr int kCellSizes[kViewModeCount] = {16, 128, 256, 512};
 constexpr int kViewCommands[kViewModeCount] = {IDC_PICTURES_VIEW_LIST, IDC_PICTURES_VIEW_128, IDC_PICTURES_VIEW_256,
                                                IDC_PICTURES_VIEW_512};
 
-const wchar_t kChooserFilter[] = L"(*.jpg,*.jpeg,*.png,*.bmp,*.gif)\0*.jpg;*.jpeg;*.png;*.bmp;*.gif\0(*.*)\0*.*\0";
 
 // The image of each toolbar command in the toolbar bitmap.
 int ToolbarImageOf(int command) {
@@ -571,7 +572,8 @@ void CMeineBilderDlg::ChooseFiles() {
     chooser.lStructSize = sizeof(chooser);
     // Owned by this dialog, so that the dialog waits for the choice.
     chooser.hwndOwner = m_dialog;
-    chooser.lpstrFilter = kChooserFilter;
+    const std::wstring filter = PictureChooserFilter(InstalledWicDecoders().extensionLists);
+    chooser.lpstrFilter = filter.c_str();
     chooser.nFilterIndex = 1;
     chooser.lpstrFile = files.data();
     chooser.nMaxFile = kFileChooserBuffer;

@@ -41,6 +41,17 @@ Bytes Png(uint32_t width, uint32_t height, uint32_t chunkLength = 13, const char
     return bytes;
 }
 
+// A DirectDraw surface's magic and the start of its header.
+Bytes Dds(uint32_t width, uint32_t height, uint32_t headerSize = 124) {
+    Bytes bytes = Text("DDS ");
+    AppendLittle32(bytes, headerSize);
+    AppendLittle32(bytes, 0x100F);  // caps, height, width, pitch, pixel format
+    AppendLittle32(bytes, height);
+    AppendLittle32(bytes, width);
+    bytes.resize(128, 0);
+    return bytes;
+}
+
 Bytes Gif(const char* signature, uint32_t width, uint32_t height) {
     Bytes bytes = Text(signature);
     AppendLittle16(bytes, width);
@@ -297,6 +308,13 @@ std::vector<Case> AllCases() {
         Undecided("placeable wmf without units per inch", PlaceableWmf(0, 0, 100, 100, 0), F::kWmf),
         Undecided("placeable wmf with an empty box", PlaceableWmf(100, 0, 100, 100, 96), F::kWmf),
         Undecided("placeable wmf cut in its header", Cut(PlaceableWmf(0, 0, 100, 100, 96), 12), F::kWmf),
+        // DirectDraw surfaces
+        Sized("dds", Dds(640, 480), F::kDds, 640, 480),
+        Sized("dds hostile size", Dds(60000, 60000), F::kDds, 60000, 60000),
+        Undecided("dds zero width", Dds(0, 480), F::kDds),
+        NotAPicture("dds header of another size", Dds(640, 480, 100), F::kDds),
+        NotAPicture("text that starts with DDS", Text("DDS is a texture format\n"), F::kDds),
+
         // Other content
         Undecided("empty", Bytes{}, F::kNone),
         Undecided("text", Text("This is not a picture, whatever its name says.\r\n"), F::kNone),
@@ -432,6 +450,7 @@ std::vector<Case> AllCases() {
         {"bmp core header", BmpCore(40, 41), 26, F::kBmp, 2},
         {"jpeg", Jpeg(40, 50), kJpegFrameSizeEnd, F::kJpeg, 2},
         {"tiff", TiffSized(true, 40, 50), 8 + 2 + 3 * 12, F::kTiff, 4},
+        {"dds", Dds(40, 50), 20, F::kDds, 4},
     };
     for (const Whole& whole : wholes) {
         for (size_t length = 0; length < whole.sizeEnd; ++length) {

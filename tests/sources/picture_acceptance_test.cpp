@@ -3,10 +3,12 @@
 #include <algorithm>
 #include <optional>
 
+#include "common/codec_picture_fixtures.h"
 #include "common/message_box.h"
 #include "common/picture_fixtures.h"
 #include "common/process_memory.h"
 #include "common/test_files.h"
+#include "imaging/decoder_frame_size.h"
 #include "imaging/decoding_budget.h"
 #include "sources/folder_scan.h"
 #include "sources/picture_acceptance.h"
@@ -300,6 +302,68 @@ TEST(PictureAcceptanceTest, AJpegStatingTooMuchBehindJunkIsNotListed) {
     EXPECT_EQ(PathsOf(list), std::vector<std::wstring>{good});
     const uint64_t rise = PeakRiseSince(before);
     EXPECT_LT(rise, 4 * kMaxDecodedPixels) << "peak rose by " << rise / 1000000 << " MB";
+}
+
+std::vector<uint8_t> SolidDds(int width, int height, uint32_t statedWidth = 0, uint32_t statedHeight = 0) {
+    return DdsFile(width, height, std::vector<uint32_t>(static_cast<size_t>(width) * height, 0xFF336699u), statedWidth,
+                   statedHeight);
+}
+
+// Pictures that GDI+ does not decode and the system's codecs do are listed: a DDS picture (whose
+// header the program reads) by its header, a JPEG XR picture (whose header it does not read) by
+// the size its decoder tells, each by the one rule of sizes. A modern photo for which no codec
+// is installed (under Wine: WebP, HEIC, AVIF) is no picture; content that a codec's signature
+// claims but its decoder refuses is none either.
+TEST(PictureAcceptanceTest, PicturesThatOnlyInstalledCodecsDecodeAreListed) {
+    TestFolder folder(L"sources_acceptance_codecs");
+    const auto decodes = [](const std::vector<uint8_t>& bytes) {
+        return DecoderFrameSize(bytes.data(), bytes.size()).has_value();
+    };
+    std::vector<uint8_t> junkJpegXr = {'I', 'I', 0xBC, 0x01};
+    junkJpegXr.resize(300, 0x5A);
+    const bool jpegXrCodec = decodes(JpegXrFile48x40());
+    struct Case {
+        const wchar_t* name;
+        std::vector<uint8_t> bytes;
+        bool accepted;
+        std::optional<bool> byHeader;
+    };
+    std::vector<Case> cases = {
+        {L"dds_64x48.dds", SolidDds(64, 48), true, true},
+        {L"dds_named.png", SolidDds(64, 48), true, true},
+        {L"dds_33x40.dds", SolidDds(33, 40), true, true},
+        {L"dds_32x32.dds", SolidDds(32, 32), false, false},
+        {L"dds_1000x32.dds", SolidDds(1000, 32), false, false},
+        {L"dds_stating_60000x60000.dds", SolidDds(8, 8, 60000, 60000), false, false},
+        {L"jpegxr_48x40.jxr", JpegXrFile48x40(), jpegXrCodec, jpegXrCodec ? std::nullopt : std::optional<bool>(false)},
+        {L"jpegxr_named.dat", JpegXrFile48x40(), jpegXrCodec, jpegXrCodec ? std::nullopt : std::optional<bool>(false)},
+        {L"jpegxr_junk.jxr", junkJpegXr, false, jpegXrCodec ? std::nullopt : std::optional<bool>(false)},
+    };
+    for (const auto& [name, bytes] :
+         {std::pair{L"photo.webp", WebpFile48x40()}, std::pair{L"photo.heic", HeicFile48x40()},
+          std::pair{L"photo.avif", AvifFile48x40()}}) {
+        const bool codec = decodes(bytes);
+        if (RunsUnderWine()) {
+            EXPECT_FALSE(codec) << name << ": Wine 8 has no codec for it; now it has";
+        }
+        // Without a codec no decoder's signature claims it: the first bytes tell.
+        cases.push_back({name, bytes, codec, codec ? std::nullopt : std::optional<bool>(false)});
+    }
+    std::vector<std::wstring> expected;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::wstring path = folder / c.name;
+        ASSERT_TRUE(WriteFileBytes(path, c.bytes));
+        EXPECT_EQ(IsPictureByHeader(path), c.byHeader);
+        EXPECT_EQ(IsPictureByDecoding(path), c.accepted);
+        EXPECT_EQ(IsAcceptedPicture(path), c.accepted);
+        if (c.accepted) expected.push_back(path);
+    }
+    // The folder scan lists the same.
+    PictureList list;
+    ScanPictureFolder(list, folder.Path());
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(PathsOf(list), expected);
 }
 
 TEST(PictureAcceptanceTest, MissingFileOrFolderIsNoPicture) {

@@ -14,12 +14,14 @@
 #include <vector>
 
 #include "common/active_dialog.h"
+#include "common/codec_picture_fixtures.h"
 #include "common/picture_fixtures.h"
 #include "common/message_box.h"
 #include "common/process_flags.h"
 #include "common/test_files.h"
 #include "common/unique_handle.h"
 #include "common/window_text.h"
+#include "imaging/decoder_frame_size.h"
 #include "imaging/file_size_format.h"
 #include "lang/language_archive.h"
 #include "res/resource.h"
@@ -75,6 +77,60 @@ public:
 private:
     std::atomic<bool> m_stop{false};
     std::atomic<bool> m_seen{false};
+    std::thread m_thread;
+};
+
+// Picks `path` in the system's file chooser that `owner` opens, from a thread of its own: types
+// it into the file name box and presses OK, after noting the entries of the file type box.
+class ChooserPicker {
+public:
+    ChooserPicker(HWND owner, std::wstring path)
+        : m_thread([this, owner, path = std::move(path)] {
+              for (int i = 0; i < 1500 && !m_stop && !m_picked; ++i) {
+                  for (HWND window = FindWindowExW(nullptr, nullptr, L"#32770", nullptr); window != nullptr;
+                       window = FindWindowExW(nullptr, window, L"#32770", nullptr)) {
+                      if (GetWindow(window, GW_OWNER) != owner || !IsWindowVisible(window)) continue;
+                      HWND types = GetDlgItem(window, kFileTypeCombo);
+                      HWND name = GetDlgItem(window, kFileNameCombo);
+                      if (name == nullptr) name = GetDlgItem(window, kFileNameEdit);
+                      if (types == nullptr || name == nullptr) continue;
+                      const LRESULT count = SendMessageW(types, CB_GETCOUNT, 0, 0);
+                      for (LRESULT item = 0; item < count; ++item) {
+                          std::wstring text(static_cast<size_t>(SendMessageW(types, CB_GETLBTEXTLEN, item, 0)) + 1,
+                                            L'\0');
+                          text.resize(static_cast<size_t>(
+                              SendMessageW(types, CB_GETLBTEXT, item, reinterpret_cast<LPARAM>(text.data()))));
+                          m_fileTypes.push_back(text);
+                      }
+                      SendMessageW(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
+                      PostMessageW(window, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                                   reinterpret_cast<LPARAM>(GetDlgItem(window, IDOK)));
+                      m_picked = true;
+                      break;
+                  }
+                  Sleep(20);
+              }
+          }) {}
+    ~ChooserPicker() {
+        m_stop = true;
+        m_thread.join();
+    }
+    ChooserPicker(const ChooserPicker&) = delete;
+    ChooserPicker& operator=(const ChooserPicker&) = delete;
+
+    bool Picked() const { return m_picked; }
+    // The entries of the chooser's file type box; read only after Picked().
+    const std::vector<std::wstring>& FileTypes() const { return m_fileTypes; }
+
+private:
+    // The file type box and the file name box of the system's open-file dialog.
+    static constexpr int kFileTypeCombo = 0x470;
+    static constexpr int kFileNameCombo = 0x47C;
+    static constexpr int kFileNameEdit = 0x480;
+
+    std::atomic<bool> m_stop{false};
+    std::atomic<bool> m_picked{false};
+    std::vector<std::wstring> m_fileTypes;  // written by the thread before m_picked
     std::thread m_thread;
 };
 
@@ -646,6 +702,38 @@ TEST_F(PictureDialogTest, PicturesOutOfReachAtTheFirstShowStayMarkedUntilTheUser
     Command(IDC_PICTURES_DELETE);
     EXPECT_EQ(StoredPaths(), (std::vector<std::wstring>{pictures[0], locked, pictures[2]}));
     EXPECT_EQ(ShownPaths(), StoredPaths());
+}
+
+// The "...." chooser offers every picture file at first: the classic formats, the modern photo
+// formats and what the installed codecs name; a DDS picture (which only the system's codecs
+// decode) picked there is listed and stored, a WebP photo for which no codec is installed is not.
+TEST_F(PictureDialogTest, TheChooserOffersEveryPictureFormatAndTakesWhatTheCodecsDecode) {
+    const std::wstring dds = m_folder / L"texture.dds";
+    ASSERT_TRUE(WriteFileBytes(dds, DdsFile(64, 48, std::vector<uint32_t>(64 * 48, 0xFF2060A0u))));
+    const std::wstring webp = m_folder / L"photo.webp";
+    ASSERT_TRUE(WriteFileBytes(webp, WebpFile48x40()));
+    const bool webpCodec = DecoderFrameSize(WebpFile48x40().data(), WebpFile48x40().size()).has_value();
+    ASSERT_NE(Open(), nullptr);
+
+    for (const std::wstring& path : {dds, webp}) {
+        SCOPED_TRACE(path);
+        ChooserPicker picker(Dialog().Window(), path);
+        Command(IDC_PICTURES_BROWSE);
+        ASSERT_TRUE(picker.Picked()) << "no file chooser";
+        const std::vector<std::wstring>& types = picker.FileTypes();
+        ASSERT_EQ(types.size(), 2u);
+        EXPECT_EQ(types[0].rfind(L"(*.jpg,*.jpeg,*.png,*.bmp,*.gif,", 0), 0u) << types[0];
+        for (const wchar_t* extension :
+             {L"*.heic", L"*.heif", L"*.avif", L"*.webp", L"*.jxr", L"*.dds", L"*.dng", L"*.cr2", L"*.nef", L"*.arw"}) {
+            EXPECT_NE(types[0].find(std::wstring(extension) + L","), std::wstring::npos) << extension;
+        }
+        EXPECT_EQ(types[1], L"(*.*)");
+    }
+    std::vector<std::wstring> expected = {dds};
+    if (webpCodec) expected.push_back(webp);
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(ShownPaths(), expected);
+    EXPECT_EQ(StoredPaths(), expected);
 }
 
 TEST_F(PictureDialogTest, ADropThatCannotOpenTheDialogAddsToTheStoredList) {

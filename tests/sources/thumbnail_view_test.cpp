@@ -12,9 +12,11 @@
 #include <vector>
 
 #include "common/active_dialog.h"
+#include "common/codec_picture_fixtures.h"
 #include "common/message_box.h"
 #include "common/picture_fixtures.h"
 #include "common/test_files.h"
+#include "imaging/decoder_frame_size.h"
 #include "imaging/thumbs_list_view.h"
 #include "res/resource.h"
 #include "settings/app_config.h"
@@ -272,6 +274,56 @@ TEST_F(ThumbnailViewTest, AWidePictureIsDrawnFittedAndCentredOverWhite) {
     // The first and last picture rows are the picture's (its edge may be blended with white).
     EXPECT_NE(at(64, 32), 0xFFFFFFu);
     EXPECT_NE(at(64, 95), 0xFFFFFFu);
+}
+
+// Pictures that only the system's codecs decode get their thumbnails from the program's own
+// decoding through WIC: a DDS picture (red left, blue right) and a JPEG XR photo; a WebP photo
+// without an installed codec is not listed at all.
+TEST_F(ThumbnailViewTest, PicturesOfTheSystemsCodecsGetThumbnails) {
+    std::vector<uint32_t> halves(64 * 48);
+    for (size_t i = 0; i < halves.size(); ++i) halves[i] = i % 64 < 32 ? 0xFFE01010u : 0xFF1020E0u;
+    const std::wstring dds = m_folder / L"a_halves.dds";
+    ASSERT_TRUE(WriteFileBytes(dds, DdsFile(64, 48, halves)));
+    const std::wstring jxr = m_folder / L"b_green.jxr";
+    ASSERT_TRUE(WriteFileBytes(jxr, JpegXrFile48x40()));
+    const std::wstring webp = m_folder / L"c_photo.webp";
+    ASSERT_TRUE(WriteFileBytes(webp, WebpFile48x40()));
+    const bool jpegXrCodec = DecoderFrameSize(jxr.c_str()).has_value();
+    const bool webpCodec = DecoderFrameSize(webp.c_str()).has_value();
+    if (RunsUnderWine()) {
+        EXPECT_FALSE(webpCodec) << "Wine 8 has no WebP codec; now it has";
+    }
+    OpenWith(1, {dds, jxr, webp});
+    const std::vector<ShownPicture> shown = Dialog().Shown();
+    ASSERT_EQ(shown.size(), 1u + (jpegXrCodec ? 1 : 0) + (webpCodec ? 1 : 0));
+    EXPECT_EQ(shown[0].path, dds);
+    ASSERT_TRUE(WaitUntil([&] { return VisibleThumbnailsDone(); }, kThumbnailWaitMs)) << DescribeState();
+
+    const auto isNear = [](uint32_t actual, uint32_t expected) {
+        for (int shift : {0, 8, 16}) {
+            const int difference =
+                static_cast<int>(actual >> shift & 0xFF) - static_cast<int>(expected >> shift & 0xFF);
+            if (std::abs(difference) > 12) return false;
+        }
+        return true;
+    };
+    int side = 0;
+    ASSERT_GE(Dialog().Shown()[0].imageIndex, 0);
+    const std::vector<uint32_t> pixels =
+        ImagePixels(Dialog().Thumbnails()->ImageList(), Dialog().Shown()[0].imageIndex, side);
+    ASSERT_EQ(side, 128);
+    // 128 x 96 from y 16 over white.
+    EXPECT_EQ(pixels[4 * 128 + 64] & 0xFFFFFF, 0xFFFFFFu);
+    EXPECT_TRUE(isNear(pixels[64 * 128 + 20], 0xFFE01010u)) << std::hex << pixels[64 * 128 + 20];
+    EXPECT_TRUE(isNear(pixels[64 * 128 + 108], 0xFF1020E0u)) << std::hex << pixels[64 * 128 + 108];
+    if (jpegXrCodec) {
+        ASSERT_GE(Dialog().Shown()[1].imageIndex, 0);
+        const std::vector<uint32_t> green =
+            ImagePixels(Dialog().Thumbnails()->ImageList(), Dialog().Shown()[1].imageIndex, side);
+        ASSERT_EQ(side, 128);
+        EXPECT_TRUE(isNear(green[64 * 128 + 64], kCodecPictureColour)) << std::hex << green[64 * 128 + 64];
+    }
+    ExpectSourcesOfMadeThumbnails();
 }
 
 TEST_F(ThumbnailViewTest, AnUnreadableFileKeepsItsFailedStateAndIsNotTriedAgain) {
