@@ -67,7 +67,7 @@ private:
 };
 
 // The frame titled "Glimmerpane".
-class CIeBrowser18 {
+class CIeBrowser18 : public BrowserPageOwner {
 public:
     explicit CIeBrowser18(BrowserWindowRole role) : m_role(role), m_addressBar(*this), m_page(*this) {}
     ~CIeBrowser18();
@@ -77,7 +77,7 @@ public:
     // Creates and shows the frame (dialog 134) with its address bar and page; sets the
     // browser-emulation value. False on failure (nothing is left open).
     bool Create();
-    HWND Window() const { return m_window; }
+    HWND Window() const override { return m_window; }
     BrowserWindowRole Role() const { return m_role; }
     CIeAddressBar& AddressBar() { return m_addressBar; }
     CIeBrowserTab18& Page() { return m_page; }
@@ -85,11 +85,14 @@ public:
     void Navigate(const std::wstring& address);
     // Ends the program for an update: the window goes once the current call has returned, and
     // the message loop ends with 0.
-    void EndForUpdate();
+    void EndForUpdate() override;
+    // Shows the page's address and title in the address bar.
+    void ShowAddress(const std::wstring& address) override { m_addressBar.ShowAddress(address); }
+    void ShowStatus(const std::wstring& status) override { m_addressBar.ShowStatus(status); }
     // Shows a message box of this window, owned by `owner` (this window or one of its parts),
     // and returns the button pressed. Until it returns, the window and every object of it stay:
     // a close asked for meanwhile (WM_CLOSE) follows once the box's caller has returned.
-    int ShowMessageBox(HWND owner, const std::wstring& text, const std::wstring& caption, UINT flags);
+    int ShowMessageBox(HWND owner, const std::wstring& text, const std::wstring& caption, UINT flags) override;
     // Offers a keyboard message of this window to the control and the dialog navigation; true
     // when one of them took it.
     bool PreTranslateMessage(MSG& message);

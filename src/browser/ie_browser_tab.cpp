@@ -10,7 +10,6 @@
 #include <ctime>
 
 #include "browser/browser_page_content.h"
-#include "browser/ie_browser.h"
 #include "common/bstr.h"
 #include "common/com_pointer.h"
 #include "lang/language_archive.h"
@@ -58,7 +57,7 @@ void WriteDocument(IHTMLDocument2* document, const std::wstring& html) {
 
 }  // namespace
 
-CIeBrowserTab18::CIeBrowserTab18(CIeBrowser18& owner)
+CIeBrowserTab18::CIeBrowserTab18(BrowserPageOwner& owner)
     : m_owner(owner),
       m_updates(*this, UpdateFilesOfThisProgram(), static_cast<uint64_t>(time(nullptr)), MakerSiteHosts()),
       m_readDocument([this](IDispatch* frame) { ReadDocument(frame); }) {
@@ -131,7 +130,7 @@ void CIeBrowserTab18::Navigate(const std::wstring& address) {
 }
 
 void CIeBrowserTab18::LoadInControl(const std::wstring& address) {
-    m_owner.AddressBar().ShowAddress(address);
+    m_owner.ShowAddress(address);
     ControlSite* site = Site();
     if (site == nullptr) return;
     const UniqueBstr target(SysAllocStringLen(address.data(), static_cast<UINT>(address.size())));
@@ -169,7 +168,7 @@ void CIeBrowserTab18::OnDocumentComplete(IDispatch* frame, const std::wstring& a
     ControlSite* site = Site();
     // A frame's document is never heard: a page may hold frames of any site.
     if (site == nullptr || !IsTopLevel(frame)) return;
-    m_owner.AddressBar().ShowAddress(address);
+    m_owner.ShowAddress(address);
     if (m_pendingPage && PageRequestOf(address).kind != PageRequest::Kind::kNone) {
         const BrowserPageKind kind = *m_pendingPage;
         m_pendingPage.reset();
@@ -223,7 +222,7 @@ void CIeBrowserTab18::ReadDocument(IDispatch* frame) {
     m_documentBeingRead = nullptr;
 }
 
-void CIeBrowserTab18::OnTitleChange(const std::wstring& title) { m_owner.AddressBar().ShowStatus(title); }
+void CIeBrowserTab18::OnTitleChange(const std::wstring& title) { m_owner.ShowStatus(title); }
 
 void CIeBrowserTab18::OnNewWindow(const std::wstring& address, bool& cancel) {
     // Pages open in this window; the program makes no windows for them.

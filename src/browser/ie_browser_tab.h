@@ -16,14 +16,27 @@
 
 // The page of the "Glimmerpane" browser window (ie_browser.h), in ie_browser_tab.cpp.
 
-class CIeBrowser18;
+// What the page asks of the window that holds it: the address bar's two texts, the window for
+// the control's close request, the end of the program for an update, and message boxes that
+// keep the window alive until they return.
+class BrowserPageOwner {
+public:
+    virtual HWND Window() const = 0;
+    virtual void ShowAddress(const std::wstring& address) = 0;
+    virtual void ShowStatus(const std::wstring& status) = 0;
+    virtual void EndForUpdate() = 0;
+    virtual int ShowMessageBox(HWND owner, const std::wstring& text, const std::wstring& caption, UINT flags) = 0;
+
+protected:
+    ~BrowserPageOwner() = default;
+};
 
 // One browser page: its dialog hosts the control, generates the program's own pages, and hands
 // the documents that the control loads as its top-level page over a trusted connection to the
 // update processing (never a frame's document).
 class CIeBrowserTab18 : public BrowserEvents, public UpdatePageHost {
 public:
-    explicit CIeBrowserTab18(CIeBrowser18& owner);
+    explicit CIeBrowserTab18(BrowserPageOwner& owner);
     ~CIeBrowserTab18() override;
     CIeBrowserTab18(const CIeBrowserTab18&) = delete;
     CIeBrowserTab18& operator=(const CIeBrowserTab18&) = delete;
@@ -90,7 +103,7 @@ private:
     // Goes to `address` once the control's current event has returned.
     void QueueNavigation(const std::wstring& address);
 
-    CIeBrowser18& m_owner;
+    BrowserPageOwner& m_owner;
     HWND m_window = nullptr;
     HWND m_host = nullptr;
     UpdateReceiver m_updates;

@@ -31,7 +31,7 @@ public:
 
 private:
     static DWORD WINAPI DecodeEntry(void* parameter);
-    // Waits for the thread a bounded time and ends it by force after that.
+    // Waits for the thread to end.
     void Finish();
     void DeletePictures();
 
