@@ -443,10 +443,18 @@ namespace {
 // every picture once, and no picture comes twice in a row, also where one cycle meets the next.
 TEST_F(DisplayWorkerTest, ShuffleShowsEveryPictureOncePerCycleAndOffKeepsTheSortedOrder) {
     constexpr int kCycles = 6;
-    for (const int count : {1, 2, 3, 5, 30}) {
+    struct Row {
+        int source;  // 1 folder, 2 individual list
+        int count;
+    };
+    const Row rows[] = {{1, 1}, {1, 2}, {1, 3}, {1, 5}, {1, 30}, {2, 2}, {2, 32}};
+    for (const Row& row : rows) {
+        const int count = row.count;
         for (const bool shuffle : {false, true}) {
-            SCOPED_TRACE(testing::Message() << count << " pictures, shuffle " << shuffle);
+            SCOPED_TRACE(testing::Message()
+                         << "source " << row.source << ", " << count << " pictures, shuffle " << shuffle);
             RecordingHost host;
+            host.source = row.source;
             host.shuffle = shuffle;
             // Found in another order than the sorted one.
             std::vector<std::wstring> sorted = NumberedPictures(count);
@@ -477,7 +485,7 @@ TEST_F(DisplayWorkerTest, ShuffleShowsEveryPictureOncePerCycleAndOffKeepsTheSort
                 EXPECT_NE(allCycles, sortedCycles) << "six cycles in sorted order are no shuffle";
             }
             // The schedule is the same either way: one list, the quick changes, one loading picture.
-            EXPECT_EQ(host.builtSources, std::vector<int>{1});
+            EXPECT_EQ(host.builtSources, std::vector<int>{row.source});
             EXPECT_EQ(host.placeholders.size(), 1u);
         }
     }
