@@ -12,10 +12,6 @@ constexpr uint64_t kPassMs = 100;
 // However long nothing falls due, the thread looks in once a minute.
 constexpr int kMostQuietPasses = 600;
 
-}  // namespace
-
-namespace {
-
 // A different order at every start of the program and for every display.
 uint64_t ShuffleSeed(const void* worker) {
     LARGE_INTEGER counter{};
