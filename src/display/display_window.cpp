@@ -140,6 +140,7 @@ HWND CWinAlphaUhr::CreateDisplay(int size, HWND ownerDialog, bool debug) {
     m_width = size;
     m_height = size;
     m_pictureSource = m_config.pictureSource.Value();
+    m_shufflePictures = m_config.shuffle.Value() != 0;
     m_intervalSeconds = GlobalAppConfig().imageTimer.Value();
     PublishPictureFolder();
     m_worker.Start(*this);
@@ -172,9 +173,9 @@ void CWinAlphaUhr::SetStackingMode(int stackingMode) {
 
 HWND CWinAlphaUhr::CreateDisplayWindowHandle(HWND parent) {
     const DWORD extendedStyle = kLayeredToolWindow | (m_config.fixedPosition.Value() ? WS_EX_TRANSPARENT : 0);
-    HWND window = CreateWindowExW(extendedStyle, kDisplayWindowClass, L"", WS_POPUP, m_config.left.Value(),
-                                  m_config.top.Value(), m_width, m_height, parent, nullptr, GetModuleHandleW(nullptr),
-                                  nullptr);
+    HWND window =
+        CreateWindowExW(extendedStyle, kDisplayWindowClass, L"", WS_POPUP, m_config.left.Value(), m_config.top.Value(),
+                        m_width, m_height, parent, nullptr, GetModuleHandleW(nullptr), nullptr);
     if (window != nullptr) DisplayWindows()[window] = this;
     return window;
 }
@@ -295,6 +296,7 @@ void CWinAlphaUhr::RenderTick() {
     const int objectType = app.objectType.Value();
     m_intervalSeconds.store(app.imageTimer.Value(), std::memory_order_relaxed);
     m_pictureSource.store(m_config.pictureSource.Value(), std::memory_order_relaxed);
+    m_shufflePictures.store(m_config.shuffle.Value() != 0, std::memory_order_relaxed);
     PublishPictureFolder();
     m_scene.SetDisplayWindow(m_window);
     m_scene.SetSpeedFactor(static_cast<float>(m_config.rotationSpeed));

@@ -79,6 +79,7 @@ public:
     // DisplayWorkerHost, called on the worker thread.
     int PictureSource() const override { return m_pictureSource.load(std::memory_order_relaxed); }
     int IntervalSeconds() const override { return m_intervalSeconds.load(std::memory_order_relaxed); }
+    bool ShufflePictures() const override { return m_shufflePictures.load(std::memory_order_relaxed); }
     // The search for the pictures of the chosen folder tree (source 1, the folder of the settings
     // in force) or of the individual list (source 2); null for other sources.
     std::unique_ptr<PictureSearch> StartPictureSearch(int source) override;
@@ -132,6 +133,7 @@ private:
 
     int m_slot = 0;
     std::atomic<int> m_pictureSource{0};
+    std::atomic<bool> m_shufflePictures{false};  // the display's shuffle setting, for the worker
     // The picture folder as the worker scans it: written on the main thread, read on the worker.
     std::mutex m_pictureFolderLock;
     std::wstring m_pictureFolder;
@@ -148,7 +150,7 @@ private:
     int m_height = 100;
     int m_frameCount = 0;
     FramePacer m_framePacer;
-    bool m_outOfSight = false;      // a full-screen program or a maximised window hides it
+    bool m_outOfSight = false;  // a full-screen program or a maximised window hides it
     uint64_t m_nextSightCheckMs = 0;
     std::atomic<bool> m_shown{true};  // for the worker: whether pictures are seen now
     // What the worker reads, as it was when the worker was last woken.
@@ -165,8 +167,8 @@ private:
     bool m_moveAnnounced = false;  // the next WM_MOVING is one of ours
 
     HWND m_window = nullptr;
-    HWND m_hostWindow = nullptr;   // the desktop host in mode 0
-    HWND m_goBetween = nullptr;    // the child of the desktop host that parents the display
+    HWND m_hostWindow = nullptr;  // the desktop host in mode 0
+    HWND m_goBetween = nullptr;   // the child of the desktop host that parents the display
     HWND m_timerWindow = nullptr;
     HWND m_ownerDialog = nullptr;
 };

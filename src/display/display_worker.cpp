@@ -1,6 +1,7 @@
 #include "display/display_worker.h"
 
 #include <algorithm>
+#include <unordered_map>
 
 #include "common/process_flags.h"
 #include "display/placeholder_picture.h"
@@ -11,7 +12,16 @@ constexpr uint64_t kPassMs = 100;
 // However long nothing falls due, the thread looks in once a minute.
 constexpr int kMostQuietPasses = 600;
 
+// A different order at every start of the program and for every display.
+uint64_t ShuffleSeed(const void* worker) {
+    LARGE_INTEGER counter{};
+    QueryPerformanceCounter(&counter);
+    return static_cast<uint64_t>(counter.QuadPart) ^ (GetTickCount64() << 20) ^ reinterpret_cast<uintptr_t>(worker);
+}
+
 }  // namespace
+
+DisplayWorker::DisplayWorker() : m_shuffle(ShuffleSeed(this)) {}
 
 DisplayWorker::~DisplayWorker() { Stop(); }
 
@@ -104,7 +114,9 @@ void DisplayWorker::RunPass(DisplayWorkerHost& host) {
         m_schedule.Tick(source, static_cast<int>(m_pictures.size()), host.IntervalSeconds(), rebuildRequested);
 
     if (pass.rotateSamples) host.RotateSamples();
-    if (pass.pictureIndex >= 0) m_duePicture = pass.pictureIndex;
+    // A change due already, not yet shown, keeps its picture: a shuffled cycle loses none.
+    if (pass.pictureIndex >= 0 && !(m_shuffling && m_duePicture >= 0))
+        m_duePicture = PictureForChange(pass.pictureIndex);
     // Decoding costs the most; a hidden display keeps the picture due for when it shows again.
     if (m_duePicture >= 0 && host.IsShown()) {
         if (m_duePicture < static_cast<int>(m_pictures.size())) ShowPictureFrom(host, m_duePicture);
@@ -112,10 +124,50 @@ void DisplayWorker::RunPass(DisplayWorkerHost& host) {
     }
     if (pass.rebuildLists) StartRebuild(host, source);
     if (m_search != nullptr) ContinueSearch(host);
+    FollowShuffleSetting(host);
+}
+
+int DisplayWorker::PictureForChange(int scheduled) {
+    if (!m_shuffling) return scheduled;
+    const int position = m_shuffle.Next();
+    return position >= 0 ? position : scheduled;
+}
+
+void DisplayWorker::FollowShuffleSetting(DisplayWorkerHost& host) {
+    if (m_search != nullptr) return;  // the order is made for the complete list
+    const bool wanted = host.ShufflePictures() && !m_pictures.empty();
+    if (wanted && !m_shuffling) {
+        std::vector<int> shown;
+        if (!m_shownBeforeListComplete.empty()) {
+            // One pass over the list finds the few pictures shown while it was searched.
+            std::unordered_map<std::wstring, int> shownAt;
+            for (size_t i = 0; i < m_shownBeforeListComplete.size(); ++i) {
+                shownAt.emplace(m_shownBeforeListComplete[i], static_cast<int>(i));
+            }
+            std::vector<int> positions(m_shownBeforeListComplete.size(), -1);
+            for (size_t position = 0; position < m_pictures.size(); ++position) {
+                const auto found = shownAt.find(m_pictures[position]);
+                if (found != shownAt.end()) positions[found->second] = static_cast<int>(position);
+            }
+            shown = std::move(positions);
+        } else if (m_positionOnShow >= 0) {
+            shown.push_back(m_positionOnShow);
+        }
+        m_shuffle.StartAfter(static_cast<int>(m_pictures.size()), shown);
+        m_shuffling = true;
+    } else if (!wanted && m_shuffling) {
+        // The sorted order carries on after the picture on show.
+        m_shuffling = false;
+        if (m_positionOnShow >= 0) m_schedule.SetCurrentIndex(m_positionOnShow);
+    }
+    m_shownBeforeListComplete.clear();
 }
 
 void DisplayWorker::StartRebuild(DisplayWorkerHost& host, int source) {
     m_duePicture = -1;
+    m_shuffling = false;
+    m_positionOnShow = -1;
+    m_shownBeforeListComplete.clear();
     m_pictures.clear();
     m_search.reset();
     if (source > 0) ShowStandIn(host, LoadingPlaceholderText());
@@ -140,7 +192,12 @@ void DisplayWorker::ContinueSearch(DisplayWorkerHost& host) {
     const bool complete = m_search->Continue(slice, m_pictures);
     if (complete) {
         m_search.reset();
+        const std::wstring onShow = m_positionOnShow >= 0 ? m_pictures[m_positionOnShow] : std::wstring();
         m_pictures = InShowingOrder(std::move(m_pictures));
+        if (!onShow.empty()) {
+            const auto found = std::find(m_pictures.begin(), m_pictures.end(), onShow);
+            m_positionOnShow = found != m_pictures.end() ? static_cast<int>(found - m_pictures.begin()) : -1;
+        }
         if (m_pictures.empty()) {
             ShowStandIn(host, EmptyPlaceholderText());
             return;
@@ -162,10 +219,20 @@ void DisplayWorker::ShowPictureFrom(DisplayWorkerHost& host, int index) {
     while (!m_pictures.empty() && !StopRequested()) {
         if (host.ShowPicture(m_pictures[index])) {
             m_schedule.SetCurrentIndex(index);
+            m_positionOnShow = index;
+            if (!m_shuffling) m_shownBeforeListComplete.push_back(m_pictures[index]);
             return;
         }
         m_pictures.erase(m_pictures.begin() + index);
-        if (index >= static_cast<int>(m_pictures.size())) index = 0;
+        if (m_positionOnShow > index) --m_positionOnShow;
+        if (m_shuffling) {
+            // The shuffled cycle goes on with the next picture it has not shown yet.
+            m_shuffle.Remove(index);
+            index = m_shuffle.Next();
+            if (index < 0) break;
+        } else if (index >= static_cast<int>(m_pictures.size())) {
+            index = 0;
+        }
     }
     // Nothing in the list could be shown (a search still running may find more).
     if (m_pictures.empty() && m_search == nullptr) ShowStandIn(host, EmptyPlaceholderText());

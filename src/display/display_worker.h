@@ -10,6 +10,7 @@
 
 #include "common/unique_handle.h"
 #include "display/rotation_schedule.h"
+#include "display/shuffle_order.h"
 #include "imaging/bitmap32.h"
 #include "sources/picture_search.h"
 
@@ -19,6 +20,8 @@ public:
     virtual ~DisplayWorkerHost() = default;
     virtual int PictureSource() const = 0;    // 0 samples, 1 folder, 2 individual list
     virtual int IntervalSeconds() const = 0;  // read at every pass
+    // Whether the pictures of a folder or list come in a shuffled order; read at every pass.
+    virtual bool ShufflePictures() const = 0;
     // Starts the search for the pictures of the folder tree (source 1) or of the individual list
     // (source 2); the worker carries it on a slice at a time.
     virtual std::unique_ptr<PictureSearch> StartPictureSearch(int source) = 0;
@@ -43,12 +46,15 @@ public:
 // that turns out not to decode leaves the list, and the next one is shown in its place. It never
 // touches a window or OpenGL. While the display is hidden the schedule goes on, but the picture
 // that falls due is decoded only when the display shows again.
+// With shuffle on, the complete list is shown in cycles of a random order (ShuffleOrder); the
+// pictures shown while the list was still being searched open the first cycle, so that none of
+// them comes twice in it. Turned off, the sorted order carries on after the picture on show.
 // The passes follow each other every 100 ms while a search runs; otherwise the thread sleeps
 // until the next picture change falls due (making up for the passes it slept through), unless
 // its display wakes it first because something it reads changed.
 class DisplayWorker {
 public:
-    DisplayWorker() = default;
+    DisplayWorker();
     ~DisplayWorker();
     DisplayWorker(const DisplayWorker&) = delete;
     DisplayWorker& operator=(const DisplayWorker&) = delete;
@@ -94,6 +100,11 @@ private:
     // Shows the picture at `index`, or the first one after it that can be shown; pictures that
     // cannot be shown leave the list.
     void ShowPictureFrom(DisplayWorkerHost& host, int index);
+    // The position of the picture for a change that the schedule named `scheduled`: the next
+    // of the shuffled order while that is in force.
+    int PictureForChange(int scheduled);
+    // Starts or ends the shuffled order as the setting and the state of the list ask.
+    void FollowShuffleSetting(DisplayWorkerHost& host);
     void StartRebuild(DisplayWorkerHost& host, int source);
     void ContinueSearch(DisplayWorkerHost& host);
     bool StopRequested() const;
@@ -106,6 +117,12 @@ private:
     std::atomic<bool> m_restartQuickChanges{false};
     unsigned m_handledRebuildCount = 0;  // the process-wide rebuild requests seen so far
     int m_duePicture = -1;               // fell due while the display was hidden
+    ShuffleOrder m_shuffle;
+    bool m_shuffling = false;   // m_shuffle holds the order of the complete list in force
+    int m_positionOnShow = -1;  // the picture on show, as a position in m_pictures; -1: none yet
+    // What was shown since the last rebuild while the list was incomplete: the shuffled order
+    // of the complete list starts with these.
+    std::vector<std::wstring> m_shownBeforeListComplete;
     std::unique_ptr<PictureSearch> m_search;  // while the list is being searched
     int m_searchSource = -1;
     uint64_t m_searchSliceMs = 80;

@@ -41,6 +41,7 @@ inline constexpr int kTextInfoCaption = 40;
 inline constexpr int kTextPictureLimit = 41;  // with "XX" for the limit
 inline constexpr int kTextListNotStored = 42;
 inline constexpr int kTextTranslationTooLarge = 43;
+inline constexpr int kTextShuffle = 48;
 inline constexpr int kTextToTray = 51;
 inline constexpr int kTextExit = 52;
 inline constexpr int kTextDisable = 53;

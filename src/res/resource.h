@@ -48,6 +48,7 @@
 #define IDC_LANGUAGE 2022            // "# LNG" footer button
 #define IDC_PICK_PICTURES 2031       // "..."
 #define IDC_SNAPSHOT 2032            // "PNG"
+#define IDC_SHUFFLE 2033             // the display's pictures in a shuffled order
 #define IDC_ETCHED_TOP 4030
 #define IDC_ETCHED_BOTTOM 4031
 #define IDC_DONATE 7779

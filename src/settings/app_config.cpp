@@ -27,6 +27,7 @@ void LoadDisplayConfig(DisplayConfig& display, AppConfig& app, DisplayWindowHost
     display.fixedPosition.Load();
     display.pictureSource.Load();
     display.fontName.Load(2048);
+    display.shuffle.Load();
     display.height = display.size.Load();
     display.pictureSource.Load();
     display.left.Hold(DefaultDisplayLeft(GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_CXVIRTUALSCREEN),

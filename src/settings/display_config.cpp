@@ -9,18 +9,17 @@ int DefaultDisplayLeft(int virtualScreenLeft, int virtualScreenWidth, int displa
 }
 
 DisplayConfig::DisplayConfig(int slot) {
-    left.Hold(DefaultDisplayLeft(GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_CXVIRTUALSCREEN),
-                                 size.Value()));
+    left.Hold(
+        DefaultDisplayLeft(GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_CXVIRTUALSCREEN), size.Value()));
     AssignSlot(slot);
 }
 
 void DisplayConfig::AssignSlot(int slot) {
     m_slot = slot;
     const std::wstring suffix = DisplaySlotSuffix(slot);
-    IntSetting* const items[] = {&textAlign,     &textBold,      &textItalic,  &textShadow, &showDate,
-                                 &textOutline,   &textPlacement, &showSeconds, &pictureSource, &size,
-                                 &left,          &top,           &fixedPosition, &transparency, &disabled,
-                                 &userShadow};
+    IntSetting* const items[] = {&textAlign,     &textBold,      &textItalic,    &textShadow, &showDate,  &textOutline,
+                                 &textPlacement, &showSeconds,   &pictureSource, &shuffle,    &size,      &left,
+                                 &top,           &fixedPosition, &transparency,  &disabled,   &userShadow};
     for (IntSetting* item : items) item->ApplySuffix(suffix);
     fontName.ApplySuffix(suffix);
 }

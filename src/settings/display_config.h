@@ -42,6 +42,9 @@ struct DisplayConfig {
     TextSetting fontName{L"DDC_Font"};
 
     IntSetting pictureSource{L"img_id", 0, {0, 2}};  // 0 samples, 1 folder, 2 individual list
+    // 1: the pictures of a folder or of the individual list come in a random order, each once per
+    // cycle; 0: in the list's sorted order.
+    IntSetting shuffle{L"m_shuffle", 0, {0, 1}};
     IntSetting size{L"cx", 400, kDisplaySizeRange};  // edge length of the square window
     IntSetting left{L"point_x", 0, kWindowPositionRange};
     IntSetting top{L"point_y", 100, kWindowPositionRange};

@@ -174,6 +174,7 @@ void SettingsDialog::RebuildTexts() {
     SetItemText(IDC_INTERVAL_HEADING, m_texts.intervalHeading);
     SetItemText(IDC_DEACTIVATE_HEADING, m_texts.deactivationHeading);
     SetItemText(IDC_FIXED_POSITION, m_texts.fixedPosition);
+    SetItemText(IDC_SHUFFLE, m_texts.shuffle);
     SetItemText(IDC_DISABLE, m_texts.disable);
     SetItemText(IDC_CENTRE, m_texts.centre);
     SetItemText(IDC_START_WITH_WINDOWS, m_texts.startWithWindows);
@@ -200,6 +201,7 @@ void SettingsDialog::RebuildTexts() {
     const int source = CurrentDisplay().Config().pictureSource.Value();
     FillList(IDC_SOURCE, m_texts.pictureSources, source);
     EnableWindow(Item(IDC_PICK_PICTURES), source > 0);
+    EnableWindow(Item(IDC_SHUFFLE), source > 0);
     FillList(IDC_ASPECT, m_texts.aspectModes, app.imageMode.Value());
     FillList(IDC_DEACTIVATE_MODE, m_texts.deactivationModes, app.deactivateMode.Value());
     const int seconds = app.deactivateSeconds.Value();
@@ -232,6 +234,7 @@ void SettingsDialog::LoadDisplayIntoControls() {
     ShowWindow(Item(IDC_DIALOG_ICON), SW_HIDE);
 
     CheckDlgButton(m_dialog, IDC_FIXED_POSITION, config.fixedPosition.Value() ? BST_CHECKED : BST_UNCHECKED);
+    CheckDlgButton(m_dialog, IDC_SHUFFLE, config.shuffle.Value() ? BST_CHECKED : BST_UNCHECKED);
     CheckDlgButton(m_dialog, IDC_DISABLE, g_displaysDisabled ? BST_CHECKED : BST_UNCHECKED);
     CheckDlgButton(m_dialog, IDC_SUBFOLDER, app.subfolder.Value() ? BST_CHECKED : BST_UNCHECKED);
 
@@ -378,6 +381,10 @@ void SettingsDialog::OnCommand(int id, int notification, HWND control) {
             config.fixedPosition.Set(IsDlgButtonChecked(m_dialog, IDC_FIXED_POSITION) == BST_CHECKED ? 1 : 0);
             display.ApplyVisibility();
             return;
+        case IDC_SHUFFLE:
+            // The display's worker takes it up at its next picture change.
+            if (clicked) config.shuffle.Set(IsDlgButtonChecked(m_dialog, IDC_SHUFFLE) == BST_CHECKED ? 1 : 0);
+            return;
         case IDC_SUBFOLDER:
             if (clicked) app.subfolder.Set(IsDlgButtonChecked(m_dialog, IDC_SUBFOLDER) == BST_CHECKED ? 1 : 0);
             return;
@@ -443,6 +450,7 @@ void SettingsDialog::OnPictureSource(int source) {
     ReEnable();
     config.pictureSource.Set(source);
     EnableWindow(Item(IDC_PICK_PICTURES), source > 0);
+    EnableWindow(Item(IDC_SHUFFLE), source > 0);
     // Whether the list is empty is read from the stored text alone: decoding the listed pictures
     // here would stall the dialog.
     if (source == 2 && StoredIndividualListIsEmpty()) OpenPictureSelectionDialog(m_dialog, {});

@@ -31,6 +31,7 @@ SettingsDialogTexts BuildSettingsDialogTexts(bool portable) {
 
     texts.fixedPosition = LangString(kTextFixedPosition);
     texts.fixedPositionTip = LangString(kTextFixedPositionTip);
+    texts.shuffle = LangString(kTextShuffle);
     texts.disable = LangString(kTextDisable);
     texts.centre = LangString(kTextCentre);
     texts.startWithWindows = LangString(kTextStartWithWindows);

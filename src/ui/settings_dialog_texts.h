@@ -19,6 +19,7 @@ struct SettingsDialogTexts {
 
     std::wstring fixedPosition;
     std::wstring fixedPositionTip;
+    std::wstring shuffle;
     std::wstring disable;
     std::wstring centre;
     std::wstring startWithWindows;

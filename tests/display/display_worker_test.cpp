@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <functional>
 #include <memory>
@@ -19,7 +20,8 @@ namespace {
 // slice when it is abandoned.
 class SlicedSearch : public PictureSearch {
 public:
-    SlicedSearch(std::vector<std::wstring> pictures, size_t perSlice) : m_pictures(std::move(pictures)), m_perSlice(perSlice) {}
+    SlicedSearch(std::vector<std::wstring> pictures, size_t perSlice)
+        : m_pictures(std::move(pictures)), m_perSlice(perSlice) {}
     bool Continue(const SearchSlice& slice, std::vector<std::wstring>& found) override {
         for (size_t taken = 0; taken < m_perSlice && m_next < m_pictures.size(); ++taken) {
             if (slice.abandon && slice.abandon()) return false;
@@ -42,6 +44,7 @@ public:
     }
     int PictureSource() const override { return source; }
     int IntervalSeconds() const override { return 10; }
+    bool ShufflePictures() const override { return shuffle.load(); }
     std::unique_ptr<PictureSearch> StartPictureSearch(int listSource) override {
         std::lock_guard<std::mutex> guard(lock);
         builtSources.push_back(listSource);
@@ -70,6 +73,7 @@ public:
     bool IsShown() const override { return seen.load(); }
 
     std::atomic<int> source{1};
+    std::atomic<bool> shuffle{false};
     std::vector<std::wstring> pictures;
     size_t picturesPerSlice = 0;  // 0: the whole list at once
     mutable std::mutex lock;
@@ -91,6 +95,28 @@ bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs) {
         Sleep(10);
     }
     return true;
+}
+
+// Runs passes until the host has been handed `count` pictures in all (at most `passLimit`
+// passes); returns whether it got there.
+bool RunUntilShown(DisplayWorker& worker, RecordingHost& host, size_t count, int passLimit = 100000) {
+    for (int pass = 0; pass < passLimit && host.shown.size() < count; ++pass) worker.RunPass(host);
+    return host.shown.size() >= count;
+}
+
+std::vector<std::wstring> NumberedPictures(int count) {
+    std::vector<std::wstring> pictures;
+    for (int i = 0; i < count; ++i) pictures.push_back(L"Z:\\photo " + std::to_wstring(1000 + i) + L".jpg");
+    return pictures;
+}
+
+// Whether shown[from .. from + count - 1] holds each of `pictures` exactly once.
+bool IsEachOnce(const std::vector<std::wstring>& shown, size_t from, std::vector<std::wstring> pictures) {
+    if (from + pictures.size() > shown.size()) return false;
+    std::vector<std::wstring> cycle(shown.begin() + from, shown.begin() + from + pictures.size());
+    std::sort(cycle.begin(), cycle.end());
+    std::sort(pictures.begin(), pictures.end());
+    return cycle == pictures;
 }
 
 class DisplayWorkerTest : public ::testing::Test {
@@ -254,8 +280,7 @@ TEST_F(DisplayWorkerTest, PicturesThatDoNotDecodeAreSkippedAndDropped) {
 
     for (int pass = 0; pass < 25; ++pass) worker.RunPass(host);
     // e fails at its turn and the rotation goes on with a; only the pictures are ever shown.
-    EXPECT_EQ(host.shown,
-              (std::vector<std::wstring>{L"Z:\\a.png", L"Z:\\d.png", L"Z:\\a.png", L"Z:\\d.png"}));
+    EXPECT_EQ(host.shown, (std::vector<std::wstring>{L"Z:\\a.png", L"Z:\\d.png", L"Z:\\a.png", L"Z:\\d.png"}));
     EXPECT_EQ(worker.Pictures(), (std::vector<std::wstring>{L"Z:\\a.png", L"Z:\\d.png"}));
     EXPECT_EQ(host.placeholders.size(), 1u) << "only the loading picture";
 }
@@ -288,7 +313,8 @@ TEST_F(DisplayWorkerTest, AHiddenDisplayDecodesOnlyWhenItShowsAgain) {
 
     host.seen = true;
     worker.RunPass(host);
-    EXPECT_EQ(host.tried, (std::vector<std::wstring>{L"Z:\\a.png", L"Z:\\c.png"})) << "the picture due is shown at once";
+    EXPECT_EQ(host.tried, (std::vector<std::wstring>{L"Z:\\a.png", L"Z:\\c.png"}))
+        << "the picture due is shown at once";
     // The rotation goes on from there.
     for (int pass = 0; pass < 12; ++pass) worker.RunPass(host);
     EXPECT_EQ(host.tried.back(), L"Z:\\a.png");
@@ -311,7 +337,7 @@ TEST_F(DisplayWorkerTest, ASearchOfSeveralPassesShowsItsFirstPictureAtOnce) {
     worker.RunPass(host);
     EXPECT_FALSE(worker.IsSearching());
     EXPECT_EQ(worker.Pictures(), (std::vector<std::wstring>{L"Z:\\a.png", L"Z:\\b.png", L"Z:\\c.png", L"Z:\\m.png",
-                                                           L"Z:\\q.png", L"Z:\\x.png"}));
+                                                            L"Z:\\q.png", L"Z:\\x.png"}));
     EXPECT_EQ(host.builtSources, std::vector<int>{1});
     EXPECT_EQ(host.placeholders.size(), 1u) << "no empty picture while the search ran";
 }
@@ -407,6 +433,174 @@ TEST_F(DisplayWorkerTest, TheThreadSleepsUntilSomethingIsDueOrItIsWoken) {
     const DWORD stopAt = GetTickCount();
     EXPECT_TRUE(worker.Stop(2000)) << "the sleeping thread had to be ended by force";
     EXPECT_LT(GetTickCount() - stopAt, 1000u);
+}
+
+}  // namespace
+
+namespace {
+
+// The same list with shuffle off and on: off, the sorted order as always; on, each cycle shows
+// every picture once, and no picture comes twice in a row, also where one cycle meets the next.
+TEST_F(DisplayWorkerTest, ShuffleShowsEveryPictureOncePerCycleAndOffKeepsTheSortedOrder) {
+    constexpr int kCycles = 6;
+    struct Row {
+        int source;  // 1 folder, 2 individual list
+        int count;
+    };
+    const Row rows[] = {{1, 1}, {1, 2}, {1, 3}, {1, 5}, {1, 30}, {2, 2}, {2, 32}};
+    for (const Row& row : rows) {
+        const int count = row.count;
+        for (const bool shuffle : {false, true}) {
+            SCOPED_TRACE(testing::Message()
+                         << "source " << row.source << ", " << count << " pictures, shuffle " << shuffle);
+            RecordingHost host;
+            host.source = row.source;
+            host.shuffle = shuffle;
+            // Found in another order than the sorted one.
+            std::vector<std::wstring> sorted = NumberedPictures(count);
+            host.pictures = sorted;
+            std::reverse(host.pictures.begin(), host.pictures.end());
+            DisplayWorker worker;
+            ASSERT_TRUE(RunUntilShown(worker, host, static_cast<size_t>(count) * kCycles));
+            if (!shuffle) {
+                for (size_t i = 0; i < host.shown.size(); ++i) {
+                    ASSERT_EQ(host.shown[i], sorted[i % count]) << "change " << i;
+                }
+                continue;
+            }
+            for (int cycle = 0; cycle < kCycles; ++cycle) {
+                EXPECT_TRUE(IsEachOnce(host.shown, static_cast<size_t>(cycle) * count, sorted)) << "cycle " << cycle;
+            }
+            if (count >= 2) {
+                for (size_t i = 1; i < host.shown.size(); ++i) {
+                    EXPECT_NE(host.shown[i], host.shown[i - 1]) << "change " << i;
+                }
+            }
+            if (count >= 5) {
+                const std::vector<std::wstring> inSortedOrder(host.shown.begin(), host.shown.begin() + count);
+                std::vector<std::wstring> allCycles(host.shown.begin(), host.shown.end());
+                std::vector<std::wstring> sortedCycles;
+                for (int cycle = 0; cycle < kCycles; ++cycle)
+                    sortedCycles.insert(sortedCycles.end(), sorted.begin(), sorted.end());
+                EXPECT_NE(allCycles, sortedCycles) << "six cycles in sorted order are no shuffle";
+            }
+            // The schedule is the same either way: one list, the quick changes, one loading picture.
+            EXPECT_EQ(host.builtSources, std::vector<int>{row.source});
+            EXPECT_EQ(host.placeholders.size(), 1u);
+        }
+    }
+}
+
+// Shuffle changes which picture comes, never when: the first four changes after the list is
+// built come a second apart, then one every interval, as with the sorted order.
+TEST_F(DisplayWorkerTest, ShuffleKeepsTheQuickFirstChanges) {
+    for (const bool shuffle : {false, true}) {
+        SCOPED_TRACE(testing::Message() << "shuffle " << shuffle);
+        RecordingHost host;
+        host.shuffle = shuffle;
+        host.pictures = NumberedPictures(8);
+        DisplayWorker worker;
+        std::vector<int> changePasses;
+        for (int pass = 0; pass < 260; ++pass) {
+            const size_t before = host.shown.size();
+            worker.RunPass(host);
+            if (host.shown.size() > before) changePasses.push_back(pass);
+        }
+        // The first at once, three a second apart, then every ten seconds.
+        ASSERT_GE(changePasses.size(), 6u);
+        EXPECT_EQ(changePasses[0], 0);
+        for (size_t i = 1; i < changePasses.size(); ++i) {
+            SCOPED_TRACE(testing::Message() << "change " << i);
+            const int gap = changePasses[i] - changePasses[i - 1];
+            if (i < 4) {
+                EXPECT_GE(gap, 10);
+                EXPECT_LE(gap, 11);
+            } else {
+                EXPECT_GE(gap, 100);
+                EXPECT_LE(gap, 101);
+            }
+        }
+    }
+}
+
+// The pictures shown while a long search ran open the first shuffled cycle: none of them comes
+// again before every other picture has come.
+TEST_F(DisplayWorkerTest, PicturesShownDuringTheSearchOpenTheFirstShuffledCycle) {
+    RecordingHost host;
+    host.shuffle = true;
+    const std::vector<std::wstring> pictures = NumberedPictures(40);
+    host.pictures = pictures;
+    std::reverse(host.pictures.begin(), host.pictures.end());
+    host.picturesPerSlice = 1;  // forty passes: changes come while the search runs
+    DisplayWorker worker;
+    for (int pass = 0; pass < 45; ++pass) worker.RunPass(host);
+    ASSERT_FALSE(worker.IsSearching());
+    ASSERT_GE(host.shown.size(), 3u) << "no change came while the search ran";
+    ASSERT_TRUE(RunUntilShown(worker, host, pictures.size() * 2));
+    EXPECT_TRUE(IsEachOnce(host.shown, 0, pictures));
+    EXPECT_TRUE(IsEachOnce(host.shown, pictures.size(), pictures));
+}
+
+// A file that does not decode leaves the shuffled cycle; the cycle goes on with the pictures it
+// has not shown, and every later cycle holds each picture that shows once.
+TEST_F(DisplayWorkerTest, AShuffledCycleSkipsPicturesThatDoNotDecode) {
+    RecordingHost host;
+    host.shuffle = true;
+    std::vector<std::wstring> good = NumberedPictures(9);
+    host.pictures = good;
+    host.pictures.push_back(L"Z:\\photo 1003 broken.jpg");
+    host.pictures.push_back(L"Z:\\photo 1007 broken.jpg");
+    DisplayWorker worker;
+    ASSERT_TRUE(RunUntilShown(worker, host, good.size() * 4));
+    for (size_t cycle = 0; cycle < 4; ++cycle) {
+        EXPECT_TRUE(IsEachOnce(host.shown, cycle * good.size(), good)) << "cycle " << cycle;
+    }
+    EXPECT_EQ(worker.Pictures(), good);
+    EXPECT_EQ(host.tried.size(), host.shown.size() + 2) << "each broken file is tried once";
+}
+
+// Turned on while the display runs, the cycle counts the picture on show as shown; turned off,
+// the sorted order carries on after the picture on show.
+TEST_F(DisplayWorkerTest, ShuffleTurnedOnAndOffWhileTheDisplayRuns) {
+    RecordingHost host;
+    const std::vector<std::wstring> pictures = NumberedPictures(12);
+    host.pictures = pictures;
+    DisplayWorker worker;
+    ASSERT_TRUE(RunUntilShown(worker, host, 5));
+    EXPECT_EQ(host.shown.back(), pictures[4]);
+
+    host.shuffle = true;
+    const size_t onShow = host.shown.size() - 1;
+    ASSERT_TRUE(RunUntilShown(worker, host, onShow + pictures.size() * 2));
+    EXPECT_TRUE(IsEachOnce(host.shown, onShow, pictures)) << "the picture on show came again in its cycle";
+    EXPECT_TRUE(IsEachOnce(host.shown, onShow + pictures.size(), pictures));
+
+    host.shuffle = false;
+    const std::wstring last = host.shown.back();
+    const size_t lastPosition = std::find(pictures.begin(), pictures.end(), last) - pictures.begin();
+    const size_t before = host.shown.size();
+    ASSERT_TRUE(RunUntilShown(worker, host, before + pictures.size()));
+    for (size_t i = 0; i < pictures.size(); ++i) {
+        EXPECT_EQ(host.shown[before + i], pictures[(lastPosition + 1 + i) % pictures.size()]) << "change " << i;
+    }
+}
+
+// Changes that fall due while the display is hidden cost the cycle nothing: the picture shown
+// when it shows again is the next of the cycle, and the cycle still holds every picture once.
+TEST_F(DisplayWorkerTest, AHiddenDisplayLosesNoPictureOfItsShuffledCycle) {
+    RecordingHost host;
+    host.shuffle = true;
+    const std::vector<std::wstring> pictures = NumberedPictures(6);
+    host.pictures = pictures;
+    DisplayWorker worker;
+    ASSERT_TRUE(RunUntilShown(worker, host, 2));
+    host.seen = false;
+    for (int pass = 0; pass < 400; ++pass) worker.RunPass(host);  // several changes fall due
+    EXPECT_EQ(host.shown.size(), 2u);
+    host.seen = true;
+    ASSERT_TRUE(RunUntilShown(worker, host, pictures.size() * 2));
+    EXPECT_TRUE(IsEachOnce(host.shown, 0, pictures));
+    EXPECT_TRUE(IsEachOnce(host.shown, pictures.size(), pictures));
 }
 
 }  // namespace

@@ -40,8 +40,8 @@ const struct {
     int textId;
     bool heading;
 } kLabels[] = {
-    {1044, 26, true},  {1045, 28, true},  {1046, 84, true},  {32816, 88, true}, {32810, 66, true},
-    {32817, 38, true}, {1015, 29, false}, {1018, 53, false}, {1017, 27, false}, {1016, 32, false},
+    {1044, 26, true},  {1045, 28, true},  {1046, 84, true},  {32816, 88, true}, {32810, 66, true}, {32817, 38, true},
+    {1015, 29, false}, {1018, 53, false}, {1017, 27, false}, {1016, 32, false}, {2033, 48, false},
 };
 
 // The text of `id` in `language` as the archive inside the program holds it.

@@ -43,6 +43,7 @@ inline constexpr int kDeactivationSecondsCombo = 1022;
 inline constexpr int kCountdownLabel = 1054;
 inline constexpr int kStackingCombo = 32812;
 inline constexpr int kFixedPositionCheck = 1015;
+inline constexpr int kShuffleCheck = 2033;
 inline constexpr int kDisableCheck = 1018;
 inline constexpr int kStartWithWindowsCheck = 1016;
 inline constexpr int kLeftButton = 1074;

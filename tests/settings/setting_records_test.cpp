@@ -60,6 +60,7 @@ TEST_F(SettingRecordsTest, EmptyFileGivesDefaultsAndWritesNothing) {
     EXPECT_EQ(display.top.Value(), 100);
     EXPECT_DOUBLE_EQ(display.opacity, 75.0);
     EXPECT_EQ(display.pictureSource.Value(), 0);
+    EXPECT_EQ(display.shuffle.Value(), 0);
     EXPECT_EQ(display.fixedPosition.Value(), 0);
     EXPECT_EQ(display.showSeconds.Value(), 1);
     EXPECT_EQ(display.userShadow.Value(), 4);
@@ -119,8 +120,11 @@ TEST_F(SettingRecordsTest, StoredValuesAndTheirRules) {
          [](const SettingRecordsTest& t) { return static_cast<int>(t.m_displays[0].opacity * 10); }, 400},
         {L"cx=300\r\ncx_2=900\r\nimg_id_2=2\r\n", "suffixed keys are ignored with one display",
          [](const SettingRecordsTest& t) { return t.m_displays[0].size.Value() + t.m_displays[1].size.Value(); }, 700},
-        {L"img_id=2\r\n", "picture source", [](const SettingRecordsTest& t) { return t.m_displays[0].pictureSource.Value(); },
-         2},
+        {L"img_id=2\r\n", "picture source",
+         [](const SettingRecordsTest& t) { return t.m_displays[0].pictureSource.Value(); }, 2},
+        {L"m_shuffle=1\r\n", "shuffle", [](const SettingRecordsTest& t) { return t.m_displays[0].shuffle.Value(); }, 1},
+        {L"m_shuffle_2=1\r\n", "another slot's shuffle leaves this one off",
+         [](const SettingRecordsTest& t) { return t.m_displays[0].shuffle.Value(); }, 0},
     };
     for (const auto& testCase : cases) {
         SCOPED_TRACE(testCase.check);
@@ -190,6 +194,8 @@ TEST_F(SettingRecordsTest, EveryValueReadIsHeldToTheRangeOfItsControl) {
         {L"start_tray=-5", startCount, 0},
         {L"start_tray=2147483647", startCount, 2147483646},  // one more start still counts
         {L"fix_pos=2", [](const SettingRecordsTest& t) { return t.m_displays[0].fixedPosition.Value(); }, 1},
+        {L"m_shuffle=7", [](const SettingRecordsTest& t) { return t.m_displays[0].shuffle.Value(); }, 1},
+        {L"m_shuffle=-1", [](const SettingRecordsTest& t) { return t.m_displays[0].shuffle.Value(); }, 0},
         {L"show_sec=7", [](const SettingRecordsTest& t) { return t.m_displays[0].showSeconds.Value(); }, 1},
         {L"m_ddc_align=3", [](const SettingRecordsTest& t) { return t.m_displays[0].textAlign.Value(); }, 2},
         {L"m_ddc_bold=-1", [](const SettingRecordsTest& t) { return t.m_displays[0].textBold.Value(); }, 0},
@@ -271,6 +277,25 @@ TEST_F(SettingRecordsTest, SettersWriteOnlyChanges) {
     EXPECT_EQ(Stored(L"m_last_use_clock"), L"Classic");
 }
 
+TEST_F(SettingRecordsTest, ShuffleIsWrittenUnderTheKeyOfItsSlot) {
+    UseFile(L"");
+    m_app.displayCount = 2;
+    Load();
+    EXPECT_TRUE(m_displays[1].shuffle.Set(1));
+    EXPECT_EQ(Stored(L"m_shuffle_2"), L"1");
+    EXPECT_EQ(Stored(L"m_shuffle"), L"<missing>");
+    EXPECT_TRUE(m_displays[0].shuffle.Set(1));
+    EXPECT_TRUE(m_displays[0].shuffle.Set(0));
+    EXPECT_EQ(Stored(L"m_shuffle"), L"0");
+
+    // Read back as the next start reads it.
+    m_displays = {};
+    m_hosts = {};
+    Load();
+    EXPECT_EQ(m_displays[0].shuffle.Value(), 0);
+    EXPECT_EQ(m_displays[1].shuffle.Value(), 1);
+}
+
 TEST_F(SettingRecordsTest, EncodedFolderReadsBack) {
     const std::wstring folder = L"C:\\Users\\Zoë\\Pictures";
     UseFile(L"m_image_folder=" + EncodeSettingText(folder) + L"\r\n");
@@ -311,7 +336,7 @@ TEST_F(SettingRecordsTest, PlacementIsWrittenSizeLeftTop) {
 }
 
 TEST_F(SettingRecordsTest, FurtherSlotsLoadWithTheirSuffixes) {
-    UseFile(L"cx=300\r\ncx_2=900\r\npoint_y_3=77\r\nm_ddc_bold_2=0\r\n");
+    UseFile(L"cx=300\r\ncx_2=900\r\npoint_y_3=77\r\nm_ddc_bold_2=0\r\nm_shuffle_3=1\r\n");
     m_app.displayCount = 3;
     Load();
     EXPECT_EQ(m_preparedSlots, (std::vector<int>{1, 2}));
@@ -320,6 +345,9 @@ TEST_F(SettingRecordsTest, FurtherSlotsLoadWithTheirSuffixes) {
     EXPECT_EQ(m_displays[1].size.Value(), 900);
     EXPECT_EQ(m_displays[1].textBold.Value(), 0);
     EXPECT_EQ(m_displays[2].top.Value(), 77);
+    EXPECT_EQ(m_displays[0].shuffle.Value(), 0);
+    EXPECT_EQ(m_displays[1].shuffle.Value(), 0);
+    EXPECT_EQ(m_displays[2].shuffle.Value(), 1);
     EXPECT_EQ(m_hosts[1].createdSizes, std::vector<int>{900});
     EXPECT_EQ(m_hosts[2].createdSizes, std::vector<int>{400});
     EXPECT_TRUE(m_hosts[3].createdSizes.empty());

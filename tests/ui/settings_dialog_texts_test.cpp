@@ -62,6 +62,7 @@ TEST_F(SettingsDialogTextsTest, HeadingsCarryAColon) {
         {texts.intervalHeading, L"Image exchange: "},  // the text's own blanks are trimmed
         {texts.deactivationHeading, L"Deactivation: "},
         {texts.fixedPosition, L"Fixed at that position"},
+        {texts.shuffle, L"Shuffle"},
         {texts.disable, L"Disable"},
         {texts.centre, L"center of the screen"},
         {texts.startWithWindows, L"Start with Windows"},
