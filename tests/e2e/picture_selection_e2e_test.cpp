@@ -56,6 +56,26 @@ protected:
         return WaitForOwnedDialog(program, m_dialog, kPictureDialogTitle, kChangeTimeoutMs);
     }
 
+    // Types `path` into the open-file dialog's name box and presses OK; then waits until the
+    // picture selection dialog `pictures` stored it as its one-picture list and lists it.
+    void ChooseInFileChooser(HWND chooser, HWND pictures, const std::wstring& path) {
+        HWND nameBox = GetDlgItem(chooser, kFileNameCombo);
+        if (nameBox == nullptr) nameBox = GetDlgItem(chooser, kFileNameEdit);
+        ASSERT_NE(nameBox, nullptr) << "the chooser has no file name box";
+        SendMessageW(nameBox, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
+        PostMessageW(chooser, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(GetDlgItem(chooser, IDOK)));
+        EXPECT_TRUE(WaitUntil([&] { return !IsWindow(chooser) || !IsWindowVisible(chooser); }, kChangeTimeoutMs));
+
+        // Stored at once (the encoded list is the one line of its section), and shown in the list.
+        const std::wstring stored = EncodeSettingText(path + L"\r\n");
+        EXPECT_TRUE(WaitUntil(
+            [&] { return ReadIniValue(SettingsFile(), L"Protected_User_Images_code", stored) != L"<missing>"; },
+            kChangeTimeoutMs))
+            << "the list was not stored";
+        EXPECT_EQ(SendMessageW(GetDlgItem(pictures, kPictureList), LVM_GETITEMCOUNT, 0, 0), 1);
+    }
+
     // Magenta pixels in the program's next snapshot of the object; -2 when no snapshot came.
     int MagentaInNextFrame(ShellOpenRecorder& opener, size_t& snapshotsTaken) {
         const std::wstring snapshot = SnapshotPath();
@@ -116,21 +136,8 @@ TEST_F(PictureSelectionE2eTest, AListMadeWithTheFileChooserDrivesTheDisplay) {
     PostMessageW(pictures, WM_COMMAND, MAKEWPARAM(kPicturesBrowse, BN_CLICKED), 0);
     HWND chooser = WaitForOwnedDialog(*program, pictures, nullptr, kChangeTimeoutMs);
     ASSERT_NE(chooser, nullptr) << "no file chooser";
-    HWND nameBox = GetDlgItem(chooser, kFileNameCombo);
-    if (nameBox == nullptr) nameBox = GetDlgItem(chooser, kFileNameEdit);
-    ASSERT_NE(nameBox, nullptr) << "the chooser has no file name box";
-    SendMessageW(nameBox, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(picture.c_str()));
-    PostMessageW(chooser, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
-                 reinterpret_cast<LPARAM>(GetDlgItem(chooser, IDOK)));
-    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(chooser) || !IsWindowVisible(chooser); }, kChangeTimeoutMs));
-
-    // Stored at once (the encoded list is the one line of its section), and shown in the list.
-    const std::wstring stored = EncodeSettingText(picture + L"\r\n");
-    EXPECT_TRUE(
-        WaitUntil([&] { return ReadIniValue(SettingsFile(), L"Protected_User_Images_code", stored) != L"<missing>"; },
-                  kChangeTimeoutMs))
-        << "the list was not stored";
-    EXPECT_EQ(SendMessageW(GetDlgItem(pictures, kPictureList), LVM_GETITEMCOUNT, 0, 0), 1);
+    ChooseInFileChooser(chooser, pictures, picture);
+    if (HasFatalFailure()) return;
 
     // The display takes the list: the magenta picture reaches the object.
     const DialogDriver dialog(m_dialog);
@@ -179,20 +186,8 @@ TEST_F(PictureSelectionE2eTest, APictureOnlyTheSystemsCodecsDecodeChosenInTheCho
     for (const wchar_t* extension : {L"*.heic,", L"*.webp,", L"*.avif,", L"*.jxr,", L"*.dds,", L"*.dng,"}) {
         EXPECT_NE(firstType.find(extension), std::wstring::npos) << extension;
     }
-    HWND nameBox = GetDlgItem(chooser, kFileNameCombo);
-    if (nameBox == nullptr) nameBox = GetDlgItem(chooser, kFileNameEdit);
-    ASSERT_NE(nameBox, nullptr) << "the chooser has no file name box";
-    SendMessageW(nameBox, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(picture.c_str()));
-    PostMessageW(chooser, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
-                 reinterpret_cast<LPARAM>(GetDlgItem(chooser, IDOK)));
-    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(chooser) || !IsWindowVisible(chooser); }, kChangeTimeoutMs));
-
-    const std::wstring stored = EncodeSettingText(picture + L"\r\n");
-    EXPECT_TRUE(
-        WaitUntil([&] { return ReadIniValue(SettingsFile(), L"Protected_User_Images_code", stored) != L"<missing>"; },
-                  kChangeTimeoutMs))
-        << "the picture was not listed";
-    EXPECT_EQ(SendMessageW(GetDlgItem(pictures, kPictureList), LVM_GETITEMCOUNT, 0, 0), 1);
+    ChooseInFileChooser(chooser, pictures, picture);
+    if (HasFatalFailure()) return;
 
     ShellOpenRecorder opener({L".png"});
     size_t snapshotsTaken = 0;
